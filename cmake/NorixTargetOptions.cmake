@@ -1,0 +1,28 @@
+# Warning, sanitizer and -Werror settings are applied per target, never globally,
+# so that third-party code pulled in by find_package is compiled as its authors intend.
+function(norix_target_options target)
+    target_compile_options(${target} PRIVATE
+        -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast)
+    if(NORIX_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+    if(NORIX_SANITIZE)
+        target_compile_options(${target} PRIVATE
+            -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+    if(NORIX_BUILD_FUZZ)
+        # Coverage instrumentation for libFuzzer; the fuzz targets link the runtime.
+        target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+endfunction()
+
+# A GoogleTest executable registered with CTest; every suite runs from the build tree.
+function(norix_add_test name)
+    add_executable(${name} ${ARGN})
+    norix_target_options(${name})
+    target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;NORIX_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()

@@ -1,0 +1,20 @@
+#pragma once
+// One packet of the Norix link: a code, the sequence number that pairs a
+// command with its answers, and a payload of any length.
+
+#include <cstdint>
+#include <vector>
+
+namespace norix {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct SerialPacket {
+    std::uint8_t code = 0;
+    std::uint8_t sequence = 0;
+    Bytes payload;
+
+    bool operator==(const SerialPacket&) const = default;
+};
+
+} // namespace norix

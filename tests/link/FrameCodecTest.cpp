@@ -1,0 +1,143 @@
+#include "core/link/FrameCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace norix {
+namespace {
+
+struct Collected {
+    std::vector<SerialPacket> packets;
+    std::vector<std::string> errors;
+    FrameDecoder decoder{[this](const SerialPacket& p) { packets.push_back(p); },
+                         [this](const std::string& e) { errors.push_back(e); }};
+};
+
+TEST(Crc8, MatchesTheSmbusCheckValue) {
+    const std::string digits = "123456789";
+    EXPECT_EQ(computeCRC8(Bytes(digits.begin(), digits.end())), 0xF4);
+    EXPECT_EQ(computeCRC8(Bytes{}), 0x00);
+}
+
+struct WorkedExample {
+    SerialPacket packet;
+    Bytes wire;
+};
+
+class FrameWorkedExamples : public ::testing::TestWithParam<WorkedExample> {};
+
+TEST_P(FrameWorkedExamples, EncodeToTheWireBytesAndDecodeBack) {
+    const auto& example = GetParam();
+    EXPECT_EQ(encodeFrame(example.packet), example.wire);
+    Collected collected;
+    collected.decoder.processReceivedBytes(example.wire);
+    ASSERT_EQ(collected.packets.size(), 1u);
+    EXPECT_EQ(collected.packets[0], example.packet);
+    EXPECT_TRUE(collected.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, FrameWorkedExamples,
+    ::testing::Values(WorkedExample{{0xE4, 0x05, {0x00}}, {0x03, 0xE4, 0x05, 0x02, 0x24, 0x00}},
+                      WorkedExample{{0xE4, 0x05, {0x01, 0x03, 0x02}},
+                                    {0x07, 0xE4, 0x05, 0x01, 0x03, 0x02, 0xA0, 0x00}},
+                      WorkedExample{{0xB2, 0x00, {}}, encodeFrame({0xB2, 0x00, {}})}));
+
+TEST(Cobs, EmptyInputAndLongBlocks) {
+    EXPECT_EQ(cobsEncode(Bytes{}), Bytes{0x01});
+    EXPECT_EQ(cobsDecode(Bytes{0x01}), Bytes{});
+    for (std::size_t length : {253u, 254u, 255u, 508u, 1000u}) {
+        Bytes data(length, 0x5A);
+        const Bytes encoded = cobsEncode(data);
+        EXPECT_EQ(std::count(encoded.begin(), encoded.end(), 0), 0);
+        if (length == 254u) {
+            EXPECT_EQ(encoded.front(), 0xFF);
+            EXPECT_EQ(encoded.back(), 0x01); // the trailing empty block
+        }
+        EXPECT_EQ(cobsDecode(encoded), data) << length;
+    }
+}
+
+TEST(Cobs, MalformedInputs) {
+    EXPECT_FALSE(cobsDecode(Bytes{}));
+    EXPECT_FALSE(cobsDecode(Bytes{0x05, 0x01, 0x02}));       // block runs past the end
+    EXPECT_FALSE(cobsDecode(Bytes{0x02, 0x01, 0x00, 0x01})); // zero code byte
+}
+
+TEST(FrameDecoder, TwoFramesInOneChunkAndOneFrameOverManyChunks) {
+    Collected collected;
+    Bytes stream = encodeFrame({0xB9, 1, {3, 0}});
+    const Bytes second = encodeFrame({0xBA, 2, {'A', 'B'}});
+    stream.insert(stream.end(), second.begin(), second.end());
+    collected.decoder.processReceivedBytes(stream);
+    for (std::uint8_t byte : second)
+        collected.decoder.processReceivedBytes(Bytes{byte});
+    ASSERT_EQ(collected.packets.size(), 3u);
+    EXPECT_EQ(collected.packets[0].code, 0xB9);
+    EXPECT_EQ(collected.packets[1].payload, Bytes({'A', 'B'}));
+    EXPECT_EQ(collected.packets[2], collected.packets[1]);
+}
+
+TEST(FrameDecoder, IdleDelimitersAreHarmless) {
+    Collected collected;
+    collected.decoder.processReceivedBytes(Bytes(50, 0x00));
+    EXPECT_TRUE(collected.packets.empty());
+    EXPECT_TRUE(collected.errors.empty());
+}
+
+struct BadFrame {
+    Bytes encoded;
+    std::string message;
+};
+
+class FrameDecoderErrors : public ::testing::TestWithParam<BadFrame> {};
+
+TEST_P(FrameDecoderErrors, ReportTheTextAndKeepDecoding) {
+    Collected collected;
+    Bytes stream = GetParam().encoded;
+    stream.push_back(0x00);
+    const Bytes good = encodeFrame({0xB2, 7, {}});
+    stream.insert(stream.end(), good.begin(), good.end());
+    collected.decoder.processReceivedBytes(stream);
+    EXPECT_EQ(collected.errors, std::vector<std::string>{GetParam().message});
+    ASSERT_EQ(collected.packets.size(), 1u);
+    EXPECT_EQ(collected.packets[0].sequence, 7);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, FrameDecoderErrors,
+    ::testing::Values(BadFrame{{0x01}, "Received a serial frame that was too short."},
+                      BadFrame{{0x02, 0xB2}, "Received a serial frame that was too short."},
+                      BadFrame{{0x09, 0x01}, "Received an invalid COBS frame."},
+                      BadFrame{{0x03, 0xE4, 0x05, 0x02, 0x25},
+                               "Serial CRC mismatch. Received 25, calculated 24."}));
+
+TEST(FrameDecoder, AcceptsAFrameOf4096BytesAndDiscardsThe4097th) {
+    // A packet whose encoded form is exactly 4096 bytes: payload of non-zero bytes.
+    SerialPacket packet{0x11, 0x22, Bytes(4076, 0x33)};
+    Bytes wire = encodeFrame(packet);
+    ASSERT_LE(wire.size() - 1, 4096u);
+    while (wire.size() - 1 < 4096u) {
+        packet.payload.push_back(0x33);
+        wire = encodeFrame(packet);
+    }
+    ASSERT_EQ(wire.size() - 1, 4096u);
+    Collected accepted;
+    accepted.decoder.processReceivedBytes(wire);
+    EXPECT_EQ(accepted.packets.size(), 1u);
+    EXPECT_TRUE(accepted.errors.empty());
+
+    Collected overflowed;
+    Bytes tooLong(4099, 0x44);
+    tooLong.push_back(0x00);
+    overflowed.decoder.processReceivedBytes(tooLong);
+    ASSERT_GE(overflowed.errors.size(), 1u);
+    EXPECT_EQ(overflowed.errors[0], "Discarded an oversized or incomplete serial frame.");
+    EXPECT_EQ(std::count(overflowed.errors.begin(), overflowed.errors.end(), overflowed.errors[0]), 1);
+    EXPECT_TRUE(overflowed.packets.empty());
+}
+
+} // namespace
+} // namespace norix
