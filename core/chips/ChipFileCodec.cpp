@@ -1,0 +1,243 @@
+#include "core/chips/ChipFileCodec.h"
+
+#include "core/util/UnicodeText.h"
+
+namespace norix::ChipFileCodec {
+namespace {
+
+enum class Section { none, fileHeader, chips, meta, code, strings, end };
+
+Section sectionFromHeader(std::string_view header) {
+    const std::string lower = asciiLowercase(header);
+    if (lower == "[chipfile]")
+        return Section::fileHeader;
+    if (lower == "[chips]")
+        return Section::chips;
+    if (lower == "[meta]")
+        return Section::meta;
+    if (lower == "[code]")
+        return Section::code;
+    if (lower == "[strings]")
+        return Section::strings;
+    if (lower == "[endchips]")
+        return Section::end;
+    return Section::none;
+}
+
+// Everything read so far; turned into a ChipDocument only when the whole
+// text passed, so that nothing of a failed read escapes.
+struct ReadState {
+    Section section = Section::none;
+    std::optional<std::string> fileType;
+    std::optional<std::string> name;
+    std::optional<std::int64_t> pinCount;
+    std::optional<std::int64_t> chipType;
+    std::optional<std::int64_t> imageIndex;
+    std::vector<std::string_view> codeLines;
+    std::vector<std::string> strings = std::vector<std::string>(chipStringCount);
+    bool seenChips = false;
+    bool seenMeta = false;
+};
+
+std::optional<ChipFileCodecError> readMetaLine(ReadState& state, std::string_view trimmed) {
+    if (trimmed.empty())
+        return std::nullopt;
+    const auto pair = keyValue(trimmed);
+    if (!pair)
+        return std::nullopt;
+    const std::string key = asciiLowercase(pair->first);
+    const std::string_view value = trimWhitespace(pair->second);
+    using Kind = ChipFileCodecError::Kind;
+    auto number = [&](std::optional<std::int64_t>& target,
+                      Kind failure) -> std::optional<ChipFileCodecError> {
+        const auto parsed = parseDecimalInt64(value);
+        if (!parsed)
+            return ChipFileCodecError{failure, std::string(value)};
+        target = *parsed;
+        return std::nullopt;
+    };
+    if (key == "name")
+        state.name = std::string(value);
+    else if (key == "pins")
+        return number(state.pinCount, Kind::invalidPinCount);
+    else if (key == "type")
+        return number(state.chipType, Kind::invalidChipType);
+    else if (key == "imageindex")
+        return number(state.imageIndex, Kind::invalidImageIndex);
+    return std::nullopt;
+}
+
+void readStringLine(ReadState& state, std::string_view line, std::string_view trimmed) {
+    if (trimmed.empty())
+        return;
+    const auto pair = keyValue(line);
+    if (!pair)
+        return;
+    const auto index = parseDecimalInt64(pair->first);
+    if (index && *index >= 0 && *index < static_cast<std::int64_t>(chipStringCount))
+        state.strings[static_cast<std::size_t>(*index)] = std::string(pair->second);
+}
+
+std::optional<ChipFileCodecError> finalCheck(const ReadState& state) {
+    using Kind = ChipFileCodecError::Kind;
+    if (state.fileType && !state.fileType->empty() && asciiLowercase(*state.fileType) != "single")
+        return ChipFileCodecError{Kind::unsupportedFileType, *state.fileType};
+    if (!state.seenChips)
+        return ChipFileCodecError{Kind::missingChipSection, {}};
+    if (!state.seenMeta)
+        return ChipFileCodecError{Kind::missingMetadata, {}};
+    if (!state.name || state.name->empty())
+        return ChipFileCodecError{Kind::missingName, {}};
+    return std::nullopt;
+}
+
+std::string joinedCode(const std::vector<std::string_view>& lines) {
+    std::size_t first = 0;
+    std::size_t last = lines.size();
+    while (first < last && lines[first].empty())
+        ++first;
+    while (last > first && lines[last - 1].empty())
+        --last;
+    std::string code;
+    for (std::size_t i = first; i < last; ++i) {
+        if (i > first)
+            code.push_back('\n');
+        code.append(lines[i]);
+    }
+    return code;
+}
+
+} // namespace
+
+Expected<ChipDocument, ChipFileLoadError> load(const std::filesystem::path& path) {
+    auto bytes = readWholeFile(path);
+    if (!bytes)
+        return ChipFileLoadError{bytes.error()};
+    using Kind = ChipFileCodecError::Kind;
+    if (bytes->empty())
+        return ChipFileLoadError{ChipFileCodecError{Kind::emptyFile, {}}};
+    if (!isValidUtf8(*bytes))
+        return ChipFileLoadError{ChipFileCodecError{Kind::unreadableFile, {}}};
+    auto document = decode(withoutByteOrderMark(*bytes));
+    if (!document)
+        return ChipFileLoadError{document.error()};
+    return std::move(document).value();
+}
+
+std::optional<FileError> save(const ChipDocument& document, const std::filesystem::path& path) {
+    return writeFileAtomically(path, encode(document));
+}
+
+Expected<ChipDocument, ChipFileCodecError> decode(std::string_view text) {
+    if (text.empty())
+        return ChipFileCodecError{ChipFileCodecError::Kind::emptyFile, {}};
+    const std::string normalized = replaceCarriageReturns(text, "\n");
+    ReadState state;
+    for (std::string_view line : splitAtLineFeeds(normalized)) {
+        const std::string_view trimmed = trimWhitespace(line);
+        if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
+            state.section = sectionFromHeader(trimmed);
+            state.seenChips = state.seenChips || state.section == Section::chips;
+            state.seenMeta = state.seenMeta || state.section == Section::meta;
+            continue;
+        }
+        switch (state.section) {
+        case Section::none:
+        case Section::chips:
+        case Section::end:
+            break;
+        case Section::fileHeader:
+            if (const auto pair = keyValue(trimmed); pair && asciiLowercase(pair->first) == "type")
+                state.fileType = std::string(trimWhitespace(pair->second));
+            break;
+        case Section::meta:
+            if (auto error = readMetaLine(state, trimmed))
+                return *error;
+            break;
+        case Section::code:
+            state.codeLines.push_back(line);
+            break;
+        case Section::strings:
+            readStringLine(state, line, trimmed);
+            break;
+        }
+    }
+    if (auto error = finalCheck(state))
+        return *error;
+
+    ChipDocument document;
+    document.name = std::move(*state.name);
+    document.pinCount = state.pinCount.value_or(defaultPinCount);
+    document.chipType = state.chipType.value_or(0);
+    document.imageIndex = state.imageIndex.value_or(0);
+    document.code = joinedCode(state.codeLines);
+    document.strings = normalizedStrings(std::move(state.strings));
+    return document;
+}
+
+std::string encode(const ChipDocument& document) {
+    const std::string normalizedCode = replaceCarriageReturns(document.code, "\n");
+    const std::string_view code = trimNewlines(normalizedCode);
+    const std::vector<std::string> strings = normalizedStrings(document.strings);
+
+    std::string text;
+    text.reserve(code.size() + document.name.size() + 256);
+    auto line = [&text](std::string_view part) {
+        text.append(part);
+        text.push_back('\n');
+    };
+    line("[chipfile]");
+    line("type = single");
+    line("");
+    line("[chips]");
+    line("");
+    line("---");
+    line("");
+    line("[meta]");
+    line("");
+    line("name = " + document.name);
+    line("pins = " + std::to_string(document.pinCount));
+    line("type = " + std::to_string(document.chipType));
+    line("imageIndex = " + std::to_string(document.imageIndex));
+    line("");
+    line("[code]");
+    line("");
+    if (!code.empty()) {
+        // Every line of the code, blank ones inside it included.
+        text.append(code);
+        text.push_back('\n');
+    }
+    line("");
+    line("[strings]");
+    line("");
+    for (std::size_t i = 0; i < strings.size(); ++i)
+        line(std::to_string(i) + "=" + singleLine(strings[i]));
+    line("");
+    line("[ENDCHIPS]");
+    return text;
+}
+
+std::optional<std::pair<std::string_view, std::string_view>> keyValue(std::string_view line) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view key = trimWhitespace(line.substr(0, equals));
+    if (key.empty())
+        return std::nullopt;
+    return std::pair{key, line.substr(equals + 1)};
+}
+
+std::vector<std::string> normalizedStrings(std::vector<std::string> strings) {
+    strings.resize(chipStringCount);
+    return strings;
+}
+
+std::string singleLine(std::string_view text) {
+    std::string result = replaceCarriageReturns(text, " ");
+    for (char& c : result)
+        if (c == '\n')
+            c = ' ';
+    return result;
+}
+
+} // namespace norix::ChipFileCodec
