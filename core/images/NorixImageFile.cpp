@@ -1,0 +1,165 @@
+#include "core/images/NorixImageFile.h"
+
+#include "core/util/UnicodeText.h"
+
+#include <cerrno>
+
+namespace norix {
+namespace {
+
+using Kind = NorixImageFileError::Kind;
+
+NorixImageFileError failure(Kind kind, std::string text = {}, std::int64_t first = 0,
+                            std::int64_t second = 0) {
+    return NorixImageFileError{kind, std::move(text), first, second};
+}
+
+std::optional<std::uint8_t> parseByte(std::string_view part) {
+    if (part.starts_with('-'))
+        return std::nullopt;
+    const auto value = parseDecimalInt64(part);
+    if (!value || *value > 255)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(*value);
+}
+
+struct ImageScan {
+    std::string name;
+    std::optional<std::int64_t> width;
+    std::optional<std::int64_t> height;
+    std::optional<std::int64_t> declaredSize;
+    bool seenData = false;
+    std::vector<std::uint8_t> data;
+};
+
+std::optional<NorixImageFileError> readDataLine(ImageScan& scan, std::string_view line) {
+    const auto parts = splitAtWhitespace(line);
+    std::uint8_t record[3] = {};
+    if (parts.size() != 3)
+        return failure(Kind::invalidDataLine, std::string(line));
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto value = parseByte(parts[i]);
+        if (!value)
+            return failure(Kind::invalidDataLine, std::string(line));
+        record[i] = *value;
+    }
+    if (record[0] == 0)
+        return failure(Kind::zeroRun);
+    scan.data.insert(scan.data.end(), record, record + 3);
+    return std::nullopt;
+}
+
+// Keys are matched exactly, letter case included, and their values are not
+// trimmed: "width= 5" has no width.
+std::optional<NorixImageFileError> readKeyLine(ImageScan& scan, std::string_view line) {
+    auto rest = [&](std::string_view key) -> std::optional<std::string_view> {
+        if (!line.starts_with(key))
+            return std::nullopt;
+        return line.substr(key.size());
+    };
+    if (auto value = rest("name=")) {
+        scan.name = std::string(*value);
+    } else if (auto width = rest("width=")) {
+        scan.width = parseDecimalInt64(*width);
+    } else if (auto height = rest("height=")) {
+        scan.height = parseDecimalInt64(*height);
+    } else if (auto size = rest("size=")) {
+        const auto parsed = parseDecimalInt64(*size);
+        if (!parsed || *parsed < 0)
+            return failure(Kind::invalidDeclaredSize);
+        scan.declaredSize = *parsed;
+    }
+    return std::nullopt;
+}
+
+std::optional<NorixImageFileError> checkScan(const ImageScan& scan) {
+    if (!scan.seenData)
+        return failure(Kind::missingDataSection);
+    if (!scan.width || !scan.height || *scan.width <= 0 || *scan.height <= 0)
+        return failure(Kind::invalidDimensions);
+    if (*scan.width > screenWidth || *scan.height > screenHeight)
+        return failure(Kind::imageTooLarge);
+    if (scan.data.empty())
+        return failure(Kind::noImageData);
+    if (scan.data.size() > maximumCompressedImageBytes)
+        return failure(Kind::compressedTooLarge);
+    const auto found = static_cast<std::int64_t>(scan.data.size());
+    if (scan.declaredSize && *scan.declaredSize != found)
+        return failure(Kind::sizeMismatch, {}, *scan.declaredSize, found);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string generatedImageText(const NorixImage& image) {
+    if (image.imageName.empty())
+        return std::string(noImageLoadedText);
+    const auto& data = image.compressedImageData;
+    std::string text;
+    text.reserve(64 + image.imageName.size() + data.size() * 4);
+    text += "name=" + image.imageName + "\n\n";
+    text += "width=" + std::to_string(image.imageWidth) + "\n\n";
+    text += "height=" + std::to_string(image.imageHeight) + "\n\n";
+    text += "size=" + std::to_string(data.size()) + "\n\n";
+    text += "[data]\n";
+    for (std::size_t i = 0; i + 3 <= data.size(); i += 3) {
+        text += "\n" + std::to_string(data[i]) + " " + std::to_string(data[i + 1]) + " " +
+                std::to_string(data[i + 2]);
+    }
+    return text;
+}
+
+Expected<NorixImage, NorixImageFileError> parseNorixImageText(std::string_view text) {
+    ImageScan scan;
+    bool inData = false;
+    for (std::string_view rawLine : splitAtLineBreaks(text)) {
+        const std::string_view line = trimWhitespaceAndNewlines(rawLine);
+        if (line.empty())
+            continue;
+        if (asciiLowercase(line) == "[data]") {
+            inData = true;
+            scan.seenData = true;
+            continue;
+        }
+        auto error = inData ? readDataLine(scan, line) : readKeyLine(scan, line);
+        if (error)
+            return *error;
+    }
+    if (auto error = checkScan(scan))
+        return *error;
+
+    const std::int64_t required = *scan.width * *scan.height;
+    std::vector<std::uint16_t> pixels;
+    pixels.reserve(static_cast<std::size_t>(required));
+    for (std::size_t i = 0; i < scan.data.size(); i += 3) {
+        const std::int64_t expanded = static_cast<std::int64_t>(pixels.size()) + scan.data[i];
+        if (expanded > required)
+            return failure(Kind::pixelCountMismatch, {}, required, expanded);
+        const auto colour = static_cast<std::uint16_t>((scan.data[i + 1] << 8) | scan.data[i + 2]);
+        pixels.insert(pixels.end(), scan.data[i], colour);
+    }
+    if (static_cast<std::int64_t>(pixels.size()) < required)
+        return failure(Kind::pixelCountMismatch, {}, required,
+                       static_cast<std::int64_t>(pixels.size()));
+    return NorixImage{std::move(scan.name), *scan.width, *scan.height, std::move(pixels),
+                      std::move(scan.data)};
+}
+
+Expected<NorixImage, NorixImageLoadError> loadNorixImageFile(const std::filesystem::path& path) {
+    const auto bytes = readWholeFile(path);
+    if (!bytes)
+        return NorixImageLoadError{bytes.error()};
+    if (!isValidUtf8(*bytes))
+        return NorixImageLoadError{FileError::fromErrno(EILSEQ)};
+    auto image = parseNorixImageText(withoutByteOrderMark(*bytes));
+    if (!image)
+        return NorixImageLoadError{image.error()};
+    return std::move(image).value();
+}
+
+std::optional<FileError> saveNorixImageFile(const NorixImage& image,
+                                            const std::filesystem::path& path) {
+    return writeFileAtomically(path, generatedImageText(image));
+}
+
+} // namespace norix
