@@ -1,0 +1,74 @@
+#pragma once
+// Where a simulated Norix reads commands and writes answers: a file descriptor
+// watched on the event loop (the master side of a pseudo-terminal, a socket),
+// or an in-memory pipe whose bytes the test hands over and collects itself.
+
+#include "core/loop/EventLoop.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <span>
+
+namespace norix {
+
+using ByteHandler = std::function<void(std::span<const std::uint8_t>)>;
+
+class SimTransport {
+public:
+    virtual ~SimTransport() = default;
+    virtual void write(std::span<const std::uint8_t> bytes) = 0;
+    // Hangs up: the other side sees the connection end.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+};
+
+// Reads the descriptor when the loop says it is readable and writes without
+// blocking, keeping what the descriptor cannot take yet for a later attempt.
+class DescriptorTransport : public SimTransport {
+public:
+    // onBytes gets every chunk read; onPeerClosed is called once when the
+    // descriptor reports end of file or a read error (the transport is then closed).
+    DescriptorTransport(EventLoop& loop, int fd, bool ownsDescriptor, ByteHandler onBytes,
+                        std::function<void()> onPeerClosed);
+    ~DescriptorTransport() override;
+
+    void write(std::span<const std::uint8_t> bytes) override;
+    void close() override;
+    bool isOpen() const override { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
+
+private:
+    void readAvailable();
+    void flush();
+
+    EventLoop& loop_;
+    int fd_;
+    bool ownsDescriptor_;
+    ByteHandler onBytes_;
+    std::function<void()> onPeerClosed_;
+    ScopedWatch watch_;
+    ScopedTimer retryTimer_;
+    std::deque<std::uint8_t> pending_;
+};
+
+// Answers go to a callback; the owner feeds commands with SimulatedNorix::receiveBytes.
+class PipeTransport : public SimTransport {
+public:
+    PipeTransport(ByteHandler output, std::function<void()> onHangUp)
+        : output_(std::move(output)), onHangUp_(std::move(onHangUp)) {}
+
+    void write(std::span<const std::uint8_t> bytes) override {
+        if (open_ && output_)
+            output_(bytes);
+    }
+    void close() override;
+    bool isOpen() const override { return open_; }
+
+private:
+    ByteHandler output_;
+    std::function<void()> onHangUp_;
+    bool open_ = true;
+};
+
+} // namespace norix

@@ -1,0 +1,77 @@
+#pragma once
+// A simulated Norix on the event loop: it cuts the received bytes into frames
+// with the link's own codec, answers every command through NorixDevice, and
+// applies the fault rules to the answer before writing it back. It is attached
+// to a descriptor (a pseudo-terminal master) or to an in-memory pipe.
+
+#include "core/link/FrameCodec.h"
+#include "core/loop/EventLoop.h"
+#include "core/util/Signal.h"
+#include "sim/FaultRules.h"
+#include "sim/NorixDevice.h"
+#include "sim/SimTransport.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace norix {
+
+class SimulatedNorix {
+public:
+    explicit SimulatedNorix(EventLoop& loop, SimulatorConfig config = {});
+    ~SimulatedNorix();
+    SimulatedNorix(const SimulatedNorix&) = delete;
+    SimulatedNorix& operator=(const SimulatedNorix&) = delete;
+
+    // Serves the descriptor (closing it on hang-up when owned).
+    void attachDescriptor(int fd, bool ownsDescriptor = true);
+    // Answers go to `output`; commands come in through receiveBytes().
+    void attachPipe(ByteHandler output, std::function<void()> onHangUp = {});
+    bool isAttached() const { return transport_ && transport_->isOpen(); }
+    // Bytes from the host, any chunking. Ignored while nothing is attached.
+    void receiveBytes(std::span<const std::uint8_t> bytes);
+    // Closes the port as a pulled cable would; the other side sees the end of the connection.
+    void hangUp();
+
+    NorixDevice& device() { return device_; }
+    NorixMemory& memory() { return device_.memory(); }
+    SimulatorConfig& config() { return device_.config(); }
+    FaultInjector& faults() { return faults_; }
+
+    // Frames that failed COBS or CRC checks (the device cannot answer those).
+    unsigned rejectedFrames() const { return rejectedFrames_; }
+    const std::string& lastFrameError() const { return lastFrameError_; }
+
+    // Called for every command with the answer as the device built it (before
+    // faults); none when a fault kept the command from being carried out.
+    std::function<void(const SerialPacket& command, const std::optional<SerialPacket>& answer,
+                       const std::optional<FaultRule>& fault)>
+        onExchange;
+    // Fires when the connection ended: a hang-up fault, hangUp(), or the peer closing.
+    Signal<> disconnected;
+
+private:
+    void handleCommand(const SerialPacket& command);
+    void deliver(Bytes frame, const std::optional<FaultRule>& fault);
+    void writePieces(std::shared_ptr<Bytes> frame, std::size_t offset, std::size_t pieceSize);
+    void later(std::optional<Milliseconds> delay, Task task);
+    void onTransportClosed();
+
+    EventLoop& loop_;
+    NorixDevice device_;
+    FaultInjector faults_;
+    FrameDecoder decoder_;
+    std::unique_ptr<SimTransport> transport_;
+    unsigned rejectedFrames_ = 0;
+    std::string lastFrameError_;
+    // Deferred work (delayed or split answers) checks this token so that it is
+    // harmless after the simulator is gone.
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
+};
+
+// The wire form of an answer whose CRC byte is wrong.
+Bytes encodeFrameWithBadCrc(const SerialPacket& packet);
+
+} // namespace norix
