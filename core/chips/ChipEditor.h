@@ -1,0 +1,90 @@
+#pragma once
+// The chip in the main window's editor and the "Chip Files" list beside it:
+// converting the fields to and from a ChipDocument, validating them, and
+// adding, loading, saving and removing chip files. File dialogs belong to the
+// window, so the chosen paths come in as arguments.
+
+#include "core/chips/ChipDocument.h"
+#include "core/chips/Terminal.h"
+#include "core/util/Signal.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace norix {
+
+// Asked for the file to save to, given the proposed file name; nothing when cancelled.
+using SavePathChooser =
+    std::function<std::optional<std::filesystem::path>(const std::string& proposedName)>;
+
+inline constexpr std::string_view initialChipCode = "\n/* code starts here */";
+
+class ChipEditor {
+public:
+    explicit ChipEditor(Terminal& terminal);
+
+    // Editor fields.
+    const std::string& chipName() const { return chipName_; }
+    std::int64_t selectedPins() const { return selectedPins_; }
+    std::int64_t selectedType() const { return selectedType_; }
+    std::int64_t selectedImage() const { return selectedImage_; }
+    const std::string& chipCode() const { return chipCode_; }
+    const std::vector<std::string>& chipStrings() const { return chipStrings_; }
+    const std::optional<std::filesystem::path>& currentFileURL() const { return currentFileURL_; }
+
+    void setChipName(std::string name);
+    void setSelectedPins(std::int64_t pins);
+    void setSelectedType(std::int64_t type);
+    void setSelectedImage(std::int64_t image);
+    void setChipCode(std::string code);
+    // Index 0 to 7; other indexes change nothing.
+    void setChipString(std::size_t index, std::string text);
+    void setChipStrings(std::vector<std::string> strings);
+    // The editor no longer refers to a chip file (after loading a chip from the Norix).
+    void forgetCurrentFile();
+
+    // "Chip Files" list.
+    const std::vector<std::string>& chips() const { return chips_; }
+    const std::map<std::string, std::filesystem::path>& chipFileURLs() const {
+        return chipFileURLs_;
+    }
+    const std::optional<std::string>& selectedChip() const { return selectedChip_; }
+    void setSelectedChip(std::optional<std::string> name);
+
+    ChipDocument currentChipDocument() const;
+    void applyChipDocument(const ChipDocument& document);
+    // Writes every failing check to the terminal; true when none fails.
+    bool validateChipInformation();
+
+    void newChipFile();
+    void addChipFiles(const std::vector<std::filesystem::path>& files);
+    void loadSelectedChipFile();
+    void saveChipFile(const SavePathChooser& choosePath);
+    void saveChipFileAs(const SavePathChooser& choosePath);
+    void removeSelectedChipFile();
+    void clearChipFiles();
+
+    Signal<> changed;
+
+private:
+    void write(std::string_view text) { terminal_.appendTerminal(text); }
+
+    Terminal& terminal_;
+    std::string chipName_;
+    std::int64_t selectedPins_ = defaultPinCount;
+    std::int64_t selectedType_ = 1;
+    std::int64_t selectedImage_ = 0;
+    std::string chipCode_{initialChipCode};
+    std::vector<std::string> chipStrings_ = std::vector<std::string>(chipStringCount);
+    std::optional<std::filesystem::path> currentFileURL_;
+    std::vector<std::string> chips_;
+    std::map<std::string, std::filesystem::path> chipFileURLs_;
+    std::optional<std::string> selectedChip_;
+};
+
+} // namespace norix
