@@ -4,6 +4,7 @@
 // they were uploaded; their fields are read from those bytes, so what is read
 // back is what was sent. `changed` fires after every modification.
 
+#include "core/chips/ChipDocument.h"
 #include "core/link/SerialPacket.h"
 #include "core/util/Signal.h"
 
@@ -20,7 +21,6 @@ inline constexpr std::size_t chipUploadMetadataSize = 41;
 inline constexpr std::size_t chipStoredMetadataSize = 128;
 inline constexpr std::size_t chipStringsSize = 512;
 inline constexpr std::size_t chipStringSlotSize = 64;
-inline constexpr std::size_t chipStringCount = 8;
 inline constexpr std::uint16_t chipMetadataMarker = 0xA55A;
 inline constexpr std::size_t itemMetadataSize = 128; // font and image upload metadata
 inline constexpr std::size_t simFontSlotCount = 6;

@@ -18,8 +18,8 @@ std::optional<Bytes> buildUploadMetadata(const ChipDocument& chip, std::size_t c
     if (codeSize > maximumUploadCodeSize)
         return std::nullopt;
     Bytes metadata(uploadMetadataSize, 0);
-    metadata[0] = chipMetadataMarker & 0xFF;
-    metadata[1] = chipMetadataMarker >> 8;
+    metadata[0] = uploadMetadataMarker & 0xFF;
+    metadata[1] = uploadMetadataMarker >> 8;
     const std::size_t nameLength = std::min<std::size_t>(chip.name.size(), 32);
     std::copy_n(chip.name.begin(), nameLength, metadata.begin() + 2);
     const auto type = static_cast<std::uint16_t>(std::clamp<std::int64_t>(chip.chipType, 0, 65535));

@@ -1,0 +1,344 @@
+// Sending and storing a chip: the exact bytes of the metadata and strings
+// block, chunking, retries and failures at every stage, the upload-mode check.
+
+#include "tests/chips/ChipSessionFixture.h"
+
+namespace norix::testing {
+namespace {
+
+// ---- Wire images, checked byte by byte against hand-written expectations ----
+
+struct MetadataCase {
+    const char* label;
+    ChipDocument chip;
+    std::size_t codeSize;
+    Bytes expected;
+};
+
+Bytes metadataBytes(const std::string& name, Bytes tail) {
+    Bytes bytes = {0x5A, 0xA5};
+    Bytes field(32, 0);
+    std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 32), field.begin());
+    bytes.insert(bytes.end(), field.begin(), field.end());
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    return bytes;
+}
+
+class UploadMetadataTest : public ::testing::TestWithParam<MetadataCase> {};
+
+TEST_P(UploadMetadataTest, MatchesTheWireLayout) {
+    const auto& c = GetParam();
+    const auto metadata = buildUploadMetadata(c.chip, c.codeSize);
+    ASSERT_TRUE(metadata.has_value());
+    ASSERT_EQ(metadata->size(), 41u);
+    EXPECT_EQ(*metadata, c.expected);
+}
+
+const std::string fortyCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd";
+
+INSTANTIATE_TEST_SUITE_P(
+    Chips, UploadMetadataTest,
+    ::testing::Values(
+        MetadataCase{"short name padded with zeros",
+                     ChipDocument("ABC", 14, 1, 2, "", {"", "", "", "", "", "", "", ""}), 48,
+                     metadataBytes("ABC", {0x01, 0x00, 14, 2, 48, 0x00, 0})},
+        MetadataCase{"long name cut to 32 bytes without terminator",
+                     ChipDocument(fortyCharacters, 40, 6, 8), 0x1234,
+                     metadataBytes(fortyCharacters.substr(0, 32), {6, 0, 40, 8, 0x34, 0x12, 0})},
+        MetadataCase{"values clamped to their fields",
+                     ChipDocument("X", 300, 300, -5, "", {"A", "", "B", "", "", "", "", ""}), 65535,
+                     metadataBytes("X", {0x2C, 0x01, 255, 0, 0xFF, 0xFF, 2})},
+        MetadataCase{"negative type and huge type",
+                     ChipDocument("Y", -1, -7, 1000, "", {"1", "2", "3", "4", "5", "6", "7", "8"}),
+                     16, metadataBytes("Y", {0, 0, 0, 255, 16, 0, 8})},
+        MetadataCase{"type above 16 bits clamps to 65535", ChipDocument("Z", 2, 70000, 0), 0,
+                     metadataBytes("Z", {0xFF, 0xFF, 2, 0, 0, 0, 0})}),
+    [](const auto& param) {
+        std::string name = param.param.label;
+        std::replace_if(
+            name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+        return name;
+    });
+
+TEST(UploadMetadata, RefusesCodeLargerThanItsSizeField) {
+    EXPECT_TRUE(buildUploadMetadata(ChipDocument("A"), 65535).has_value());
+    EXPECT_FALSE(buildUploadMetadata(ChipDocument("A"), 65536).has_value());
+}
+
+TEST(UploadStrings, SlotsHoldAtMost63BytesAndAZero) {
+    const std::string hundred(100, 'Q');
+    // "é" is two bytes; 62 ASCII letters and it make 64 bytes, so the cut splits it.
+    const std::string splitCharacter = std::string(62, 'e') + "\xC3\xA9";
+    const Bytes block = buildUploadStrings({"A", "", "B", hundred, splitCharacter, "", "", "last"});
+    ASSERT_EQ(block.size(), 512u);
+    EXPECT_EQ(block[0], 0x41);
+    EXPECT_EQ(block[1], 0x00);
+    EXPECT_EQ(block[64], 0x00);
+    EXPECT_EQ(block[128], 0x42);
+    EXPECT_EQ(Bytes(block.begin() + 192, block.begin() + 255), Bytes(63, 'Q'));
+    EXPECT_EQ(block[255], 0x00);
+    EXPECT_EQ(block[256 + 62], 0xC3);
+    EXPECT_EQ(block[256 + 63], 0x00);
+    EXPECT_EQ(Bytes(block.begin() + 448, block.begin() + 452), Bytes({'l', 'a', 's', 't'}));
+    EXPECT_TRUE(std::all_of(block.begin() + 452, block.end(), [](auto b) { return b == 0; }));
+    // Fewer than eight strings leave the other slots empty.
+    EXPECT_EQ(buildUploadStrings({"A"}), [] {
+        Bytes expected(512, 0);
+        expected[0] = 'A';
+        return expected;
+    }());
+}
+
+// ---- The conversation against the simulator -------------------------------
+
+class ChipUploadTest : public ChipSessionFixture {};
+
+TEST_F(ChipUploadTest, SendsEveryStepInOrderAndStoresOnRequest) {
+    connect();
+    setChip("NE555", programOf(3), 8, 4);
+    session.editor().setChipString(0, "Timer");
+    sendChip();
+
+    ASSERT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
+    const Bytes expectedCodes = {cmdUploadModeQuery,
+                                 cmdChipMetadata,
+                                 cmdChipStringsBegin,
+                                 0xAD,
+                                 0xAD,
+                                 0xAD,
+                                 0xAD,
+                                 0xAD,
+                                 0xAD,
+                                 0xAD,
+                                 0xAD,
+                                 0xAD,
+                                 cmdChipStringsEnd,
+                                 cmdChipCodeLength,
+                                 cmdChipCodeChunk};
+    EXPECT_EQ(commandCodes(), expectedCodes);
+    const auto chunks = commandsWithCode(cmdChipStringsChunk);
+    EXPECT_EQ(chunks.front().payload.size(), 63u);
+    EXPECT_EQ(chunks.back().payload.size(), 8u);
+    EXPECT_EQ(commandsWithCode(cmdChipCodeLength).front().payload, Bytes({48, 0}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{
+                           "Checking Norix upload mode...",
+                           "Norix is in upload mode.",
+                           "Uploading 3 instructions (48 bytes)...",
+                           "Metadata accepted. Uploading strings...",
+                           "Strings accepted. Sending code length...",
+                           "Code length accepted. Uploading code...",
+                           "Chip Upload complete. Click Save to Norix to store it or run it by "
+                           "pressing button 2",
+                       }));
+    ASSERT_TRUE(sim.simulator().device().chipCommands().uploadedChip().has_value());
+    EXPECT_TRUE(sim.simulator().memory().chips().empty());
+
+    clearRecords();
+    session.saveToNorixPressed();
+    settle();
+    EXPECT_EQ(commandCodes(), Bytes({cmdUploadModeQuery, cmdSaveChip}));
+    EXPECT_TRUE(wrote("Saving uploaded chip to Norix..."));
+    EXPECT_TRUE(wrote("Chip saved successfully."));
+    ASSERT_EQ(sim.simulator().memory().chips().size(), 1u);
+    const StoredChip& stored = sim.simulator().memory().chips().front();
+    EXPECT_EQ(stored.name(), "NE555");
+    EXPECT_EQ(stored.stringBytes(0), Bytes({'T', 'i', 'm', 'e', 'r'}));
+
+    // The stage is idle after a store, so a second store is refused.
+    clearRecords();
+    session.saveToNorixPressed();
+    settle();
+    EXPECT_TRUE(wrote("Send the chip to Norix before saving it."));
+    EXPECT_EQ(commandCodes(), Bytes({cmdUploadModeQuery}));
+}
+
+TEST_F(ChipUploadTest, MetadataOnTheWireIsTheBuiltImage) {
+    connect();
+    setChip(fortyCharacters, programOf(1), 300, 300);
+    session.editor().setChipStrings({"A", "", "B"});
+    // 300 pins fail validation, so build the chip the validator accepts and clamp the type only.
+    session.editor().setSelectedPins(40);
+    sendChip();
+    const auto metadata = commandsWithCode(cmdChipMetadata);
+    ASSERT_EQ(metadata.size(), 1u);
+    EXPECT_EQ(metadata.front().payload,
+              metadataBytes(fortyCharacters.substr(0, 32), {0x2C, 0x01, 40, 0, 16, 0, 2}));
+}
+
+struct ChunkCase {
+    std::size_t codeSize;
+    std::vector<std::size_t> chunks;
+};
+
+class CodeChunkTest : public ChipSessionFixture, public ::testing::WithParamInterface<ChunkCase> {};
+
+// Raw code of any length goes through ChipUpload directly (the compiler only
+// makes multiples of 16).
+TEST_P(CodeChunkTest, CodeIsCutInto63ByteChunks) {
+    connect();
+    ChipUpload upload(link, session.terminal());
+    link.onPacketReceived = [&](const SerialPacket& packet) { upload.handleUploadPacket(packet); };
+    Bytes code(GetParam().codeSize);
+    for (std::size_t i = 0; i < code.size(); ++i)
+        code[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    auto metadata = buildUploadMetadata(ChipDocument("RAW", 14, 1), code.size());
+    ASSERT_TRUE(metadata);
+    upload.begin(*metadata, buildUploadStrings({}), code);
+    settle();
+    ASSERT_EQ(upload.uploadStage(), NorixUploadStage::complete);
+    std::vector<std::size_t> sizes;
+    Bytes sent;
+    for (const auto& chunk : commandsWithCode(cmdChipCodeChunk)) {
+        sizes.push_back(chunk.payload.size());
+        sent.insert(sent.end(), chunk.payload.begin(), chunk.payload.end());
+    }
+    EXPECT_EQ(sizes, GetParam().chunks);
+    EXPECT_EQ(sent, code);
+    EXPECT_EQ(sim.simulator().device().chipCommands().uploadedChip()->code, code);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chips, CodeChunkTest,
+                         ::testing::Values(ChunkCase{35, {35}}, ChunkCase{126, {63, 63}},
+                                           ChunkCase{127, {63, 63, 1}}, ChunkCase{0, {}},
+                                           ChunkCase{63, {63}}));
+
+TEST_F(ChipUploadTest, EmptyProgramCompletesAfterTheCodeLength) {
+    connect();
+    setChip("EMPTY", "/* nothing */");
+    sendChip();
+    EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
+    EXPECT_EQ(commandsWithCode(cmdChipCodeLength).front().payload, Bytes({0, 0}));
+    EXPECT_TRUE(commandsWithCode(cmdChipCodeChunk).empty());
+    EXPECT_TRUE(wrote("Uploading 0 instructions (0 bytes)..."));
+}
+
+// One retry and one failure at each stage: the retry repeats the same command
+// and payload; the failure ends the upload in the idle stage.
+struct StageCase {
+    std::uint8_t command;
+    unsigned occurrence;
+};
+
+class UploadStageFaultTest : public ChipSessionFixture,
+                             public ::testing::WithParamInterface<StageCase> {};
+
+TEST_P(UploadStageFaultTest, RetryRepeatsTheSamePacket) {
+    connect();
+    setChip("RETRY", programOf(8));
+    addFault(GetParam().command, GetParam().occurrence, FaultAction::Retry);
+    sendChip();
+    EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
+    EXPECT_TRUE(wrote("Norix requested a retry."));
+    const auto sent = commandsWithCode(GetParam().command);
+    ASSERT_GT(sent.size(), GetParam().occurrence);
+    EXPECT_EQ(sent[GetParam().occurrence - 1].payload, sent[GetParam().occurrence].payload);
+    const StoredChip& uploaded = *sim.simulator().device().chipCommands().uploadedChip();
+    EXPECT_EQ(uploaded.code.size(), 128u);
+    EXPECT_EQ(uploaded.name(), "RETRY");
+}
+
+TEST_P(UploadStageFaultTest, FailureEndsTheUpload) {
+    connect();
+    setChip("FAIL", programOf(8));
+    addFault(GetParam().command, GetParam().occurrence, FaultAction::Fail);
+    sendChip();
+    EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::idle);
+    EXPECT_FALSE(session.upload().uploadExpectedSequence().has_value());
+    EXPECT_EQ(lines().back(), "Upload failed with response 0xB3.");
+    EXPECT_EQ(commands.back().code, GetParam().command);
+    // Nothing is stuck: the next upload starts from the beginning and completes.
+    sim.simulator().faults().clear();
+    clearRecords();
+    sendChip();
+    EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Chips, UploadStageFaultTest,
+    ::testing::Values(StageCase{cmdChipMetadata, 1}, StageCase{cmdChipStringsBegin, 1},
+                      StageCase{cmdChipStringsChunk, 4}, StageCase{cmdChipStringsEnd, 1},
+                      StageCase{cmdChipCodeLength, 1}, StageCase{cmdChipCodeChunk, 2}));
+
+TEST_F(ChipUploadTest, StoreFailureIsReported) {
+    connect();
+    setChip("NOROOM", programOf(1));
+    sendChip();
+    addFault(cmdSaveChip, 1, FaultAction::BadSize);
+    session.saveToNorixPressed();
+    settle();
+    EXPECT_EQ(lines().back(), "Upload failed with response 0xB4.");
+    EXPECT_TRUE(sim.simulator().memory().chips().empty());
+}
+
+TEST_F(ChipUploadTest, UploadModeOffLeavesTheNorixUntouched) {
+    sim.simulator().config().uploadMode = false;
+    connect();
+    setChip("OFF", programOf(1));
+    sendChip();
+    EXPECT_EQ(commandCodes(), Bytes({cmdUploadModeQuery}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{
+                           "Checking Norix upload mode...",
+                           "Norix is not in upload mode. Open Upload Mode on the Norix and try "
+                           "again.",
+                       }));
+    EXPECT_FALSE(session.pendingUploadModeSequence().has_value());
+    EXPECT_FALSE(session.pendingUploadModeAction().has_value());
+}
+
+TEST_F(ChipUploadTest, UploadModeRefusals) {
+    connect();
+    setChip("BUSY", programOf(4));
+    // An unanswered query blocks a second one.
+    addFault(cmdUploadModeQuery, 1, FaultAction::Drop);
+    session.sendToNorixPressed();
+    settle();
+    EXPECT_FALSE(session.canUseUploadButtons());
+    session.sendToNorixPressed();
+    EXPECT_EQ(lines().back(), "An upload-mode check is already in progress.");
+    EXPECT_EQ(commandsWithCode(cmdUploadModeQuery).size(), 1u);
+
+    // An odd answer code fails the check.
+    inject({0xB3, *session.pendingUploadModeSequence(), {}});
+    EXPECT_EQ(lines().back(), "Upload-mode check failed with response 0xB3.");
+    EXPECT_TRUE(session.canUseUploadButtons());
+
+    // While chunks are still going out, another send is refused.
+    addFault(cmdChipCodeChunk, 1, FaultAction::Drop);
+    sendChip();
+    ASSERT_EQ(session.upload().uploadStage(), NorixUploadStage::codeChunk);
+    clearRecords();
+    session.sendToNorixPressed();
+    EXPECT_EQ(lines(), std::vector<std::string>{"An upload is already in progress."});
+    session.sendChipToNorix();
+    EXPECT_EQ(lines().back(), "An upload is already in progress.");
+    EXPECT_TRUE(commands.empty());
+}
+
+TEST_F(ChipUploadTest, RefusalsBeforeAnythingIsSent) {
+    session.sendToNorixPressed();
+    EXPECT_EQ(lines().back(), "Connect to a Norix first.");
+    connect();
+    setChip("", programOf(1), 50, 0);
+    session.sendChipToNorix();
+    EXPECT_EQ(lines(), (std::vector<std::string>{"Chip name is required.", "Select a chip type.",
+                                                 "Chip pin count must be between 2 and 40."}));
+    clearRecords();
+    session.saveUploadedChipToNorix();
+    EXPECT_EQ(lines().front(), "Chip name is required.");
+    clearRecords();
+    setChip("BAD", "FUNC A\nENDFUNC\nFUNC A\nENDFUNC\n");
+    session.sendChipToNorix();
+    ASSERT_FALSE(lines().empty());
+    EXPECT_EQ(lines().back().rfind("Compile error: ", 0), 0u) << lines().back();
+    EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::idle);
+    EXPECT_TRUE(commands.empty());
+    setChip("HUGE", programOf(4096));
+    clearRecords();
+    session.sendChipToNorix();
+    EXPECT_EQ(lines(),
+              std::vector<std::string>{"Compiled code is too large for the Norix metadata field."});
+    EXPECT_TRUE(commands.empty());
+}
+
+} // namespace
+} // namespace norix::testing
