@@ -81,8 +81,8 @@ Bytes encodeFrame(const SerialPacket& packet) {
 
 std::string crcMismatchMessage(std::uint8_t received, std::uint8_t calculated) {
     char text[64];
-    std::snprintf(text, sizeof text, "Serial CRC mismatch. Received %02X, calculated %02X.", received,
-                  calculated);
+    std::snprintf(text, sizeof text, "Serial CRC mismatch. Received %02X, calculated %02X.",
+                  received, calculated);
     return text;
 }
 
@@ -93,8 +93,8 @@ void FrameDecoder::processReceivedBytes(std::span<const std::uint8_t> chunk) {
             if (receiveBuffer_.size() > maximumFrameLength) {
                 receiveBuffer_.clear();
                 onError_(oversizedFrameMessage);
-                logLine("SERIAL ERROR: Receive frame exceeded " + std::to_string(maximumFrameLength) +
-                        " bytes.");
+                logLine("SERIAL ERROR: Receive frame exceeded " +
+                        std::to_string(maximumFrameLength) + " bytes.");
             }
             continue;
         }

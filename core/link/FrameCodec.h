@@ -49,7 +49,8 @@ private:
 };
 
 // Error texts of dropped frames.
-inline constexpr const char* oversizedFrameMessage = "Discarded an oversized or incomplete serial frame.";
+inline constexpr const char* oversizedFrameMessage =
+    "Discarded an oversized or incomplete serial frame.";
 inline constexpr const char* invalidCobsMessage = "Received an invalid COBS frame.";
 inline constexpr const char* shortFrameMessage = "Received a serial frame that was too short.";
 std::string crcMismatchMessage(std::uint8_t received, std::uint8_t calculated);

@@ -1,7 +1,6 @@
 #include "core/link/FrameCodec.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -135,7 +134,8 @@ TEST(FrameDecoder, AcceptsAFrameOf4096BytesAndDiscardsThe4097th) {
     overflowed.decoder.processReceivedBytes(tooLong);
     ASSERT_GE(overflowed.errors.size(), 1u);
     EXPECT_EQ(overflowed.errors[0], "Discarded an oversized or incomplete serial frame.");
-    EXPECT_EQ(std::count(overflowed.errors.begin(), overflowed.errors.end(), overflowed.errors[0]), 1);
+    EXPECT_EQ(std::count(overflowed.errors.begin(), overflowed.errors.end(), overflowed.errors[0]),
+              1);
     EXPECT_TRUE(overflowed.packets.empty());
 }
 

@@ -1,0 +1,333 @@
+#include "core/link/SerialPortManager.h"
+
+#include "core/link/PortDiscovery.h"
+#include "core/link/SerialPort.h"
+#include "core/util/DiagnosticLog.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace norix {
+namespace {
+
+std::unique_ptr<SerialPortManager>& sharedInstance() {
+    static std::unique_ptr<SerialPortManager> instance;
+    return instance;
+}
+
+bool fileExists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+} // namespace
+
+SerialPortManager::SerialPortManager(EventLoop& loop, std::string deviceDirectory)
+    : loop_(loop), deviceDirectory_(std::move(deviceDirectory)),
+      decoder_([this](const SerialPacket& packet) { routePacket(packet); },
+               [this](const std::string& error) { setLastError(error); }),
+      readWatch_(loop), reconnectTimer_(loop) {
+    refreshPorts();
+}
+
+SerialPortManager::~SerialPortManager() {
+    *alive_ = false;
+    while (!adopted_.empty())
+        adopted_.pop_back();
+    // No hooks and no notification here: the objects they would reach may be gone.
+    closeDescriptor();
+}
+
+SerialPortManager& SerialPortManager::shared() {
+    auto& instance = sharedInstance();
+    if (!instance) {
+        std::fputs("SerialPortManager::shared() used before installShared()\n", stderr);
+        std::abort();
+    }
+    return *instance;
+}
+
+bool SerialPortManager::hasShared() {
+    return sharedInstance() != nullptr;
+}
+
+void SerialPortManager::installShared(std::unique_ptr<SerialPortManager> manager) {
+    // Swap first so that shared() never hands out an instance being destroyed.
+    auto previous = std::exchange(sharedInstance(), std::move(manager));
+    previous.reset();
+}
+
+void SerialPortManager::refreshPorts() {
+    PortListing listing = listSerialPorts(deviceDirectory_);
+    discoveredPorts_ = std::move(listing.ports);
+    availablePorts_ = discoveredPorts_;
+    for (const auto& extra : extraPorts_)
+        availablePorts_.push_back(extra.path);
+    if (listing.error)
+        lastError_ = std::move(listing.error);
+    changed.emit();
+}
+
+void SerialPortManager::addExtraPort(std::string path, std::string displayName) {
+    extraPorts_.push_back({std::move(path), std::move(displayName)});
+    refreshPorts();
+}
+
+std::string SerialPortManager::portDisplayName(const std::string& path) const {
+    for (const auto& extra : extraPorts_)
+        if (extra.path == path)
+            return extra.displayName;
+    return path;
+}
+
+std::optional<std::string> SerialPortManager::reenumeratedPort(const std::string& vanished) const {
+    // Only nodes that are really there count, and never the built-in simulator:
+    // an unplugged Norix must not silently turn into the simulated one.
+    std::vector<std::string> candidates;
+    for (const auto& port : discoveredPorts_)
+        if (port != vanished && fileExists(port))
+            candidates.push_back(port);
+    if (candidates.size() != 1)
+        return std::nullopt;
+    return candidates.front();
+}
+
+bool SerialPortManager::connect(const std::string& port, unsigned baudRate, bool reconnecting) {
+    disconnect(!reconnecting, false);
+    lastError_.reset();
+    changed.emit();
+    refreshPorts();
+
+    std::string path = port;
+    if (!fileExists(path)) {
+        auto candidate = reenumeratedPort(path);
+        if (!candidate) {
+            setLastError("Serial device is no longer available. Refresh the port list and select "
+                         "it again.");
+            return false;
+        }
+        logLine("Serial port changed from " + path + " to " + *candidate);
+        path = *candidate;
+    }
+
+    logLine("Opening serial port: " + path);
+    const int fd = openSerialDevice(path);
+    if (fd < 0) {
+        const int error = errno;
+        logLine("open() returned " + std::to_string(fd) + ", errno=" + std::to_string(error));
+        setLastError(openFailureMessage(path, error));
+        return false;
+    }
+    if (auto failure = configureSerialDevice(fd, baudRate)) {
+        ::close(fd);
+        setLastError(failure->message());
+        return false;
+    }
+
+    fileDescriptor_ = fd;
+    connectedPort_ = path;
+    isConnected_ = true;
+    lastRequestedPort_ = path;
+    reconnectAttempt_ = 0;
+    serialFailureInProgress_ = false;
+    changed.emit();
+
+    startReading();
+    runHooks(&LinkLifecycleHooks::opened);
+    return true;
+}
+
+void SerialPortManager::disconnect(bool cancelReconnect, bool notify) {
+    const bool hadConnection = isConnected_ || fileDescriptor_ >= 0 || connectedPort_.has_value();
+    if (cancelReconnect) {
+        reconnectTimer_.cancel();
+        reconnectAttempt_ = 0;
+        serialFailureInProgress_ = false;
+    }
+    closeDescriptor();
+    connectedPort_.reset();
+    isConnected_ = false;
+    changed.emit();
+
+    runHooks(&LinkLifecycleHooks::closed);
+
+    if (notify && hadConnection) {
+        loop_.post([this, alive = std::weak_ptr<bool>(alive_)] {
+            auto living = alive.lock();
+            if (living && *living && onDisconnected)
+                onDisconnected();
+        });
+    }
+}
+
+void SerialPortManager::closeDescriptor() {
+    // The watch goes first: no read may ever run on a closed (or reused) descriptor.
+    readWatch_.reset();
+    decoder_.clear();
+    if (readingChunk_)
+        chunkAbandoned_ = true;
+    if (fileDescriptor_ >= 0) {
+        ::close(fileDescriptor_);
+        fileDescriptor_ = -1;
+    }
+}
+
+template <typename Member> void SerialPortManager::runHooks(Member member) {
+    // By index: a hook may add hooks of its own.
+    for (std::size_t i = 0; i < hooks_.size(); ++i) {
+        auto hook = hooks_[i].*member;
+        if (hook)
+            hook();
+    }
+}
+
+void SerialPortManager::startReading() {
+    if (fileDescriptor_ < 0)
+        return;
+    readWatch_.watch(fileDescriptor_, [this] { readAvailable(); });
+}
+
+void SerialPortManager::readAvailable() {
+    if (fileDescriptor_ < 0)
+        return;
+    std::array<std::uint8_t, readChunkLimit> buffer;
+    const SerialReadOutcome outcome = readSerialChunk(fileDescriptor_, buffer);
+    switch (outcome.kind) {
+    case SerialReadOutcome::Kind::NothingYet:
+        return;
+    case SerialReadOutcome::Kind::EndOfFile:
+        handleSerialFailure("Norix closed the serial connection.");
+        return;
+    case SerialReadOutcome::Kind::Failed:
+        handleSerialFailure("Serial read failed: " + systemErrorText(outcome.errorNumber));
+        return;
+    case SerialReadOutcome::Kind::Data:
+        break;
+    }
+    const Bytes chunk(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(outcome.count));
+    readingChunk_ = true;
+    chunkAbandoned_ = false;
+    if (onBytesReceived)
+        onBytesReceived(chunk);
+    if (!chunkAbandoned_)
+        decoder_.processReceivedBytes(chunk);
+    readingChunk_ = false;
+    chunkAbandoned_ = false;
+}
+
+void SerialPortManager::processReceivedBytes(std::span<const std::uint8_t> chunk) {
+    decoder_.processReceivedBytes(chunk);
+}
+
+void SerialPortManager::processEncodedFrame(std::span<const std::uint8_t> frame) {
+    decoder_.processEncodedFrame(frame);
+}
+
+void SerialPortManager::routePacket(const SerialPacket& packet) {
+    // Bytes that followed a failure in the same read belong to the old connection.
+    if (chunkAbandoned_)
+        return;
+    for (const auto& claim : routes_)
+        if (claim && claim(packet))
+            return;
+    if (onPacketReceived)
+        onPacketReceived(packet);
+}
+
+void SerialPortManager::setRoute(LinkRoute route, PacketClaim claim) {
+    routes_.at(static_cast<std::size_t>(route)) = std::move(claim);
+}
+
+void SerialPortManager::addLifecycleHooks(LinkLifecycleHooks hooks) {
+    hooks_.push_back(std::move(hooks));
+}
+
+void SerialPortManager::setLastError(std::optional<std::string> message) {
+    lastError_ = std::move(message);
+    changed.emit();
+}
+
+bool SerialPortManager::send(std::span<const std::uint8_t> bytes) {
+    if (fileDescriptor_ < 0) {
+        setLastError("No serial port is connected.");
+        return false;
+    }
+    if (bytes.empty())
+        return true;
+    if (auto failure = writeSerialBytes(fileDescriptor_, bytes, writeDeadline)) {
+        handleSerialFailure(*failure);
+        return false;
+    }
+    return true;
+}
+
+std::uint8_t SerialPortManager::nextSequence() {
+    return nextSequenceValue_++;
+}
+
+std::optional<std::uint8_t> SerialPortManager::sendPacket(std::uint8_t command,
+                                                          std::span<const std::uint8_t> payload) {
+    if (fileDescriptor_ < 0) {
+        setLastError("No serial port is connected.");
+        return std::nullopt;
+    }
+    const std::uint8_t sequence = nextSequence();
+    const Bytes frame =
+        encodeFrame(SerialPacket{command, sequence, Bytes(payload.begin(), payload.end())});
+    if (!send(frame))
+        return std::nullopt;
+    return sequence;
+}
+
+void SerialPortManager::handleSerialFailure(const std::string& message, bool reconnect) {
+    // A read end-of-file and a write error of the same outage get one reaction.
+    if (serialFailureInProgress_)
+        return;
+    serialFailureInProgress_ = true;
+    logLine("SERIAL FAILURE: " + message);
+    setLastError(message);
+    const std::optional<std::string> port = connectedPort_ ? connectedPort_ : lastRequestedPort_;
+    // The closed hooks cancel every conversation's response time-out.
+    disconnect(false, true);
+    if (reconnect && port) {
+        scheduleReconnect(*port);
+    } else {
+        serialFailureInProgress_ = false;
+        changed.emit();
+    }
+}
+
+void SerialPortManager::scheduleReconnect(const std::string& port) {
+    reconnectTimer_.cancel();
+    if (reconnectAttempt_ >= maximumReconnectAttempts) {
+        lastError_ = "Could not reconnect to Norix after " +
+                     std::to_string(maximumReconnectAttempts) + " attempts.";
+        serialFailureInProgress_ = false;
+        reconnectAttempt_ = 0;
+        changed.emit();
+        return;
+    }
+    ++reconnectAttempt_;
+    lastError_ = "Serial connection was interrupted. Reconnecting, attempt " +
+                 std::to_string(reconnectAttempt_) + "\u2026";
+    reconnectTimer_.start(reconnectDelay, [this, port] { attemptReconnect(port); });
+    changed.emit();
+}
+
+void SerialPortManager::attemptReconnect(const std::string& port) {
+    refreshPorts();
+    if (connect(port, defaultBaudRate, true)) {
+        lastError_.reset();
+        reconnectAttempt_ = 0;
+        serialFailureInProgress_ = false;
+        changed.emit();
+        runHooks(&LinkLifecycleHooks::reconnected);
+        return;
+    }
+    serialFailureInProgress_ = false;
+    scheduleReconnect(port);
+}
+
+} // namespace norix

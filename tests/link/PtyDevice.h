@@ -1,0 +1,105 @@
+#pragma once
+// Test doubles for the far end of a serial link: a pseudo-terminal whose
+// master side the test holds as "the Norix", and a scratch folder that plays
+// the device directory.
+
+#include "core/link/SerialPacket.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <unistd.h>
+
+namespace norix::testing {
+
+class PtyDevice {
+public:
+    PtyDevice() {
+        int slave = -1;
+        char name[256] = {};
+        if (::openpty(&master_, &slave, name, nullptr, nullptr) != 0)
+            std::abort();
+        // The link opens the slave by its path, as it would a real device node.
+        ::close(slave);
+        slavePath_ = name;
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    }
+    ~PtyDevice() { unplug(); }
+    PtyDevice(const PtyDevice&) = delete;
+    PtyDevice& operator=(const PtyDevice&) = delete;
+
+    const std::string& slavePath() const { return slavePath_; }
+    int master() const { return master_; }
+
+    void write(const Bytes& bytes) {
+        std::size_t offset = 0;
+        while (offset < bytes.size()) {
+            const ssize_t n = ::write(master_, bytes.data() + offset, bytes.size() - offset);
+            if (n > 0)
+                offset += static_cast<std::size_t>(n);
+            else
+                ::poll(nullptr, 0, 1);
+        }
+    }
+
+    // Everything that arrives until nothing more came for `quiet`.
+    Bytes read(std::chrono::milliseconds quiet = std::chrono::milliseconds(100)) {
+        Bytes received;
+        pollfd fd{master_, POLLIN, 0};
+        while (::poll(&fd, 1, static_cast<int>(quiet.count())) > 0) {
+            std::uint8_t buffer[4096];
+            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            received.insert(received.end(), buffer, buffer + n);
+        }
+        return received;
+    }
+
+    // The device goes away: the slave node disappears and reads on it end.
+    void unplug() {
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
+
+private:
+    int master_ = -1;
+    std::string slavePath_;
+};
+
+class TempDirectory {
+public:
+    TempDirectory() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "norix-link-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        path_ = pattern;
+    }
+    ~TempDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDirectory(const TempDirectory&) = delete;
+    TempDirectory& operator=(const TempDirectory&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // A device node under a name of our choosing, pointing at a pty slave.
+    std::string link(const std::string& name, const std::string& target) const {
+        std::error_code ignored;
+        std::filesystem::remove(file(name), ignored);
+        std::filesystem::create_symlink(target, file(name));
+        return file(name);
+    }
+
+private:
+    std::string path_;
+};
+
+} // namespace norix::testing

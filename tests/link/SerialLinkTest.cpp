@@ -1,0 +1,361 @@
+// The link on real pseudo-terminals: the test holds the master side as the Norix.
+
+#include "core/link/ProtocolCodes.h"
+#include "core/link/SerialPort.h"
+#include "core/link/SerialPortManager.h"
+#include "core/loop/ManualEventLoop.h"
+#include "core/util/DiagnosticLog.h"
+#include "tests/link/PtyDevice.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <termios.h>
+
+namespace norix {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using testing::PtyDevice;
+using testing::TempDirectory;
+
+std::size_t openDescriptorCount() {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                      std::filesystem::directory_iterator()));
+}
+
+class SerialLink : public ::testing::Test {
+protected:
+    SerialLink() {
+        link.onDisconnected = [this] { ++disconnectedCalls; };
+        link.addLifecycleHooks({[this] { events.push_back("fonts opened"); },
+                                [this] { events.push_back("fonts reconnected"); },
+                                [this] { events.push_back("fonts closed"); }});
+        link.addLifecycleHooks({[this] { events.push_back("images opened"); }, nullptr, nullptr});
+    }
+
+    int failureLines() const {
+        return static_cast<int>(std::count_if(log.begin(), log.end(), [](const std::string& line) {
+            return line.starts_with("SERIAL FAILURE: ");
+        }));
+    }
+    bool waitUntil(const std::function<bool()>& done) { return loop.runUntil(done); }
+    // Lets the pseudo-terminal deliver what is in flight and posted work run.
+    void settle() {
+        loop.runUntil([] { return false; }, Milliseconds(100));
+    }
+
+    std::vector<std::string> log;
+    ScopedDiagnosticSink sink{[this](std::string_view line) { log.emplace_back(line); }};
+    TempDirectory dir;
+    ManualEventLoop loop;
+    SerialPortManager link{loop, dir.path()};
+    std::vector<std::string> events;
+    int disconnectedCalls = 0;
+};
+
+TEST_F(SerialLink, ConnectOpensTheLineRaw8N1At115200) {
+    PtyDevice device;
+    ASSERT_TRUE(link.connect(device.slavePath()));
+    EXPECT_TRUE(link.isConnected());
+    EXPECT_EQ(link.connectedPort(), device.slavePath());
+    EXPECT_EQ(link.lastRequestedPort(), device.slavePath());
+    EXPECT_EQ(link.lastError(), std::nullopt);
+    EXPECT_THAT(log, ElementsAre("Opening serial port: " + device.slavePath()));
+    EXPECT_THAT(events, ElementsAre("fonts closed", "fonts opened", "images opened"));
+
+    termios settings{};
+    ASSERT_EQ(::tcgetattr(link.fileDescriptor(), &settings), 0);
+    EXPECT_EQ(::cfgetispeed(&settings), B115200);
+    EXPECT_EQ(::cfgetospeed(&settings), B115200);
+    EXPECT_EQ(settings.c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_EQ(settings.c_cflag & (PARENB | CSTOPB), 0u);
+    EXPECT_EQ(settings.c_cflag & (CLOCAL | CREAD), tcflag_t(CLOCAL | CREAD));
+    EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(settings.c_iflag & (ICRNL | IXON | ISTRIP), 0u);
+    EXPECT_EQ(settings.c_oflag & OPOST, 0u);
+    EXPECT_EQ(settings.c_cc[VMIN], 0);
+    EXPECT_EQ(settings.c_cc[VTIME], 1);
+    EXPECT_TRUE(::fcntl(link.fileDescriptor(), F_GETFL) & O_NONBLOCK);
+}
+
+TEST_F(SerialLink, BytesFlowBothWaysInChunksOfAtMost1024) {
+    PtyDevice device;
+    ASSERT_TRUE(link.connect(device.slavePath()));
+    std::vector<Bytes> chunks;
+    std::vector<SerialPacket> packets;
+    link.onBytesReceived = [&](const Bytes& chunk) { chunks.push_back(chunk); };
+    link.onPacketReceived = [&](const SerialPacket& packet) { packets.push_back(packet); };
+
+    std::vector<SerialPacket> sent;
+    Bytes wire;
+    for (int i = 0; i < 60; ++i) {
+        sent.push_back(
+            {respAck, static_cast<std::uint8_t>(i), Bytes(48, static_cast<std::uint8_t>(i))});
+        const Bytes frame = encodeFrame(sent.back());
+        wire.insert(wire.end(), frame.begin(), frame.end());
+    }
+    device.write(wire);
+    ASSERT_TRUE(waitUntil([&] { return packets.size() == sent.size(); }));
+    EXPECT_EQ(packets, sent);
+    Bytes joined;
+    for (const auto& chunk : chunks) {
+        EXPECT_LE(chunk.size(), SerialPortManager::readChunkLimit);
+        joined.insert(joined.end(), chunk.begin(), chunk.end());
+    }
+    EXPECT_EQ(joined, wire);
+
+    for (int i = 0; i < 5; ++i)
+        link.nextSequence();
+    EXPECT_EQ(link.sendPacket(cmdSettings, Bytes{settingsGetAll}), 5);
+    EXPECT_EQ(device.read(), (Bytes{0x03, 0xE4, 0x05, 0x02, 0x24, 0x00}));
+    EXPECT_TRUE(link.send(Bytes{}));
+    EXPECT_TRUE(device.read(std::chrono::milliseconds(20)).empty());
+}
+
+TEST_F(SerialLink, AWriteThatCannotFinishTimesOutAfterHalfASecond) {
+    PtyDevice device;
+    ASSERT_TRUE(link.connect(device.slavePath()));
+    EXPECT_FALSE(link.send(Bytes(1 << 20, 0x55))); // nobody reads the other side
+    EXPECT_THAT(log, ::testing::Contains("SERIAL FAILURE: Serial write timed out after 500 ms."));
+    EXPECT_FALSE(link.isConnected());
+    EXPECT_EQ(link.lastError(), "Serial connection was interrupted. Reconnecting, attempt 1\u2026");
+}
+
+// onDisconnected: once for a connection that went away, never for a link
+// that was closed already or replaced by a new connect.
+struct DisconnectCase {
+    const char* name;
+    std::function<void(SerialPortManager&, PtyDevice&, PtyDevice&)> action;
+    int expectedCalls;
+};
+
+class DisconnectNotification : public SerialLink,
+                               public ::testing::WithParamInterface<DisconnectCase> {};
+
+TEST_P(DisconnectNotification, IsPostedOnlyForALiveConnection) {
+    PtyDevice first, second;
+    ASSERT_TRUE(link.connect(first.slavePath()));
+    GetParam().action(link, first, second);
+    EXPECT_EQ(disconnectedCalls, 0) << "posted, never called from inside the operation";
+    settle();
+    EXPECT_EQ(disconnectedCalls, GetParam().expectedCalls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DisconnectNotification,
+    ::testing::Values(
+        DisconnectCase{"UserDisconnect", [](auto& l, auto&, auto&) { l.disconnect(); }, 1},
+        DisconnectCase{"DisconnectWhileClosed",
+                       [](auto& l, auto&, auto&) {
+                           l.disconnect(true, false);
+                           l.disconnect();
+                       },
+                       0},
+        DisconnectCase{"ConnectWhileConnected",
+                       [](auto& l, auto&, auto& other) {
+                           ASSERT_TRUE(l.connect(other.slavePath()));
+                           EXPECT_EQ(l.connectedPort(), other.slavePath());
+                       },
+                       0},
+        DisconnectCase{"DeviceUnplugged", [](auto&, auto& d, auto&) { d.unplug(); }, 1}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// However the outage shows itself first, it gets one reaction.
+class OneReactionPerOutage : public SerialLink, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(OneReactionPerOutage, EndOfFileAndWriteErrorGiveOneFailure) {
+    const bool readFirst = GetParam();
+    PtyDevice device;
+    ASSERT_TRUE(link.connect(device.slavePath()));
+    device.unplug();
+    if (readFirst) {
+        ASSERT_TRUE(waitUntil([&] { return !link.isConnected(); }));
+    }
+    EXPECT_FALSE(link.sendPacket(cmdSendImageCount).has_value());
+    settle();
+
+    EXPECT_EQ(failureLines(), 1);
+    EXPECT_THAT(log, ::testing::Contains(readFirst
+                                             ? "SERIAL FAILURE: Norix closed the serial connection."
+                                             : "SERIAL FAILURE: Norix disconnected during a "
+                                               "write: Input/output error"));
+    EXPECT_EQ(link.reconnectAttempt(), 1);
+    EXPECT_TRUE(link.isReconnectPending());
+    EXPECT_EQ(link.fileDescriptor(), -1);
+    EXPECT_EQ(disconnectedCalls, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Order, OneReactionPerOutage, ::testing::Bool(), [](const auto& testInfo) {
+    return testInfo.param ? "ReadFirst" : "WriteFirst";
+});
+
+TEST_F(SerialLink, ReconnectTriesThreeTimesASecondApartThenGivesUp) {
+    auto device = std::make_unique<PtyDevice>();
+    const std::string port = dir.link("ttyACM0", device->slavePath());
+    ASSERT_TRUE(link.connect(port));
+    device.reset();
+    ASSERT_TRUE(waitUntil([&] { return !link.isConnected(); }));
+
+    const std::string interrupted = "Serial connection was interrupted. Reconnecting, attempt ";
+    const std::vector<std::pair<int, std::string>> timeline{
+        {0, interrupted + "1\u2026"},
+        {999, interrupted + "1\u2026"},
+        {1, interrupted + "2\u2026"},
+        {999, interrupted + "2\u2026"},
+        {1, interrupted + "3\u2026"},
+        {999, interrupted + "3\u2026"},
+        {1, "Could not reconnect to Norix after 3 attempts."},
+    };
+    for (const auto& [step, text] : timeline) {
+        loop.advance(Milliseconds(step));
+        EXPECT_EQ(link.lastError(), text) << "after " << step << " ms more";
+    }
+    EXPECT_EQ(link.reconnectAttempt(), 0);
+    EXPECT_FALSE(link.isReconnectPending());
+    EXPECT_FALSE(link.serialFailureInProgress());
+    loop.advance(Milliseconds(5000));
+    EXPECT_EQ(link.lastError(), "Could not reconnect to Norix after 3 attempts.");
+    EXPECT_EQ(failureLines(), 1);
+    EXPECT_EQ(disconnectedCalls, 1);
+}
+
+// The Norix comes back after some failed attempts; the link picks it up.
+class ReconnectSucceeds : public SerialLink, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ReconnectSucceeds, ClearsTheErrorAndRestartsTheConversations) {
+    const int failedAttempts = GetParam();
+    auto device = std::make_unique<PtyDevice>();
+    const std::string port = dir.link("ttyACM0", device->slavePath());
+    ASSERT_TRUE(link.connect(port));
+    ASSERT_EQ(link.sendPacket(cmdSendFontMeta, Bytes{0}), 0);
+    device.reset();
+    ASSERT_TRUE(waitUntil([&] { return !link.isConnected(); }));
+    loop.advance(Milliseconds(1000) * failedAttempts);
+    EXPECT_EQ(link.reconnectAttempt(), failedAttempts + 1);
+
+    events.clear();
+    device = std::make_unique<PtyDevice>();
+    dir.link("ttyACM0", device->slavePath());
+    loop.advance(Milliseconds(1000));
+
+    ASSERT_TRUE(link.isConnected());
+    EXPECT_EQ(link.connectedPort(), port);
+    EXPECT_EQ(link.lastError(), std::nullopt);
+    EXPECT_EQ(link.reconnectAttempt(), 0);
+    EXPECT_FALSE(link.serialFailureInProgress());
+    EXPECT_THAT(events,
+                ElementsAre("fonts closed", "fonts opened", "images opened", "fonts reconnected"));
+    // The sequence counter lives on across connections.
+    EXPECT_EQ(link.sendPacket(cmdSendFontMeta, Bytes{0}), 1);
+    EXPECT_EQ(device->read(), encodeFrame({cmdSendFontMeta, 1, {0}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(AfterFailedAttempts, ReconnectSucceeds, ::testing::Values(0, 1, 2));
+
+// A requested port that vanished is replaced only by a single other candidate.
+struct ReenumerationCase {
+    const char* name;
+    std::vector<std::string> nodes;
+    std::optional<std::string> followed;
+};
+
+class Reenumeration : public SerialLink, public ::testing::WithParamInterface<ReenumerationCase> {};
+
+TEST_P(Reenumeration, FollowsOnlyASingleCandidate) {
+    PtyDevice device;
+    for (const auto& node : GetParam().nodes)
+        dir.link(node, device.slavePath());
+    PtyDevice simulator;
+    link.addExtraPort(simulator.slavePath(), "Norix simulator"); // never a candidate
+    const std::string requested = dir.file("cu.usbmodem1101");
+    const bool connected = link.connect(requested);
+
+    ASSERT_EQ(connected, GetParam().followed.has_value());
+    if (connected) {
+        const std::string followed = dir.file(*GetParam().followed);
+        EXPECT_EQ(link.connectedPort(), followed);
+        EXPECT_EQ(log.front(), "Serial port changed from " + requested + " to " + followed);
+    } else {
+        EXPECT_EQ(link.lastError(), "Serial device is no longer available. Refresh the port list "
+                                    "and select it again.");
+        EXPECT_EQ(link.fileDescriptor(), -1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Candidates, Reenumeration,
+    ::testing::Values(ReenumerationCase{"None", {}, std::nullopt},
+                      ReenumerationCase{"One", {"cu.usbmodem2201"}, "cu.usbmodem2201"},
+                      ReenumerationCase{"OneLinuxName", {"ttyACM1"}, "ttyACM1"},
+                      ReenumerationCase{"Two", {"ttyACM0", "ttyUSB0"}, std::nullopt}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// A failed connect leaves the link closed, without a leaked descriptor.
+struct ConnectFailureCase {
+    const char* name;
+    std::function<std::string(TempDirectory&, PtyDevice&)> prepare;
+    unsigned baudRate;
+    std::string expectedError; // {path} is replaced by the path
+    std::optional<std::string> expectedLog;
+};
+
+class ConnectFailure : public SerialLink,
+                       public ::testing::WithParamInterface<ConnectFailureCase> {};
+
+TEST_P(ConnectFailure, ReportsTheStepThatFailed) {
+    PtyDevice device;
+    const std::string path = GetParam().prepare(dir, device);
+    const std::size_t descriptors = openDescriptorCount();
+    EXPECT_FALSE(link.connect(path, GetParam().baudRate));
+
+    std::string expected = GetParam().expectedError;
+    if (const auto at = expected.find("{path}"); at != std::string::npos)
+        expected.replace(at, 6, path);
+    EXPECT_EQ(link.lastError(), expected);
+    EXPECT_FALSE(link.isConnected());
+    EXPECT_EQ(link.fileDescriptor(), -1);
+    EXPECT_EQ(openDescriptorCount(), descriptors);
+    if (GetParam().expectedLog) {
+        EXPECT_THAT(log, ::testing::Contains(*GetParam().expectedLog));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ConnectFailure,
+    ::testing::Values(
+        ConnectFailureCase{"NotATerminal",
+                           [](auto& d, auto&) {
+                               std::FILE* f = std::fopen(d.file("ttyACM0").c_str(), "w");
+                               std::fclose(f);
+                               return d.file("ttyACM0");
+                           },
+                           115200, "Unable to read serial settings: Inappropriate ioctl for device",
+                           std::nullopt},
+        ConnectFailureCase{"OpenRefused",
+                           [](auto& d, auto&) {
+                               std::filesystem::create_directory(d.file("ttyUSB0"));
+                               return d.file("ttyUSB0");
+                           },
+                           115200, "Unable to open {path}: Is a directory",
+                           "open() returned -1, errno=21"},
+        ConnectFailureCase{"UnknownBaudRate", [](auto&, auto& pty) { return pty.slavePath(); },
+                           12345, "Unable to configure serial port: Invalid argument",
+                           std::nullopt}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(OpenFailureMessage, PermissionDeniedExplainsHowToGetAccess) {
+    const std::string denied = openFailureMessage("/dev/ttyACM0", EACCES);
+    EXPECT_TRUE(denied.starts_with("Unable to open /dev/ttyACM0: Permission denied"));
+    EXPECT_THAT(denied, HasSubstr("dialout"));
+    EXPECT_EQ(openFailureMessage("/dev/ttyACM0", ENOENT),
+              "Unable to open /dev/ttyACM0: No such file or directory");
+}
+
+} // namespace
+} // namespace norix
