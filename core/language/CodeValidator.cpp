@@ -1,0 +1,276 @@
+#include "core/language/CodeValidator.h"
+
+#include "core/language/CodeCompiler.h"
+#include "core/language/OpcodeCatalogue.h"
+#include "core/language/SourceText.h"
+
+#include <map>
+#include <unordered_map>
+
+namespace norix {
+namespace {
+
+std::string linePrefix(int n) {
+    return "Line " + std::to_string(n) + ": ";
+}
+std::string instructionPrefix(int n) {
+    return "Instruction " + std::to_string(n) + ": ";
+}
+
+std::optional<std::int64_t> readPlainNumber(std::string_view text) {
+    const std::string_view trimmed = trimSource(text);
+    if (startsWithIgnoringAsciiCase(trimmed, "0x"))
+        return parseInt64(trimmed.substr(2), 16);
+    if (startsWithIgnoringAsciiCase(trimmed, "0b"))
+        return parseInt64(trimmed.substr(2), 2);
+    return parseInt64(trimmed, 10);
+}
+
+// The validator's view of one line: skipped, or its tokens.
+struct ValidatorLine {
+    bool skipped = true;
+    std::vector<std::string_view> tokens;
+    std::string opcode; // first token in upper case
+};
+
+ValidatorLine readValidatorLine(std::string_view line) {
+    ValidatorLine result;
+    if (isValidatorCommentLine(line))
+        return result;
+    result.tokens = splitSourceTokens(line);
+    if (result.tokens.empty())
+        return result;
+    result.skipped = false;
+    result.opcode = upperCased(result.tokens.front());
+    return result;
+}
+
+void checkArgument(std::string_view token, const OpcodeArg& argument, int n,
+                   const DimSymbols& symbols, int pinCount, std::vector<std::string>& messages) {
+    switch (argument.type) {
+    case OpcodeArgType::value:
+        if (!compilerValue(token, symbols))
+            messages.push_back(linePrefix(n) + "Unknown value '" + std::string(token) +
+                               "'. Expected a number, #Rn, or DIM variable.");
+        break;
+    case OpcodeArgType::registerSlot: {
+        const auto slot = registerSlotNumber(token);
+        if (!slot || *slot < 0 || *slot > 31)
+            messages.push_back(linePrefix(n) + "Register slot '" + std::string(token) +
+                               "' must be between 0 and 31.");
+        break;
+    }
+    case OpcodeArgType::pin: {
+        const auto pin = pinNumber(token);
+        if (!pin)
+            messages.push_back(linePrefix(n) + "Pin '" + std::string(token) +
+                               "' is not a valid pin number.");
+        else if (*pin < 1 || *pin > pinCount)
+            messages.push_back(linePrefix(n) + "Pin " + std::to_string(*pin) +
+                               " exceeds the valid range of 1 through " + std::to_string(pinCount) +
+                               ".");
+        break;
+    }
+    case OpcodeArgType::pinList:
+    case OpcodeArgType::sideBitfield:
+    case OpcodeArgType::text:
+    case OpcodeArgType::addressGroup:
+    case OpcodeArgType::addressIndex:
+        break;
+    }
+}
+
+std::vector<std::string> errorsOfLine(const ValidatorLine& line, int n, const DimSymbols& symbols,
+                                      int pinCount) {
+    std::vector<std::string> messages;
+    if (line.skipped)
+        return messages;
+    const OpcodeOption* option = opcodeOption(line.opcode);
+    if (!option) {
+        messages.push_back(linePrefix(n) + "Unknown opcode '" + line.opcode + "'.");
+        return messages;
+    }
+    const std::size_t found = line.tokens.size() - 1;
+    const std::size_t expected = option->args.size();
+    if (found != expected) {
+        messages.push_back(linePrefix(n) + line.opcode + " expects " + std::to_string(expected) +
+                           (expected == 1 ? " argument" : " arguments") + ", but found " +
+                           std::to_string(found) + ".");
+        return messages;
+    }
+    for (std::size_t i = 0; i < expected; ++i)
+        checkArgument(line.tokens[i + 1], option->args[i], n, symbols, pinCount, messages);
+    if (line.opcode == "DEFADDR" || line.opcode == "DEF8") {
+        const std::vector<std::string_view> arguments(line.tokens.begin() + 1, line.tokens.end());
+        auto packed = packedAddressValidation(arguments, line.opcode, n, pinCount);
+        for (auto& message : packed.messages)
+            messages.push_back(std::move(message));
+    }
+    return messages;
+}
+
+} // namespace
+
+std::optional<std::int64_t> pinNumber(std::string_view text) {
+    return readPlainNumber(text);
+}
+
+std::optional<std::int64_t> registerSlotNumber(std::string_view text) {
+    return readPlainNumber(text);
+}
+
+bool isValidatorCommentLine(std::string_view line) {
+    const std::string_view trimmed = trimSource(line);
+    return trimmed.empty() || trimmed.starts_with("//") || trimmed.starts_with("/*") ||
+           trimmed.starts_with("*");
+}
+
+std::vector<std::string> validationErrors(std::string_view line, int lineNumber,
+                                          const DimSymbols& symbols, int pinCount) {
+    return errorsOfLine(readValidatorLine(line), lineNumber, symbols, pinCount);
+}
+
+PackedAddressValidation packedAddressValidation(const std::vector<std::string_view>& arguments,
+                                                std::string_view opcode, int lineNumber,
+                                                int pinCount) {
+    PackedAddressValidation result;
+    if ((opcode != "DEFADDR" && opcode != "DEF8") || arguments.size() < 3)
+        return result;
+    const std::string prefix = linePrefix(lineNumber);
+    const std::string op(opcode);
+    std::vector<std::pair<int, int>> pins; // (pin, argument position)
+    for (int position = 1; position <= 2; ++position) {
+        const std::string_view value = trimSource(arguments[static_cast<std::size_t>(position)]);
+        if (!startsWithIgnoringAsciiCase(value, "0x")) {
+            result.messages.push_back(prefix + op + " packed pin values must begin with 0x.");
+            result.invalidArgumentIndexes.insert(position);
+            continue;
+        }
+        const auto bytes = packedPinBytes(value);
+        if (!bytes) {
+            result.messages.push_back(prefix + "'" + std::string(value) +
+                                      "' is not a valid packed hexadecimal pin value. Each packed "
+                                      "value may contain at most 4 pin bytes.");
+            result.invalidArgumentIndexes.insert(position);
+            continue;
+        }
+        bool gap = false;
+        for (int pin : *bytes) {
+            if (pin == 0) {
+                gap = true;
+                continue;
+            }
+            if (gap) {
+                result.messages.push_back(prefix + op +
+                                          " packed pin values cannot contain an unused 00 byte "
+                                          "between defined pins.");
+                result.invalidArgumentIndexes.insert(position);
+            }
+            pins.emplace_back(pin, position);
+            if (pin > pinCount) {
+                result.messages.push_back(prefix + "Address pin " + std::to_string(pin) +
+                                          " exceeds the chip pin count of " +
+                                          std::to_string(pinCount) + ".");
+                result.invalidArgumentIndexes.insert(position);
+            }
+        }
+    }
+    const auto count = static_cast<std::int64_t>(pins.size());
+    if (count > 8) {
+        result.messages.push_back(prefix + op + " can define at most 8 address pins.");
+        result.invalidArgumentIndexes.insert({1, 2});
+    }
+    if (opcode == "DEFADDR") {
+        // Compared as base > 32 - count so that a huge base cannot overflow.
+        if (const auto base = pinNumber(arguments[0]); base && *base > 32 - count) {
+            result.messages.push_back(prefix + "DEFADDR starting at address bit " +
+                                      std::to_string(*base) + " with " + std::to_string(count) +
+                                      " pins exceeds the 32-bit address limit.");
+            result.invalidArgumentIndexes.insert({0, 1, 2});
+        }
+    }
+    std::map<int, std::set<int>> positionsOfPin;
+    std::map<int, int> occurrences;
+    for (const auto& [pin, position] : pins) {
+        positionsOfPin[pin].insert(position);
+        ++occurrences[pin];
+    }
+    for (const auto& [pin, times] : occurrences) {
+        if (times < 2)
+            continue;
+        result.messages.push_back(prefix + "Address pin " + std::to_string(pin) +
+                                  " is used more than once.");
+        result.invalidArgumentIndexes.insert(positionsOfPin[pin].begin(),
+                                             positionsOfPin[pin].end());
+    }
+    return result;
+}
+
+bool validateCode(std::string_view code, int pinCount, const TerminalSink& terminal) {
+    const auto symbols = buildDimSymbols(code, terminal);
+    if (!symbols)
+        return false;
+    std::vector<ValidatorLine> lines;
+    for (std::string_view text : splitSourceLines(code))
+        lines.push_back(readValidatorLine(text));
+
+    std::vector<std::string> messages;
+    std::unordered_map<std::string, int> functions;
+    int n = 1;
+    for (const ValidatorLine& line : lines) {
+        if (line.skipped || line.opcode == "DIM")
+            continue;
+        if (line.opcode == "FUNC") {
+            if (line.tokens.size() != 2) {
+                messages.push_back(instructionPrefix(n) +
+                                   "FUNC requires exactly one function name.");
+                ++n;
+                continue;
+            }
+            const std::string name(line.tokens[1]);
+            std::string key = upperCased(name);
+            if (key.size() >= functionNameBytes + 1)
+                messages.push_back(instructionPrefix(n) + "Function '" + name +
+                                   "' exceeds the 12-character limit.");
+            if (const auto found = functions.find(key); found == functions.end())
+                functions.emplace(std::move(key), n);
+            else
+                messages.push_back(instructionPrefix(n) + "Function '" + name +
+                                   "' is already defined at instruction " +
+                                   std::to_string(found->second) + ".");
+        }
+        if (isExecutableOpcode(line.opcode))
+            ++n;
+    }
+
+    n = 1;
+    for (const ValidatorLine& line : lines) {
+        if (line.skipped || line.opcode == "DIM")
+            continue;
+        for (auto& message : errorsOfLine(line, n, *symbols, pinCount))
+            messages.push_back(std::move(message));
+        if (line.opcode == "CALL" && line.tokens.size() == 2 &&
+            !functions.contains(upperCased(line.tokens[1])))
+            messages.push_back(instructionPrefix(n) + "CALL references undefined function '" +
+                               std::string(line.tokens[1]) + "'.");
+        if (isExecutableOpcode(line.opcode))
+            ++n;
+    }
+
+    if (messages.empty()) {
+        if (terminal)
+            terminal("No errors.");
+        return true;
+    }
+    std::string entry;
+    for (const auto& message : messages) {
+        if (!entry.empty())
+            entry.push_back('\n');
+        entry += message;
+    }
+    if (terminal)
+        terminal(entry);
+    return false;
+}
+
+} // namespace norix

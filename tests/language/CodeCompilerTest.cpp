@@ -1,0 +1,193 @@
+#include "core/language/CodeCompiler.h"
+
+#include "tests/language/LanguageTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace norix {
+namespace {
+
+using testing::concat;
+using testing::hexBytes;
+using testing::instruction;
+using testing::RecordingTerminal;
+
+struct ImageCase {
+    std::string name;
+    std::string code;
+    int pins;
+    Bytes image;
+};
+
+class CompiledImages : public ::testing::TestWithParam<ImageCase> {};
+
+TEST_P(CompiledImages, AreByteExact) {
+    RecordingTerminal terminal;
+    const auto image = compileChipCode(GetParam().code, GetParam().pins, terminal.sink());
+    ASSERT_TRUE(image) << (terminal.entries.empty() ? "" : terminal.entries.front());
+    EXPECT_EQ(*image, GetParam().image);
+    EXPECT_TRUE(terminal.entries.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Compiler, CompiledImages,
+    ::testing::Values(
+        ImageCase{"SetIn", "SETIN 5", 16,
+                  hexBytes("02 00 00 00 05 00 00 00 00 00 00 00 00 00 00 00")},
+        ImageCase{"FunctionNameUpperCase", "FUNC blink", 14,
+                  hexBytes("C1 00 00 00 42 4C 49 4E 4B 00 00 00 00 00 00 00")},
+        ImageCase{"FunctionNameOfTwelveBytes", "FUNC abcdefghijkl", 14,
+                  hexBytes("C1 00 00 00 41 42 43 44 45 46 47 48 49 4A 4B 4C")},
+        ImageCase{"RegisterReferenceSetsBitThirtyOne", "REGLOD 3 #R2", 14,
+                  instruction(0x40, 3, 0x80000002u)},
+        ImageCase{"ValuePinMayExceedThePinCount", "SETPIN 17 1", 16, instruction(0x01, 17, 1)},
+        ImageCase{"NumberFormats", "WHILE 0x1f 0b11 4294967295", 14,
+                  instruction(0x18, 31, 3, 0xFFFFFFFFu)},
+        ImageCase{
+            "DimResolvesWithItsKind",
+            "DIM base 16\nDIM r #R7\nDEFADDR BASE 0x0102 0x0304\nADD r 1 2", 14,
+            concat({instruction(0x22, 16, 0x0102, 0x0304), instruction(0x44, 0x80000007u, 1, 2)})},
+        ImageCase{"CallBeforeAndAfterItsFunction",
+                  "CALL blink\nSETOUT 1\nFUNC Blink\nENDFUNC\ncall BLINK", 14,
+                  concat({instruction(0xC3, 3), instruction(0x09, 1),
+                          hexBytes("C1 00 00 00 42 4C 49 4E 4B 00 00 00 00 00 00 00"),
+                          instruction(0xC2), instruction(0xC3, 3)})},
+        ImageCase{"ExtraFuncTokensAreIgnored", "FUNC A B C\nCALL A extra", 14,
+                  concat({instruction(0xC1, 0x41), instruction(0xC3, 1)})},
+        ImageCase{"InstructionNumbersSkipNonInstructions",
+                  "DIM X 1\nSETOUT 2\nSEVSEG 1 2 3\nFUNC F\nbogus 1\n// CALL F\nCALL F", 14,
+                  concat({instruction(0x09, 2), instruction(0xC1, 0x46), instruction(0xC3, 2)})},
+        ImageCase{"OnlyCommentsDimsAndBlanks", "// x\n\nDIM A 1\n/* SETOUT 1 */", 14, Bytes{}},
+        ImageCase{"EmptyProgram", "", 14, Bytes{}},
+        ImageCase{
+            "EveryArgumentKind", "DEF8 31 0xFF 0x1\nALLDIR 0xFFFF 0\nGETADDR #R1 31\nCLKST 40 #R3",
+            40,
+            concat({instruction(0x2B, 31, 0xFF, 1), instruction(0x0E, 0xFFFF, 0),
+                    instruction(0x27, 0x80000001u, 31), instruction(0x1D, 40, 0x80000003u)})}),
+    [](const auto& row) { return row.param.name; });
+
+struct ErrorCase {
+    std::string name;
+    std::string code;
+    std::string message;
+};
+
+class CompileErrors : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(CompileErrors, StopWithExactlyOneMessage) {
+    RecordingTerminal terminal;
+    EXPECT_EQ(compileChipCode(GetParam().code, 16, terminal.sink()), std::nullopt);
+    EXPECT_EQ(terminal.entries, std::vector<std::string>{GetParam().message});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Compiler, CompileErrors,
+    ::testing::Values(
+        ErrorCase{"RegisterAsRegisterSlot", "REGLOD #R2 3",
+                  "Compile error at instruction 1: '#R2' represents #Rn, but Reg Num requires a "
+                  "literal register number from 0 through 31."},
+        ErrorCase{"DimRegisterAsRegisterSlot", "DIM r #R2\nSETOUT 1\nREGINC r",
+                  "Compile error at instruction 2: 'r' represents #Rn, but Reg Num requires a "
+                  "literal register number from 0 through 31."},
+        ErrorCase{"RegisterSlotTooLarge", "GETADDR 8 0x20",
+                  "Compile error at instruction 1: '0x20' resolves to 32, but Output Reg must be "
+                  "from 0 through 31."},
+        ErrorCase{"FunctionNameTooLong", "FUNC abcdefghijklm",
+                  "Compile error: Function 'abcdefghijklm' exceeds the 12-character limit."},
+        ErrorCase{"FunctionNameTooLongInBytes", "FUNC ÄÄÄÄÄÄÄ",
+                  "Compile error: Function 'ÄÄÄÄÄÄÄ' exceeds the 12-character limit."},
+        ErrorCase{"FunctionDefinedTwice", "FUNC blink\nENDFUNC\nFUNC BLINK",
+                  "Compile error: Function 'BLINK' is defined more than once at instructions 1 "
+                  "and 3."},
+        ErrorCase{"FunctionWithoutName", "SETOUT 1\nFUNC // name",
+                  "Compile error: FUNC at instruction 2 is missing a function name."},
+        ErrorCase{"FunctionErrorsComeBeforeLaterArgumentErrors", "SETOUT 99\nFUNC",
+                  "Compile error: FUNC at instruction 2 is missing a function name."},
+        ErrorCase{"CallWithoutName", "CALL",
+                  "Compile error at instruction 1: CALL requires a function name."},
+        ErrorCase{"CallUndefined", "SETOUT 1\nCALL Missing",
+                  "Compile error at instruction 2: CALL references undefined function 'Missing'."},
+        ErrorCase{
+            "PinZero", "SETIN 0",
+            "Compile error at instruction 1: Pin 0 is outside the valid range of 1 through 16."},
+        ErrorCase{
+            "PinAboveCount", "SETIN 17",
+            "Compile error at instruction 1: Pin 17 is outside the valid range of 1 through 16."},
+        ErrorCase{"PinRegister", "MULTIO 1 2 #R3",
+                  "Compile error at instruction 1: '#R3' represents #Rn, but Pin 3 requires a "
+                  "literal pin number."},
+        ErrorCase{"AddressGroup", "DEFADDR 4 0x0102 0x0304",
+                  "Compile error at instruction 1: Base must be 0, 8, 16, or 24."},
+        ErrorCase{"AddressGroupRegister", "DEFADDR #R0 0x0102 0x0304",
+                  "Compile error at instruction 1: Base requires a literal address group."},
+        ErrorCase{"PinListRegister", "PIN2ARR 0 #R1 0",
+                  "Compile error at instruction 1: Lower 4 requires a literal packed pin value."},
+        ErrorCase{"SideBitfieldRegister", "ALLEVEL 0 #R1",
+                  "Compile error at instruction 1: Side B requires a literal bitfield."},
+        ErrorCase{
+            "AddressIndexTooLarge", "DEF8 32 0x1 0x2",
+            "Compile error at instruction 1: Index must be a literal index from 0 through 31."},
+        ErrorCase{
+            "AddressIndexRegister", "DEF8 #R1 0x1 0x2",
+            "Compile error at instruction 1: Index must be a literal index from 0 through 31."},
+        ErrorCase{"NotANumber", "LOOP ten",
+                  "Compile error at instruction 1: 'ten' is not a valid number, #Rn reference, or "
+                  "DIM name."},
+        ErrorCase{"PluralArguments", "ADD 1 2",
+                  "Compile error at instruction 1: ADD expects 3 arguments, but found 2."},
+        ErrorCase{"SingularArgument", "loop",
+                  "Compile error at instruction 1: LOOP expects 1 argument, but found 0."},
+        ErrorCase{"NoArguments", "ENDLOOP 1",
+                  "Compile error at instruction 1: ENDLOOP expects 0 arguments, but found 1."},
+        ErrorCase{"DimErrorFirst", "SETIN 99\nDIM 9 1",
+                  "Compile error on source line 2: '9' is not a valid DIM name."}),
+    [](const auto& row) { return row.param.name; });
+
+TEST(PackedFunctionName, TwelveUpperCaseBytesInThreeWords) {
+    using Words = std::array<std::uint32_t, 3>;
+    EXPECT_EQ(packedFunctionName("blink"), (Words{0x4E494C42u, 0x4Bu, 0}));
+    EXPECT_EQ(packedFunctionName(""), (Words{0, 0, 0}));
+    EXPECT_EQ(packedFunctionName("abcdefghijklmnop"),
+              (Words{0x44434241u, 0x48474645u, 0x4C4B4A49u}));
+    // Seven two-byte characters: the buffer holds the first twelve bytes.
+    EXPECT_EQ(packedFunctionName("äääääää"), (Words{0x84C384C3u, 0x84C384C3u, 0x84C384C3u}));
+}
+
+TEST(AppendLittleEndian, LeastSignificantByteFirst) {
+    Bytes bytes{0xAA};
+    appendLittleEndian(0x80000102u, bytes);
+    EXPECT_EQ(bytes, (Bytes{0xAA, 0x02, 0x01, 0x00, 0x80}));
+}
+
+TEST(CompiledArgumentWord, TextArgumentsNeverCompileAsValues) {
+    RecordingTerminal terminal;
+    const OpcodeArg text{0, "Function Name", "myFunc", "myFunc", OpcodeArgType::text};
+    EXPECT_EQ(compiledArgumentWord("5", text, {}, 4, 14, terminal.sink()), std::nullopt);
+    EXPECT_EQ(
+        terminal.entries,
+        std::vector<std::string>{"Compile error at instruction 4: Unexpected text argument '5'."});
+}
+
+TEST(CompileChipCode, HugeAndHostileInputsGiveAResult) {
+    std::string longLine(1 << 20, 'A');
+    RecordingTerminal terminal;
+    EXPECT_EQ(compileChipCode("LOOP " + longLine, 14, terminal.sink()), std::nullopt);
+    ASSERT_EQ(terminal.entries.size(), 1u);
+    EXPECT_EQ(terminal.entries[0].size(), longLine.size() + 85);
+
+    std::string program;
+    for (int i = 0; i < 100000; ++i)
+        program += "SETOUT 1\n";
+    const auto image = compileChipCode(program, 14, nullptr);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), 1600000u);
+
+    // A NUL glued to the opcode makes it an unknown word: the line is left out.
+    EXPECT_EQ(compileChipCode(std::string("SETOUT\0 1\nSETOUT 1 \0", 20), 14, nullptr),
+              std::nullopt);
+    EXPECT_EQ(compileChipCode(std::string("SETOUT\0 1", 9), 14, nullptr), Bytes{});
+    EXPECT_EQ(compileChipCode("\xFF\xFE\xC3 /*", 14, nullptr), Bytes{});
+}
+
+} // namespace
+} // namespace norix

@@ -1,0 +1,49 @@
+#pragma once
+// Helpers shared by the language suites: a terminal that records its entries
+// and byte images written as hexadecimal text.
+
+#include "core/language/TerminalSink.h"
+#include "core/link/SerialPacket.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace norix::testing {
+
+struct RecordingTerminal {
+    std::vector<std::string> entries;
+    TerminalSink sink() {
+        return [this](const std::string& entry) { entries.push_back(entry); };
+    }
+};
+
+// "02 00 00 00 ..." -> bytes; whitespace between bytes is free.
+inline Bytes hexBytes(const std::string& text) {
+    Bytes bytes;
+    std::istringstream in(text);
+    std::string piece;
+    while (in >> piece)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoul(piece, nullptr, 16)));
+    return bytes;
+}
+
+// One instruction of four little-endian words.
+inline Bytes instruction(std::uint32_t w0, std::uint32_t w1 = 0, std::uint32_t w2 = 0,
+                         std::uint32_t w3 = 0) {
+    Bytes bytes;
+    for (std::uint32_t word : {w0, w1, w2, w3}) {
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(static_cast<std::uint8_t>(word >> shift));
+    }
+    return bytes;
+}
+
+inline Bytes concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+} // namespace norix::testing

@@ -1,0 +1,136 @@
+#include "core/language/LoadedCodeFormatter.h"
+
+#include "core/language/CodeCompiler.h"
+#include "tests/language/LanguageTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace norix {
+namespace {
+
+using testing::concat;
+using testing::hexBytes;
+using testing::instruction;
+
+struct LoadedCase {
+    std::string name;
+    Bytes image;
+    std::string text;
+};
+
+class LoadedImages : public ::testing::TestWithParam<LoadedCase> {};
+
+TEST_P(LoadedImages, BecomeSourceText) {
+    EXPECT_EQ(formatLoadedNorixCode(GetParam().image), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Decompiler, LoadedImages,
+    ::testing::Values(
+        LoadedCase{"Empty", {}, ""},
+        LoadedCase{"SetIn", hexBytes("02 00 00 00 05 00 00 00 00 00 00 00 00 00 00 00"),
+                   "SETIN 0x5"},
+        LoadedCase{"RegisterWords", instruction(0x18, 0x80000003u, 0xC0000003u, 0x80000000u),
+                   "WHILE #R3 0xC0000003 #R0"},
+        LoadedCase{"RegisterBitsKeepTheirLowThirtyBits", instruction(0x10, 0xBFFFFFFFu),
+                   "LOOP #R1073741823"},
+        LoadedCase{"UnknownWord", instruction(0x04, 1, 2, 3), "UNKNOWN_0x00000004 0x1 0x2 0x3"},
+        LoadedCase{"UnknownWideWord", instruction(0x1C1, 0, 0xABCDEF, 0),
+                   "UNKNOWN_0x000001C1 0x0 0xABCDEF 0x0"},
+        LoadedCase{"ExtraWordsAreNotShown", instruction(0x01, 7, 1, 0xDEAD), "SETPIN 0x7 0x1"},
+        LoadedCase{"NoArguments", instruction(0xF0, 1, 2, 3), "ENDTEST"},
+        LoadedCase{
+            "CallsByName",
+            concat({instruction(0x09, 1), instruction(0xC1, 0x4E494C42u, 0x4B), instruction(0x11),
+                    instruction(0xC2), instruction(0xC3, 2), instruction(0xC3, 9)}),
+            "SETOUT 0x1\nFUNC BLINK\nENDLOOP\nENDFUNC\nCALL BLINK\nCALL 0x9"},
+        LoadedCase{"NamelessFunctionStaysNumeric",
+                   concat({instruction(0xC1), instruction(0xC3, 1)}), "FUNC\nCALL 0x1"},
+        LoadedCase{"NameWithoutTerminator",
+                   hexBytes("C1 00 00 00 41 42 43 44 45 46 47 48 49 4A 4B 4C"),
+                   "FUNC ABCDEFGHIJKL"},
+        LoadedCase{"NameStopsAtTheFirstZero",
+                   hexBytes("C1 00 00 00 41 00 43 00 00 00 00 00 00 00 00 00"), "FUNC A"},
+        LoadedCase{"MalformedNameIsEmpty",
+                   concat({hexBytes("C1 00 00 00 41 FF 00 00 00 00 00 00 00 00 00 00"),
+                           instruction(0xC3, 1)}),
+                   "FUNC\nCALL 0x1"},
+        LoadedCase{"Utf8Name", hexBytes("C1 00 00 00 C3 84 00 00 00 00 00 00 00 00 00 00"),
+                   "FUNC Ä"},
+        LoadedCase{"TrailingPieceReadsAsZero",
+                   concat({instruction(0x09, 3), hexBytes("0B 00 00 00")}), "SETOUT 0x3\nASAFE"},
+        LoadedCase{"PartialWordReadsAsZero", hexBytes("02 00 00 00 05 00"), "SETIN 0x0"},
+        LoadedCase{"SingleByte", hexBytes("10"), "UNKNOWN_0x00000000 0x0 0x0 0x0"}),
+    [](const auto& row) { return row.param.name; });
+
+TEST(LoadedWords, Formatting) {
+    EXPECT_EQ(formattedLoadedWord(0), "0x0");
+    EXPECT_EQ(formattedLoadedWord(5), "0x5");
+    EXPECT_EQ(formattedLoadedWord(0x80000005u), "#R5");
+    EXPECT_EQ(formattedLoadedWord(0xFFFFFFFFu), "0xFFFFFFFF");
+    const Bytes bytes{1, 2, 3, 4, 5};
+    EXPECT_EQ(littleEndianUInt32(bytes, 0), 0x04030201u);
+    EXPECT_EQ(littleEndianUInt32(bytes, 1), 0x05040302u);
+    EXPECT_EQ(littleEndianUInt32(bytes, 2), 0u);
+    EXPECT_EQ(littleEndianUInt32(bytes, 99), 0u);
+}
+
+TEST(DecompileLoadedFunctionCalls, NumbersCountNonBlankLines) {
+    EXPECT_EQ(decompileLoadedFunctionCalls("\nfunc  one\n  \ncall 1\nCALL 0X1\nCALL one\nCALL"),
+              "\nfunc  one\n  \nCALL one\nCALL one\nCALL one\nCALL");
+    EXPECT_EQ(decompileLoadedFunctionCalls("A\r\nB"), "A\n\nB");
+    EXPECT_EQ(decompileLoadedFunctionCalls(""), "");
+}
+
+// Source that uses every number format, DIMs, comments and calls in both
+// directions; its image must survive the trip through the decompiler.
+TEST(RoundTrip, CompileDecompileCompileGivesTheSameImage) {
+    const std::string source = R"(
+DIM pin 3
+DIM counter #R4
+// set up
+CALL setup
+FUNC setup
+  SETOUT pin   /* pin three */
+  MULTIHI 1 0x2 0b11
+  DEFADDR 8 0x0102 0x0304
+  DEF8 31 0x0A0B0C0D 0x10
+  ALLEVEL 0xFFFF 0b1010
+ENDFUNC
+REGLOD 5 counter
+WHILE 1 counter 4294967295
+  ADD counter #R31 5
+  SEVSEG 1 2 3
+ENDWHL
+PROG 50 0xF800 0x001F
+CALL Setup
+ENDTEST
+)";
+    const auto image = compileChipCode(source, 16, nullptr);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), 15u * 16u);
+    const std::string text = formatLoadedNorixCode(*image);
+    EXPECT_EQ(text.substr(0, text.find('\n', text.find('\n') + 1)), "CALL SETUP\nFUNC SETUP");
+    EXPECT_EQ(compileChipCode(text, 16, nullptr), image);
+}
+
+TEST(RoundTrip, EveryOpcodeWithAWordSurvives) {
+    std::string source;
+    for (const auto& [mnemonic, word] : norixOpcodeWords()) {
+        source += mnemonic;
+        if (mnemonic == "FUNC" || mnemonic == "CALL") {
+            source += " F1\n";
+            continue;
+        }
+        for (const auto& arg : opcodeOption(mnemonic)->args)
+            source += arg.type == OpcodeArgType::addressGroup ? " 24" : " 3";
+        source += "\n";
+    }
+    const auto image = compileChipCode(source, 14, nullptr);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), 76u * 16u);
+    EXPECT_EQ(compileChipCode(formatLoadedNorixCode(*image), 14, nullptr), image);
+}
+
+} // namespace
+} // namespace norix

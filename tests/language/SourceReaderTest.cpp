@@ -1,0 +1,207 @@
+#include "core/language/SourceReader.h"
+
+#include "core/language/SourceText.h"
+#include "tests/language/LanguageTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace norix {
+namespace {
+
+using Tokens = std::vector<std::string>;
+using testing::RecordingTerminal;
+
+struct TokenCase {
+    std::string name;
+    std::string code;
+    std::vector<SourceLine> lines;
+};
+
+class SourceTokenLines : public ::testing::TestWithParam<TokenCase> {};
+
+TEST_P(SourceTokenLines, ReadsNumberedTokenLines) {
+    EXPECT_EQ(sourceTokenLines(GetParam().code), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reader, SourceTokenLines,
+    ::testing::Values(
+        TokenCase{"Empty", "", {}},
+        TokenCase{"OnlyCommentsAndBlanks", "// a\n\n   \t\n/* b\n c */\n", {}},
+        TokenCase{"TrailingLineComment", "SETPIN 1 1 // drive", {{1, Tokens{"SETPIN", "1", "1"}}}},
+        TokenCase{"BlockCommentJoinsTokens", "SETPIN/* x */1 1", {{1, Tokens{"SETPIN1", "1"}}}},
+        TokenCase{"BlockCommentAcrossLines",
+                  "A\nB\nC 1 /* open\nD\nE\nstill */ F 6\nG",
+                  {{1, Tokens{"A"}},
+                   {2, Tokens{"B"}},
+                   {3, Tokens{"C", "1"}},
+                   {6, Tokens{"F", "6"}},
+                   {7, Tokens{"G"}}}},
+        TokenCase{"CarriageReturnLineFeedCountsTwice",
+                  "A\r\nB\r\nC",
+                  {{1, Tokens{"A"}}, {3, Tokens{"B"}}, {5, Tokens{"C"}}}},
+        TokenCase{"UnicodeLineBreaks",
+                  "A\xC2\x85"
+                  "B\xE2\x80\xA8"
+                  "C\xE2\x80\xA9"
+                  "D\vE\fF",
+                  {{1, Tokens{"A"}},
+                   {2, Tokens{"B"}},
+                   {3, Tokens{"C"}},
+                   {4, Tokens{"D"}},
+                   {5, Tokens{"E"}},
+                   {6, Tokens{"F"}}}},
+        TokenCase{"UnicodeSpacesSeparate",
+                  "LOOP\xC2\xA0"
+                  "5\xE3\x80\x80\t6\xE2\x80\x89"
+                  "7",
+                  {{1, Tokens{"LOOP", "5", "6", "7"}}}},
+        TokenCase{"CommaIsNotASeparator", "ADD 5, 6, 7", {{1, Tokens{"ADD", "5,", "6,", "7"}}}},
+        TokenCase{"StrayCloseIsText", "*/ X", {{1, Tokens{"*/", "X"}}}},
+        TokenCase{
+            "SlashStarSlashOpensABlock", "A /*/ B\nC */ D", {{1, Tokens{"A"}}, {2, Tokens{"D"}}}},
+        TokenCase{"UnterminatedBlockEndsTheText", "A\n/* B\nC\nD", {{1, Tokens{"A"}}}},
+        TokenCase{"InvalidUtf8StaysInTokens", "\xFF\xFE X\xC3", {{1, Tokens{"\xFF\xFE", "X\xC3"}}}},
+        TokenCase{"NulIsAnOrdinaryByte",
+                  std::string("A\0B C", 5),
+                  {{1, Tokens{std::string("A\0B", 3), "C"}}}}),
+    [](const auto& row) { return row.param.name; });
+
+TEST(SourceInstructionLines, SkipDimsAndLinesWithoutAnInstructionWord) {
+    const auto lines =
+        sourceInstructionLines("DIM X 1\nSETOUT 2\nSEVSEG 1 2 3\nsetout 3\nSETOTU 4\n"
+                               "dim y 2");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], (SourceLine{2, Tokens{"SETOUT", "2"}}));
+    EXPECT_EQ(lines[1], (SourceLine{4, Tokens{"setout", "3"}}));
+}
+
+struct ValueCase {
+    std::string token;
+    std::optional<CompilerValue> value;
+};
+
+class CompilerValues : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(CompilerValues, ResolveOneToken) {
+    const DimSymbols symbols{{"LIMIT", {16, CompilerValueKind::literal}},
+                             {"REG", {0x80000002u, CompilerValueKind::registerReference}}};
+    EXPECT_EQ(compilerValue(GetParam().token, symbols), GetParam().value) << GetParam().token;
+}
+
+constexpr auto lit = CompilerValueKind::literal;
+constexpr auto reg = CompilerValueKind::registerReference;
+INSTANTIATE_TEST_SUITE_P(
+    Reader, CompilerValues,
+    ::testing::Values(ValueCase{"42", CompilerValue{42, lit}},
+                      ValueCase{" 42\t", CompilerValue{42, lit}},
+                      ValueCase{"4294967295", CompilerValue{0xFFFFFFFFu, lit}},
+                      ValueCase{"4294967296", std::nullopt},
+                      ValueCase{"0xFFFFFFFF", CompilerValue{0xFFFFFFFFu, lit}},
+                      ValueCase{"0x1ffffffff", std::nullopt},
+                      ValueCase{"0xbeef", CompilerValue{0xBEEF, lit}},
+                      ValueCase{"0b101", CompilerValue{5, lit}}, ValueCase{"0B2", std::nullopt},
+                      ValueCase{"0x", std::nullopt}, ValueCase{"-1", std::nullopt},
+                      ValueCase{"#R0", CompilerValue{0x80000000u, reg}},
+                      ValueCase{"#r31", CompilerValue{0x8000001Fu, reg}},
+                      ValueCase{"#R32", std::nullopt}, ValueCase{"#R", std::nullopt},
+                      ValueCase{"#RX", std::nullopt}, ValueCase{"limit", CompilerValue{16, lit}},
+                      ValueCase{"Reg", CompilerValue{0x80000002u, reg}},
+                      ValueCase{"other", std::nullopt}, ValueCase{"", std::nullopt},
+                      ValueCase{"1.5", std::nullopt}, ValueCase{"\xFF", std::nullopt}));
+
+TEST(DimNames, LettersDigitsAndUnderscore) {
+    for (const char* valid : {"R5", "_LIMIT", "x", "_", "Größe",
+                              "\xCE\xB1\xCE\xB2"
+                              "2"})
+        EXPECT_TRUE(isValidDimName(valid)) << valid;
+    for (const char* invalid : {"", "5R", "#R5", "MAX-1", "A B",
+                                "\xFF"
+                                "A",
+                                "A\xC3"})
+        EXPECT_FALSE(isValidDimName(invalid)) << invalid;
+}
+
+struct DimCase {
+    std::string name;
+    std::string code;
+    std::string message; // empty: success
+};
+
+class DimSymbolErrors : public ::testing::TestWithParam<DimCase> {};
+
+TEST_P(DimSymbolErrors, StopAtTheFirstBadLineWithItsMessage) {
+    RecordingTerminal terminal;
+    const auto symbols = buildDimSymbols(GetParam().code, terminal.sink());
+    if (GetParam().message.empty()) {
+        EXPECT_TRUE(symbols.has_value());
+        EXPECT_TRUE(terminal.entries.empty());
+    } else {
+        EXPECT_FALSE(symbols.has_value());
+        EXPECT_EQ(terminal.entries, std::vector<std::string>{GetParam().message});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reader, DimSymbolErrors,
+    ::testing::Values(
+        DimCase{"EarlierDimAsValue", "DIM LIMIT 0x10\nDIM TOP LIMIT", ""},
+        DimCase{"SevsegIsAllowed", "DIM SEVSEG 1", ""},
+        DimCase{"LaterDimIsUnknown", "DIM TOP LIMIT\nDIM LIMIT 0x10",
+                "Compile error on source line 1: DIM value 'LIMIT' must be a decimal, hexadecimal, "
+                "binary, or #R0 through #R31 value."},
+        DimCase{"WrongTokenCount", "\n\nDIM X",
+                "Compile error on source line 3: DIM requires exactly a name and a value."},
+        DimCase{"TrailingCommentIsRemovedFirst", "DIM X 1 // note", ""},
+        DimCase{"InvalidName", "DIM 5R 1",
+                "Compile error on source line 1: '5R' is not a valid DIM name."},
+        DimCase{"OpcodeName", "DIM loop 1",
+                "Compile error on source line 1: DIM name 'loop' conflicts with a Norix opcode."},
+        DimCase{"DimName", "DIM dim 1",
+                "Compile error on source line 1: DIM name 'dim' conflicts with a Norix opcode."},
+        DimCase{"DefinedTwice", "dim limit 5\nSETOUT 1\nDIM LIMIT 6",
+                "Compile error on source line 3: DIM name 'LIMIT' is defined more than once."},
+        DimCase{"RegisterOutOfRange", "DIM R #R32",
+                "Compile error on source line 1: DIM value '#R32' must be a decimal, hexadecimal, "
+                "binary, or #R0 through #R31 value."}),
+    [](const auto& row) { return row.param.name; });
+
+TEST(DimSymbols, NamesAreStoredInUpperCaseWithTheirKind) {
+    const auto symbols = buildDimSymbols("DIM top 7\n/* DIM HIDDEN 1 */\ndim Counter #R4", nullptr);
+    ASSERT_TRUE(symbols);
+    EXPECT_EQ(*symbols, (DimSymbols{{"TOP", {7, lit}}, {"COUNTER", {0x80000004u, reg}}}));
+    EXPECT_TRUE(buildDimSymbols("", nullptr)->empty());
+}
+
+TEST(NormalizeArg, RewritesPrefixedNumbersInDecimal) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"0x1F", "31"},   {" 0b101 ", "5"}, {"0X10", "16"}, {"#R3", "#R3"}, {"LIMIT", "LIMIT"},
+        {"0xZZ", "0xZZ"}, {"0b", "0b"},     {"12", "12"},   {"\t7\n", "7"}};
+    for (const auto& [input, output] : cases)
+        EXPECT_EQ(normalizeArg(input), output) << input;
+}
+
+TEST(PackedPinBytes, LowestByteFirst) {
+    using Pins = std::vector<int>;
+    EXPECT_EQ(packedPinBytes("0x0A0B"), (Pins{11, 10}));
+    EXPECT_EQ(packedPinBytes("0x1"), (Pins{1}));
+    EXPECT_EQ(packedPinBytes("0x00"), (Pins{0}));
+    EXPECT_EQ(packedPinBytes(" 0X102 "), (Pins{2, 1}));
+    EXPECT_EQ(packedPinBytes("0x28272625"), (Pins{0x25, 0x26, 0x27, 0x28}));
+    for (const char* bad : {"0x", "0x123456789", "0x12g", "12", "#R1", ""})
+        EXPECT_EQ(packedPinBytes(bad), std::nullopt) << bad;
+}
+
+TEST(SourceText, UpperCasingFollowsUnicodeAndKeepsMalformedBytes) {
+    EXPECT_EQ(upperCased("setpin"), "SETPIN");
+    EXPECT_EQ(upperCased("größe"), "GRÖßE");
+    EXPECT_EQ(upperCased("a\xFF"
+                         "b"),
+              "A\xFF"
+              "B");
+    EXPECT_EQ(trimSource("\xE3\x80\x80 x y\xC2\xA0\r\n"), "x y");
+    EXPECT_EQ(trimSource("\xE2\x80"), "\xE2\x80");
+}
+
+} // namespace
+} // namespace norix
