@@ -1,0 +1,154 @@
+// Every command of the device contract against a simulated Norix with known
+// contents: the answer code and payload byte for byte, and the sequence echo.
+
+#include "core/link/ProtocolCodes.h"
+#include "tests/sim/SimTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace norix::testing {
+namespace {
+
+Bytes padded(Bytes bytes, std::size_t size) {
+    bytes.resize(size, 0);
+    return bytes;
+}
+
+Bytes concat(Bytes first, const Bytes& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+struct AnswerCase {
+    const char* name;
+    std::uint8_t code;
+    Bytes payload;
+    std::uint8_t answerCode;
+    Bytes answerPayload;
+};
+
+void PrintTo(const AnswerCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
+const Bytes defaultRecordOneFont{1, 1, 8, 0, 1, 0, 1, 0, 0, 0, 10, 40, 50, 104};
+
+class DeviceAnswerTest : public ::testing::TestWithParam<AnswerCase> {};
+
+TEST_P(DeviceAnswerTest, AnswersByteForByteWithTheCommandsSequence) {
+    const AnswerCase& c = GetParam();
+    PipeHarness harness;
+    fillSampleMemory(harness.sim.memory());
+    for (std::uint8_t sequence : {std::uint8_t{0}, std::uint8_t{0x9C}}) {
+        const SerialPacket answer = harness.ask(c.code, c.payload, sequence);
+        EXPECT_EQ(answer.code, c.answerCode);
+        EXPECT_EQ(answer.sequence, sequence);
+        EXPECT_EQ(answer.payload, c.answerPayload);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Contract, DeviceAnswerTest,
+    ::testing::Values(AnswerCase{"serial", 0xDC, {}, 0xE0, textBytes("SIM-0001")},
+                      AnswerCase{"serialWithPayload", 0xDC, {1}, 0xB4, {}},
+                      AnswerCase{"uploadMode", 0xAF, {}, 0x05, {}},
+                      AnswerCase{"chipCount", 0xC8, {}, 0xB9, {2, 0}},
+                      AnswerCase{"chipName", 0xC7, {1, 0}, 0xBA, textBytes("4116")},
+                      AnswerCase{"chipNameOutOfRange", 0xC7, {2, 0}, 0xB3, {}},
+                      AnswerCase{"chipNameShortIndex", 0xC7, {0}, 0xB4, {}},
+                      AnswerCase{"chipString", 0xD8, {0, 0, 2}, 0xBE, textBytes("Gate")},
+                      AnswerCase{"chipEmptyString", 0xD8, {0, 0, 1}, 0xBE, {}},
+                      AnswerCase{"chipStringNumber8", 0xD8, {0, 0, 8}, 0xB3, {}},
+                      AnswerCase{"chipCodeHeader", 0xD7, {1, 0}, 0xBD, {40, 0}},
+                      AnswerCase{"chipCodeContinueUnstarted", 0xD7, {0xAA, 0xAA}, 0xB3, {}},
+                      AnswerCase{"chipMetadataOutOfRange", 0xD6, {9, 0}, 0xB3, {}},
+                      AnswerCase{"deleteChipOutOfRange", 0xDA, {5, 0}, 0xB3, {}},
+                      AnswerCase{"finishBatch", 0xCF, {}, 0xB2, {}},
+                      AnswerCase{"storeWithoutUpload", 0xC6, {}, 0xB3, {}},
+                      AnswerCase{"stringsBeforeMetadata", 0xAC, {}, 0xB3, {}},
+                      AnswerCase{"metadataOfWrongSize", 0xCA, Bytes(40, 0), 0xB4, {}},
+                      AnswerCase{
+                          "metadataWithSwappedMarker", 0xCA, padded({0xA5, 0x5A}, 41), 0xB3, {}},
+                      AnswerCase{"fontSlot",
+                                 0xDE,
+                                 {0},
+                                 0xE2,
+                                 concat({0, 5, 7, 3, 0, 0, 0, 0}, padded(textBytes("Small"), 32))},
+                      AnswerCase{"fontSlotEmpty", 0xDE, {3}, 0xE1, {3}},
+                      AnswerCase{"fontSlot6", 0xDE, {6}, 0xB3, {}},
+                      AnswerCase{"deleteDefaultFont", 0xE6, {0}, 0xB3, {}},
+                      AnswerCase{"deleteEmptyFont", 0xE6, {4}, 0xB3, {}},
+                      AnswerCase{"fontBeginWrongSize", 0xC0, {0x40, 0x00, 1}, 0xB4, {}},
+                      AnswerCase{"fontBeginSlot6", 0xC0, {0x80, 0x00, 6}, 0xB3, {}},
+                      AnswerCase{"fontChunkUnstarted", 0xC1, {1, 2, 3}, 0xB3, {}},
+                      AnswerCase{"imageCount", 0xD0, {}, 0xB7, {4, 0}},
+                      AnswerCase{"imageName", 0xD4, {3, 0}, 0xBB, textBytes("Chip")},
+                      AnswerCase{"imageNameEmptySlot", 0xD4, {2, 0}, 0xB3, {}},
+                      AnswerCase{"imageNameSlot0", 0xD4, {0, 0}, 0xB3, {}},
+                      AnswerCase{"imageNameSlot256", 0xD4, {0, 1}, 0xB3, {}},
+                      AnswerCase{"imageMeta",
+                                 0xE7,
+                                 {1, 0},
+                                 0xE9,
+                                 concat(padded(textBytes("Logo"), 32), {2, 2, 3, 0, 0, 0})},
+                      AnswerCase{"imageData", 0xE8, {1, 0, 0, 0}, 0xEA, {0, 0, 4, 0xF8, 0x00}},
+                      AnswerCase{"imageDataAtOffset", 0xE8, {3, 0, 1, 0}, 0xEA, {1, 0, 0x00, 0x1F}},
+                      AnswerCase{"imageDataPastEnd", 0xE8, {1, 0, 3, 0}, 0xB3, {}},
+                      AnswerCase{"imageDataShort", 0xE8, {1, 0, 0}, 0xB4, {}},
+                      AnswerCase{"imageBeginWrongSize", 0xA0, {0x81, 0x00}, 0xB4, {}},
+                      AnswerCase{"settings", 0xE4, {0}, 0xE5, defaultRecordOneFont},
+                      AnswerCase{"settingsSetLogoSpeed",
+                                 0xE4,
+                                 {1, 3, 2},
+                                 0xE5,
+                                 {1, 1, 8, 0, 2, 0, 1, 0, 0, 0, 10, 40, 50, 104}},
+                      AnswerCase{"settingsSetAux",
+                                 0xE4,
+                                 {1, 6, 1},
+                                 0xE5,
+                                 {1, 1, 8, 0, 1, 0, 1, 0, 1, 0, 10, 40, 50, 104}},
+                      AnswerCase{"settingsSetMaxTempF",
+                                 0xE4,
+                                 {1, 11, 90},
+                                 0xE5,
+                                 {1, 1, 8, 0, 1, 0, 1, 0, 0, 0, 10, 40, 50, 90}},
+                      AnswerCase{"settingsLogoSpeed3", 0xE4, {1, 3, 3}, 0xB3, {}},
+                      AnswerCase{"settingsDefaultFontEmptySlot", 0xE4, {1, 7, 4}, 0xB3, {}},
+                      AnswerCase{"settingsId12", 0xE4, {1, 12, 0}, 0xB3, {}},
+                      AnswerCase{"settingsUnknownSub", 0xE4, {2}, 0xB3, {}},
+                      AnswerCase{"settingsEmpty", 0xE4, {}, 0xB4, {}},
+                      AnswerCase{"settingsGetWithExtra", 0xE4, {0, 0}, 0xB4, {}},
+                      AnswerCase{"settingsSetShort", 0xE4, {1, 3}, 0xB4, {}},
+                      AnswerCase{"unknownCommand", 0x42, {1, 2}, 0xB3, {}}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(DeviceAnswer, SerialNumberAndUploadModeFollowTheConfiguration) {
+    SimulatorConfig config;
+    config.serialNumber = "NX-123";
+    config.uploadMode = false;
+    PipeHarness harness(config);
+    EXPECT_EQ(harness.ask(0xDC).payload, textBytes("NX-123"));
+    EXPECT_EQ(harness.ask(0xAF).code, 0x06);
+    // Without upload mode nothing is changed on the device.
+    EXPECT_EQ(harness.ask(0xCA, makeChipUploadMetadata("X", 0, 14, 0, 0, 0)).code, 0xB3);
+    EXPECT_EQ(harness.ask(0xD3).code, 0xB3);
+    harness.sim.config().uploadMode = true;
+    EXPECT_EQ(harness.ask(0xAF).code, 0x05);
+    EXPECT_EQ(harness.ask(0xCA, makeChipUploadMetadata("X", 0, 14, 0, 0, 0)).code, 0xB2);
+}
+
+TEST(DeviceAnswer, EveryGarbledCommandGetsAnAnswer) {
+    PipeHarness harness;
+    fillSampleMemory(harness.sim.memory());
+    // Every code with a few payload shapes: one answer each, never silence.
+    for (int code = 0; code < 256; ++code) {
+        for (const Bytes& payload : {Bytes{}, Bytes{0xFF}, Bytes{0xFF, 0xFF}, Bytes(70, 0xAA)}) {
+            const auto answers = harness.exchange(static_cast<std::uint8_t>(code), payload, 5);
+            ASSERT_EQ(answers.size(), 1u) << "code " << code << " payload " << payload.size();
+            EXPECT_EQ(answers.front().sequence, 5);
+        }
+    }
+}
+
+} // namespace
+} // namespace norix::testing

@@ -1,0 +1,321 @@
+// What the simulated Norix keeps: a chip uploaded the way the application sends
+// it reads back exactly, stores replace or append, fonts land in their slot and
+// images in the first free one.
+
+#include "core/link/ProtocolCodes.h"
+#include "tests/sim/SimTestSupport.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <numeric>
+
+namespace norix::testing {
+namespace {
+
+constexpr std::uint8_t B0 = 0xB0;
+constexpr std::uint8_t B2 = 0xB2;
+
+Bytes slice(const Bytes& bytes, std::size_t offset, std::size_t length) {
+    const std::size_t end = std::min(bytes.size(), offset + length);
+    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                 bytes.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
+Bytes rampBytes(std::size_t count, std::uint8_t start = 1) {
+    Bytes bytes(count);
+    std::iota(bytes.begin(), bytes.end(), start);
+    return bytes;
+}
+
+struct UploadedChip {
+    Bytes metadata;
+    Bytes strings;
+    Bytes code;
+};
+
+// The chip upload as the application performs it: 63-byte chunks throughout.
+UploadedChip uploadChip(PipeHarness& harness, const std::string& name, const Bytes& code,
+                        bool store = true) {
+    UploadedChip chip;
+    chip.metadata =
+        makeChipUploadMetadata(name, 4, 14, 1, static_cast<std::uint16_t>(code.size()), 2);
+    chip.strings = Bytes(512, 0);
+    std::copy_n("first", 5, chip.strings.begin());
+    std::copy_n("eighth", 6, chip.strings.begin() + 7 * 64);
+    chip.code = code;
+    harness.expectAccepted(cmdChipMetadata, chip.metadata, B2);
+    harness.expectAccepted(cmdChipStringsBegin, {}, B2);
+    for (std::size_t offset = 0; offset < chip.strings.size(); offset += 63)
+        harness.expectAccepted(cmdChipStringsChunk, slice(chip.strings, offset, 63), B2);
+    harness.expectAccepted(cmdChipStringsEnd, {}, B2);
+    harness.expectAccepted(
+        cmdChipCodeLength,
+        {static_cast<std::uint8_t>(code.size()), static_cast<std::uint8_t>(code.size() >> 8)}, B2);
+    for (std::size_t offset = 0; offset < code.size(); offset += 63)
+        harness.expectAccepted(cmdChipCodeChunk, slice(code, offset, 63), B2);
+    if (store)
+        harness.expectAccepted(cmdSaveChip, {}, B2);
+    return chip;
+}
+
+// Reads a stored chip back the way the application loads it.
+UploadedChip loadChip(PipeHarness& harness, std::uint16_t index,
+                      std::size_t* metadataParts = nullptr) {
+    UploadedChip chip;
+    const Bytes indexBytes{static_cast<std::uint8_t>(index), static_cast<std::uint8_t>(index >> 8)};
+    SerialPacket part = harness.ask(cmdLoadChipMetadata, indexBytes);
+    std::size_t parts = 0;
+    while (part.code == respChipMetadata) {
+        ++parts;
+        chip.metadata.insert(chip.metadata.end(), part.payload.begin(), part.payload.end());
+        if (chip.metadata.size() >= 128)
+            break;
+        part = harness.ask(cmdLoadChipMetadata, {0xAA, 0xAA});
+    }
+    if (metadataParts)
+        *metadataParts = parts;
+    const SerialPacket header = harness.ask(cmdLoadChipCode, indexBytes);
+    EXPECT_EQ(header.code, respChipCode);
+    const std::size_t size = header.payload.at(0) | (header.payload.at(1) << 8);
+    while (chip.code.size() < size) {
+        part = harness.ask(cmdLoadChipCode, {0xAA, 0xAA});
+        if (part.code != respChipCode || part.payload.empty())
+            break;
+        chip.code.insert(chip.code.end(), part.payload.begin(), part.payload.end());
+    }
+    for (std::uint8_t number = 0; number < 8; ++number) {
+        const SerialPacket text =
+            harness.ask(cmdLoadChipString, {indexBytes[0], indexBytes[1], number});
+        EXPECT_EQ(text.code, respChipString);
+        Bytes slot = text.payload;
+        slot.resize(64, 0);
+        chip.strings.insert(chip.strings.end(), slot.begin(), slot.end());
+    }
+    return chip;
+}
+
+struct RoundTrip {
+    std::size_t partSize;
+    std::size_t codeSize;
+};
+
+class ChipRoundTripTest : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(ChipRoundTripTest, StoredChipReadsBackExactlyAsUploaded) {
+    SimulatorConfig config;
+    config.chipPartSize = GetParam().partSize;
+    PipeHarness harness(config);
+    const UploadedChip sent = uploadChip(harness, "74LS138", rampBytes(GetParam().codeSize));
+    ASSERT_EQ(harness.ask(cmdChipCount).payload, (Bytes{1, 0}));
+    EXPECT_EQ(harness.ask(cmdChipName, {0, 0}).payload, textBytes("74LS138"));
+
+    std::size_t metadataParts = 0;
+    const UploadedChip loaded = loadChip(harness, 0, &metadataParts);
+    Bytes expectedMetadata = sent.metadata;
+    expectedMetadata.resize(128, 0);
+    EXPECT_EQ(loaded.metadata, expectedMetadata);
+    EXPECT_EQ(metadataParts, (128 + GetParam().partSize - 1) / GetParam().partSize);
+    EXPECT_EQ(loaded.code, sent.code);
+    EXPECT_EQ(loaded.strings, sent.strings);
+    // Once everything was read, a further continue has nothing to give.
+    EXPECT_EQ(harness.ask(cmdLoadChipMetadata, {0xAA, 0xAA}).code, respFail);
+}
+
+INSTANTIATE_TEST_SUITE_P(PartSizesAndCodeSizes, ChipRoundTripTest,
+                         ::testing::Values(RoundTrip{64, 35}, RoundTrip{64, 128}, RoundTrip{64, 0},
+                                           RoundTrip{100, 127}, RoundTrip{7, 200},
+                                           RoundTrip{128, 4096}));
+
+TEST(ChipStorage, SameNameReplacesOtherNamesAppendAndFullMemoryFails) {
+    SimulatorConfig config;
+    config.chipCapacity = 2;
+    PipeHarness harness(config);
+    uploadChip(harness, "A", Bytes{1});
+    uploadChip(harness, "B", Bytes{2});
+    uploadChip(harness, "A", Bytes{3, 3});
+    ASSERT_EQ(harness.sim.memory().chips().size(), 2u);
+    EXPECT_EQ(harness.sim.memory().chips()[0].code, (Bytes{3, 3}));
+    EXPECT_EQ(harness.sim.memory().chips()[1].name(), "B");
+
+    uploadChip(harness, "C", Bytes{4}, false);
+    EXPECT_EQ(harness.ask(cmdSaveChip).code, respFail);
+    EXPECT_EQ(harness.sim.memory().chips().size(), 2u);
+
+    EXPECT_EQ(harness.ask(cmdDeleteChip, {0, 0}).code, B2);
+    EXPECT_EQ(harness.ask(cmdChipName, {0, 0}).payload, textBytes("B"));
+    // The chip uploaded last is still held, so storing it now succeeds.
+    EXPECT_EQ(harness.ask(cmdSaveChip).code, B2);
+    EXPECT_EQ(harness.ask(cmdDeleteAllChips).code, B2);
+    EXPECT_EQ(harness.ask(cmdChipCount).payload, (Bytes{0, 0}));
+}
+
+struct UploadMistake {
+    const char* name;
+    std::uint8_t code;
+    Bytes payload;
+    std::uint8_t answer;
+};
+
+void PrintTo(const UploadMistake& value, std::ostream* out) {
+    *out << value.name;
+}
+
+class ChipUploadMistakeTest : public ::testing::TestWithParam<UploadMistake> {};
+
+// After metadata (code size 70) and the whole strings block, each mistake is refused.
+TEST_P(ChipUploadMistakeTest, IsRefusedAndNothingIsStored) {
+    PipeHarness harness;
+    harness.expectAccepted(cmdChipMetadata, makeChipUploadMetadata("X", 0, 14, 0, 70, 0), B2);
+    harness.expectAccepted(cmdChipStringsBegin, {}, B2);
+    harness.expectAccepted(cmdChipStringsChunk, Bytes(63, 0x41), B2);
+    harness.expectAccepted(cmdChipStringsEnd, {}, B2);
+    const UploadMistake& mistake = GetParam();
+    if (mistake.code == cmdChipCodeChunk)
+        harness.expectAccepted(cmdChipCodeLength, {70, 0}, B2);
+    EXPECT_EQ(harness.ask(mistake.code, mistake.payload).code, mistake.answer);
+    EXPECT_EQ(harness.ask(cmdSaveChip).code, respFail);
+    EXPECT_TRUE(harness.sim.memory().chips().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Mistakes, ChipUploadMistakeTest,
+                         ::testing::Values(
+                             UploadMistake{
+                                 "lengthDisagreesWithMetadata", cmdChipCodeLength, {71, 0}, 0xB4},
+                             UploadMistake{"lengthOfOneByte", cmdChipCodeLength, {70}, 0xB4},
+                             UploadMistake{"chunkOf64", cmdChipCodeChunk, Bytes(64, 1), 0xB4},
+                             UploadMistake{"emptyChunk", cmdChipCodeChunk, {}, 0xB4},
+                             UploadMistake{"stringChunkAfterEnd", cmdChipStringsChunk, {1}, 0xB3},
+                             UploadMistake{"incompleteCode", cmdChipCodeChunk, Bytes(63, 1), 0xB2}),
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// The font upload as the application performs it, into `slot`.
+void uploadFont(PipeHarness& harness, std::uint8_t slot, const std::string& name,
+                const Bytes& columns, std::uint8_t width) {
+    const Bytes metadata =
+        makeFontMetadataBlock(name, width, 7, static_cast<std::uint8_t>(columns.size() / width),
+                              static_cast<std::uint32_t>(columns.size()));
+    harness.expectAccepted(cmdFontMetaBegin, {0x80, 0x00, slot}, B0);
+    for (std::size_t offset = 0; offset < metadata.size(); offset += 48)
+        harness.expectAccepted(cmdFontMetaChunk, slice(metadata, offset, 48), B0);
+    harness.expectAccepted(cmdFontMetaSave, {}, B2);
+    harness.expectAccepted(
+        cmdFontDataBegin,
+        {static_cast<std::uint8_t>(columns.size()), static_cast<std::uint8_t>(columns.size() >> 8)},
+        B0);
+    for (std::size_t offset = 0; offset < columns.size(); offset += 48)
+        harness.expectAccepted(cmdFontDataChunk, slice(columns, offset, 48), B0);
+    harness.expectAccepted(cmdFontDataSave, {}, B2);
+}
+
+TEST(FontStorage, UploadLandsInTheNamedSlotInTheOrderSentAndCanBeDeleted) {
+    PipeHarness harness;
+    fillSampleMemory(harness.sim.memory());
+    const Bytes columns = rampBytes(5 * 95);
+    uploadFont(harness, 2, "Five by seven", columns, 5);
+
+    const auto& stored = harness.sim.memory().font(2);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->data, columns);
+    const SerialPacket slot = harness.ask(cmdSendFontMeta, {2});
+    ASSERT_EQ(slot.code, respFontMeta);
+    EXPECT_EQ(slice(slot.payload, 0, 4), (Bytes{2, 5, 7, 95}));
+    Bytes nameField = textBytes("Five by seven");
+    nameField.resize(32, 0);
+    EXPECT_EQ(slice(slot.payload, 8, 32), nameField);
+    EXPECT_EQ(harness.ask(cmdSettings, {0}).payload.at(6), 2) << "numFonts follows the slots";
+
+    EXPECT_EQ(harness.ask(cmdDeleteFont, {2}).code, B2);
+    EXPECT_EQ(harness.ask(cmdSendFontMeta, {2}).code, respFontEmpty);
+    EXPECT_EQ(harness.ask(cmdSettings, {0}).payload.at(6), 1);
+}
+
+TEST(FontStorage, TheDefaultFontCanBeDeletedOnlyAfterAnotherBecomesDefault) {
+    PipeHarness harness;
+    fillSampleMemory(harness.sim.memory());
+    uploadFont(harness, 5, "Other", Bytes(8, 1), 4);
+    EXPECT_EQ(harness.ask(cmdDeleteFont, {0}).code, respFail);
+    EXPECT_EQ(harness.ask(cmdSettings, {1, 7, 5}).payload.at(9), 5);
+    EXPECT_EQ(harness.ask(cmdDeleteFont, {0}).code, B2);
+    EXPECT_EQ(harness.ask(cmdDeleteFont, {5}).code, respFail);
+}
+
+TEST(FontStorage, DataOfAnotherSizeThanTheMetadataSaysIsRefused) {
+    PipeHarness harness;
+    const Bytes metadata = makeFontMetadataBlock("F", 5, 7, 2, 10);
+    harness.expectAccepted(cmdFontMetaBegin, {0x80, 0x00, 1}, B0);
+    for (std::size_t offset = 0; offset < 128; offset += 48)
+        harness.expectAccepted(cmdFontMetaChunk, slice(metadata, offset, 48), B0);
+    harness.expectAccepted(cmdFontMetaSave, {}, B2);
+    EXPECT_EQ(harness.ask(cmdFontDataBegin, {11, 0}).code, respBadSize);
+    harness.expectAccepted(cmdFontDataBegin, {10, 0}, B0);
+    harness.expectAccepted(cmdFontDataChunk, Bytes(9, 1), B0);
+    EXPECT_EQ(harness.ask(cmdFontDataChunk, Bytes(2, 1)).code, respBadSize);
+    EXPECT_EQ(harness.ask(cmdFontDataSave).code, respBadSize);
+    EXPECT_FALSE(harness.sim.memory().font(1).has_value());
+}
+
+void uploadImage(PipeHarness& harness, const std::string& name, std::uint8_t width,
+                 std::uint8_t height, const Bytes& rle, std::uint8_t lastAnswer = B2) {
+    const Bytes metadata =
+        makeImageMetadataBlock(name, width, height, static_cast<std::uint32_t>(rle.size()));
+    harness.expectAccepted(cmdImageMetaBegin, {0x80, 0x00}, B0);
+    for (std::size_t offset = 0; offset < metadata.size(); offset += 48)
+        harness.expectAccepted(cmdImageMetaChunk, slice(metadata, offset, 48), B0);
+    harness.expectAccepted(cmdImageMetaSave, {}, B2);
+    harness.expectAccepted(
+        cmdImageDataBegin,
+        {static_cast<std::uint8_t>(rle.size()), static_cast<std::uint8_t>(rle.size() >> 8)}, B0);
+    for (std::size_t offset = 0; offset < rle.size(); offset += 48)
+        harness.expectAccepted(cmdImageDataChunk, slice(rle, offset, 48), B0);
+    harness.expectAccepted(cmdImageDataSave, {}, lastAnswer);
+}
+
+// 500 runs of one pixel each, alternating colours: 1500 bytes for 25 × 20 pixels.
+Bytes stripedImage() {
+    Bytes rle;
+    for (int i = 0; i < 500; ++i)
+        rle.insert(rle.end(), {1, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 7)});
+    return rle;
+}
+
+TEST(ImageStorage, UploadTakesTheFirstFreeSlotAndReadsBackInPiecesAtTheAskedOffset) {
+    SimulatorConfig config;
+    config.imagePieceSize = 100;
+    PipeHarness harness(config);
+    EXPECT_EQ(harness.ask(cmdSendImageCount).payload, (Bytes{1, 0})) << "no images";
+    fillSampleMemory(harness.sim.memory());
+    const Bytes rle = stripedImage();
+    uploadImage(harness, "Stripes", 25, 20, rle);
+    EXPECT_EQ(harness.ask(cmdSendImageNames, {2, 0}).payload, textBytes("Stripes"));
+    EXPECT_EQ(harness.ask(cmdSendImageCount).payload, (Bytes{4, 0}));
+
+    Bytes readBack;
+    while (readBack.size() < rle.size()) {
+        const auto offset = static_cast<std::uint16_t>(readBack.size());
+        const SerialPacket piece =
+            harness.ask(cmdSendImageData, {2, 0, static_cast<std::uint8_t>(offset),
+                                           static_cast<std::uint8_t>(offset >> 8)});
+        ASSERT_EQ(piece.code, respImageData);
+        ASSERT_EQ(piece.payload.at(0) | (piece.payload.at(1) << 8), offset);
+        ASSERT_EQ(piece.payload.size() - 2, std::min<std::size_t>(100, rle.size() - offset));
+        readBack.insert(readBack.end(), piece.payload.begin() + 2, piece.payload.end());
+    }
+    EXPECT_EQ(readBack, rle);
+
+    uploadImage(harness, "Next", 1, 1, {1, 0, 0});
+    EXPECT_EQ(harness.ask(cmdSendImageNames, {4, 0}).payload, textBytes("Next"));
+    EXPECT_EQ(harness.ask(cmdSendImageCount).payload, (Bytes{5, 0}));
+}
+
+TEST(ImageStorage, DataThatDoesNotCoverTheImageIsRefusedAndAFullDeviceTakesNoUpload) {
+    PipeHarness harness;
+    uploadImage(harness, "Short", 2, 2, {3, 0, 0}, respFail);
+    EXPECT_FALSE(harness.sim.memory().image(1).has_value());
+    for (int slot = 1; slot <= 255; ++slot)
+        harness.sim.memory().setImage(slot, makeStoredImage("I", 1, 1, {1, 0, 0}));
+    EXPECT_EQ(harness.ask(cmdSendImageCount).payload, (Bytes{0, 1}));
+    EXPECT_EQ(harness.ask(cmdImageMetaBegin, {0x80, 0x00}).code, respFail);
+}
+
+} // namespace
+} // namespace norix::testing
