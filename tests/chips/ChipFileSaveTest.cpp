@@ -1,0 +1,109 @@
+#include "core/chips/ChipFileCodec.h"
+#include "core/util/AtomicFile.h"
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace norix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ChipFileSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("norix-save-" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::size_t entries() const {
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+    }
+
+    fs::path folder;
+};
+
+TEST_F(ChipFileSave, SavesAndLoadsBack) {
+    const ChipDocument chip("7400", 14, 4, 1, "SET 1 ON\n\nSET 2 OFF", {"Quad NAND"});
+    const auto path = folder / "7400.chip";
+    ASSERT_FALSE(ChipFileCodec::save(chip, path));
+    const auto read = ChipFileCodec::load(path);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(ChipFileCodec::encode(*read), ChipFileCodec::encode(chip));
+    EXPECT_EQ(read->string(0), "Quad NAND");
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(ChipFileSave, LoadDropsAByteOrderMarkAndReadsCrLf) {
+    const auto path = folder / "bom.chip";
+    ASSERT_FALSE(writeFileAtomically(path, "\xEF\xBB\xBF[chips]\r\n[meta]\r\nname = A\r\n"));
+    const auto read = ChipFileCodec::load(path);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->name, "A");
+}
+
+TEST_F(ChipFileSave, KeepsThePermissionsOfTheFileItReplaces) {
+    const auto path = folder / "mode.chip";
+    ASSERT_FALSE(ChipFileCodec::save(ChipDocument("A"), path));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_FALSE(ChipFileCodec::save(ChipDocument("B"), path));
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(ChipFileCodec::load(path)->name, "B");
+}
+
+TEST_F(ChipFileSave, FolderThatDoesNotExistFailsWithTheSystemReason) {
+    const auto error = ChipFileCodec::save(ChipDocument("A"), folder / "missing" / "a.chip");
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, ENOENT);
+    EXPECT_EQ(error->message(), "No such file or directory");
+}
+
+TEST_F(ChipFileSave, DirectoryInPlaceOfTheFileSurvivesAndNoTemporaryIsLeft) {
+    const auto target = folder / "taken.chip";
+    fs::create_directories(target / "inside");
+    const auto error = ChipFileCodec::save(ChipDocument("A"), target);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message(), std::string(std::strerror(error->code)));
+    EXPECT_TRUE(fs::is_directory(target / "inside"));
+    EXPECT_EQ(entries(), 1u);
+}
+
+// A write that runs out of room half-way (here: the process's file size limit,
+// which also binds root) must leave the old file exactly as it was.
+TEST_F(ChipFileSave, FailedWriteLeavesTheOldFileUntouched) {
+    const auto path = folder / "old.chip";
+    const ChipDocument old("Old");
+    ASSERT_FALSE(ChipFileCodec::save(old, path));
+    const std::string before = ChipFileCodec::encode(old);
+
+    ChipDocument big("Big");
+    big.code = std::string(64 * 1024, 'x');
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto error = ChipFileCodec::save(big, path);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, EFBIG);
+    EXPECT_EQ(error->message(), "File too large");
+    EXPECT_EQ(*readWholeFile(path), before);
+    EXPECT_EQ(entries(), 1u);
+}
+
+} // namespace
+} // namespace norix
