@@ -1,0 +1,105 @@
+#pragma once
+// The link's conversations about the Norix's six font slots: the cached list
+// of what each slot holds (read slot by slot), the two-phase upload of a font
+// (128-byte metadata block, then the packed glyph columns, 48 bytes a chunk)
+// and the delete of a slot. Windows observe it; the link routes packets to it.
+
+#include "core/fonts/NorixFontSlot.h"
+#include "core/link/ResponseTimeout.h"
+#include "core/link/SerialPacket.h"
+#include "core/util/Signal.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace norix {
+
+class SerialPortManager;
+
+// The step whose answer an upload is waiting for.
+enum class FontUploadStep {
+    idle,
+    waitingForMetaBegin,
+    waitingForMetaChunk,
+    waitingForMetaSave,
+    waitingForDataBegin,
+    waitingForDataChunk,
+    waitingForDataSave,
+};
+
+inline constexpr std::size_t fontMetadataSize = 128;
+inline constexpr std::size_t fontUploadChunkSize = 48;
+
+// The 128-byte block that opens an upload; nothing when a value does not fit its field.
+std::optional<Bytes> makeFontMetadata(const std::string& name, std::int64_t width,
+                                      std::int64_t height, std::int64_t glyphCount,
+                                      std::uint64_t dataSize);
+
+class FontSlotConversation {
+public:
+    // Registers at the link's font routes and lifecycle hooks.
+    explicit FontSlotConversation(SerialPortManager& link);
+    FontSlotConversation(const FontSlotConversation&) = delete;
+    FontSlotConversation& operator=(const FontSlotConversation&) = delete;
+
+    const std::vector<NorixFontSlot>& norixFontSlots() const { return norixFontSlots_; }
+    bool isUploadingFont() const { return isUploadingFont_; }
+    const std::string& fontUploadStatus() const { return fontUploadStatus_; }
+    const std::optional<std::string>& fontUploadError() const { return fontUploadError_; }
+    FontUploadStep fontUploadStep() const { return fontUploadStep_; }
+    // Bytes of metadata and glyph data accepted so far, and their total, for a progress bar.
+    std::size_t fontUploadDoneBytes() const;
+    std::size_t fontUploadTotalBytes() const;
+    bool isDeletingFont() const { return isDeletingFont_; }
+    const std::string& fontDeleteStatus() const { return fontDeleteStatus_; }
+    const std::optional<std::string>& fontDeleteError() const { return fontDeleteError_; }
+    Signal<> changed;
+
+    void requestFontList();
+    void requestFontMetadata(std::int64_t slot);
+    void uploadFont(const std::string& name, std::int64_t width, std::int64_t height,
+                    const std::vector<std::uint64_t>& columns, std::int64_t slot);
+    void deleteFont(std::int64_t slot);
+    void clearCachedNorixFonts();
+
+    bool handleFontPacket(const SerialPacket& packet);
+    bool handleFontUploadPacket(const SerialPacket& packet);
+    bool handleFontDeletePacket(const SerialPacket& packet);
+
+private:
+    void setSlot(std::size_t slot, NorixFontSlot record);
+    void sendUploadStep(FontUploadStep step);
+    void continueFontUpload();
+    void completeFontUpload();
+    void failFontUpload(const std::string& message);
+    void clearUploadState();
+    void clearDeleteState();
+    void resetForDisconnect();
+
+    SerialPortManager& link_;
+    std::vector<NorixFontSlot> norixFontSlots_ = NorixFontSlot::emptySlots();
+
+    bool isUploadingFont_ = false;
+    std::string fontUploadStatus_;
+    std::optional<std::string> fontUploadError_;
+    FontUploadStep fontUploadStep_ = FontUploadStep::idle;
+    std::int64_t pendingFontSlot_ = 0;
+    Bytes pendingFontMetadata_;
+    Bytes pendingFontData_;
+    std::size_t pendingMetadataOffset_ = 0;
+    std::size_t pendingDataOffset_ = 0;
+    std::optional<std::uint8_t> pendingFontSequence_;
+    ResponseTimeout responseTimeout_;
+
+    bool isDeletingFont_ = false;
+    std::string fontDeleteStatus_;
+    std::optional<std::string> fontDeleteError_;
+    std::optional<std::uint8_t> pendingFontDeleteSequence_;
+    std::optional<std::int64_t> pendingFontDeleteSlot_;
+    ResponseTimeout fontDeleteTimeout_;
+};
+
+} // namespace norix

@@ -1,0 +1,171 @@
+#include "core/images/ImageSlotConversation.h"
+
+#include "core/link/ProtocolCodes.h"
+#include "core/link/SerialPortManager.h"
+#include "core/util/UnicodeText.h"
+
+#include <algorithm>
+#include <array>
+
+namespace norix {
+
+ImageSlotConversation::ImageSlotConversation(SerialPortManager& link)
+    : link_(link), imageLoadTimeout_(link.loop(), [this] { return pendingImageLoadSequence_; }),
+      imageUploadTimeout_(link.loop(), [this] { return pendingImageUploadSequence_; }) {
+    link.setRoute(LinkRoute::ImageLoad,
+                  [this](const SerialPacket& packet) { return handleImageLoadPacket(packet); });
+    link.setRoute(LinkRoute::ImageUpload,
+                  [this](const SerialPacket& packet) { return handleImageUploadPacket(packet); });
+    link.setRoute(LinkRoute::ImageList,
+                  [this](const SerialPacket& packet) { return handleImageListPacket(packet); });
+    link.addLifecycleHooks({.opened = [this] { requestImageList(); },
+                            .reconnected = {},
+                            .closed = [this] { resetForDisconnect(); }});
+}
+
+void ImageSlotConversation::clearCachedNorixImages() {
+    norixImageSlots_ = NorixImageSlot::emptySlots();
+    changed();
+}
+
+// ---- Name list ----
+
+void ImageSlotConversation::requestImageList() {
+    if (!link_.isConnected() || isLoadingImageList_)
+        return;
+    norixImageSlots_ = NorixImageSlot::emptySlots();
+    imageListError_.reset();
+    imageListStatus_ = "Loading Norix images\u2026";
+    isLoadingImageList_ = true;
+    pendingImageNameIndex_.reset();
+    nextImageNameIndex_ = 1;
+    imageNameRequestLimit_ = 1;
+    changed();
+    const auto sequence = link_.sendPacket(cmdSendImageCount);
+    if (!sequence) {
+        endImageList("Could not request the image count from Norix.");
+        return;
+    }
+    pendingImageListSequence_ = sequence;
+}
+
+void ImageSlotConversation::requestNextImageName() {
+    if (nextImageNameIndex_ >= imageNameRequestLimit_ || nextImageNameIndex_ > norixImageSlotCount)
+        return finishImageList();
+    const std::int64_t index = nextImageNameIndex_++;
+    imageListStatus_ = "Loading image " + std::to_string(index) + " of " +
+                       std::to_string(std::max<std::int64_t>(1, imageNameRequestLimit_ - 1)) +
+                       "\u2026";
+    changed();
+    const std::array<std::uint8_t, 2> payload{static_cast<std::uint8_t>(index & 0xFF),
+                                              static_cast<std::uint8_t>(index >> 8)};
+    const auto sequence = link_.sendPacket(cmdSendImageNames, payload);
+    if (!sequence) {
+        endImageList("Could not request image slot " + std::to_string(index) + ".");
+        return;
+    }
+    pendingImageListSequence_ = sequence;
+    pendingImageNameIndex_ = index;
+}
+
+void ImageSlotConversation::finishImageList() {
+    pendingImageListSequence_.reset();
+    pendingImageNameIndex_.reset();
+    isLoadingImageList_ = false;
+    imageListStatus_ = "Norix image list loaded.";
+    imageListError_.reset();
+    changed();
+}
+
+void ImageSlotConversation::endImageList(std::optional<std::string> error) {
+    pendingImageListSequence_.reset();
+    pendingImageNameIndex_.reset();
+    isLoadingImageList_ = false;
+    imageListStatus_.clear();
+    imageListError_ = std::move(error);
+    changed();
+}
+
+void ImageSlotConversation::setSlotName(std::int64_t slot, std::optional<std::string> name) {
+    if (slot < 1 || static_cast<std::size_t>(slot) > norixImageSlots_.size())
+        return;
+    norixImageSlots_[static_cast<std::size_t>(slot - 1)].name = std::move(name);
+    changed();
+}
+
+bool ImageSlotConversation::handleImageListPacket(const SerialPacket& packet) {
+    if (!pendingImageListSequence_ || *pendingImageListSequence_ != packet.sequence)
+        return false;
+    const Bytes& payload = packet.payload;
+    switch (packet.code) {
+    case respImageCount:
+        // The count answers the first request only; a name request is not answered by it.
+        if (pendingImageNameIndex_)
+            return true;
+        if (payload.size() < 2) {
+            endImageList("Norix returned an invalid image count.");
+            return true;
+        }
+        imageNameRequestLimit_ =
+            std::min<std::int64_t>(std::max<std::int64_t>(payload[0] | (payload[1] << 8), 1), 256);
+        nextImageNameIndex_ = 1;
+        pendingImageListSequence_.reset();
+        requestNextImageName();
+        return true;
+    case respImageName: {
+        if (!pendingImageNameIndex_)
+            return true;
+        const auto end = std::find(payload.begin(), payload.end(), std::uint8_t{0});
+        std::string name(payload.begin(), end);
+        const std::int64_t slot = *pendingImageNameIndex_;
+        pendingImageListSequence_.reset();
+        pendingImageNameIndex_.reset();
+        if (!name.empty() && isValidUtf8(name))
+            setSlotName(slot, std::move(name));
+        else
+            setSlotName(slot, std::nullopt);
+        requestNextImageName();
+        return true;
+    }
+    case respFail:
+        if (pendingImageNameIndex_) {
+            // An empty slot: the list goes on with the next one.
+            const std::int64_t slot = *pendingImageNameIndex_;
+            pendingImageListSequence_.reset();
+            pendingImageNameIndex_.reset();
+            setSlotName(slot, std::nullopt);
+            requestNextImageName();
+        } else {
+            // The Norix could not count its images: there are none to list.
+            finishImageList();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---- Disconnect ----
+
+void ImageSlotConversation::resetForDisconnect() {
+    norixImageSlots_ = NorixImageSlot::emptySlots();
+    pendingImageListSequence_.reset();
+    pendingImageNameIndex_.reset();
+    nextImageNameIndex_ = 1;
+    imageNameRequestLimit_ = 1;
+    isLoadingImageList_ = false;
+    imageListStatus_.clear();
+    imageListError_.reset();
+
+    clearImageLoadState();
+    loadedNorixImage_.reset();
+    imageLoadError_.reset();
+
+    if (isUploadingNorixImage_) {
+        clearImageUploadState();
+        imageUploadStatus_ = "Image upload stopped because Norix disconnected.";
+    }
+    changed();
+}
+
+} // namespace norix
