@@ -2,6 +2,8 @@
 
 #include "core/util/UnicodeText.h"
 
+#include <algorithm>
+
 namespace norix::ChipFileCodec {
 namespace {
 
@@ -33,7 +35,7 @@ struct ReadState {
     std::optional<std::int64_t> pinCount;
     std::optional<std::int64_t> chipType;
     std::optional<std::int64_t> imageIndex;
-    std::vector<std::string_view> codeLines;
+    std::string code; // every code line followed by a line feed
     std::vector<std::string> strings = std::vector<std::string>(chipStringCount);
     bool seenChips = false;
     bool seenMeta = false;
@@ -91,19 +93,15 @@ std::optional<ChipFileCodecError> finalCheck(const ReadState& state) {
     return std::nullopt;
 }
 
-std::string joinedCode(const std::vector<std::string_view>& lines) {
-    std::size_t first = 0;
-    std::size_t last = lines.size();
-    while (first < last && lines[first].empty())
-        ++first;
-    while (last > first && lines[last - 1].empty())
-        --last;
-    std::string code;
-    for (std::size_t i = first; i < last; ++i) {
-        if (i > first)
-            code.push_back('\n');
-        code.append(lines[i]);
-    }
+// The code lines joined by line feeds, without the empty lines at either end
+// (lines of spaces stay). A line never holds a line feed, so the empty lines
+// at the ends are exactly the line feeds there.
+std::string joinedCode(std::string code) {
+    const std::size_t first = code.find_first_not_of('\n');
+    if (first == std::string::npos)
+        return {};
+    code.erase(code.find_last_not_of('\n') + 1);
+    code.erase(0, first);
     return code;
 }
 
@@ -131,9 +129,16 @@ std::optional<FileError> save(const ChipDocument& document, const std::filesyste
 Expected<ChipDocument, ChipFileCodecError> decode(std::string_view text) {
     if (text.empty())
         return ChipFileCodecError{ChipFileCodecError::Kind::emptyFile, {}};
-    const std::string normalized = replaceCarriageReturns(text, "\n");
+    std::string normalized;
+    if (text.find('\r') != std::string_view::npos) {
+        normalized = replaceCarriageReturns(text, "\n");
+        text = normalized;
+    }
     ReadState state;
-    for (std::string_view line : splitAtLineFeeds(normalized)) {
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = text.substr(start, end - start);
+        start = end + 1;
         const std::string_view trimmed = trimWhitespace(line);
         if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
             state.section = sectionFromHeader(trimmed);
@@ -155,7 +160,10 @@ Expected<ChipDocument, ChipFileCodecError> decode(std::string_view text) {
                 return *error;
             break;
         case Section::code:
-            state.codeLines.push_back(line);
+            if (state.code.empty())
+                state.code.reserve(text.size());
+            state.code.append(line);
+            state.code.push_back('\n');
             break;
         case Section::strings:
             readStringLine(state, line, trimmed);
@@ -170,14 +178,20 @@ Expected<ChipDocument, ChipFileCodecError> decode(std::string_view text) {
     document.pinCount = state.pinCount.value_or(defaultPinCount);
     document.chipType = state.chipType.value_or(0);
     document.imageIndex = state.imageIndex.value_or(0);
-    document.code = joinedCode(state.codeLines);
+    document.code = joinedCode(std::move(state.code));
     document.strings = normalizedStrings(std::move(state.strings));
     return document;
 }
 
 std::string encode(const ChipDocument& document) {
-    const std::string normalizedCode = replaceCarriageReturns(document.code, "\n");
-    const std::string_view code = trimNewlines(normalizedCode);
+    // Code without carriage returns (the usual case) is written without a copy.
+    std::string normalizedCode;
+    std::string_view code = document.code;
+    if (code.find('\r') != std::string_view::npos) {
+        normalizedCode = replaceCarriageReturns(code, "\n");
+        code = normalizedCode;
+    }
+    code = trimNewlines(code);
     const std::vector<std::string> strings = normalizedStrings(document.strings);
 
     std::string text;

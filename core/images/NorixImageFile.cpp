@@ -2,6 +2,7 @@
 
 #include "core/util/UnicodeText.h"
 
+#include <array>
 #include <cerrno>
 
 namespace norix {
@@ -33,9 +34,9 @@ struct ImageScan {
 };
 
 std::optional<NorixImageFileError> readDataLine(ImageScan& scan, std::string_view line) {
-    const auto parts = splitAtWhitespace(line);
+    std::array<std::string_view, 3> parts;
     std::uint8_t record[3] = {};
-    if (parts.size() != 3)
+    if (splitAtWhitespace(line, parts) != 3)
         return failure(Kind::invalidDataLine, std::string(line));
     for (std::size_t i = 0; i < 3; ++i) {
         const auto value = parseByte(parts[i]);
@@ -116,7 +117,7 @@ Expected<NorixImage, NorixImageFileError> parseNorixImageText(std::string_view t
         const std::string_view line = trimWhitespaceAndNewlines(rawLine);
         if (line.empty())
             continue;
-        if (asciiLowercase(line) == "[data]") {
+        if (equalsIgnoringAsciiCase(line, "[data]")) {
             inData = true;
             scan.seenData = true;
             continue;

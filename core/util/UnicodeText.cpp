@@ -21,12 +21,24 @@ bool isAsciiBreak(char c) {
     return c >= '\n' && c <= '\r';
 }
 
+// Only these bytes can begin a multi-byte space or line break.
+bool mayStartMultiByte(unsigned char c) {
+    return c == 0xC2 || (c >= 0xE1 && c <= 0xE3);
+}
+// Only these bytes can end one.
+bool mayEndMultiByte(unsigned char c) {
+    return c >= 0x80 && c <= 0xAF;
+}
+
 // Length of the white space / line break at the start (or end) of `text`, 0 if none.
 std::size_t leadingMatch(std::string_view text, bool spaces, bool breaks) {
     if (text.empty())
         return 0;
-    if ((spaces && isAsciiSpace(text.front())) || (breaks && isAsciiBreak(text.front())))
+    const char first = text.front();
+    if ((spaces && isAsciiSpace(first)) || (breaks && isAsciiBreak(first)))
         return 1;
+    if (!mayStartMultiByte(static_cast<unsigned char>(first)))
+        return 0;
     if (spaces)
         for (auto sequence : multiByteSpaces)
             if (text.starts_with(sequence))
@@ -41,8 +53,11 @@ std::size_t leadingMatch(std::string_view text, bool spaces, bool breaks) {
 std::size_t trailingMatch(std::string_view text, bool spaces, bool breaks) {
     if (text.empty())
         return 0;
-    if ((spaces && isAsciiSpace(text.back())) || (breaks && isAsciiBreak(text.back())))
+    const char last = text.back();
+    if ((spaces && isAsciiSpace(last)) || (breaks && isAsciiBreak(last)))
         return 1;
+    if (!mayEndMultiByte(static_cast<unsigned char>(last)))
+        return 0;
     if (spaces)
         for (auto sequence : multiByteSpaces)
             if (text.ends_with(sequence))
@@ -127,7 +142,10 @@ std::vector<std::string_view> splitAtLineBreaks(std::string_view text) {
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
-        const std::size_t n = leadingMatch(text.substr(i), false, true);
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t n = (isAsciiBreak(text[i]) || mayStartMultiByte(c))
+                                  ? leadingMatch(text.substr(i), false, true)
+                                  : 0;
         if (n == 0) {
             ++i;
             continue;
@@ -154,39 +172,53 @@ std::vector<std::string_view> splitAtLineFeeds(std::string_view text) {
     }
 }
 
-std::vector<std::string_view> splitAtWhitespace(std::string_view text) {
-    std::vector<std::string_view> parts;
+std::size_t splitAtWhitespace(std::string_view text, std::span<std::string_view> out) {
+    std::size_t count = 0;
     std::size_t i = 0;
     std::size_t start = 0;
+    auto emit = [&](std::size_t end) {
+        if (end > start) {
+            if (count < out.size())
+                out[count] = text.substr(start, end - start);
+            ++count;
+        }
+    };
     while (i < text.size()) {
         const std::size_t n = leadingMatch(text.substr(i), true, false);
         if (n == 0) {
             ++i;
             continue;
         }
-        if (i > start)
-            parts.push_back(text.substr(start, i - start));
+        emit(i);
         i += n;
         start = i;
     }
-    if (text.size() > start)
-        parts.push_back(text.substr(start));
+    emit(text.size());
+    return count;
+}
+
+std::vector<std::string_view> splitAtWhitespace(std::string_view text) {
+    std::vector<std::string_view> parts(splitAtWhitespace(text, {}));
+    splitAtWhitespace(text, parts);
     return parts;
 }
 
 std::string replaceCarriageReturns(std::string_view text, std::string_view replacement) {
     std::string result;
     result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            result.push_back(text[i]);
-            continue;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t cr = text.find('\r', start);
+        if (cr == std::string_view::npos) {
+            result.append(text.substr(start));
+            return result;
         }
+        result.append(text.substr(start, cr - start));
         result.append(replacement);
-        if (i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
+        start = cr + 1;
+        if (start < text.size() && text[start] == '\n')
+            ++start;
     }
-    return result;
 }
 
 std::string asciiLowercase(std::string_view text) {
@@ -198,7 +230,13 @@ std::string asciiLowercase(std::string_view text) {
 }
 
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && asciiLowercase(a) == asciiLowercase(b);
+    if (a.size() != b.size())
+        return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
 }
 
 std::optional<std::int64_t> parseDecimalInt64(std::string_view text) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,9 @@ std::vector<std::string_view> splitAtLineBreaks(std::string_view text);
 std::vector<std::string_view> splitAtLineFeeds(std::string_view text);
 // Parts separated by runs of white space; no empty parts.
 std::vector<std::string_view> splitAtWhitespace(std::string_view text);
+// The same without allocating: stores the first parts in `out` and returns
+// how many parts there are in all.
+std::size_t splitAtWhitespace(std::string_view text, std::span<std::string_view> out);
 
 // CR LF pairs and lone CRs become one `replacement` each.
 std::string replaceCarriageReturns(std::string_view text, std::string_view replacement);
