@@ -213,6 +213,10 @@ void SerialPortManager::readAvailable() {
         onBytesReceived(chunk);
     if (!chunkAbandoned_)
         decoder_.processReceivedBytes(chunk);
+    // The decoder went on collecting the rest of an abandoned chunk; none of it
+    // may leak into the next connection.
+    if (chunkAbandoned_)
+        decoder_.clear();
     readingChunk_ = false;
     chunkAbandoned_ = false;
 }

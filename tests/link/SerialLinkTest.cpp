@@ -118,6 +118,23 @@ TEST_F(SerialLink, BytesFlowBothWaysInChunksOfAtMost1024) {
     EXPECT_TRUE(device.read(std::chrono::milliseconds(20)).empty());
 }
 
+TEST_F(SerialLink, PacketsReadAfterTheLinkWentDownAreNotRouted) {
+    PtyDevice device;
+    ASSERT_TRUE(link.connect(device.slavePath()));
+    std::vector<SerialPacket> packets;
+    link.onPacketReceived = [&](const SerialPacket& packet) {
+        packets.push_back(packet);
+        link.disconnect();
+    };
+    Bytes twoFrames = encodeFrame({respDone, 1, {}});
+    const Bytes second = encodeFrame({respDone, 2, {}});
+    twoFrames.insert(twoFrames.end(), second.begin(), second.end());
+    device.write(twoFrames);
+    ASSERT_TRUE(waitUntil([&] { return !link.isConnected(); }));
+    settle();
+    EXPECT_EQ(packets, (std::vector<SerialPacket>{{respDone, 1, {}}}));
+}
+
 TEST_F(SerialLink, AWriteThatCannotFinishTimesOutAfterHalfASecond) {
     PtyDevice device;
     ASSERT_TRUE(link.connect(device.slavePath()));
