@@ -103,8 +103,17 @@ Expected<std::string, FileError> readWholeFile(const std::filesystem::path& path
     return contents;
 }
 
-std::optional<FileError> writeFileAtomically(const std::filesystem::path& path,
+std::optional<FileError> writeFileAtomically(const std::filesystem::path& requestedPath,
                                              std::string_view contents) {
+    // Saving through a symbolic link replaces the file it points to and keeps
+    // the link, as saving in place would.
+    std::filesystem::path path = requestedPath;
+    std::error_code ignored;
+    if (std::filesystem::is_symlink(requestedPath, ignored)) {
+        const auto target = std::filesystem::weakly_canonical(requestedPath, ignored);
+        if (!ignored)
+            path = target;
+    }
     const std::filesystem::path directory =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     std::string pattern = (directory / ("." + path.filename().string() + ".XXXXXX")).string();

@@ -61,6 +61,17 @@ TEST_F(ChipFileSave, KeepsThePermissionsOfTheFileItReplaces) {
     EXPECT_EQ(ChipFileCodec::load(path)->name, "B");
 }
 
+TEST_F(ChipFileSave, SavingThroughASymbolicLinkKeepsTheLink) {
+    const auto target = folder / "real.chip";
+    const auto link = folder / "link.chip";
+    ASSERT_FALSE(ChipFileCodec::save(ChipDocument("A"), target));
+    fs::create_symlink("real.chip", link);
+    ASSERT_FALSE(ChipFileCodec::save(ChipDocument("B"), link));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ChipFileCodec::load(target)->name, "B");
+    EXPECT_EQ(entries(), 2u);
+}
+
 TEST_F(ChipFileSave, FolderThatDoesNotExistFailsWithTheSystemReason) {
     const auto error = ChipFileCodec::save(ChipDocument("A"), folder / "missing" / "a.chip");
     ASSERT_TRUE(error);
