@@ -61,7 +61,11 @@ protected:
 
 TEST_F(SerialLink, ConnectOpensTheLineRaw8N1At115200) {
     PtyDevice device;
+    std::vector<bool> seenConnected; // what a window redrawing on `changed` would show
+    auto subscription = link.changed.connect([&] { seenConnected.push_back(link.isConnected()); });
     ASSERT_TRUE(link.connect(device.slavePath()));
+    ASSERT_FALSE(seenConnected.empty());
+    EXPECT_TRUE(seenConnected.back());
     EXPECT_TRUE(link.isConnected());
     EXPECT_EQ(link.connectedPort(), device.slavePath());
     EXPECT_EQ(link.lastRequestedPort(), device.slavePath());
@@ -82,6 +86,10 @@ TEST_F(SerialLink, ConnectOpensTheLineRaw8N1At115200) {
     EXPECT_EQ(settings.c_cc[VMIN], 0);
     EXPECT_EQ(settings.c_cc[VTIME], 1);
     EXPECT_TRUE(::fcntl(link.fileDescriptor(), F_GETFL) & O_NONBLOCK);
+
+    link.disconnect();
+    EXPECT_FALSE(seenConnected.back());
+    EXPECT_EQ(link.connectedPort(), std::nullopt);
 }
 
 TEST_F(SerialLink, BytesFlowBothWaysInChunksOfAtMost1024) {
