@@ -1,0 +1,180 @@
+// Batch save: every listed chip file stored in one run, skipping files that
+// cannot be read and chips that cannot be saved, then the finish command.
+
+#include "tests/chips/ChipSessionFixture.h"
+
+namespace norix::testing {
+namespace {
+
+class ChipBatchTest : public ChipSessionFixture {
+protected:
+    ChipDocument chip(const std::string& name, std::int64_t type = 2,
+                      std::string code = programOf(2)) {
+        return ChipDocument(name, 16, type, 2, std::move(code), {name + " string"});
+    }
+
+    void addFiles(const std::vector<std::pair<std::string, ChipDocument>>& files) {
+        std::vector<std::filesystem::path> paths;
+        for (const auto& [fileName, document] : files)
+            paths.push_back(writeChipFile(fileName, document));
+        session.editor().addChipFiles(paths);
+    }
+
+    std::vector<std::string> storedNames() {
+        std::vector<std::string> names;
+        for (const auto& stored : sim.simulator().memory().chips())
+            names.push_back(stored.name());
+        return names;
+    }
+
+    std::vector<std::string> linesStartingWith(const std::string& prefix) const {
+        std::vector<std::string> found;
+        for (const auto& line : lines())
+            if (line.rfind(prefix, 0) == 0)
+                found.push_back(line);
+        return found;
+    }
+};
+
+TEST_F(ChipBatchTest, UnreadableFileIsSkippedAndTheOthersAreStored) {
+    connect();
+    addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}, {"c.chip", chip("GAMMA")}});
+    std::filesystem::remove(folder / "b.chip");
+    session.batchSaveToNorixPressed();
+    settle();
+
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"ALPHA", "GAMMA"}));
+    EXPECT_TRUE(wrote("Skipping b.chip: No such file or directory"));
+    EXPECT_LT(lineIndex("Skipping b.chip: No such file or directory"),
+              lineIndex("Starting batch save of 2 chip files..."));
+    EXPECT_EQ(linesStartingWith("Batch "),
+              (std::vector<std::string>{"Batch 1/2: uploading a.chip...",
+                                        "Batch 2/2: uploading c.chip...",
+                                        "Batch save completed successfully. 2 chips saved."}));
+    EXPECT_EQ(linesStartingWith("Upload complete.").size(), 2u);
+    EXPECT_EQ(linesStartingWith("Chip saved successfully.").size(), 2u);
+    EXPECT_LT(lineIndex("All chips saved. Finishing batch..."),
+              lineIndex("Batch save completed successfully. 2 chips saved."));
+    EXPECT_EQ(commandsWithCode(cmdFinishBatch).size(), 1u);
+    EXPECT_FALSE(session.isBatchSaving());
+    // The editor shows the last chip of the run.
+    EXPECT_EQ(session.editor().chipName(), "GAMMA");
+    EXPECT_EQ(session.editor().chipStrings()[0], "GAMMA string");
+}
+
+TEST_F(ChipBatchTest, ChipsThatCannotBeSavedAreSkippedAndNamed) {
+    connect();
+    addFiles({{"a.chip", chip("ALPHA")},
+              {"b.chip", chip("NOTYPE", 0)},
+              {"c.chip", chip("BROKEN", 2, "FUNC F\nENDFUNC\nFUNC F\nENDFUNC\n")},
+              {"d.chip", chip("NOSTORE")},
+              {"e.chip", chip("EPSILON")}});
+    // The second store command (that of d.chip) is refused.
+    addFault(cmdSaveChip, 2, FaultAction::Fail);
+    session.batchSaveToNorixPressed();
+    settle();
+
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"ALPHA", "EPSILON"}));
+    EXPECT_TRUE(wrote("Select a chip type."));
+    EXPECT_TRUE(wrote("Upload failed with response 0xB3."));
+    EXPECT_EQ(linesStartingWith("Batch "),
+              (std::vector<std::string>{
+                  "Batch 1/5: uploading a.chip...", "Batch 2/5: uploading b.chip...",
+                  "Batch 2/5: skipped b.chip.", "Batch 3/5: uploading c.chip...",
+                  "Batch 3/5: skipped c.chip.", "Batch 4/5: uploading d.chip...",
+                  "Batch 4/5: skipped d.chip.", "Batch 5/5: uploading e.chip...",
+                  "Batch save completed. 2 chips saved; not saved: b.chip, c.chip, d.chip."}));
+    EXPECT_TRUE(wrote("Finishing batch..."));
+    EXPECT_FALSE(session.isBatchSaving());
+    EXPECT_TRUE(session.canUseUploadButtons());
+}
+
+TEST_F(ChipBatchTest, AFailedLastChipStillFinishesTheBatch) {
+    connect();
+    addFiles({{"a.chip", chip("ALPHA")}, {"z.chip", chip("ZETA")}});
+    addFault(cmdChipCodeChunk, 2, FaultAction::BadSize); // z.chip's only chunk
+    session.batchSaveToNorixPressed();
+    settle();
+    EXPECT_EQ(storedNames(), std::vector<std::string>{"ALPHA"});
+    EXPECT_EQ(lines().back(), "Batch save completed. 1 chips saved; not saved: z.chip.");
+}
+
+TEST_F(ChipBatchTest, NothingReadableMeansNoRun) {
+    connect();
+    addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
+    std::filesystem::remove(folder / "a.chip");
+    { std::ofstream empty(folder / "b.chip", std::ios::trunc); }
+    clearRecords();
+    session.batchSaveToNorixPressed();
+    settle();
+    EXPECT_EQ(lines(),
+              (std::vector<std::string>{"Checking Norix upload mode...", "Norix is in upload mode.",
+                                        "Skipping a.chip: No such file or directory",
+                                        "Skipping b.chip: The chip file is empty.",
+                                        "There are no chip files available for batch saving."}));
+    EXPECT_FALSE(session.isBatchSaving());
+    EXPECT_EQ(commandCodes(), Bytes({cmdUploadModeQuery}));
+}
+
+TEST_F(ChipBatchTest, FinishFailureEndsTheRun) {
+    connect();
+    addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
+    addFault(cmdFinishBatch, 1, FaultAction::Fail);
+    session.batchSaveToNorixPressed();
+    settle();
+    EXPECT_EQ(lines().back(), "Batch finish failed with response 0xB3.");
+    EXPECT_FALSE(session.isBatchSaving());
+    EXPECT_FALSE(session.batch().batchFinishSequence().has_value());
+}
+
+TEST_F(ChipBatchTest, RunningBatchRefusesOtherCommandsUntilCancelled) {
+    connect();
+    addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
+    addFault(cmdChipCodeChunk, 1, FaultAction::Drop);
+    session.batchSaveToNorixPressed();
+    settle();
+    ASSERT_TRUE(session.isBatchSaving());
+    EXPECT_FALSE(session.canUseUploadButtons());
+
+    clearRecords();
+    session.batchSaveToNorixPressed();
+    session.saveToNorixPressed();
+    session.requestDeleteAllChips();
+    session.saveAllChipsToNorix();
+    EXPECT_EQ(lines(), (std::vector<std::string>{
+                           "A batch save is already running.", "A batch save is already running.",
+                           "Wait for the current Norix operation to finish before deleting all "
+                           "chips.",
+                           "A batch save is already running."}));
+    EXPECT_FALSE(session.showDeleteAllChipsConfirmation());
+    EXPECT_TRUE(commands.empty());
+
+    session.cancelBatchSave();
+    EXPECT_EQ(lines().back(), "Batch save cancelled.");
+    EXPECT_FALSE(session.isBatchSaving());
+    EXPECT_FALSE(session.isUploading());
+    EXPECT_TRUE(session.canUseUploadButtons());
+
+    // A fresh run starts from the first chip and completes.
+    sim.simulator().faults().clear();
+    session.batchSaveToNorixPressed();
+    settle();
+    EXPECT_EQ(lines().back(), "Batch save completed successfully. 2 chips saved.");
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"ALPHA", "BETA"}));
+}
+
+TEST_F(ChipBatchTest, LostLinkEndsTheRunAndAReconnectStartsClean) {
+    connect();
+    addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
+    addFault(cmdChipStringsChunk, 5, FaultAction::HangUpBefore);
+    session.batchSaveToNorixPressed();
+    settle();
+    EXPECT_TRUE(wrote("Norix disconnected."));
+    EXPECT_FALSE(session.isBatchSaving());
+    EXPECT_FALSE(session.isUploading());
+    EXPECT_TRUE(session.batch().batchDocuments().empty());
+    EXPECT_EQ(session.deviceStatus(), "Disconnected");
+}
+
+} // namespace
+} // namespace norix::testing

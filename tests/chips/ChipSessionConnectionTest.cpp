@@ -1,0 +1,211 @@
+// Identifying the Norix, routing of answers nobody asked for, the terminal,
+// and the state after a lost link.
+
+#include "tests/chips/ChipSessionFixture.h"
+
+namespace norix::testing {
+namespace {
+
+class ChipConnectionTest : public ChipSessionFixture {
+protected:
+    // Opens the port and lets the 0.5 s delay pass; the serial number is then outstanding.
+    void openAndRequestSerial() {
+        addFault(cmdSerialNumber, std::nullopt, FaultAction::Drop);
+        session.setSelectedPort(sim.slavePath());
+        session.connectOrDisconnect();
+        settle();
+        advance(serialNumberRequestDelay);
+    }
+};
+
+TEST_F(ChipConnectionTest, ConnectIdentifiesTheNorixAndLoadsItsChips) {
+    sim.simulator().config().serialNumber = "  NX-42\r\n";
+    sim.simulator().memory().storeChip(makeStoredChip("7400", 4, 14, 1, {}, {}), 128);
+    session.setSelectedPort(sim.slavePath());
+    session.connectOrDisconnect();
+    settle();
+    EXPECT_EQ(session.deviceStatus(), "Connected");
+    EXPECT_EQ(lines(), std::vector<std::string>{"Serial port opened. Waiting for Norix..."});
+    advance(serialNumberRequestDelay - Milliseconds(1));
+    EXPECT_TRUE(commandsWithCode(cmdSerialNumber).empty());
+    advance(Milliseconds(1));
+    EXPECT_EQ(session.norixSerialNumber(), "NX-42");
+    EXPECT_TRUE(wrote("Requesting Norix serial number..."));
+    EXPECT_EQ(lines().back(), "Connected to Norix S/N NX-42.");
+    EXPECT_FALSE(session.pendingSerialSequence().has_value());
+    EXPECT_TRUE(commandsWithCode(cmdChipCount).empty());
+    advance(connectionStepDelay);
+    EXPECT_EQ(session.norixChipList().norixChips(), std::vector<std::string>{"7400"});
+    advance(connectionStepDelay);
+    EXPECT_EQ(fontListRequests, 1);
+}
+
+struct SerialCase {
+    const char* label;
+    Bytes payload;
+    bool useOtherSequence;
+    std::string line;
+    bool listRequested;
+};
+
+class SerialAnswerTest : public ChipConnectionTest,
+                         public ::testing::WithParamInterface<SerialCase> {};
+
+TEST_P(SerialAnswerTest, EndsAsItShould) {
+    openAndRequestSerial();
+    const auto expected = session.pendingSerialSequence();
+    ASSERT_TRUE(expected.has_value());
+    const std::uint8_t sequence =
+        GetParam().useOtherSequence ? static_cast<std::uint8_t>(*expected + 7) : *expected;
+    inject({respSerialNumber, sequence, GetParam().payload});
+    const std::string line = GetParam().useOtherSequence
+                                 ? GetParam().line + std::to_string(sequence) + " instead of " +
+                                       std::to_string(*expected) + "."
+                                 : GetParam().line;
+    EXPECT_EQ(lines().back(), line);
+    EXPECT_FALSE(session.pendingSerialSequence().has_value());
+    advance(connectionStepDelay);
+    EXPECT_EQ(commandsWithCode(cmdChipCount).size(), GetParam().listRequested ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Chips, SerialAnswerTest,
+    ::testing::Values(
+        SerialCase{"plain", {'S', 'N', '1'}, false, "Connected to Norix S/N SN1.", true},
+        SerialCase{"blank",
+                   {' ', '\t', 0x01, '\n'},
+                   false,
+                   "Norix returned an empty serial number.",
+                   true},
+        SerialCase{"nonAscii",
+                   {0x41, 0xFF},
+                   false,
+                   "Norix returned non-ASCII serial payload [41 FF].",
+                   false},
+        SerialCase{"otherSequence",
+                   {'S', 'N', '2'},
+                   true,
+                   "Received Norix S/N SN2, but sequence was ",
+                   true}),
+    [](const auto& param) { return std::string(param.param.label); });
+
+TEST_F(ChipConnectionTest, UnaskedSerialNumberStillIdentifiesTheNorix) {
+    connect();
+    inject({respSerialNumber, 200, {'L', 'A', 'T', 'E'}});
+    EXPECT_EQ(session.norixSerialNumber(), "LATE");
+    EXPECT_EQ(lines().back(), "Connected to Norix S/N LATE.");
+    advance(connectionStepDelay);
+    EXPECT_EQ(commandsWithCode(cmdChipCount).size(), 1u);
+}
+
+TEST_F(ChipConnectionTest, StrayAnswersCompleteNothing) {
+    openAndRequestSerial();
+    ASSERT_TRUE(session.pendingSerialSequence().has_value());
+    const std::uint8_t stray = static_cast<std::uint8_t>(*session.pendingSerialSequence() + 1);
+    for (std::uint8_t code : {respDone, respRetry, respChipCount, respChipName, respChipMetadata,
+                              respChipCode, respChipString, respUploadModeOn})
+        inject({code, stray, {1, 0}});
+    EXPECT_TRUE(lines().size() <= 2u);
+    EXPECT_FALSE(session.pendingSerialSequence().has_value());
+    EXPECT_TRUE(session.norixChipList().norixChips().empty());
+    EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::idle);
+    EXPECT_FALSE(sim.simulator().faults().rules().empty());
+}
+
+TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStartsFresh) {
+    connect();
+    sim.simulator().memory().storeChip(makeStoredChip("A", 1, 14, 0, {}, Bytes(32, 1)), 128);
+    session.requestChipList();
+    settle();
+    // Leave one request of every kind outstanding.
+    addFault(std::nullopt, std::nullopt, FaultAction::Drop);
+    session.setSelectedNorixChipIndex(0);
+    session.loadSelectedNorixChip();
+    session.deleteSelectedChipFromNorix();
+    session.sendToNorixPressed();
+    session.requestChipList();
+    settle();
+    EXPECT_TRUE(session.pendingUploadModeSequence().has_value());
+    EXPECT_TRUE(session.norixChipLoad().pendingLoadMetadataSequence().has_value());
+    EXPECT_TRUE(session.norixChipList().pendingDeleteChipSequence().has_value());
+
+    sim.simulator().hangUp();
+    settle();
+    EXPECT_EQ(session.deviceStatus(), "Disconnected");
+    EXPECT_EQ(lines().back(), "Norix disconnected.");
+    EXPECT_EQ(session.norixSerialNumber(), "");
+    EXPECT_FALSE(session.pendingUploadModeSequence().has_value());
+    EXPECT_FALSE(session.pendingUploadModeAction().has_value());
+    EXPECT_FALSE(session.pendingSerialSequence().has_value());
+    const auto& list = session.norixChipList();
+    EXPECT_FALSE(list.pendingChipCountSequence() || list.pendingChipNameSequence() ||
+                 list.pendingDeleteChipSequence() || list.pendingDeleteAllChipsSequence());
+    const auto& load = session.norixChipLoad();
+    EXPECT_FALSE(load.pendingLoadMetadataSequence() || load.pendingLoadCodeSequence() ||
+                 load.pendingLoadStringSequence() || load.isLoadingNorixChip());
+    EXPECT_TRUE(list.norixChips().empty());
+    EXPECT_FALSE(list.selectedNorixChipIndex().has_value());
+
+    // A fresh simulator on a new port: everything works from scratch.
+    PtySimulator second(loop);
+    ASSERT_TRUE(second.open());
+    second.simulator().memory().clear();
+    second.simulator().memory().storeChip(makeStoredChip("B", 1, 14, 0, {}, Bytes(16, 2)), 128);
+    clearRecords();
+    session.setSelectedPort(second.slavePath());
+    ASSERT_TRUE(link.connect(second.slavePath()));
+    settle();
+    advance(serialNumberRequestDelay);
+    advance(connectionStepDelay);
+    EXPECT_EQ(session.norixSerialNumber(), "SIM-0001");
+    EXPECT_EQ(session.norixChipList().norixChips(), std::vector<std::string>{"B"});
+    session.setSelectedNorixChipIndex(0);
+    session.loadSelectedNorixChip();
+    settle();
+    EXPECT_EQ(lines().back(), "Loaded all chip strings.");
+}
+
+TEST(ChipTerminal, KeepsAtMost500LinesDropping100AtOnce) {
+    Terminal terminal;
+    std::vector<std::string> printed;
+    auto connection =
+        terminal.lineAppended.connect([&](const std::string& line) { printed.push_back(line); });
+    for (int i = 1; i <= 500; ++i)
+        terminal.appendTerminal("line " + std::to_string(i));
+    EXPECT_EQ(terminal.terminalLines().size(), 500u);
+    terminal.appendTerminal("line 501");
+    EXPECT_EQ(terminal.terminalLines().size(), 401u);
+    EXPECT_EQ(terminal.terminalLines().front(), "line 101");
+    EXPECT_EQ(terminal.terminalLines().back(), "line 501");
+    EXPECT_EQ(printed.size(), 501u);
+}
+
+TEST(ChipTerminal, TrimsLineBreaksAndSkipsEmptyMessages) {
+    Terminal terminal;
+    for (const char* text : {"\n", "\r\n", "", "\n\nkept  \r\n", " spaced "})
+        terminal.appendTerminal(text);
+    EXPECT_EQ(
+        std::vector<std::string>(terminal.terminalLines().begin(), terminal.terminalLines().end()),
+        (std::vector<std::string>{"kept  ", " spaced "}));
+    EXPECT_EQ(terminal.joinedText(), "kept  \n spaced ");
+}
+
+TEST_F(ChipConnectionTest, PortChoicesAndConnectFailures) {
+    link.addExtraPort(sim.slavePath(), "Norix simulator");
+    session.refreshPortList();
+    ASSERT_FALSE(session.serialPorts().empty());
+    EXPECT_EQ(session.selectedPort(), session.serialPorts().front());
+    EXPECT_EQ(session.deviceStatus(), "Not Connected");
+    session.setSelectedPort("/nonexistent/ttyACM9");
+    session.connectOrDisconnect();
+    EXPECT_EQ(session.selectedPort(), session.serialPorts().front());
+    settle();
+    EXPECT_TRUE(link.isConnected());
+    session.connectOrDisconnect();
+    EXPECT_EQ(session.deviceStatus(), "Disconnecting...");
+    settle();
+    EXPECT_EQ(session.deviceStatus(), "Disconnected");
+}
+
+} // namespace
+} // namespace norix::testing

@@ -1,0 +1,175 @@
+// The editor fields and the "Chip Files" list: validation, new, add, load,
+// save and save-as with the chosen path, remove and clear.
+
+#include "tests/chips/ChipSessionFixture.h"
+
+namespace norix::testing {
+namespace {
+
+class ChipLibraryTest : public ChipSessionFixture {
+protected:
+    ChipEditor& editor() { return session.editor(); }
+
+    // A save panel that answers with `path` and counts how often it was shown.
+    SavePathChooser chooser(std::optional<std::filesystem::path> path) {
+        return [this, path](const std::string& proposed) {
+            proposedNames.push_back(proposed);
+            return path;
+        };
+    }
+    std::vector<std::string> proposedNames;
+};
+
+TEST_F(ChipLibraryTest, StartsAsTheWindowDoes) {
+    EXPECT_EQ(editor().selectedType(), 1);
+    EXPECT_EQ(editor().selectedPins(), 14);
+    EXPECT_EQ(editor().chipCode(), "\n/* code starts here */");
+    EXPECT_EQ(editor().chipStrings().size(), 8u);
+    editor().newChipFile();
+    EXPECT_EQ(editor().selectedType(), 0);
+    EXPECT_EQ(editor().chipCode(), "");
+    EXPECT_EQ(lines(), std::vector<std::string>{"New chip file."});
+}
+
+TEST_F(ChipLibraryTest, ValidationWritesEveryFailureInOrder) {
+    struct Case {
+        std::string name;
+        std::int64_t type;
+        std::int64_t pins;
+        std::vector<std::string> messages;
+    };
+    const std::vector<Case> cases = {
+        {"",
+         0,
+         50,
+         {"Chip name is required.", "Select a chip type.",
+          "Chip pin count must be between 2 and 40."}},
+        {" \n\t", 1, 14, {"Chip name is required."}},
+        {"A", 1, 1, {"Chip pin count must be between 2 and 40."}},
+        {"A", 1, 41, {"Chip pin count must be between 2 and 40."}},
+        {"A", 1, 2, {}},
+        {"A", 6, 40, {}},
+    };
+    for (const auto& c : cases) {
+        session.terminal().clear();
+        setChip(c.name, "", c.pins, c.type);
+        EXPECT_EQ(editor().validateChipInformation(), c.messages.empty()) << c.name << c.pins;
+        EXPECT_EQ(lines(), c.messages) << c.name << c.pins;
+    }
+    // An invalid chip is not saved.
+    setChip("", "", 50, 0);
+    editor().saveChipFileAs(chooser(std::filesystem::path("/tmp/never.chip")));
+    EXPECT_TRUE(proposedNames.empty());
+}
+
+TEST_F(ChipLibraryTest, AddingListsEachNameOnce) {
+    const auto a = writeChipFile("A.chip", ChipDocument("A", 14, 1));
+    std::filesystem::create_directories(folder / "other");
+    const auto otherA = writeChipFile("other/A.chip", ChipDocument("A2", 14, 1));
+    const auto b = writeChipFile("B.chip", ChipDocument("B", 14, 1));
+    editor().addChipFiles({a});
+    editor().addChipFiles({a});
+    editor().addChipFiles({b, otherA});
+    editor().addChipFiles({});
+    EXPECT_EQ(lines(), (std::vector<std::string>{"Added 1 chip file.", "Added 1 chip file.",
+                                                 "Added 2 chip files."}));
+    EXPECT_EQ(editor().chips(), (std::vector<std::string>{"A.chip", "B.chip"}));
+    EXPECT_EQ(editor().chipFileURLs().at("A.chip"), otherA);
+
+    editor().setSelectedChip("A.chip");
+    editor().loadSelectedChipFile();
+    EXPECT_EQ(editor().chipName(), "A2");
+    EXPECT_EQ(editor().currentFileURL(), otherA);
+    EXPECT_EQ(lines().back(), "Loaded A.chip.");
+
+    editor().removeSelectedChipFile();
+    EXPECT_EQ(editor().chips(), std::vector<std::string>{"B.chip"});
+    EXPECT_FALSE(editor().selectedChip().has_value());
+    editor().removeSelectedChipFile(); // nothing selected: nothing happens
+    EXPECT_EQ(editor().chips().size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(otherA));
+    editor().clearChipFiles();
+    EXPECT_TRUE(editor().chips().empty());
+    EXPECT_TRUE(editor().chipFileURLs().empty());
+}
+
+TEST_F(ChipLibraryTest, LoadFailuresLeaveTheEditorAlone) {
+    setChip("KEEP", "/* keep */");
+    editor().loadSelectedChipFile();
+    EXPECT_EQ(lines().back(), "Select a chip file first.");
+    editor().setSelectedChip("ghost.chip");
+    editor().loadSelectedChipFile();
+    EXPECT_EQ(lines().back(), "The selected chip file could not be found.");
+    const auto broken = writeChipFile("broken.chip", ChipDocument("X"));
+    {
+        std::ofstream out(broken, std::ios::trunc);
+        out << "[chipfile]\ntype = multi\n";
+    }
+    editor().addChipFiles({broken});
+    editor().setSelectedChip("broken.chip");
+    editor().loadSelectedChipFile();
+    EXPECT_EQ(lines().back(), "Load failed: Unsupported chip file type: multi.");
+    EXPECT_EQ(editor().chipName(), "KEEP");
+}
+
+TEST_F(ChipLibraryTest, SaveAsksForAPathOnceThenWritesBack) {
+    writeChipFile("seed.chip", ChipDocument("S"));
+    setChip("NE555", "ENDTEST", 8, 4);
+    editor().saveChipFile(chooser(folder / "timer"));
+    EXPECT_EQ(proposedNames, std::vector<std::string>{"NE555.chip"});
+    EXPECT_EQ(editor().currentFileURL(), folder / "timer.chip");
+    EXPECT_EQ(lines().back(), "Saved timer.chip.");
+
+    editor().setChipString(2, "third");
+    editor().saveChipFile(chooser(std::nullopt));
+    EXPECT_EQ(proposedNames.size(), 1u);
+    auto reread = ChipFileCodec::load(folder / "timer.chip");
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread->strings[2], "third");
+    EXPECT_EQ(reread->pinCount, 8);
+    EXPECT_TRUE(editor().chips().empty()); // saving does not add to the list
+}
+
+TEST_F(ChipLibraryTest, SaveAsFixesTheExtension) {
+    writeChipFile("seed.chip", ChipDocument("S"));
+    setChip("NE555", "");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"NE555.txt", "NE555.chip"}, {"NE555.CHIP", "NE555.CHIP"}, {"plain", "plain.chip"}};
+    for (const auto& [chosen, written] : cases) {
+        editor().saveChipFileAs(chooser(folder / chosen));
+        EXPECT_TRUE(std::filesystem::exists(folder / written)) << chosen;
+        EXPECT_EQ(lines().back(), "Saved " + written + ".");
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "NE555.txt"));
+}
+
+TEST_F(ChipLibraryTest, SaveAsWritesItsDiagnosticSteps) {
+    writeChipFile("seed.chip", ChipDocument("S"));
+    setChip("NE555", "ab\xC3\xA9");
+    diagnostics.clear();
+    editor().saveChipFileAs(chooser(std::nullopt));
+    EXPECT_EQ(diagnostics,
+              (std::vector<std::string>{"SAVE AS 1: function entered", "SAVE AS 2: panel created",
+                                        "SAVE AS 3: before runModal", "SAVE AS 4: panel returned 0",
+                                        "SAVE AS CANCELLED"}));
+    diagnostics.clear();
+    const auto target = folder / "x.chip";
+    editor().saveChipFileAs(chooser(target));
+    EXPECT_EQ(diagnostics,
+              (std::vector<std::string>{"SAVE AS 1: function entered", "SAVE AS 2: panel created",
+                                        "SAVE AS 3: before runModal", "SAVE AS 4: panel returned 1",
+                                        "SAVE AS 5: selected URL = " + target.string(),
+                                        "SAVE AS 6: final URL = " + target.string(),
+                                        "SAVE AS 7: document created; code length = 3, strings = 8",
+                                        "SAVE AS 8: calling ChipFileCodec.save",
+                                        "SAVE AS 9: codec save returned"}));
+    diagnostics.clear();
+    editor().saveChipFileAs(chooser(folder / "missing-folder" / "y.chip"));
+    ASSERT_FALSE(diagnostics.empty());
+    EXPECT_EQ(diagnostics.back().rfind("SAVE AS ERROR: ", 0), 0u);
+    EXPECT_EQ(lines().back().rfind("Save failed: ", 0), 0u);
+    EXPECT_EQ(editor().currentFileURL(), target);
+}
+
+} // namespace
+} // namespace norix::testing
