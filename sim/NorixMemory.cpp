@@ -234,13 +234,12 @@ void NorixMemory::setSettingByte(std::size_t offset, std::uint8_t value) {
     changed();
 }
 
-void NorixMemory::clear() {
-    chips_.clear();
-    for (auto& font : fonts_)
-        font.reset();
-    for (auto& stored : images_)
-        stored.reset();
-    settings_ = defaultSettingsRecord();
+void NorixMemory::restore(MemorySnapshot snapshot) {
+    snapshot.images.resize(static_cast<std::size_t>(simImageSlotCount));
+    chips_ = std::move(snapshot.chips);
+    fonts_ = std::move(snapshot.fonts);
+    images_ = std::move(snapshot.images);
+    settings_ = snapshot.settings;
     changed();
 }
 

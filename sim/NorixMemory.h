@@ -94,6 +94,16 @@ inline constexpr std::uint8_t settingIdFontNumber = 7;
 inline constexpr std::uint8_t settingIdLogoSpeed = 3;
 SettingsRecord defaultSettingsRecord();
 
+// The whole memory as a plain value, for saving and restoring.
+struct MemorySnapshot {
+    std::vector<StoredChip> chips;
+    std::array<std::optional<StoredFont>, simFontSlotCount> fonts;
+    std::vector<std::optional<StoredImage>> images =
+        std::vector<std::optional<StoredImage>>(static_cast<std::size_t>(simImageSlotCount));
+    SettingsRecord settings = defaultSettingsRecord();
+    bool operator==(const MemorySnapshot&) const = default;
+};
+
 class NorixMemory {
 public:
     NorixMemory();
@@ -121,12 +131,10 @@ public:
     void setSettingsRecord(const SettingsRecord& record);
     void setSettingByte(std::size_t offset, std::uint8_t value);
     // Empties chips, fonts and images and restores the default settings.
-    void clear();
-
-    bool operator==(const NorixMemory& other) const {
-        return chips_ == other.chips_ && fonts_ == other.fonts_ && images_ == other.images_ &&
-               settings_ == other.settings_;
-    }
+    void clear() { restore(MemorySnapshot{}); }
+    MemorySnapshot snapshot() const { return MemorySnapshot{chips_, fonts_, images_, settings_}; }
+    // Replaces everything (images must hold 255 entries).
+    void restore(MemorySnapshot snapshot);
 
     Signal<> changed;
 

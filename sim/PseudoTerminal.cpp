@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <utility>
@@ -62,6 +63,13 @@ PseudoTerminal& PseudoTerminal::operator=(PseudoTerminal&& other) noexcept {
 
 PseudoTerminal::~PseudoTerminal() {
     close();
+}
+
+std::size_t PseudoTerminal::unreadInputBytes() const {
+    int count = 0;
+    if (slaveKeeper_ < 0 || ::ioctl(slaveKeeper_, FIONREAD, &count) != 0 || count < 0)
+        return 0;
+    return static_cast<std::size_t>(count);
 }
 
 void PseudoTerminal::close() {

@@ -4,6 +4,7 @@
 // keeps one slave descriptor of its own open so that the master does not see
 // a hang-up while no client is connected.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,8 @@ public:
     int masterDescriptor() const { return master_; }
     const std::string& slavePath() const { return slavePath_; }
     bool isOpen() const { return master_ >= 0; }
+    // Bytes written to the master that no client has read yet.
+    std::size_t unreadInputBytes() const;
     // Closes both sides: every client sees the end of the connection.
     void close();
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -12,6 +13,8 @@ namespace {
 // When the other side is slow to read, try again soon rather than block the loop.
 constexpr Milliseconds writeRetryDelay{1};
 constexpr std::size_t readChunkSize = 4096;
+// A client that does not read at all does not keep the port open for long.
+constexpr std::chrono::milliseconds deliveryLimit{1000};
 
 } // namespace
 
@@ -68,6 +71,29 @@ void DescriptorTransport::flush() {
         pending_.clear();
         return;
     }
+}
+
+void DescriptorTransport::closeAfterDelivery(std::function<void()> done) {
+    waitForDelivery(std::chrono::steady_clock::now() + deliveryLimit, std::move(done));
+}
+
+void DescriptorTransport::waitForDelivery(TimePoint deadline, std::function<void()> done) {
+    if (fd_ < 0)
+        return;
+    const bool delivered = pending_.empty() && (!unreadProbe_ || unreadProbe_() == 0);
+    if (delivered || std::chrono::steady_clock::now() >= deadline) {
+        close();
+        done();
+        return;
+    }
+    // Checked again after the loop has served the other descriptors (the
+    // client may live on the same loop); real time bounds the wait, whatever
+    // clock the loop keeps.
+    std::weak_ptr<int> alive = lifetime_;
+    loop_.post([this, alive, deadline, done = std::move(done)] {
+        if (alive.lock())
+            waitForDelivery(deadline, done);
+    });
 }
 
 void DescriptorTransport::close() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <span>
 
 namespace norix {
@@ -20,6 +21,12 @@ public:
     virtual void write(std::span<const std::uint8_t> bytes) = 0;
     // Hangs up: the other side sees the connection end.
     virtual void close() = 0;
+    // Hangs up once the other side has taken what was written (or a moment has
+    // passed), then calls `done`. Closing at once could discard the last answer.
+    virtual void closeAfterDelivery(std::function<void()> done) {
+        close();
+        done();
+    }
     virtual bool isOpen() const = 0;
 };
 
@@ -35,12 +42,18 @@ public:
 
     void write(std::span<const std::uint8_t> bytes) override;
     void close() override;
+    void closeAfterDelivery(std::function<void()> done) override;
     bool isOpen() const override { return fd_ >= 0; }
     int descriptor() const { return fd_; }
+    // How many written bytes the other side has not read yet (for a
+    // pseudo-terminal: the slave's input queue). Without it delivery is
+    // complete once the descriptor took every byte.
+    void setUnreadProbe(std::function<std::size_t()> probe) { unreadProbe_ = std::move(probe); }
 
 private:
     void readAvailable();
     void flush();
+    void waitForDelivery(TimePoint deadline, std::function<void()> done);
 
     EventLoop& loop_;
     int fd_;
@@ -50,6 +63,8 @@ private:
     ScopedWatch watch_;
     ScopedTimer retryTimer_;
     std::deque<std::uint8_t> pending_;
+    std::function<std::size_t()> unreadProbe_;
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 };
 
 // Answers go to a callback; the owner feeds commands with SimulatedNorix::receiveBytes.

@@ -31,6 +31,7 @@ void SimulatedNorix::attachDescriptor(int fd, bool ownsDescriptor) {
     if (transport_)
         transport_->close();
     decoder_.clear();
+    hangingUp_ = false;
     transport_ = std::make_unique<DescriptorTransport>(
         loop_, fd, ownsDescriptor,
         [this](std::span<const std::uint8_t> bytes) { receiveBytes(bytes); },
@@ -41,6 +42,7 @@ void SimulatedNorix::attachPipe(ByteHandler output, std::function<void()> onHang
     if (transport_)
         transport_->close();
     decoder_.clear();
+    hangingUp_ = false;
     transport_ = std::make_unique<PipeTransport>(std::move(output), std::move(onHangUp));
 }
 
@@ -122,9 +124,14 @@ void SimulatedNorix::deliver(Bytes frame, const std::optional<FaultRule>& fault)
         writePieces(std::make_shared<Bytes>(std::move(frame)), 0, fault->argument);
         return;
     case FaultAction::HangUpAfter:
-        if (isAttached())
-            transport_->write(frame);
-        hangUp();
+        if (!isAttached())
+            return;
+        transport_->write(frame);
+        hangingUp_ = true;
+        transport_->closeAfterDelivery([this] {
+            hangingUp_ = false;
+            onTransportClosed();
+        });
         return;
     default:
         if (isAttached())

@@ -29,11 +29,13 @@ public:
     void attachDescriptor(int fd, bool ownsDescriptor = true);
     // Answers go to `output`; commands come in through receiveBytes().
     void attachPipe(ByteHandler output, std::function<void()> onHangUp = {});
-    bool isAttached() const { return transport_ && transport_->isOpen(); }
+    bool isAttached() const { return transport_ && transport_->isOpen() && !hangingUp_; }
     // Bytes from the host, any chunking. Ignored while nothing is attached.
     void receiveBytes(std::span<const std::uint8_t> bytes);
     // Closes the port as a pulled cable would; the other side sees the end of the connection.
     void hangUp();
+    // The transport, e.g. to give a descriptor transport its unread probe.
+    SimTransport* transport() { return transport_.get(); }
 
     NorixDevice& device() { return device_; }
     NorixMemory& memory() { return device_.memory(); }
@@ -64,6 +66,7 @@ private:
     FaultInjector faults_;
     FrameDecoder decoder_;
     std::unique_ptr<SimTransport> transport_;
+    bool hangingUp_ = false; // answered, waiting for the host to read before closing
     unsigned rejectedFrames_ = 0;
     std::string lastFrameError_;
     // Deferred work (delayed or split answers) checks this token so that it is

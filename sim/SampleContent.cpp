@@ -1,0 +1,114 @@
+#include "sim/SampleContent.h"
+
+#include "core/chips/ChipFileCodec.h"
+#include "core/fonts/FontFile.h"
+#include "core/images/NorixImageFile.h"
+#include "core/language/CodeCompiler.h"
+#include "core/util/AtomicFile.h"
+
+#include <algorithm>
+
+#ifndef NORIX_EXAMPLES_DIR
+#define NORIX_EXAMPLES_DIR "examples"
+#endif
+
+namespace norix {
+namespace {
+
+constexpr std::size_t simulatorChipCapacity = 128;
+
+std::uint8_t clampByte(std::int64_t value) {
+    return static_cast<std::uint8_t>(std::clamp<std::int64_t>(value, 0, 255));
+}
+
+std::vector<std::filesystem::path> sortedFiles(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (it->is_regular_file(error))
+            files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::optional<std::string> addChip(NorixMemory& memory, const std::filesystem::path& file) {
+    auto document = ChipFileCodec::load(file);
+    if (!document)
+        return document.error().message();
+    std::string compileMessage;
+    const auto code = compileChipCode(document->code, static_cast<int>(document->pinCount),
+                                      [&](const std::string& entry) { compileMessage = entry; });
+    if (!code)
+        return compileMessage;
+    if (code->size() > 0xFFFF)
+        return std::string("the compiled code is too large");
+    memory.storeChip(makeStoredChip(document->name,
+                                    static_cast<std::uint16_t>(
+                                        std::clamp<std::int64_t>(document->chipType, 0, 0xFFFF)),
+                                    clampByte(document->pinCount), clampByte(document->imageIndex),
+                                    document->strings, *code),
+                     simulatorChipCapacity);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::filesystem::path defaultExamplesDirectory() {
+    return NORIX_EXAMPLES_DIR;
+}
+
+SampleContentReport loadSampleContent(NorixMemory& memory, const std::filesystem::path& folder) {
+    SampleContentReport report;
+    std::size_t nextFontSlot = 0;
+    for (const auto& file : sortedFiles(folder)) {
+        const std::string label = file.filename().string();
+        if (file.extension() == ".chip") {
+            if (auto problem = addChip(memory, file))
+                report.problems.push_back(label + ": " + *problem);
+            else
+                ++report.chips;
+            continue;
+        }
+        if (file.extension() != ".txt")
+            continue;
+        // Fonts and images are both text files: whichever reader accepts the file decides.
+        auto font = importFont(file);
+        if (font && nextFontSlot < simFontSlotCount && font->width() >= 1 && font->width() <= 255 &&
+            font->glyphCount() >= 1 && font->glyphCount() <= 255) {
+            Bytes columns;
+            columns.reserve(font->columns.size());
+            for (std::uint64_t column : font->columns)
+                columns.push_back(static_cast<std::uint8_t>(column));
+            memory.setFont(nextFontSlot++,
+                           makeStoredFont(font->name, static_cast<std::uint8_t>(font->width()),
+                                          static_cast<std::uint8_t>(font->height()), columns));
+            ++report.fonts;
+            continue;
+        }
+        auto text = readWholeFile(file);
+        auto image = text ? parseNorixImageText(*text) : parseNorixImageText("");
+        if (text && image) {
+            if (const auto slot = memory.firstFreeImageSlot()) {
+                memory.setImage(*slot,
+                                makeStoredImage(image->imageName,
+                                                static_cast<std::uint8_t>(image->imageWidth),
+                                                static_cast<std::uint8_t>(image->imageHeight),
+                                                image->compressedImageData));
+                ++report.images;
+            }
+            continue;
+        }
+        if (font) {
+            report.problems.push_back(label + ": no free font slot");
+        } else {
+            const std::string imageReason = text ? image.error().message() : text.error().message();
+            report.problems.push_back(label + ": not a font file (" + font.error().message() +
+                                      ") nor an image file (" + imageReason + ")");
+        }
+    }
+    return report;
+}
+
+} // namespace norix
