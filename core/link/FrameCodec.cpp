@@ -2,47 +2,76 @@
 
 #include "core/util/DiagnosticLog.h"
 
+#include <array>
 #include <cstdio>
 
 namespace norix {
 
-std::uint8_t computeCRC8(std::span<const std::uint8_t> bytes) {
-    std::uint8_t crc = 0;
-    for (std::uint8_t byte : bytes) {
-        crc ^= byte;
+namespace {
+
+// The register after feeding one byte into a zero register, for every byte:
+// one lookup per byte instead of eight shifts.
+constexpr std::array<std::uint8_t, 256> crcTable = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (unsigned value = 0; value < 256; ++value) {
+        auto crc = static_cast<std::uint8_t>(value);
         for (int bit = 0; bit < 8; ++bit)
             crc = (crc & 0x80) ? static_cast<std::uint8_t>((crc << 1) ^ 0x07)
                                : static_cast<std::uint8_t>(crc << 1);
+        table[value] = crc;
     }
+    return table;
+}();
+
+// COBS output built byte by byte, so that a frame is stuffed in the same pass
+// that computes its CRC.
+class CobsWriter {
+public:
+    explicit CobsWriter(std::size_t inputSize) {
+        out_.reserve(inputSize + inputSize / 254 + 3);
+        out_.push_back(0);
+    }
+    void put(std::uint8_t byte) {
+        if (byte != 0) {
+            out_.push_back(byte);
+            if (++code_ == 0xFF)
+                closeBlock();
+        } else {
+            closeBlock();
+        }
+    }
+    Bytes finish() {
+        out_[codeIndex_] = code_;
+        return std::move(out_);
+    }
+
+private:
+    void closeBlock() {
+        out_[codeIndex_] = code_;
+        codeIndex_ = out_.size();
+        out_.push_back(0);
+        code_ = 1;
+    }
+
+    Bytes out_;
+    std::size_t codeIndex_ = 0;
+    std::uint8_t code_ = 1;
+};
+
+} // namespace
+
+std::uint8_t computeCRC8(std::span<const std::uint8_t> bytes) {
+    std::uint8_t crc = 0;
+    for (std::uint8_t byte : bytes)
+        crc = crcTable[crc ^ byte];
     return crc;
 }
 
 Bytes cobsEncode(std::span<const std::uint8_t> bytes) {
-    if (bytes.empty())
-        return Bytes{0x01};
-    Bytes out;
-    out.reserve(bytes.size() + bytes.size() / 254 + 2);
-    std::size_t codeIndex = 0;
-    out.push_back(0);
-    std::uint8_t code = 1;
-    for (std::uint8_t byte : bytes) {
-        if (byte != 0) {
-            out.push_back(byte);
-            if (++code == 0xFF) {
-                out[codeIndex] = 0xFF;
-                codeIndex = out.size();
-                out.push_back(0);
-                code = 1;
-            }
-        } else {
-            out[codeIndex] = code;
-            codeIndex = out.size();
-            out.push_back(0);
-            code = 1;
-        }
-    }
-    out[codeIndex] = code;
-    return out;
+    CobsWriter writer(bytes.size());
+    for (std::uint8_t byte : bytes)
+        writer.put(byte);
+    return writer.finish();
 }
 
 std::optional<Bytes> cobsDecode(std::span<const std::uint8_t> encoded) {
@@ -68,13 +97,18 @@ std::optional<Bytes> cobsDecode(std::span<const std::uint8_t> encoded) {
 }
 
 Bytes encodeFrame(const SerialPacket& packet) {
-    Bytes raw;
-    raw.reserve(packet.payload.size() + 3);
-    raw.push_back(packet.code);
-    raw.push_back(packet.sequence);
-    raw.insert(raw.end(), packet.payload.begin(), packet.payload.end());
-    raw.push_back(computeCRC8(raw));
-    Bytes frame = cobsEncode(raw);
+    CobsWriter writer(packet.payload.size() + 4);
+    std::uint8_t crc = 0;
+    auto protect = [&](std::uint8_t byte) {
+        crc = crcTable[crc ^ byte];
+        writer.put(byte);
+    };
+    protect(packet.code);
+    protect(packet.sequence);
+    for (std::uint8_t byte : packet.payload)
+        protect(byte);
+    writer.put(crc);
+    Bytes frame = writer.finish();
     frame.push_back(0x00);
     return frame;
 }

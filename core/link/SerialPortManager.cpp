@@ -1,7 +1,10 @@
 #include "core/link/SerialPortManager.h"
 
+#include "core/fonts/FontSlotConversation.h"
+#include "core/images/ImageSlotConversation.h"
 #include "core/link/PortDiscovery.h"
 #include "core/link/SerialPort.h"
+#include "core/settings/SettingsConversation.h"
 #include "core/util/DiagnosticLog.h"
 
 #include <algorithm>
@@ -24,12 +27,39 @@ bool fileExists(const std::string& path) {
 
 } // namespace
 
-SerialPortManager::SerialPortManager(EventLoop& loop, std::string deviceDirectory)
+SerialPortManager::SerialPortManager(EventLoop& loop, std::string deviceDirectory,
+                                     LinkConversations conversations)
     : loop_(loop), deviceDirectory_(std::move(deviceDirectory)),
       decoder_([this](const SerialPacket& packet) { routePacket(packet); },
                [this](const std::string& error) { setLastError(error); }),
       readWatch_(loop), reconnectTimer_(loop) {
     refreshPorts();
+    if (conversations == LinkConversations::Included) {
+        // In this order, so that a connect asks for the fonts, then the images, then the settings.
+        fonts_ = &adopt(std::make_unique<FontSlotConversation>(*this));
+        images_ = &adopt(std::make_unique<ImageSlotConversation>(*this));
+        settings_ = &adopt(std::make_unique<SettingsConversation>(*this, *fonts_));
+    }
+}
+
+namespace {
+template <typename T> T& requireConversation(T* conversation) {
+    if (!conversation) {
+        std::fputs("SerialPortManager built without its conversations\n", stderr);
+        std::abort();
+    }
+    return *conversation;
+}
+} // namespace
+
+FontSlotConversation& SerialPortManager::fonts() {
+    return requireConversation(fonts_);
+}
+ImageSlotConversation& SerialPortManager::images() {
+    return requireConversation(images_);
+}
+SettingsConversation& SerialPortManager::settings() {
+    return requireConversation(settings_);
 }
 
 SerialPortManager::~SerialPortManager() {

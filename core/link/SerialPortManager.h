@@ -21,6 +21,14 @@
 
 namespace norix {
 
+class FontSlotConversation;
+class ImageSlotConversation;
+class SettingsConversation;
+
+// Whether a manager builds its own font, image and settings conversations (the
+// application and the CLI) or is a bare link (tests of the link itself).
+enum class LinkConversations { None, Included };
+
 // The conversations of the link, in the fixed order in which they are offered
 // each received packet. The first that claims a packet ends the routing.
 enum class LinkRoute {
@@ -52,7 +60,8 @@ public:
     static constexpr Milliseconds writeDeadline{500};
     static constexpr std::size_t readChunkLimit = 1024;
 
-    explicit SerialPortManager(EventLoop& loop, std::string deviceDirectory = "/dev");
+    explicit SerialPortManager(EventLoop& loop, std::string deviceDirectory = "/dev",
+                               LinkConversations conversations = LinkConversations::None);
     ~SerialPortManager();
     SerialPortManager(const SerialPortManager&) = delete;
     SerialPortManager& operator=(const SerialPortManager&) = delete;
@@ -113,6 +122,13 @@ public:
     void addLifecycleHooks(LinkLifecycleHooks hooks);
     EventLoop& loop() { return loop_; }
 
+    // The link's own conversations, built with LinkConversations::Included;
+    // asking a bare link for them is a programming error and aborts.
+    bool hasConversations() const { return fonts_ != nullptr; }
+    FontSlotConversation& fonts();
+    ImageSlotConversation& images();
+    SettingsConversation& settings();
+
     // Keeps an object (typically a conversation that registered routes and
     // hooks here) alive exactly as long as the manager. Adopted objects are
     // destroyed first, in reverse order, while the manager is still intact.
@@ -166,6 +182,9 @@ private:
     // Posted work (onDisconnected) checks this so that it never outlives the manager.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::vector<std::shared_ptr<void>> adopted_;
+    FontSlotConversation* fonts_ = nullptr;
+    ImageSlotConversation* images_ = nullptr;
+    SettingsConversation* settings_ = nullptr;
 };
 
 } // namespace norix
