@@ -165,8 +165,10 @@ bool SerialPortManager::connect(const std::string& port, unsigned baudRate, bool
     changed.emit();
 
     startReading();
-    runHooks(&LinkLifecycleHooks::opened);
-    return true;
+    runHooks(&LinkLifecycleHooks::opened, true);
+    // A device that vanished again during the first requests has already been
+    // handled as a failure; the connect did not succeed after all.
+    return fileDescriptor_ >= 0;
 }
 
 void SerialPortManager::disconnect(bool cancelReconnect, bool notify) {
@@ -181,7 +183,7 @@ void SerialPortManager::disconnect(bool cancelReconnect, bool notify) {
     isConnected_ = false;
     changed.emit();
 
-    runHooks(&LinkLifecycleHooks::closed);
+    runHooks(&LinkLifecycleHooks::closed, false);
 
     if (notify && hadConnection) {
         loop_.post([this, alive = std::weak_ptr<bool>(alive_)] {
@@ -204,9 +206,11 @@ void SerialPortManager::closeDescriptor() {
     }
 }
 
-template <typename Member> void SerialPortManager::runHooks(Member member) {
+template <typename Member> void SerialPortManager::runHooks(Member member, bool onlyWhileOpen) {
     // By index: a hook may add hooks of its own.
     for (std::size_t i = 0; i < hooks_.size(); ++i) {
+        if (onlyWhileOpen && fileDescriptor_ < 0)
+            return;
         auto hook = hooks_[i].*member;
         if (hook)
             hook();
@@ -357,9 +361,12 @@ void SerialPortManager::attemptReconnect(const std::string& port) {
         reconnectAttempt_ = 0;
         serialFailureInProgress_ = false;
         changed.emit();
-        runHooks(&LinkLifecycleHooks::reconnected);
+        runHooks(&LinkLifecycleHooks::reconnected, true);
         return;
     }
+    // A failure inside the attempt's first requests has planned the next attempt itself.
+    if (reconnectTimer_.isActive())
+        return;
     serialFailureInProgress_ = false;
     scheduleReconnect(port);
 }

@@ -153,7 +153,7 @@ private:
     // The single other candidate a vanished port may have re-enumerated as.
     std::optional<std::string> reenumeratedPort(const std::string& vanished) const;
     void closeDescriptor();
-    template <typename Member> void runHooks(Member member);
+    template <typename Member> void runHooks(Member member, bool onlyWhileOpen);
 
     EventLoop& loop_;
     std::string deviceDirectory_;

@@ -143,6 +143,23 @@ TEST_F(SerialLink, PacketsReadAfterTheLinkWentDownAreNotRouted) {
     EXPECT_EQ(packets, (std::vector<SerialPacket>{{respDone, 1, {}}}));
 }
 
+TEST_F(SerialLink, ADeviceGoneDuringTheFirstRequestsFailsTheConnect) {
+    PtyDevice device;
+    link.addLifecycleHooks({[&] {
+                                device.unplug();
+                                EXPECT_EQ(link.sendPacket(cmdSettings, Bytes{settingsGetAll}),
+                                          std::nullopt);
+                            },
+                            nullptr, nullptr});
+    link.addLifecycleHooks({[&] { events.push_back("settings opened"); }, nullptr, nullptr});
+    EXPECT_FALSE(link.connect(device.slavePath()));
+    EXPECT_THAT(events,
+                ElementsAre("fonts closed", "fonts opened", "images opened", "fonts closed"));
+    EXPECT_EQ(failureLines(), 1);
+    EXPECT_EQ(link.reconnectAttempt(), 1);
+    EXPECT_TRUE(link.isReconnectPending());
+}
+
 TEST_F(SerialLink, AWriteThatCannotFinishTimesOutAfterHalfASecond) {
     PtyDevice device;
     ASSERT_TRUE(link.connect(device.slavePath()));
