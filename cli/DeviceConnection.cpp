@@ -1,0 +1,142 @@
+#include "cli/DeviceConnection.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+namespace norix::cli {
+namespace {
+
+// Often enough to notice a lost link or a satisfied command promptly.
+constexpr Milliseconds checkInterval{50};
+constexpr std::size_t barWidth = 30;
+
+} // namespace
+
+std::string silenceMessage(double seconds) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%g", seconds);
+    return std::string("Norix did not answer within ") + number + " s.";
+}
+
+DeviceConnection::DeviceConnection(const GlobalOptions& options)
+    : options_(options), link_(std::make_unique<SerialPortManager>(loop_)) {
+    if (options_.quiet)
+        quietSink_.emplace([](std::string_view) {});
+}
+
+DeviceConnection::~DeviceConnection() {
+    if (link_->isConnected())
+        link_->disconnect(true, false);
+    simulator_.reset();
+    link_.reset();
+}
+
+bool DeviceConnection::open() {
+    if (options_.port == "sim") {
+        simulator_ = std::make_unique<BuiltInSimulator>(loop_, *link_);
+        if (!simulator_->start()) {
+            std::cerr << "norix: could not start the built-in simulator: "
+                      << simulator_->lastError() << "\n";
+            return false;
+        }
+        port_ = simulator_->portPath();
+    } else if (!options_.port.empty()) {
+        port_ = options_.port;
+    } else {
+        link_->refreshPorts();
+        if (link_->availablePorts().empty()) {
+            std::cerr << "norix: no Norix port found; connect a Norix, name its port with -p PATH, "
+                         "or use -p sim for the built-in simulator\n";
+            return false;
+        }
+        port_ = link_->availablePorts().front();
+    }
+    if (!link_->connect(port_)) {
+        if (link_->lastError())
+            printLinkError();
+        else
+            std::cerr << "Could not open " << port_ << ".\n";
+        return false;
+    }
+    return true;
+}
+
+bool DeviceConnection::runUntil(const std::function<bool()>& done) {
+    const auto silenceLimit = std::chrono::duration_cast<Milliseconds>(
+        std::chrono::duration<double>(options_.timeoutSeconds));
+    TimePoint lastHeard = loop_.now();
+    // Wraps whatever the command installed, for as long as this call runs.
+    auto previous = link_->onBytesReceived;
+    link_->onBytesReceived = [&lastHeard, previous, this](const Bytes& bytes) {
+        lastHeard = loop_.now();
+        if (previous)
+            previous(bytes);
+    };
+    bool finished = false;
+    while (true) {
+        if (done()) {
+            finished = true;
+            break;
+        }
+        if (!link_->isConnected()) {
+            printLinkError();
+            break;
+        }
+        const auto left = std::chrono::ceil<Milliseconds>(lastHeard + silenceLimit - loop_.now());
+        if (left.count() <= 0) {
+            std::cerr << silenceMessage(options_.timeoutSeconds) << "\n";
+            break;
+        }
+        loop_.runUntil([&] { return done() || !link_->isConnected(); },
+                       std::min(left, checkInterval));
+    }
+    link_->onBytesReceived = previous;
+    return finished;
+}
+
+void DeviceConnection::runFor(Milliseconds duration) {
+    loop_.runUntil([] { return false; }, duration);
+}
+
+void DeviceConnection::printLinkError() const {
+    if (const auto& error = link_->lastError())
+        std::cerr << *error << "\n";
+}
+
+ProgressBar::ProgressBar(std::string label, bool quiet)
+    : label_(std::move(label)), enabled_(!quiet && ::isatty(STDERR_FILENO) == 1) {}
+
+ProgressBar::~ProgressBar() {
+    finish();
+}
+
+std::string ProgressBar::render(const std::string& label, std::size_t done, std::size_t total) {
+    const double fraction =
+        total == 0 ? 1.0 : std::min(1.0, static_cast<double>(done) / static_cast<double>(total));
+    const auto filled = static_cast<std::size_t>(std::lround(fraction * barWidth));
+    char percent[8];
+    std::snprintf(percent, sizeof percent, "%3ld%%", std::lround(fraction * 100));
+    return label + " [" + std::string(filled, '#') + std::string(barWidth - filled, ' ') + "] " +
+           percent;
+}
+
+void ProgressBar::update(std::size_t done, std::size_t total) {
+    if (!enabled_)
+        return;
+    std::cerr << "\r" << render(label_, done, total) << std::flush;
+    drawn_ = true;
+}
+
+void ProgressBar::finish() {
+    if (!drawn_)
+        return;
+    // Blank the line and return to its start.
+    std::cerr << "\r" << std::string(label_.size() + barWidth + 8, ' ') << "\r" << std::flush;
+    drawn_ = false;
+}
+
+} // namespace norix::cli

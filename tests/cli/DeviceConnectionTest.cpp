@@ -1,0 +1,129 @@
+// The connection helper of the norix tool's device commands, against the
+// built-in simulator: port choice, the silence time-out (restarted by every
+// received byte), a lost link, and the progress bar's drawing.
+
+#include "cli/DeviceConnection.h"
+
+#include "core/link/ProtocolCodes.h"
+
+#include <gtest/gtest.h>
+#include <iostream>
+#include <sstream>
+
+namespace norix::cli {
+namespace {
+
+// Captures what is written to standard error while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture() : previous_(std::cerr.rdbuf(buffer_.rdbuf())) {}
+    ~StandardErrorCapture() { std::cerr.rdbuf(previous_); }
+    std::string text() const { return buffer_.str(); }
+
+private:
+    std::ostringstream buffer_;
+    std::streambuf* previous_;
+};
+
+GlobalOptions simOptions(double timeout = 5.0) {
+    GlobalOptions options;
+    options.port = "sim";
+    options.timeoutSeconds = timeout;
+    options.quiet = true;
+    return options;
+}
+
+// Sends a command and waits for the answer with the same sequence.
+bool askSerialNumber(DeviceConnection& connection, std::optional<SerialPacket>& answer) {
+    const auto sequence = connection.link().sendPacket(cmdSerialNumber);
+    connection.link().onPacketReceived = [&](const SerialPacket& packet) {
+        if (sequence && packet.sequence == *sequence)
+            answer = packet;
+    };
+    return connection.runUntil([&] { return answer.has_value(); });
+}
+
+TEST(DeviceConnection, SimConnectsToTheBuiltInSimulatorListedLast) {
+    DeviceConnection connection(simOptions());
+    ASSERT_TRUE(connection.open());
+    ASSERT_NE(connection.simulator(), nullptr);
+    EXPECT_EQ(connection.port(), connection.simulator()->portPath());
+    ASSERT_FALSE(connection.link().availablePorts().empty());
+    EXPECT_EQ(connection.link().availablePorts().back(), connection.port());
+    EXPECT_EQ(connection.link().portDisplayName(connection.port()), "Norix simulator");
+    EXPECT_TRUE(connection.link().isConnected());
+
+    std::optional<SerialPacket> answer;
+    ASSERT_TRUE(askSerialNumber(connection, answer));
+    EXPECT_EQ(answer->code, respSerialNumber);
+    // The built-in simulator starts with the sample chips.
+    EXPECT_FALSE(connection.simulator()->simulator().memory().chips().empty());
+}
+
+TEST(DeviceConnection, SilenceLongerThanTheTimeoutEndsTheWait) {
+    DeviceConnection connection(simOptions(0.2));
+    ASSERT_TRUE(connection.open());
+    connection.simulator()->simulator().faults().add(
+        {cmdSerialNumber, std::nullopt, FaultAction::Drop, 0});
+    StandardErrorCapture capture;
+    std::optional<SerialPacket> answer;
+    EXPECT_FALSE(askSerialNumber(connection, answer));
+    EXPECT_EQ(capture.text(), "Norix did not answer within 0.2 s.\n");
+}
+
+TEST(DeviceConnection, EveryAnswerRestartsTheSilenceClock) {
+    // Three answers 150 ms apart take longer than the 0.25 s limit, but the
+    // device is never silent for that long.
+    DeviceConnection connection(simOptions(0.25));
+    ASSERT_TRUE(connection.open());
+    connection.simulator()->simulator().faults().add(
+        {cmdSerialNumber, std::nullopt, FaultAction::Delay, 150});
+    int answers = 0;
+    std::optional<std::uint8_t> pending = connection.link().sendPacket(cmdSerialNumber);
+    connection.link().onPacketReceived = [&](const SerialPacket& packet) {
+        if (pending && packet.sequence == *pending && ++answers < 3)
+            pending = connection.link().sendPacket(cmdSerialNumber);
+    };
+    EXPECT_TRUE(connection.runUntil([&] { return answers == 3; }));
+}
+
+TEST(DeviceConnection, ALostLinkEndsTheWaitWithItsError) {
+    DeviceConnection connection(simOptions());
+    ASSERT_TRUE(connection.open());
+    connection.simulator()->simulator().faults().add(
+        {cmdSerialNumber, 1, FaultAction::HangUpBefore, 0});
+    StandardErrorCapture capture;
+    std::optional<SerialPacket> answer;
+    EXPECT_FALSE(askSerialNumber(connection, answer));
+    ASSERT_TRUE(connection.link().lastError().has_value());
+    EXPECT_EQ(capture.text(), *connection.link().lastError() + "\n");
+}
+
+TEST(DeviceConnection, APortThatCannotBeOpenedIsReported) {
+    GlobalOptions options;
+    options.port = "/nonexistent/ttyACM9";
+    options.quiet = true;
+    DeviceConnection connection(options);
+    StandardErrorCapture capture;
+    EXPECT_FALSE(connection.open());
+    EXPECT_FALSE(capture.text().empty());
+    EXPECT_FALSE(connection.link().isConnected());
+}
+
+TEST(ProgressBar, DrawsTheShareDoneInThirtyCells) {
+    EXPECT_EQ(ProgressBar::render("Sending", 0, 10),
+              "Sending [                              ]   0%");
+    EXPECT_EQ(ProgressBar::render("Sending", 5, 10),
+              "Sending [###############               ]  50%");
+    EXPECT_EQ(ProgressBar::render("Sending", 12, 10),
+              "Sending [##############################] 100%");
+    EXPECT_EQ(ProgressBar::render("Empty", 0, 0), "Empty [##############################] 100%");
+}
+
+TEST(SilenceMessage, ShowsTheSecondsAsGiven) {
+    EXPECT_EQ(silenceMessage(5), "Norix did not answer within 5 s.");
+    EXPECT_EQ(silenceMessage(2.5), "Norix did not answer within 2.5 s.");
+}
+
+} // namespace
+} // namespace norix::cli
