@@ -55,9 +55,10 @@ public:
     // Ends the run without telling the Norix anything more.
     void cancelBatchSave();
 
-    Signal<> changed;
+    // Observers subscribe through the const view the session hands out.
+    mutable Signal<> changed;
     // The run ended: finish answered, finish not sent, or cancelled.
-    Signal<> ended;
+    mutable Signal<> ended;
 
 private:
     void beginCurrentBatchChip();

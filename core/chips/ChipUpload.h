@@ -70,13 +70,14 @@ public:
     // Back to idle with nothing outstanding (link lost, batch ended).
     void reset();
 
-    Signal<> changed;
+    // Observers subscribe through the const view the session hands out.
+    mutable Signal<> changed;
     // The last code chunk was accepted (stage complete).
-    Signal<> uploadCompleted;
+    mutable Signal<> uploadCompleted;
     // The store command was answered with done.
-    Signal<> chipStored;
+    mutable Signal<> chipStored;
     // A failure answer or a packet that could not be sent ended the upload or store.
-    Signal<> uploadFailed;
+    mutable Signal<> uploadFailed;
 
 private:
     bool sendUploadPacket(std::uint8_t command, Bytes payload);

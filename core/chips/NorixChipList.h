@@ -65,10 +65,11 @@ public:
     // The link was lost: every request is forgotten, the list emptied.
     void reset();
 
-    Signal<> changed;
+    // Observers subscribe through the const view the session hands out.
+    mutable Signal<> changed;
     // The list is complete or ended by a failure; a delete was answered or failed.
-    Signal<> listFinished;
-    Signal<> deleteFinished;
+    mutable Signal<> listFinished;
+    mutable Signal<> deleteFinished;
 
 private:
     std::optional<std::uint8_t> send(std::uint8_t command, const Bytes& payload,

@@ -53,9 +53,10 @@ public:
     // The link was lost: every request is forgotten.
     void reset();
 
-    Signal<> changed;
+    // Observers subscribe through the const view the session hands out.
+    mutable Signal<> changed;
     // The load ended, completely or not.
-    Signal<> loadFinished;
+    mutable Signal<> loadFinished;
 
 private:
     std::optional<std::uint8_t> send(std::uint8_t command, const Bytes& payload,
