@@ -1,0 +1,10 @@
+#include "gui/app/AppNotifications.h"
+
+namespace norix {
+
+AppNotifications& AppNotifications::instance() {
+    static AppNotifications notifications;
+    return notifications;
+}
+
+} // namespace norix

@@ -1,0 +1,100 @@
+#pragma once
+// The main window: connection bar, chip files, the chip's fields and strings,
+// the code editor with its tools, the chips on the Norix and the terminal.
+// Everything it shows comes from a ChipSession; what needs a person (file
+// dialogs, the unsaved-changes question, the delete-all confirmation) goes
+// through replaceable Dialogs, so that tests can answer them.
+
+#include "core/chips/ChipDocument.h"
+#include "core/util/Signal.h"
+
+#include <QMainWindow>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace norix {
+
+class ChipSession;
+class ChipFieldsPanel;
+class ChipFilesPanel;
+class CodePanel;
+class ConnectionBar;
+class NorixChipsPanel;
+class TerminalView;
+
+enum class UnsavedChoice { save, discard, cancel };
+
+struct ContentViewDialogs {
+    std::function<std::vector<std::filesystem::path>()> chooseChipFilesToAdd;
+    std::function<std::optional<std::filesystem::path>(const std::string& proposedName)>
+        chooseSavePath;
+    std::function<UnsavedChoice()> askAboutUnsavedChanges;
+    std::function<bool()> confirmDeleteAllChips;
+};
+
+class ContentView : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit ContentView(ChipSession& session, QWidget* parent = nullptr);
+    ~ContentView() override;
+
+    ContentViewDialogs& dialogs() { return dialogs_; }
+    ChipSession& session() { return session_; }
+
+    ConnectionBar* connectionBar() const { return connectionBar_; }
+    ChipFilesPanel* chipFiles() const { return chipFiles_; }
+    ChipFieldsPanel* chipFields() const { return chipFields_; }
+    CodePanel* codePanel() const { return codePanel_; }
+    NorixChipsPanel* norixChips() const { return norixChips_; }
+    TerminalView* terminal() const { return terminal_; }
+
+    // The chip in the editor differs from what was last loaded, saved or started.
+    bool hasUnsavedChanges() const;
+    // Asks about unsaved changes when there are some; true when the caller may go on.
+    bool confirmDiscardingChanges();
+
+    // Commands of the buttons, the toolbar and the menus.
+    void newFile();
+    void addFiles();
+    void loadSelectedFile();
+    void saveFile();
+    void saveFileAs();
+    void loadChipFileCommand(); // File > Load Chip File: add, then load what was chosen
+    void loadSelectedNorixChip();
+    void batchSave();
+    void refreshNorixChipsNotification();
+    void deleteAllNorixChipsNotification();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* buildCentralWidget();
+    void buildToolBar();
+    void sessionChanged();
+    void markClean();
+    void updateTitle();
+    // Runs a file command and tells whether it wrote a line starting with `success`.
+    bool runReporting(const std::function<void()>& command, std::string_view success);
+
+    ChipSession& session_;
+    ContentViewDialogs dialogs_;
+    ConnectionBar* connectionBar_ = nullptr;
+    ChipFilesPanel* chipFiles_ = nullptr;
+    ChipFieldsPanel* chipFields_ = nullptr;
+    CodePanel* codePanel_ = nullptr;
+    NorixChipsPanel* norixChips_ = nullptr;
+    TerminalView* terminal_ = nullptr;
+
+    ChipDocument cleanDocument_;
+    bool shownOnce_ = false;
+    bool wasBatchSaving_ = false;
+    bool wasLoadingNorixChip_ = false;
+    bool confirmationOpen_ = false;
+    std::vector<Connection> connections_;
+};
+
+} // namespace norix

@@ -1,0 +1,121 @@
+#include "core/language/CodeColoring.h"
+
+#include "core/language/InstructionNumbers.h"
+
+#include <gtest/gtest.h>
+
+namespace norix {
+namespace {
+
+using C = CodeColor;
+
+// The coloured pieces of a line as (text, colour), which reads better than offsets.
+std::vector<std::pair<std::string, CodeColor>> pieces(std::string_view line, int pins = 14) {
+    std::vector<std::pair<std::string, CodeColor>> out;
+    for (const auto& span : colorizedLine(line, pins))
+        out.emplace_back(std::string(line.substr(span.start, span.length)), span.color);
+    return out;
+}
+
+struct ColorCase {
+    const char* line;
+    std::vector<std::pair<std::string, CodeColor>> expected;
+};
+
+class LineColoring : public ::testing::TestWithParam<ColorCase> {};
+
+TEST_P(LineColoring, ColoursEachPiece) {
+    EXPECT_EQ(pieces(GetParam().line), GetParam().expected) << GetParam().line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, LineColoring,
+    ::testing::Values(ColorCase{"", {}}, ColorCase{" \t ", {}},
+                      ColorCase{"   setout 5", {{"setout", C::Opcode}}},
+                      ColorCase{"SETOT 5", {{"SETOT", C::Error}}},
+                      ColorCase{"REGLOD 3 #R40", {{"REGLOD", C::Opcode}, {"#R40", C::Error}}},
+                      ColorCase{"REGLOD 3 #r4", {{"REGLOD", C::Opcode}, {"#r4", C::Register}}},
+                      ColorCase{"REGLOD 40 5", {{"REGLOD", C::Opcode}, {"40", C::Error}}},
+                      ColorCase{"SETIN 15", {{"SETIN", C::Opcode}, {"15", C::Error}}},
+                      ColorCase{"SETIN 14", {{"SETIN", C::Opcode}}},
+                      // SETPIN's first argument is a value, not a pin: no range check.
+                      ColorCase{"SETPIN 17 1", {{"SETPIN", C::Opcode}}},
+                      ColorCase{"// a comment", {{"// a comment", C::Comment}}},
+                      ColorCase{"\t* inside a block", {{"\t* inside a block", C::Comment}}},
+                      ColorCase{"  /* open", {{"  /* open", C::Comment}}},
+                      // Only whole-line comments are coloured; the rest of a block is code.
+                      ColorCase{"inside a block", {{"inside", C::Error}}},
+                      ColorCase{"SETOUT 5 // five", {{"SETOUT", C::Opcode}}},
+                      ColorCase{"SETOUT  5", {{"SETOUT", C::Opcode}}},
+                      ColorCase{"dim Limit #R2", {{"dim", C::Opcode}, {"#R2", C::Register}}},
+                      ColorCase{"DEFADDR 0 0x0303 0x00",
+                                {{"DEFADDR", C::Opcode}, {"0x0303", C::Error}}},
+                      ColorCase{"DEFADDR 28 0x04030201 0x0605",
+                                {{"DEFADDR", C::Opcode},
+                                 {"28", C::Error},
+                                 {"0x04030201", C::Error},
+                                 {"0x0605", C::Error}}}));
+
+TEST(LineColoring, SpansKeepTheSpacingAsTyped) {
+    const auto spans = colorizedLine("  LOOP   #R31", 14);
+    ASSERT_EQ(spans.size(), 2u);
+    EXPECT_EQ(spans[0], (ColoredSpan{2, 4, C::Opcode}));
+    EXPECT_EQ(spans[1], (ColoredSpan{9, 4, C::Register}));
+    EXPECT_EQ(colorizedCode("SETOUT 1\n\n// x", 14).size(), 3u);
+}
+
+TEST(InvalidArguments, PinChecksFollowThePinCount) {
+    EXPECT_EQ(invalidPinArgumentIndexes("MULTIO 1 15 0", 14), (std::set<int>{2, 3}));
+    EXPECT_EQ(invalidPinArgumentIndexes("MULTIO 1 15 0", 16), (std::set<int>{3}));
+    EXPECT_TRUE(invalidPinArgumentIndexes("MULTIO 1 15", 14).empty()); // wrong count: no verdict
+    EXPECT_EQ(invalidRegisterArgumentIndexes("ADD #R32 #R1 32"), (std::set<int>{1, 3}));
+}
+
+using Mark = InstructionNumberMark;
+
+TEST(InstructionNumbers, NumberInstructionsAsTheValidatorDoes) {
+    const std::string code = "DIM X 1\nSETOUT 2\nSEVSEG 1 2 3\nSETOUT X\n\n// note\n"
+                             "FOO 1\nSETIN 99\n  * block";
+    const std::vector<Mark> expected = {{}, {1, false},           {2, false}, {3, true}, {},
+                                        {}, {std::nullopt, true}, {4, true},  {}};
+    std::vector<std::string> terminal;
+    auto sink = [&terminal](const std::string& line) { terminal.push_back(line); };
+    EXPECT_EQ(buildInstructionNumbers(code, 14, sink), expected);
+    InstructionNumberCache cache;
+    EXPECT_EQ(cache.build(code, 14, sink), expected);
+    EXPECT_TRUE(terminal.empty());
+}
+
+TEST(InstructionNumbers, CacheFollowsEditsPinCountAndDimChanges) {
+    InstructionNumberCache cache;
+    auto silent = [](const std::string&) {};
+    const std::vector<std::pair<std::string, int>> steps = {
+        {"SETIN 16\nREGLOD 1 L", 14},
+        {"SETIN 16\nREGLOD 1 L", 16},
+        {"DIM L 3\nSETIN 16\nREGLOD 1 L", 16},
+        {"DIM L 0x\nSETIN 16", 16},
+        {"DIM L 3\nSETIN 1\nREGLOD 1 L\nREGLOD 1 L", 14}};
+    for (const auto& [code, pins] : steps)
+        EXPECT_EQ(cache.build(code, pins, silent), buildInstructionNumbers(code, pins, silent))
+            << code << " / " << pins;
+}
+
+TEST(InstructionNumbers, ABrokenDimEmptiesTheGutterAndIsReportedOncePerBreak) {
+    InstructionNumberCache cache;
+    std::vector<std::string> terminal;
+    auto sink = [&terminal](const std::string& line) { terminal.push_back(line); };
+    const std::string broken = "DIM 5X 1\nSETOUT 1";
+    EXPECT_TRUE(cache.build(broken, 14, sink).empty());
+    EXPECT_TRUE(cache.build(broken + "\nSETOUT 2", 14, sink).empty());
+    ASSERT_EQ(terminal.size(), 1u);
+    EXPECT_EQ(terminal[0], "Compile error on source line 1: '5X' is not a valid DIM name.");
+    EXPECT_EQ(cache.build("SETOUT 1", 14, sink).size(), 1u);
+    cache.build(broken, 14, sink);
+    EXPECT_EQ(terminal.size(), 2u);
+    // The plain function reports every time, as the validator would.
+    buildInstructionNumbers(broken, 14, sink);
+    EXPECT_EQ(terminal.size(), 3u);
+}
+
+} // namespace
+} // namespace norix

@@ -1,0 +1,81 @@
+#pragma once
+// What the GUI tests share: one QApplication for the process, a wait that
+// serves the Qt loop until a condition holds, and a main window on its own
+// link (an empty device folder, so only the ports a test adds are listed).
+
+#include "core/chips/ChipSession.h"
+#include "core/link/SerialPortManager.h"
+#include "gui/app/ContentView.h"
+#include "gui/app/QtEventLoop.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace norix::test {
+
+inline QApplication& application() {
+    static int argc = 1;
+    static char name[] = "gui_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// Serves Qt's loop (and with it the core objects on QtEventLoop) until `done`.
+inline bool waitFor(const std::function<bool()>& done, int limitMs = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > limitMs)
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+class TempFolder {
+public:
+    TempFolder() {
+        char pattern[] = "/tmp/norix-gui-XXXXXX";
+        path_ = mkdtemp(pattern);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct WindowFixture {
+    WindowFixture()
+        : link((application(), loop), devices.path().string()), session(link),
+          window(std::make_unique<ContentView>(session)) {}
+    ~WindowFixture() {
+        window.reset();
+        link.disconnect(true, false);
+    }
+    bool terminalHas(const std::string& line) const {
+        for (const auto& entry : session.terminal().terminalLines())
+            if (entry == line)
+                return true;
+        return false;
+    }
+    bool waitForLine(const std::string& line, int limitMs = 5000) const {
+        return waitFor([&] { return terminalHas(line); }, limitMs);
+    }
+
+    TempFolder devices;
+    QtEventLoop loop;
+    SerialPortManager link;
+    ChipSession session;
+    std::unique_ptr<ContentView> window;
+};
+
+} // namespace norix::test
