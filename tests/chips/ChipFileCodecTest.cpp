@@ -180,6 +180,16 @@ TEST(ChipFileCodec, LenientReading) {
               (std::vector<std::string>{"", "  padded  ", "a=b", "", "", "", "", ""}));
 }
 
+TEST(ChipFileCodec, SeveralMegabytesOfCode) {
+    std::string text = "[chips]\n[meta]\nname=Big\npins=-9223372036854775808\n[code]\n";
+    for (int i = 0; i < 300000; ++i)
+        text += "SETPIN 1 1\r\n";
+    const auto chip = ChipFileCodec::decode(text);
+    ASSERT_TRUE(chip);
+    EXPECT_EQ(chip->pinCount, INT64_MIN);
+    EXPECT_EQ(chip->code.size(), 300000u * 11 - 1);
+}
+
 TEST(ChipFileCodec, MissingPartsTakeDefaults) {
     const auto chip = ChipFileCodec::decode("[chips]\n[meta]\nname=Bare");
     ASSERT_TRUE(chip);

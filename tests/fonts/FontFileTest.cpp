@@ -157,6 +157,20 @@ TEST(FontReader, LenientKeysAndTokens) {
     EXPECT_FALSE(font->sourceURL);
 }
 
+TEST(FontReader, HugeValuesAndManyTokens) {
+    // The largest width is accepted and the columns simply do not divide.
+    const std::string widest =
+        "name=W\nwidth=9223372036854775807\nheight=1\nsize=2\n[data]\n0b1 0b0";
+    EXPECT_EQ(parseFontText(widest).error().message(),
+              "The font contains 2 column values, which cannot be evenly divided into glyphs that "
+              "are 9223372036854775807 columns wide.");
+    std::string many = "name=M\nwidth=1\nheight=8\nsize=1\n[data]\n";
+    for (int i = 0; i < 200000; ++i)
+        many += "0b10101010, ";
+    EXPECT_EQ(parseFontText(many).error().message(),
+              "The file declares size=1, but it contains 200000 binary column values.");
+}
+
 TEST(FontReader, ExtractBinaryTokensAndMetadataValue) {
     // A match may start inside a word and ends where the binary digits end.
     const std::vector<std::string_view> expected = {"0b101", "0B1", "0b0", "0b11"};

@@ -154,6 +154,17 @@ TEST(ImageText, TooMuchCompressedData) {
     EXPECT_EQ(result.error().message(), "The compressed image data is larger than 4096 bytes.");
 }
 
+TEST(ImageText, HugeInputsFailCleanly) {
+    std::string many = "width=160\nheight=128\nsize=99999999999999999999\n[data]\n";
+    EXPECT_EQ(parseNorixImageText(many).error().kind, Kind::invalidDeclaredSize);
+    many = "width=99999999999999999999\nheight=-5\n[data]\n";
+    for (int i = 0; i < 300000; ++i) // megabytes of records
+        many += "255 1 2\n";
+    EXPECT_EQ(parseNorixImageText(many).error().kind, Kind::invalidDimensions);
+    many.replace(0, many.find('['), "width=160\nheight=128\n");
+    EXPECT_EQ(parseNorixImageText(many).error().kind, Kind::compressedTooLarge);
+}
+
 TEST(ImageText, LenientReading) {
     const std::string text = "name= Spaced name\r\n\r\nwidth=+2\rheight=2\n  junk line\n"
                              "width=oops\nwidth=2\n"
