@@ -1,0 +1,70 @@
+// A font upload, an image upload and an image download at the same time, with
+// answers delayed and cut into pieces: each conversation gets only its own.
+
+#include "core/images/ImageRLE.h"
+#include "core/link/ProtocolCodes.h"
+#include "sim/NorixMemory.h"
+#include "tests/conversations/ConversationFixture.h"
+
+namespace norix::testing {
+namespace {
+
+Bytes distinctRle(std::size_t pixels, std::uint16_t seed) {
+    std::vector<std::uint16_t> values;
+    for (std::size_t i = 0; i < pixels; ++i)
+        values.push_back(static_cast<std::uint16_t>(seed + i * 7));
+    return rebuildCompressedImageData(values);
+}
+
+class Concurrent : public ConversationFixture,
+                   public ::testing::WithParamInterface<std::optional<FaultRule>> {};
+
+TEST_P(Concurrent, EachConversationReceivesOnlyItsOwnAnswers) {
+    const Bytes stored = distinctRle(200, 3);
+    sim.simulator().memory().setImage(1, makeStoredImage("Stored", 20, 10, stored));
+    sim.simulator().config().imagePieceSize = 40;
+    if (GetParam())
+        sim.simulator().faults().add(*GetParam());
+    connect();
+
+    std::vector<std::uint64_t> columns(8 * 95);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        columns[i] = (i * 13) & 0xFF;
+    const Bytes uploaded = distinctRle(300, 9000);
+    fonts.uploadFont("Eight", 8, 8, columns, 5);
+    images.uploadNorixImage("Fresh", 30, 10, uploaded);
+    images.loadNorixImage(1);
+    const auto done = [this] {
+        return !fonts.isUploadingFont() && !images.isUploadingNorixImage() &&
+               !images.isLoadingNorixImage();
+    };
+    // Delayed answers are due on the virtual clock: move it on in small steps,
+    // always well inside the 3 s time-out.
+    for (int step = 0; step < 200 && !done(); ++step) {
+        loop.runUntil(done, Milliseconds(50));
+        loop.advance(Milliseconds(50));
+    }
+    ASSERT_TRUE(done());
+    settle();
+
+    EXPECT_EQ(fonts.fontUploadStatus(), "Font uploaded to slot 5.");
+    EXPECT_EQ(images.imageUploadStatus(), "Image uploaded to Norix.");
+    EXPECT_EQ(images.imageLoadStatus(), "Loaded image from slot 1.");
+    ASSERT_TRUE(images.loadedNorixImage());
+    EXPECT_EQ(images.loadedNorixImage()->compressedData, stored);
+    EXPECT_EQ(sim.simulator().memory().font(5)->data.size(), 760u);
+    EXPECT_EQ(sim.simulator().memory().image(2)->data, uploaded);
+    EXPECT_EQ(images.norixImageSlots()[1].displayName(), "Fresh");
+    EXPECT_EQ(fonts.norixFontSlots()[5], NorixFontSlot(5, "Eight", 8, 8, 95));
+    EXPECT_TRUE(unclaimed.empty());
+    EXPECT_FALSE(link.lastError());
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, Concurrent,
+                         ::testing::Values(std::nullopt,
+                                           FaultRule{cmdImageDataChunk, std::nullopt,
+                                                     FaultAction::Delay, 40},
+                                           FaultRule{cmdFontDataChunk, 2, FaultAction::Retry, 0}));
+
+} // namespace
+} // namespace norix::testing

@@ -1,0 +1,448 @@
+// The image name list, download and upload against the simulated Norix: wire
+// bytes, chunking, every status and error text, bad answers, time-outs and a
+// connection lost in the middle.
+
+#include "core/images/ImageRLE.h"
+#include "core/link/ProtocolCodes.h"
+#include "sim/NorixMemory.h"
+#include "tests/conversations/ConversationFixture.h"
+
+#include <tuple>
+
+namespace norix::testing {
+namespace {
+
+constexpr auto ellipsis = "\u2026";
+
+// RLE records of single pixels with no two neighbours alike: 3 bytes a pixel.
+Bytes distinctPixels(std::size_t count) {
+    std::vector<std::uint16_t> pixels;
+    for (std::size_t i = 0; i < count; ++i)
+        pixels.push_back(static_cast<std::uint16_t>(i * 2654435761u));
+    return rebuildCompressedImageData(pixels);
+}
+
+class ImageSlots : public ConversationFixture {
+protected:
+    std::uint8_t countRequest() const {
+        return std::find_if(connectCommands.begin(), connectCommands.end(),
+                            [](const SerialPacket& p) { return p.code == cmdSendImageCount; })
+            ->sequence;
+    }
+    NorixMemory& memory() { return sim.simulator().memory(); }
+    void loadToTheEnd(std::int64_t slot) {
+        images.loadNorixImage(slot);
+        ASSERT_TRUE(runUntil([this] { return !images.isLoadingNorixImage(); }));
+        settle();
+    }
+    void uploadToTheEnd(const Bytes& rle, std::int64_t width, std::int64_t height) {
+        images.uploadNorixImage("Upload", width, height, rle);
+        ASSERT_TRUE(runUntil([this] { return !images.isUploadingNorixImage(); }));
+        settle();
+    }
+    std::vector<std::string> uploadStatuses;
+    Connection statusWatch = images.changed.connect([this] {
+        if (uploadStatuses.empty() || uploadStatuses.back() != images.imageUploadStatus())
+            uploadStatuses.push_back(images.imageUploadStatus());
+    });
+};
+
+TEST_F(ImageSlots, ListAsksForEveryNameBelowTheCount) {
+    memory().setImage(1, makeStoredImage("Logo", 2, 2, {4, 0xF8, 0}));
+    memory().setImage(3, makeStoredImage("Chip", 1, 1, {1, 0, 0x1F}));
+    std::vector<std::string> statuses;
+    Connection watch = images.changed.connect([&] {
+        if (statuses.empty() || statuses.back() != images.imageListStatus())
+            statuses.push_back(images.imageListStatus());
+    });
+    ASSERT_TRUE(link.connect(sim.slavePath()));
+    ASSERT_TRUE(runUntil([this] { return !images.isLoadingImageList(); }));
+    const auto names = commandsWithCode(cmdSendImageNames);
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0].payload, (Bytes{1, 0}));
+    EXPECT_EQ(names[2].payload, (Bytes{3, 0}));
+    EXPECT_EQ(images.norixImageSlots()[0].displayName(), "Logo");
+    EXPECT_EQ(images.norixImageSlots()[1].displayName(), "[EMPTY]"); // answered with a failure
+    EXPECT_EQ(images.norixImageSlots()[2].displayName(), "Chip");
+    EXPECT_EQ(images.imageListStatus(), "Norix image list loaded.");
+    EXPECT_FALSE(images.imageListError());
+    const std::vector<std::string> expected{std::string("Loading Norix images") + ellipsis,
+                                            std::string("Loading image 1 of 3") + ellipsis,
+                                            std::string("Loading image 2 of 3") + ellipsis,
+                                            std::string("Loading image 3 of 3") + ellipsis,
+                                            "Norix image list loaded."};
+    EXPECT_EQ(std::vector<std::string>(statuses.end() - 5, statuses.end()), expected);
+}
+
+TEST_F(ImageSlots, CountsOfZeroOneAndAThousand) {
+    addFault(cmdSendImageCount, std::nullopt, FaultAction::Drop);
+    for (auto [count, requests] : {std::pair{0, 0u}, std::pair{1, 0u}, std::pair{1000, 255u}}) {
+        connect();
+        ASSERT_TRUE(images.isLoadingImageList());
+        // The Norix's own answer was lost; this one stands in for it.
+        inject({respImageCount,
+                countRequest(),
+                {static_cast<std::uint8_t>(count & 0xFF), static_cast<std::uint8_t>(count >> 8)}});
+        ASSERT_TRUE(runUntil([this] { return !images.isLoadingImageList(); }));
+        const auto names = commandsWithCode(cmdSendImageNames);
+        EXPECT_EQ(names.size(), requests) << count;
+        if (!names.empty()) {
+            EXPECT_EQ(names.back().payload, (Bytes{255, 0}));
+        }
+        EXPECT_EQ(images.imageListStatus(), "Norix image list loaded.");
+    }
+}
+
+TEST_F(ImageSlots, ShortCountAndLostListAnswers) {
+    addFault(cmdSendImageCount, std::nullopt, FaultAction::Drop);
+    connect();
+    inject({respImageCount, countRequest(), {3}});
+    EXPECT_FALSE(images.isLoadingImageList());
+    EXPECT_EQ(images.imageListStatus(), "");
+    EXPECT_EQ(images.imageListError(), "Norix returned an invalid image count.");
+
+    // An unanswered list stays busy (there is no time-out) until the link goes down.
+    images.requestImageList();
+    advance(Milliseconds(10000));
+    EXPECT_TRUE(images.isLoadingImageList());
+    link.disconnect();
+    EXPECT_FALSE(images.isLoadingImageList());
+    EXPECT_EQ(images.imageListStatus(), "");
+}
+
+TEST_F(ImageSlots, DownloadReadsMetadataThenEveryPiece) {
+    const Bytes rle = distinctPixels(100); // 300 bytes: pieces of 64
+    memory().setImage(2, makeStoredImage("Stripes", 10, 10, rle));
+    connect();
+    loadToTheEnd(2);
+    ASSERT_TRUE(images.loadedNorixImage());
+    const LoadedNorixImage& image = *images.loadedNorixImage();
+    EXPECT_EQ(image.slot, 2);
+    EXPECT_EQ(image.name, "Stripes");
+    EXPECT_EQ(image.width, 10);
+    EXPECT_EQ(image.height, 10);
+    EXPECT_EQ(image.compressedData, rle);
+    EXPECT_EQ(image.pixels, decompressImageRLE(rle, 100));
+    EXPECT_EQ(images.imageLoadStatus(), "Loaded image from slot 2.");
+    EXPECT_FALSE(images.imageLoadError());
+
+    EXPECT_EQ(commandsWithCode(cmdSendImageMeta)[0].payload, (Bytes{2, 0}));
+    const auto requests = commandsWithCode(cmdSendImageData);
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[1].payload, (Bytes{2, 0, 64, 0}));
+    EXPECT_EQ(requests[4].payload, (Bytes{2, 0, 0, 1}));
+    EXPECT_TRUE(logged("IMAGE CHUNK: offset 256, chunk 44, buffer 300 / 300"));
+}
+
+TEST_F(ImageSlots, DownloadRefusals) {
+    images.loadNorixImage(1);
+    EXPECT_EQ(images.imageLoadError(), "Norix is not connected.");
+    memory().setImage(1, makeStoredImage("One", 1, 1, {1, 0, 0}));
+    connect();
+    for (auto [slot, message] : {std::pair{0, "The selected image slot is invalid."},
+                                 std::pair{256, "The selected image slot is invalid."},
+                                 std::pair{5, "The selected image slot is empty."}}) {
+        images.loadNorixImage(slot);
+        EXPECT_EQ(images.imageLoadError(), message);
+    }
+    images.loadNorixImage(1);
+    images.loadNorixImage(1);
+    EXPECT_EQ(images.imageLoadError(), "An image is already being loaded.");
+    settle();
+    EXPECT_EQ(commandsWithCode(cmdSendImageMeta).size(), 1u);
+}
+
+// Stored images the Norix describes wrongly, and what the download says.
+struct BadStoredImage {
+    std::uint8_t width, height;
+    Bytes rle;
+    const char* message;
+};
+
+class DownloadOfBadImage : public ImageSlots,
+                           public ::testing::WithParamInterface<BadStoredImage> {};
+
+TEST_P(DownloadOfBadImage, FailsWithItsMessage) {
+    const auto& p = GetParam();
+    memory().setImage(1, makeStoredImage("Bad", p.width, p.height, p.rle));
+    connect();
+    loadToTheEnd(1);
+    EXPECT_EQ(images.imageLoadError(), p.message);
+    EXPECT_EQ(images.imageLoadStatus(), "");
+    EXPECT_FALSE(images.loadedNorixImage());
+    EXPECT_EQ(images.imageLoadStep(), ImageLoadStep::idle);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DownloadOfBadImage,
+    ::testing::Values(
+        BadStoredImage{161, 1, {161, 0, 0}, "Norix returned invalid image dimensions."},
+        BadStoredImage{1, 129, {129, 0, 0}, "Norix returned invalid image dimensions."},
+        BadStoredImage{0, 1, {1, 0, 0}, "Norix returned invalid image dimensions."},
+        BadStoredImage{1, 1, {}, "Norix returned an invalid compressed image size."},
+        BadStoredImage{2, 2, {5, 0, 0}, "The downloaded image contains invalid RLE data."},
+        BadStoredImage{2, 2, {3, 0, 0}, "The downloaded image contains invalid RLE data."},
+        BadStoredImage{2, 2, {0, 0, 0, 4, 0, 0}, "The downloaded image contains invalid RLE data."},
+        BadStoredImage{1, 1, {1, 0}, "The downloaded image contains invalid RLE data."}));
+
+TEST_F(ImageSlots, CompressedSizeOf4096IsAccepted) {
+    Bytes data = distinctPixels(1365);
+    data.push_back(1); // 4096 bytes: accepted as a size, though not whole records
+    memory().setImage(1, makeStoredImage("Big", 160, 128, data));
+    connect();
+    loadToTheEnd(1);
+    EXPECT_EQ(commandsWithCode(cmdSendImageData).size(), 64u);
+    EXPECT_EQ(images.imageLoadError(), "The downloaded image contains invalid RLE data.");
+}
+
+// Hand-made answers to the first data request (the Norix's own answer is
+// dropped), and what the download says about them.
+struct BadPiece {
+    Bytes payload;
+    const char* message;
+};
+
+class DownloadOfBadPiece : public ImageSlots, public ::testing::WithParamInterface<BadPiece> {};
+
+TEST_P(DownloadOfBadPiece, FailsWithItsMessage) {
+    memory().setImage(1, makeStoredImage("Six", 3, 2, distinctPixels(6))); // 18 bytes
+    addFault(cmdSendImageData, 1, FaultAction::Drop);
+    connect();
+    images.loadNorixImage(1);
+    ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
+    inject({respImageData, commandsWithCode(cmdSendImageData)[0].sequence, GetParam().payload});
+    EXPECT_FALSE(images.isLoadingNorixImage());
+    EXPECT_EQ(images.imageLoadError(), GetParam().message);
+    EXPECT_EQ(images.imageLoadStatus(), "");
+    advance(Milliseconds(3000)); // the disarmed time-out stays quiet
+    EXPECT_EQ(images.imageLoadError(), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DownloadOfBadPiece,
+    ::testing::Values(BadPiece{{0, 0}, "Norix returned an invalid image-data packet."},
+                      BadPiece{{4, 0, 9}, "Norix returned offset 4, but the GUI requested 0."},
+                      BadPiece{
+                          {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19},
+                          "Norix returned more image data than expected."}));
+
+TEST_F(ImageSlots, DownloadDeviceAnswers) {
+    memory().setImage(1, makeStoredImage("One", 1, 1, {1, 0, 0}));
+    connect();
+    const std::tuple<std::uint8_t, FaultAction, const char*> cases[] = {
+        {cmdSendImageMeta, FaultAction::BadSize, "Norix rejected the image-load packet size."},
+        {cmdSendImageData, FaultAction::BadSize, "Norix rejected the image-load packet size."},
+        {cmdSendImageMeta, FaultAction::Fail, "Norix could not load the selected image."},
+        {cmdSendImageData, FaultAction::Fail, "Norix could not load the selected image."},
+        {cmdSendImageMeta, FaultAction::Drop, "Norix did not return the image metadata."},
+        {cmdSendImageData, FaultAction::Drop, "Norix did not return the next image-data chunk."},
+    };
+    for (const auto& [code, action, message] : cases) {
+        sim.simulator().faults().clear();
+        addFault(code, std::nullopt, action);
+        images.loadNorixImage(1);
+        settle();
+        if (action == FaultAction::Drop) {
+            advance(Milliseconds(2999));
+            EXPECT_TRUE(images.isLoadingNorixImage());
+            advance(Milliseconds(1));
+        }
+        EXPECT_FALSE(images.isLoadingNorixImage()) << message;
+        EXPECT_EQ(images.imageLoadError(), message);
+        EXPECT_FALSE(images.loadedNorixImage());
+    }
+}
+
+TEST_F(ImageSlots, DownloadRetryStartsAgainFromTheMetadata) {
+    memory().setImage(1, makeStoredImage("Six", 3, 2, distinctPixels(6)));
+    addFault(cmdSendImageData, 1, FaultAction::Retry);
+    connect();
+    loadToTheEnd(1);
+    EXPECT_EQ(commandsWithCode(cmdSendImageMeta).size(), 2u);
+    EXPECT_EQ(images.imageLoadStatus(), "Loaded image from slot 1.");
+    ASSERT_TRUE(images.loadedNorixImage());
+    EXPECT_EQ(images.loadedNorixImage()->pixels.size(), 6u);
+}
+
+TEST_F(ImageSlots, ShortMetadataAndLateAnswers) {
+    memory().setImage(1, makeStoredImage("One", 1, 1, {1, 0, 0}));
+    addFault(cmdSendImageMeta, 1, FaultAction::Drop);
+    addFault(cmdSendImageMeta, 2, FaultAction::Delay, 3500);
+    connect();
+    images.loadNorixImage(1);
+    ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
+    inject({respImageMeta, lastCommand().sequence, Bytes(37, 0)});
+    EXPECT_EQ(images.imageLoadError(), "Norix returned invalid image metadata.");
+
+    images.loadNorixImage(1);
+    ASSERT_TRUE(runUntil([this] { return commandsWithCode(cmdSendImageMeta).size() == 2; }));
+    advance(Milliseconds(3000));
+    EXPECT_EQ(images.imageLoadError(), "Norix did not return the image metadata.");
+    advance(Milliseconds(600));
+    ASSERT_EQ(unclaimed.size(), 1u);
+    EXPECT_EQ(unclaimed[0].code, respImageMeta);
+}
+
+TEST_F(ImageSlots, DisconnectDropsTheDownloadAndTheLoadedImage) {
+    memory().setImage(1, makeStoredImage("Six", 3, 2, distinctPixels(6)));
+    connect();
+    loadToTheEnd(1);
+    ASSERT_TRUE(images.loadedNorixImage());
+    addFault(cmdSendImageData, std::nullopt, FaultAction::HangUpBefore);
+    images.loadNorixImage(1);
+    EXPECT_FALSE(images.loadedNorixImage());
+    ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
+    EXPECT_FALSE(images.isLoadingNorixImage());
+    EXPECT_FALSE(images.imageLoadError());
+    EXPECT_EQ(images.imageLoadStatus(), "");
+    EXPECT_EQ(images.norixImageSlots(), NorixImageSlot::emptySlots());
+}
+
+// ---- Upload ----
+
+TEST_F(ImageSlots, UploadOf1500BytesGoesOutAs31ChunksOf48AndOneOf12) {
+    const Bytes rle = distinctPixels(500);
+    ASSERT_EQ(rle.size(), 1500u);
+    connect();
+    uploadStatuses.clear();
+    uploadToTheEnd(rle, 25, 20);
+
+    EXPECT_EQ(commandsWithCode(cmdImageMetaBegin)[0].payload, (Bytes{0x80, 0x00}));
+    const auto meta = commandsWithCode(cmdImageMetaChunk);
+    ASSERT_EQ(meta.size(), 3u);
+    EXPECT_EQ(meta[0].payload.size(), 48u);
+    EXPECT_EQ(meta[1].payload.size(), 48u);
+    EXPECT_EQ(meta[2].payload.size(), 32u);
+    Bytes metadata;
+    for (const auto& chunk : meta)
+        metadata.insert(metadata.end(), chunk.payload.begin(), chunk.payload.end());
+    EXPECT_EQ(metadata, makeImageMetadata("Upload", 25, 20, 1500));
+    EXPECT_EQ(Bytes(metadata.begin() + 34, metadata.begin() + 40),
+              (Bytes{25, 20, 0xDC, 0x05, 0, 0}));
+    EXPECT_EQ(commandsWithCode(cmdImageDataBegin)[0].payload, (Bytes{0xDC, 0x05}));
+    const auto data = commandsWithCode(cmdImageDataChunk);
+    ASSERT_EQ(data.size(), 32u);
+    EXPECT_EQ(data[30].payload.size(), 48u);
+    EXPECT_EQ(data[31].payload.size(), 12u);
+
+    const auto& stored = memory().image(1);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->data, rle);
+    EXPECT_EQ(images.imageUploadStatus(), "Image uploaded to Norix.");
+    EXPECT_FALSE(images.imageUploadError());
+    EXPECT_EQ(images.norixImageSlots()[0].displayName(), "Upload"); // the list was read again
+
+    const auto at = [&](const std::string& text) {
+        return std::find(uploadStatuses.begin(), uploadStatuses.end(), text) -
+               uploadStatuses.begin();
+    };
+    const auto first = at(std::string("Uploading image data 48 of 1500") + ellipsis);
+    const auto last = at(std::string("Uploading image data 1500 of 1500") + ellipsis);
+    EXPECT_EQ(last - first, 31);
+    EXPECT_EQ(uploadStatuses[static_cast<std::size_t>(first) - 1],
+              std::string("Preparing image data") + ellipsis);
+    EXPECT_EQ(uploadStatuses[static_cast<std::size_t>(last) + 1],
+              std::string("Saving image to Norix") + ellipsis);
+    EXPECT_EQ(std::vector<std::string>(uploadStatuses.begin(), uploadStatuses.begin() + 4),
+              (std::vector<std::string>{std::string("Starting image upload") + ellipsis,
+                                        std::string("Preparing the next image slot") + ellipsis,
+                                        std::string("Uploading image metadata") + ellipsis,
+                                        std::string("Saving image metadata") + ellipsis}));
+}
+
+TEST_F(ImageSlots, UploadRefusals) {
+    images.uploadNorixImage("x", 1, 1, {1, 0, 0});
+    EXPECT_EQ(images.imageUploadError(), "Norix is not connected.");
+    connect();
+    const std::tuple<std::int64_t, std::int64_t, Bytes, const char*> cases[] = {
+        {0, 1, {1, 0, 0}, "The image dimensions are invalid."},
+        {161, 1, {1, 0, 0}, "The image dimensions are invalid."},
+        {1, 129, {1, 0, 0}, "The image dimensions are invalid."},
+        {1, 1, {}, "The compressed image data is invalid."},
+        {1, 1, {1, 0, 0, 1}, "The compressed image data is invalid."},
+        {160, 128, Bytes(4098, 1), "The compressed image data is invalid."},
+    };
+    for (const auto& [width, height, rle, message] : cases) {
+        images.uploadNorixImage("x", width, height, rle);
+        EXPECT_EQ(images.imageUploadError(), message);
+    }
+    EXPECT_TRUE(commands.empty());
+    images.uploadNorixImage("x", 1, 1, {1, 0, 0});
+    images.uploadNorixImage("x", 1, 1, {1, 0, 0});
+    EXPECT_EQ(images.imageUploadError(), "An image upload is already in progress.");
+}
+
+struct ImageStep {
+    std::uint8_t code;
+    unsigned occurrence;
+    const char* operation;
+};
+
+const ImageStep imageUploadSteps[] = {
+    {cmdImageMetaBegin, 1, "starting the image metadata upload"},
+    {cmdImageMetaChunk, 3, "uploading image metadata"},
+    {cmdImageMetaSave, 1, "saving image metadata"},
+    {cmdImageDataBegin, 1, "starting the image-data upload"},
+    {cmdImageDataChunk, 2, "uploading image data"},
+    {cmdImageDataSave, 1, "saving the image"},
+};
+
+class ImageUploadStepFault : public ImageSlots, public ::testing::WithParamInterface<ImageStep> {
+protected:
+    const Bytes rle = distinctPixels(40); // 120 bytes: chunks of 48, 48, 24
+};
+
+TEST_P(ImageUploadStepFault, RetryResendsTheStepAndTheUploadCompletes) {
+    addFault(GetParam().code, GetParam().occurrence, FaultAction::Retry);
+    connect();
+    uploadToTheEnd(rle, 8, 5);
+    const auto sent = commandsWithCode(GetParam().code);
+    const auto n = GetParam().occurrence;
+    ASSERT_GT(sent.size(), n);
+    EXPECT_EQ(sent[n].payload, sent[n - 1].payload);
+    EXPECT_EQ(images.imageUploadStatus(), "Image uploaded to Norix.");
+    EXPECT_EQ(memory().image(1)->data, rle);
+}
+
+TEST_P(ImageUploadStepFault, RefusalsAndSilenceEndTheUpload) {
+    const std::pair<FaultAction, std::string> cases[] = {
+        {FaultAction::BadSize, "Norix rejected the image upload size."},
+        {FaultAction::Fail, "Norix reported that the image upload failed."},
+        {FaultAction::Drop,
+         std::string("Norix did not respond while ") + GetParam().operation + "."},
+    };
+    connect();
+    for (const auto& [action, message] : cases) {
+        sim.simulator().faults().clear();
+        sim.simulator().faults().resetCounts();
+        addFault(GetParam().code, GetParam().occurrence, action);
+        images.uploadNorixImage("Upload", 8, 5, rle);
+        ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
+        settle();
+        if (action == FaultAction::Drop) {
+            advance(Milliseconds(2999));
+            EXPECT_TRUE(images.isUploadingNorixImage());
+            advance(Milliseconds(1));
+        }
+        EXPECT_FALSE(images.isUploadingNorixImage());
+        EXPECT_EQ(images.imageUploadStep(), ImageUploadStep::idle);
+        EXPECT_EQ(images.imageUploadError(), message);
+        EXPECT_EQ(images.imageUploadStatus(), "");
+        EXPECT_EQ(link.lastError(), message);
+    }
+}
+
+TEST_P(ImageUploadStepFault, LostConnectionStopsTheUpload) {
+    addFault(GetParam().code, GetParam().occurrence, FaultAction::HangUpBefore);
+    connect();
+    images.uploadNorixImage("Upload", 8, 5, rle);
+    ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
+    EXPECT_FALSE(images.isUploadingNorixImage());
+    EXPECT_EQ(images.imageUploadStatus(), "Image upload stopped because Norix disconnected.");
+    EXPECT_EQ(images.imageUploadTotalBytes(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ImageUploadStepFault, ::testing::ValuesIn(imageUploadSteps));
+
+} // namespace
+} // namespace norix::testing
