@@ -15,6 +15,7 @@ constexpr Milliseconds writeRetryDelay{1};
 constexpr std::size_t readChunkSize = 4096;
 // A client that does not read at all does not keep the port open for long.
 constexpr std::chrono::milliseconds deliveryLimit{1000};
+constexpr std::chrono::milliseconds deliveryGrace{50};
 
 } // namespace
 
@@ -74,14 +75,21 @@ void DescriptorTransport::flush() {
 }
 
 void DescriptorTransport::closeAfterDelivery(std::function<void()> done) {
-    waitForDelivery(std::chrono::steady_clock::now() + deliveryLimit, std::move(done));
+    const auto now = std::chrono::steady_clock::now();
+    waitForDelivery(DeliveryWait{now + deliveryGrace, now + deliveryLimit, false}, std::move(done));
 }
 
-void DescriptorTransport::waitForDelivery(TimePoint deadline, std::function<void()> done) {
+void DescriptorTransport::waitForDelivery(DeliveryWait wait, std::function<void()> done) {
     if (fd_ < 0)
         return;
-    const bool delivered = pending_.empty() && (!unreadProbe_ || unreadProbe_() == 0);
-    if (delivered || std::chrono::steady_clock::now() >= deadline) {
+    const auto now = std::chrono::steady_clock::now();
+    const std::size_t unread = unreadProbe_ ? unreadProbe_() : 0;
+    wait.arrived = wait.arrived || unread > 0;
+    // The kernel hands written bytes to the other side a moment later, so an
+    // empty queue means "read" only once the bytes were seen there, or after a grace period.
+    const bool delivered =
+        pending_.empty() && unread == 0 && (!unreadProbe_ || wait.arrived || now >= wait.graceEnd);
+    if (delivered || now >= wait.deadline) {
         close();
         done();
         return;
@@ -90,9 +98,9 @@ void DescriptorTransport::waitForDelivery(TimePoint deadline, std::function<void
     // client may live on the same loop); real time bounds the wait, whatever
     // clock the loop keeps.
     std::weak_ptr<int> alive = lifetime_;
-    loop_.post([this, alive, deadline, done = std::move(done)] {
+    loop_.post([this, alive, wait, done = std::move(done)] {
         if (alive.lock())
-            waitForDelivery(deadline, done);
+            waitForDelivery(wait, done);
     });
 }
 

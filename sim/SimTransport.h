@@ -53,7 +53,12 @@ public:
 private:
     void readAvailable();
     void flush();
-    void waitForDelivery(TimePoint deadline, std::function<void()> done);
+    struct DeliveryWait {
+        TimePoint graceEnd;
+        TimePoint deadline;
+        bool arrived; // the other side's queue held the bytes at some check
+    };
+    void waitForDelivery(DeliveryWait wait, std::function<void()> done);
 
     EventLoop& loop_;
     int fd_;

@@ -1,0 +1,230 @@
+// The norix-sim program as a user runs it: it prints a port that can be opened
+// and answers on it, keeps its memory in a storage folder across runs, and
+// stops cleanly on SIGTERM. Also the memory file and the sample content.
+
+#include "core/link/FrameCodec.h"
+#include "core/link/ProtocolCodes.h"
+#include "sim/MemoryFile.h"
+#include "sim/SampleContent.h"
+#include "tests/sim/SimTestSupport.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace norix::testing {
+namespace {
+
+std::filesystem::path scratchFolder(const std::string& name) {
+    auto folder = std::filesystem::temp_directory_path() /
+                  ("norix-sim-" + name + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+// norix-sim running as a child process, its standard output on a pipe.
+class SimProcess {
+public:
+    explicit SimProcess(std::vector<std::string> args) {
+        int out[2];
+        if (::pipe(out) != 0)
+            return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        args.insert(args.begin(), NORIX_SIM_PROGRAM);
+        std::vector<char*> argv;
+        for (auto& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, NORIX_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        output_ = out[0];
+    }
+    ~SimProcess() {
+        stop();
+        if (output_ >= 0)
+            ::close(output_);
+    }
+
+    // The first line the program prints, waiting up to five seconds.
+    std::string firstLine() {
+        std::string line;
+        pollfd fd{output_, POLLIN, 0};
+        while (::poll(&fd, 1, 5000) > 0) {
+            char c;
+            if (::read(output_, &c, 1) != 1 || c == '\n')
+                break;
+            line += c;
+        }
+        return line;
+    }
+
+    // Sends SIGTERM and returns the exit status (-1 when it did not exit normally).
+    int stop() {
+        if (pid_ <= 0)
+            return -1;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+};
+
+// Opens the port raw, sends one command and waits for its answer.
+std::optional<SerialPacket> askPort(const std::string& path, const SerialPacket& command) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return std::nullopt;
+    termios attributes{};
+    ::tcgetattr(fd, &attributes);
+    ::cfmakeraw(&attributes);
+    ::tcsetattr(fd, TCSANOW, &attributes);
+    const Bytes frame = encodeFrame(command);
+    std::optional<SerialPacket> answer;
+    if (::write(fd, frame.data(), frame.size()) == static_cast<ssize_t>(frame.size())) {
+        FrameDecoder decoder([&](const SerialPacket& packet) { answer = packet; }, {});
+        pollfd poller{fd, POLLIN, 0};
+        while (!answer && ::poll(&poller, 1, 5000) > 0) {
+            std::uint8_t buffer[256];
+            const ssize_t count = ::read(fd, buffer, sizeof buffer);
+            if (count <= 0)
+                break;
+            decoder.processReceivedBytes(
+                std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(count)));
+        }
+    }
+    ::close(fd);
+    return answer;
+}
+
+TEST(NorixSimProgram, PrintsAPortThatAnswersAndStopsOnSigterm) {
+    SimProcess sim({"--serial", "PROC-7", "--empty"});
+    const std::string path = sim.firstLine();
+    ASSERT_FALSE(path.empty());
+    const auto answer = askPort(path, {cmdSerialNumber, 3, {}});
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(*answer, (SerialPacket{respSerialNumber, 3, textBytes("PROC-7")}));
+    EXPECT_EQ(askPort(path, {cmdChipCount, 4, {}})->payload, (Bytes{0, 0})) << "--empty";
+    EXPECT_EQ(sim.stop(), 0);
+}
+
+TEST(NorixSimProgram, KeepsItsMemoryInTheStorageFolderAcrossRuns) {
+    const auto folder = scratchFolder("storage");
+    {
+        SimProcess sim({"--storage", folder.string(), "--empty"});
+        const std::string path = sim.firstLine();
+        ASSERT_EQ(askPort(path, {cmdSettings, 1, {1, 9, 33}})->code, respSettings);
+        EXPECT_EQ(sim.stop(), 0);
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder / memoryFileName));
+    SimProcess again({"--storage", folder.string()});
+    const std::string path = again.firstLine();
+    const auto record = askPort(path, {cmdSettings, 2, {0}});
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->payload.at(11), 33) << "the changed setting survived";
+    EXPECT_EQ(askPort(path, {cmdChipCount, 3, {}})->payload, (Bytes{0, 0}))
+        << "saved memory wins over the samples";
+    std::filesystem::remove_all(folder);
+}
+
+TEST(NorixSimProgram, RefusesABadFaultRule) {
+    SimProcess sim({"--fault", "0xCB:explode"});
+    EXPECT_EQ(sim.firstLine(), "");
+    EXPECT_EQ(sim.stop(), 2);
+}
+
+TEST(SampleContent, TheExamplesFillChipsAFontInSlot0AndAnImageInSlot1) {
+    NorixMemory memory;
+    const SampleContentReport report = loadSampleContent(
+        memory, std::filesystem::path(std::getenv("NORIX_SOURCE_DIR")) / "examples");
+    EXPECT_TRUE(report.problems.empty()) << report.problems.front();
+    EXPECT_EQ(report.chips, memory.chips().size());
+    EXPECT_GE(report.chips, 1u);
+    ASSERT_TRUE(memory.font(0).has_value());
+    EXPECT_EQ(memory.font(0)->data.size(),
+              1u * memory.font(0)->width() * memory.font(0)->glyphCount());
+    ASSERT_TRUE(memory.image(1).has_value());
+    EXPECT_TRUE(
+        rleCoversImage(memory.image(1)->data, memory.image(1)->width(), memory.image(1)->height()));
+    for (const auto& chip : memory.chips())
+        EXPECT_EQ(chip.code.size(), chip.declaredCodeSize()) << chip.name();
+}
+
+TEST(SampleContent, UnreadableFilesAreReportedAndSkipped) {
+    const auto folder = scratchFolder("samples");
+    std::ofstream(folder / "broken.chip") << "this is not a chip\n";
+    std::ofstream(folder / "neither.txt") << "name=x\n";
+    std::ofstream(folder / "notes.md") << "ignored\n";
+    NorixMemory memory;
+    const SampleContentReport report = loadSampleContent(memory, folder);
+    EXPECT_EQ(report.problems.size(), 2u);
+    EXPECT_TRUE(memory.chips().empty());
+    std::filesystem::remove_all(folder);
+}
+
+TEST(MemoryFile, EveryItemSurvivesTheRoundTrip) {
+    NorixMemory memory;
+    fillSampleMemory(memory);
+    memory.setSettingByte(13, 77);
+    const auto decoded = decodeMemoryFile(encodeMemoryFile(memory.snapshot()));
+    ASSERT_TRUE(decoded.hasValue()) << decoded.error().message;
+    EXPECT_EQ(decoded.value(), memory.snapshot());
+}
+
+struct BadMemoryFile {
+    const char* name;
+    std::string text;
+};
+
+void PrintTo(const BadMemoryFile& value, std::ostream* out) {
+    *out << value.name;
+}
+
+class BadMemoryFileTest : public ::testing::TestWithParam<BadMemoryFile> {};
+
+TEST_P(BadMemoryFileTest, IsRefusedWithAReason) {
+    const auto decoded = decodeMemoryFile(GetParam().text);
+    ASSERT_FALSE(decoded.hasValue());
+    EXPECT_FALSE(decoded.error().message.empty());
+}
+
+const std::string header = "norix-sim-memory 1\n";
+const std::string metadata128 = std::string(256, '0');
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, BadMemoryFileTest,
+    ::testing::Values(BadMemoryFile{"empty", ""}, BadMemoryFile{"otherHeader", "hello\n"},
+                      BadMemoryFile{"shortSettings", header + "settings 0102\n"},
+                      BadMemoryFile{"oddHex", header + "settings 0101080001000000000A2832686\n"},
+                      BadMemoryFile{"unknownItem", header + "gadget 1 00\n"},
+                      BadMemoryFile{"chipWithoutStrings", header + "chip " + metadata128 + " -\n"},
+                      BadMemoryFile{"fontSlot6", header + "font 6 " + metadata128 + " 01\n"},
+                      BadMemoryFile{"imageSlot0", header + "image 0 " + metadata128 + " 010000\n"},
+                      BadMemoryFile{"imageWithoutData", header + "image 1 " + metadata128 + " -\n"},
+                      BadMemoryFile{"fontShortMetadata", header + "font 1 00 01\n"},
+                      BadMemoryFile{"notHex",
+                                    header + "font 1 " + std::string(256, 'x') + " 01\n"}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+} // namespace
+} // namespace norix::testing
