@@ -1,5 +1,6 @@
 #include "core/language/CodeCompiler.h"
 
+#include "core/language/SourceScan.h"
 #include "core/language/SourceText.h"
 
 #include <unordered_map>
@@ -25,37 +26,56 @@ void report(const TerminalSink& terminal, const std::string& message) {
 
 using FunctionTable = std::unordered_map<std::string, std::uint32_t>;
 
-// First pass: every FUNC's instruction number, so that a CALL may stand before
-// its FUNC.
-std::optional<FunctionTable> collectFunctions(const std::vector<SourceLine>& instructions,
-                                              const TerminalSink& terminal) {
+// The first pass: the DIM table and every FUNC's instruction number, so that a
+// CALL may stand before its FUNC. A bad DIM anywhere is reported before a bad
+// FUNC, and the first bad FUNC before anything the second pass finds.
+struct FirstPass {
+    DimSymbols symbols;
     FunctionTable functions;
-    for (std::size_t index = 0; index < instructions.size(); ++index) {
-        const auto& tokens = instructions[index].tokens;
-        if (upperCased(tokens.front()) != "FUNC")
+    std::size_t instructionCount = 0;
+};
+
+std::optional<FirstPass> readDimsAndFunctions(std::string_view code, const TerminalSink& terminal) {
+    FirstPass pass;
+    std::optional<std::string> functionError;
+    std::uint32_t n = 0;
+    SourceScanner scanner(code);
+    while (scanner.next()) {
+        if (scanner.mnemonic().isDim) {
+            if (!addDimSymbol(scanner.tokens(), scanner.sourceLine(), pass.symbols, terminal))
+                return std::nullopt;
             continue;
-        const auto n = static_cast<std::uint32_t>(index + 1);
-        if (tokens.size() < 2) {
-            report(terminal, "Compile error: FUNC at instruction " + std::to_string(n) +
-                                 " is missing a function name.");
-            return std::nullopt;
         }
-        const std::string& name = tokens[1];
+        if (!scanner.isInstruction())
+            continue;
+        ++n;
+        if (functionError || scanner.mnemonic().option->opcode != "FUNC")
+            continue;
+        const auto tokens = scanner.tokens();
+        if (tokens.size() < 2) {
+            functionError = "Compile error: FUNC at instruction " + std::to_string(n) +
+                            " is missing a function name.";
+            continue;
+        }
+        const std::string name(tokens[1]);
         std::string key = upperCased(name);
         if (key.size() > functionNameBytes) {
-            report(terminal,
-                   "Compile error: Function '" + name + "' exceeds the 12-character limit.");
-            return std::nullopt;
+            functionError =
+                "Compile error: Function '" + name + "' exceeds the 12-character limit.";
+        } else if (const auto found = pass.functions.find(key); found != pass.functions.end()) {
+            functionError = "Compile error: Function '" + name +
+                            "' is defined more than once at instructions " +
+                            std::to_string(found->second) + " and " + std::to_string(n) + ".";
+        } else {
+            pass.functions.emplace(std::move(key), n);
         }
-        if (const auto found = functions.find(key); found != functions.end()) {
-            report(terminal, "Compile error: Function '" + name +
-                                 "' is defined more than once at instructions " +
-                                 std::to_string(found->second) + " and " + std::to_string(n) + ".");
-            return std::nullopt;
-        }
-        functions.emplace(std::move(key), n);
     }
-    return functions;
+    if (functionError) {
+        report(terminal, *functionError);
+        return std::nullopt;
+    }
+    pass.instructionCount = n;
+    return pass;
 }
 
 } // namespace
@@ -140,47 +160,45 @@ std::optional<std::uint32_t> compiledArgumentWord(std::string_view token, const 
 
 std::optional<Bytes> compileChipCode(std::string_view code, int pinCount,
                                      const TerminalSink& terminal) {
-    std::vector<SourceLine> lines = sourceTokenLines(code);
-    const auto symbols = buildDimSymbols(lines, terminal);
-    if (!symbols)
-        return std::nullopt;
-    const std::vector<SourceLine> instructions = instructionLinesOf(std::move(lines));
-    const auto functions = collectFunctions(instructions, terminal);
-    if (!functions)
+    const auto first = readDimsAndFunctions(code, terminal);
+    if (!first)
         return std::nullopt;
 
     Bytes image;
-    image.reserve(instructions.size() * instructionSize);
-    for (std::size_t index = 0; index < instructions.size(); ++index) {
-        const int n = static_cast<int>(index + 1);
-        const auto& tokens = instructions[index].tokens;
-        const std::string mnemonic = upperCased(tokens.front());
-        std::array<std::uint32_t, 4> words{*norixOpcodeWord(mnemonic), 0, 0, 0};
-        if (mnemonic == "FUNC") {
+    image.reserve(first->instructionCount * instructionSize);
+    int n = 0;
+    SourceScanner scanner(code);
+    while (scanner.next()) {
+        if (!scanner.isInstruction())
+            continue;
+        ++n;
+        const auto tokens = scanner.tokens();
+        const OpcodeOption& option = *scanner.mnemonic().option;
+        std::array<std::uint32_t, 4> words{*scanner.mnemonic().word, 0, 0, 0};
+        if (option.opcode == "FUNC") {
             const auto name = packedFunctionName(tokens[1]);
             std::copy(name.begin(), name.end(), words.begin() + 1);
-        } else if (mnemonic == "CALL") {
+        } else if (option.opcode == "CALL") {
             if (tokens.size() < 2) {
                 report(terminal, atInstruction(n) + "CALL requires a function name.");
                 return std::nullopt;
             }
-            const auto found = functions->find(upperCased(tokens[1]));
-            if (found == functions->end()) {
+            const auto found = first->functions.find(upperCased(tokens[1]));
+            if (found == first->functions.end()) {
                 report(terminal, atInstruction(n) + "CALL references undefined function '" +
-                                     tokens[1] + "'.");
+                                     std::string(tokens[1]) + "'.");
                 return std::nullopt;
             }
             words[1] = found->second;
         } else {
-            const OpcodeOption* option = opcodeOption(mnemonic);
             const std::size_t found = tokens.size() - 1;
-            if (found != option->args.size()) {
-                report(terminal, argumentCountMessage(n, mnemonic, option->args.size(), found));
+            if (found != option.args.size()) {
+                report(terminal, argumentCountMessage(n, option.opcode, option.args.size(), found));
                 return std::nullopt;
             }
             for (std::size_t i = 0; i < found; ++i) {
-                const auto word = compiledArgumentWord(tokens[i + 1], option->args[i], *symbols, n,
-                                                       pinCount, terminal);
+                const auto word = compiledArgumentWord(tokens[i + 1], option.args[i],
+                                                       first->symbols, n, pinCount, terminal);
                 if (!word)
                     return std::nullopt;
                 words[i + 1] = *word;

@@ -2,9 +2,12 @@
 
 #include "core/language/CodeCompiler.h"
 #include "core/language/OpcodeCatalogue.h"
+#include "core/language/SourceScan.h"
 #include "core/language/SourceText.h"
 
+#include <array>
 #include <map>
+#include <span>
 #include <unordered_map>
 
 namespace norix {
@@ -26,22 +29,46 @@ std::optional<std::int64_t> readPlainNumber(std::string_view text) {
     return parseInt64(trimmed, 10);
 }
 
-// The validator's view of one line: skipped, or its tokens.
+// The validator's view of one line, without allocating: the opcode and the
+// first three arguments are all any check looks at; longer lines only need
+// their count.
 struct ValidatorLine {
     bool skipped = true;
-    std::vector<std::string_view> tokens;
-    std::string opcode; // first token in upper case
+    std::array<std::string_view, 4> tokens{};
+    std::size_t tokenCount = 0;
+    Mnemonic mnemonic;
+
+    bool is(std::string_view opcode) const {
+        return mnemonic.option && mnemonic.option->opcode == opcode;
+    }
 };
 
 ValidatorLine readValidatorLine(std::string_view line) {
     ValidatorLine result;
     if (isValidatorCommentLine(line))
         return result;
-    result.tokens = splitSourceTokens(line);
-    if (result.tokens.empty())
-        return result;
-    result.skipped = false;
-    result.opcode = upperCased(result.tokens.front());
+    std::size_t start = 0;
+    std::size_t i = 0;
+    const auto add = [&](std::size_t end) {
+        if (end > start) {
+            if (result.tokenCount < result.tokens.size())
+                result.tokens[result.tokenCount] = line.substr(start, end - start);
+            ++result.tokenCount;
+        }
+    };
+    while (i < line.size()) {
+        if (const std::size_t length = separatorLengthAt(line, i)) {
+            add(i);
+            i += length;
+            start = i;
+        } else {
+            i += static_cast<unsigned char>(line[i]) < 0x80 ? 1 : decodeUtf8At(line, i).length;
+        }
+    }
+    add(i);
+    result.skipped = result.tokenCount == 0;
+    if (!result.skipped)
+        result.mnemonic = classifyMnemonic(result.tokens[0]);
     return result;
 }
 
@@ -85,24 +112,24 @@ std::vector<std::string> errorsOfLine(const ValidatorLine& line, int n, const Di
     std::vector<std::string> messages;
     if (line.skipped)
         return messages;
-    const OpcodeOption* option = opcodeOption(line.opcode);
+    const OpcodeOption* option = line.mnemonic.option;
     if (!option) {
-        messages.push_back(linePrefix(n) + "Unknown opcode '" + line.opcode + "'.");
+        messages.push_back(linePrefix(n) + "Unknown opcode '" + upperCased(line.tokens[0]) + "'.");
         return messages;
     }
-    const std::size_t found = line.tokens.size() - 1;
+    const std::size_t found = line.tokenCount - 1;
     const std::size_t expected = option->args.size();
     if (found != expected) {
-        messages.push_back(linePrefix(n) + line.opcode + " expects " + std::to_string(expected) +
+        messages.push_back(linePrefix(n) + option->opcode + " expects " + std::to_string(expected) +
                            (expected == 1 ? " argument" : " arguments") + ", but found " +
                            std::to_string(found) + ".");
         return messages;
     }
     for (std::size_t i = 0; i < expected; ++i)
         checkArgument(line.tokens[i + 1], option->args[i], n, symbols, pinCount, messages);
-    if (line.opcode == "DEFADDR" || line.opcode == "DEF8") {
-        const std::vector<std::string_view> arguments(line.tokens.begin() + 1, line.tokens.end());
-        auto packed = packedAddressValidation(arguments, line.opcode, n, pinCount);
+    if (line.is("DEFADDR") || line.is("DEF8")) {
+        auto packed = packedAddressValidation(std::span(line.tokens).subspan(1, found),
+                                              option->opcode, n, pinCount);
         for (auto& message : packed.messages)
             messages.push_back(std::move(message));
     }
@@ -130,7 +157,7 @@ std::vector<std::string> validationErrors(std::string_view line, int lineNumber,
     return errorsOfLine(readValidatorLine(line), lineNumber, symbols, pinCount);
 }
 
-PackedAddressValidation packedAddressValidation(const std::vector<std::string_view>& arguments,
+PackedAddressValidation packedAddressValidation(std::span<const std::string_view> arguments,
                                                 std::string_view opcode, int lineNumber,
                                                 int pinCount) {
     PackedAddressValidation result;
@@ -210,22 +237,27 @@ bool validateCode(std::string_view code, int pinCount, const TerminalSink& termi
     const auto symbols = buildDimSymbols(code, terminal);
     if (!symbols)
         return false;
-    std::vector<ValidatorLine> lines;
-    for (std::string_view text : splitSourceLines(code))
-        lines.push_back(readValidatorLine(text));
+    // Both passes read the lines afresh: cheaper than keeping them all.
+    const auto forEachLine = [&code](auto&& visit) {
+        LineCursor cursor(code);
+        std::string_view text;
+        while (cursor.next(text)) {
+            const ValidatorLine line = readValidatorLine(text);
+            if (!line.skipped && !line.mnemonic.isDim)
+                visit(line);
+        }
+    };
 
     std::vector<std::string> messages;
     std::unordered_map<std::string, int> functions;
     int n = 1;
-    for (const ValidatorLine& line : lines) {
-        if (line.skipped || line.opcode == "DIM")
-            continue;
-        if (line.opcode == "FUNC") {
-            if (line.tokens.size() != 2) {
+    forEachLine([&](const ValidatorLine& line) {
+        if (line.is("FUNC")) {
+            if (line.tokenCount != 2) {
                 messages.push_back(instructionPrefix(n) +
                                    "FUNC requires exactly one function name.");
                 ++n;
-                continue;
+                return;
             }
             const std::string name(line.tokens[1]);
             std::string key = upperCased(name);
@@ -239,34 +271,31 @@ bool validateCode(std::string_view code, int pinCount, const TerminalSink& termi
                                    "' is already defined at instruction " +
                                    std::to_string(found->second) + ".");
         }
-        if (isExecutableOpcode(line.opcode))
+        if (line.mnemonic.option)
             ++n;
-    }
+    });
 
     n = 1;
-    for (const ValidatorLine& line : lines) {
-        if (line.skipped || line.opcode == "DIM")
-            continue;
+    forEachLine([&](const ValidatorLine& line) {
         for (auto& message : errorsOfLine(line, n, *symbols, pinCount))
             messages.push_back(std::move(message));
-        if (line.opcode == "CALL" && line.tokens.size() == 2 &&
+        if (line.is("CALL") && line.tokenCount == 2 &&
             !functions.contains(upperCased(line.tokens[1])))
             messages.push_back(instructionPrefix(n) + "CALL references undefined function '" +
                                std::string(line.tokens[1]) + "'.");
-        if (isExecutableOpcode(line.opcode))
+        if (line.mnemonic.option)
             ++n;
-    }
+    });
 
     if (messages.empty()) {
         if (terminal)
             terminal("No errors.");
         return true;
     }
-    std::string entry;
-    for (const auto& message : messages) {
-        if (!entry.empty())
-            entry.push_back('\n');
-        entry += message;
+    std::string entry = messages.front();
+    for (std::size_t i = 1; i < messages.size(); ++i) {
+        entry.push_back('\n');
+        entry += messages[i];
     }
     if (terminal)
         terminal(entry);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +35,7 @@ struct PackedAddressValidation {
 
 // The packed pin values of DEFADDR and DEF8; `arguments` are the tokens after
 // the opcode, `opcode` is upper case. Anything else gives nothing.
-PackedAddressValidation packedAddressValidation(const std::vector<std::string_view>& arguments,
+PackedAddressValidation packedAddressValidation(std::span<const std::string_view> arguments,
                                                 std::string_view opcode, int lineNumber,
                                                 int pinCount);
 

@@ -371,17 +371,27 @@ OpcodeOption makeOption(const OpcodeRow& row) {
     return option;
 }
 
-// Mnemonic -> catalogue entry, for the look-ups every source line makes.
-const std::unordered_map<std::string_view, const OpcodeOption*>& optionIndex() {
+// Upper-case mnemonic -> catalogue entry and word, for the look-ups every
+// source line makes.
+const std::unordered_map<std::string_view, Mnemonic>& mnemonicIndex() {
     static const auto index = [] {
-        std::unordered_map<std::string_view, const OpcodeOption*> made;
+        std::unordered_map<std::string_view, Mnemonic> made;
         for (const auto& [category, options] : opcodeOptions()) {
             for (const OpcodeOption& option : options)
-                made.emplace(option.opcode, &option);
+                made.emplace(option.opcode, Mnemonic{false, &option, std::nullopt});
         }
+        for (const auto& [mnemonic, word] : norixOpcodeWords())
+            made.at(mnemonic).word = word;
+        made.emplace("DIM", Mnemonic{true, nullptr, std::nullopt});
         return made;
     }();
     return index;
+}
+
+Mnemonic lookUpUpper(std::string_view upper) {
+    const auto& index = mnemonicIndex();
+    const auto found = index.find(upper);
+    return found == index.end() ? Mnemonic{} : found->second;
 }
 
 } // namespace
@@ -456,22 +466,37 @@ const std::vector<int>& registerOptions() {
     return values;
 }
 
+Mnemonic classifyMnemonic(std::string_view token) {
+    // The longest mnemonic has 13 characters. ASCII tokens are upper-cased in
+    // place; others go through the Unicode mapping, which may shorten them.
+    constexpr std::size_t longest = 16;
+    char buffer[longest];
+    bool ascii = true;
+    for (std::size_t i = 0; i < token.size() && ascii; ++i) {
+        const char c = token[i];
+        if (static_cast<unsigned char>(c) >= 0x80)
+            ascii = false;
+        else if (i < longest)
+            buffer[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    if (!ascii)
+        return lookUpUpper(upperCased(token));
+    if (token.size() > longest)
+        return {};
+    return lookUpUpper(std::string_view(buffer, token.size()));
+}
+
 const OpcodeOption* opcodeOption(std::string_view name) {
-    const auto& index = optionIndex();
-    const auto found = index.find(upperCased(name));
-    return found == index.end() ? nullptr : found->second;
+    return classifyMnemonic(name).option;
 }
 
 std::optional<std::uint32_t> norixOpcodeWord(std::string_view upperMnemonic) {
-    const auto& words = norixOpcodeWords();
-    const auto found = words.find(upperMnemonic);
-    if (found == words.end())
-        return std::nullopt;
-    return found->second;
+    const Mnemonic found = lookUpUpper(upperMnemonic);
+    return found.word;
 }
 
 bool isExecutableOpcode(std::string_view upperMnemonic) {
-    return optionIndex().contains(upperMnemonic);
+    return lookUpUpper(upperMnemonic).option != nullptr;
 }
 
 std::optional<std::string_view> mnemonicForWord(std::uint32_t word) {

@@ -72,6 +72,17 @@ const std::vector<int>& registerOptions(); // 0..31
 // null. The pointer stays valid for the life of the program.
 const OpcodeOption* opcodeOption(std::string_view name);
 
+// What the first token of a line is, compared in upper case: a DIM, a
+// catalogue opcode (with its word when it has one), or neither. This is the
+// one look-up every source line needs, so it avoids building the upper-case
+// text for ordinary ASCII tokens.
+struct Mnemonic {
+    bool isDim = false;
+    const OpcodeOption* option = nullptr; // null: not an opcode
+    std::optional<std::uint32_t> word;    // none for SEVSEG and non-opcodes
+};
+Mnemonic classifyMnemonic(std::string_view token);
+
 // Exact look-ups by an already upper-cased mnemonic.
 std::optional<std::uint32_t> norixOpcodeWord(std::string_view upperMnemonic);
 bool isExecutableOpcode(std::string_view upperMnemonic);

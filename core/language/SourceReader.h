@@ -43,8 +43,6 @@ std::vector<SourceLine> sourceTokenLines(std::string_view code);
 // The source lines that compile to an instruction: neither DIM lines nor lines
 // whose first token has no instruction word (SEVSEG, misspelt opcodes).
 std::vector<SourceLine> sourceInstructionLines(std::string_view code);
-// The same selection from lines already read.
-std::vector<SourceLine> instructionLinesOf(std::vector<SourceLine> lines);
 
 // The value of one token: a DIM name, #R0..#R31, 0x hex, 0b binary or decimal,
 // each within 32 unsigned bits; no value otherwise.
@@ -56,8 +54,6 @@ bool isValidDimName(std::string_view name);
 // The DIM table of the whole program. On the first bad DIM line its message is
 // written to `terminal` and no table is returned.
 std::optional<DimSymbols> buildDimSymbols(std::string_view code, const TerminalSink& terminal);
-std::optional<DimSymbols> buildDimSymbols(const std::vector<SourceLine>& lines,
-                                          const TerminalSink& terminal);
 
 // Trimmed argument text with 0x and 0b numbers rewritten in decimal.
 std::string normalizeArg(std::string_view text);
