@@ -24,5 +24,6 @@ function(norix_add_test name)
     norix_target_options(${name})
     target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;NORIX_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+        PROPERTIES ENVIRONMENT "NORIX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+                   ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen")
 endfunction()
