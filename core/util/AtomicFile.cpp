@@ -1,5 +1,6 @@
 #include "core/util/AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -77,14 +78,15 @@ FileError FileError::fromErrno(int errorNumber) {
     return FileError{errorNumber, std::strerror(errorNumber)};
 }
 
-Expected<std::string, FileError> readWholeFile(const std::filesystem::path& path) {
+Expected<std::string, FileError> readWholeFile(const std::filesystem::path& path,
+                                               std::size_t limit) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return FileError::fromErrno(errno);
     std::string contents;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && info.st_size > 0)
-        contents.reserve(static_cast<std::size_t>(info.st_size));
+        contents.reserve(std::min(static_cast<std::size_t>(info.st_size), limit));
     std::vector<char> buffer(64 * 1024);
     for (;;) {
         const ssize_t count = ::read(fd, buffer.data(), buffer.size());
@@ -97,6 +99,10 @@ Expected<std::string, FileError> readWholeFile(const std::filesystem::path& path
         }
         if (count == 0)
             break;
+        if (contents.size() + static_cast<std::size_t>(count) > limit) {
+            ::close(fd);
+            return FileError::fromErrno(EFBIG);
+        }
         contents.append(buffer.data(), static_cast<std::size_t>(count));
     }
     ::close(fd);

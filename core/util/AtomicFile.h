@@ -6,6 +6,7 @@
 
 #include "core/util/Expected.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -24,8 +25,13 @@ struct FileError {
     static FileError fromErrno(int errorNumber);
 };
 
-// All bytes of a file, as they are on disk.
-Expected<std::string, FileError> readWholeFile(const std::filesystem::path& path);
+// No chip, font or image file comes anywhere near this; the limit keeps a
+// device node or a mistaken pick from filling the memory.
+inline constexpr std::size_t maximumReadBytes = 64 * 1024 * 1024;
+
+// All bytes of a file, as they are on disk; "File too large" past `limit`.
+Expected<std::string, FileError> readWholeFile(const std::filesystem::path& path,
+                                               std::size_t limit = maximumReadBytes);
 
 // Replaces (or creates) `path` with `contents`. An existing file keeps its
 // permission bits. On failure the old file is untouched and no temporary file

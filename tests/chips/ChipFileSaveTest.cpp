@@ -72,6 +72,15 @@ TEST_F(ChipFileSave, SavingThroughASymbolicLinkKeepsTheLink) {
     EXPECT_EQ(entries(), 2u);
 }
 
+TEST_F(ChipFileSave, ReadingStopsAtTheSizeLimit) {
+    const auto path = folder / "big.chip";
+    ASSERT_FALSE(writeFileAtomically(path, std::string(1000, 'x')));
+    EXPECT_EQ(readWholeFile(path, 999).error().message(), "File too large");
+    EXPECT_EQ(readWholeFile(path, 1000)->size(), 1000u);
+    // A device that never ends is cut off instead of filling the memory.
+    EXPECT_EQ(readWholeFile("/dev/zero", 1 << 20).error().code, EFBIG);
+}
+
 TEST_F(ChipFileSave, FolderThatDoesNotExistFailsWithTheSystemReason) {
     const auto error = ChipFileCodec::save(ChipDocument("A"), folder / "missing" / "a.chip");
     ASSERT_TRUE(error);
