@@ -2,11 +2,13 @@
 
 #include "core/language/CodeCompiler.h"
 #include "core/language/OpcodeCatalogue.h"
+#include "core/language/SourceScan.h"
 #include "core/language/SourceText.h"
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
+#include <optional>
+#include <vector>
 
 namespace norix {
 namespace {
@@ -35,8 +37,28 @@ void appendLoadedWord(std::string& out, std::uint32_t word) {
     }
 }
 
+// Instruction word -> mnemonic and the number of argument words shown.
+struct LoadedOpcode {
+    std::string_view mnemonic; // empty: no opcode has this word
+    std::size_t argumentCount = 0;
+};
+
+const std::array<LoadedOpcode, 256>& loadedOpcodes() {
+    static const auto table = [] {
+        std::array<LoadedOpcode, 256> made{};
+        for (const auto& [mnemonic, word] : norixOpcodeWords()) {
+            const OpcodeOption* option = opcodeOption(mnemonic);
+            made[word] = {mnemonic, std::min<std::size_t>(option ? option->args.size() : 3, 3)};
+        }
+        return made;
+    }();
+    return table;
+}
+
 void appendInstructionLine(std::string& out, const std::array<std::uint32_t, 4>& w) {
-    const auto mnemonic = mnemonicForWord(w[0]);
+    const LoadedOpcode* opcode = w[0] < 256 ? &loadedOpcodes()[w[0]] : nullptr;
+    const std::optional<std::string_view> mnemonic =
+        opcode && !opcode->mnemonic.empty() ? std::optional(opcode->mnemonic) : std::nullopt;
     if (!mnemonic) {
         out += "UNKNOWN_0x";
         appendHex(out, w[0], 8);
@@ -60,13 +82,36 @@ void appendInstructionLine(std::string& out, const std::array<std::uint32_t, 4>&
         appendHex(out, w[1], 1);
         return;
     }
-    const OpcodeOption* option = opcodeOption(*mnemonic);
-    const std::size_t count = std::min<std::size_t>(option ? option->args.size() : 3, 3);
     out += *mnemonic;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < opcode->argumentCount; ++i) {
         out.push_back(' ');
         appendLoadedWord(out, w[i + 1]);
     }
+}
+
+// The first two tokens of a line and how many there are (0, 1 or 2 for "two
+// or more"), without splitting the rest.
+int firstTwoTokens(std::string_view line, std::string_view& first, std::string_view& second) {
+    std::string_view* targets[2] = {&first, &second};
+    int found = 0;
+    std::size_t i = 0;
+    while (i < line.size() && found < 2) {
+        if (const std::size_t length = separatorLengthAt(line, i)) {
+            i += length;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < line.size() && separatorLengthAt(line, i) == 0)
+            i += static_cast<unsigned char>(line[i]) < 0x80 ? 1 : decodeUtf8At(line, i).length;
+        *targets[found++] = line.substr(start, i - start);
+    }
+    return found;
+}
+
+// No character outside ASCII upper-cases to a letter of FUNC or CALL, so an
+// ASCII comparison is the upper-case comparison.
+bool isWord(std::string_view token, std::string_view upperWord) {
+    return token.size() == upperWord.size() && startsWithIgnoringAsciiCase(token, upperWord);
 }
 
 std::optional<std::int64_t> callTarget(std::string_view token) {
@@ -106,40 +151,40 @@ std::string unpackFunctionName(std::uint32_t w1, std::uint32_t w2, std::uint32_t
 }
 
 std::string decompileLoadedFunctionCalls(std::string_view text) {
-    const std::vector<std::string_view> lines = splitSourceLines(text);
     // Line numbers count the non-blank lines, which are the instructions.
-    std::unordered_map<std::int64_t, std::string_view> functionNames;
-    std::int64_t number = 0;
-    for (std::string_view line : lines) {
-        if (trimSource(line).empty())
+    std::vector<std::string_view> functionNames(1);
+    std::string_view line;
+    std::string_view first;
+    std::string_view second;
+    LineCursor functions(text);
+    while (functions.next(line)) {
+        const int count = firstTwoTokens(line, first, second);
+        if (count == 0)
             continue;
-        ++number;
-        const auto tokens = splitSourceTokens(line);
-        if (tokens.size() >= 2 && upperCased(tokens[0]) == "FUNC")
-            functionNames.emplace(number, tokens[1]);
+        functionNames.emplace_back(); // this line's number is size() - 1
+        if (count == 2 && isWord(first, "FUNC"))
+            functionNames.back() = second;
     }
     std::string out;
     out.reserve(text.size());
-    number = 0;
-    for (std::size_t index = 0; index < lines.size(); ++index) {
-        if (index > 0)
+    std::size_t number = 0;
+    bool firstLine = true;
+    LineCursor calls(text);
+    while (calls.next(line)) {
+        if (!firstLine)
             out.push_back('\n');
-        const std::string_view line = lines[index];
-        if (trimSource(line).empty()) {
-            out += line;
-            continue;
-        }
-        ++number;
-        if (!functionNames.empty()) {
-            const auto tokens = splitSourceTokens(line);
-            if (tokens.size() >= 2 && upperCased(tokens[0]) == "CALL") {
-                const auto target = callTarget(tokens[1]);
-                if (const auto found = target ? functionNames.find(*target) : functionNames.end();
-                    found != functionNames.end()) {
-                    out += "CALL ";
-                    out += found->second;
-                    continue;
-                }
+        firstLine = false;
+        const int count = firstTwoTokens(line, first, second);
+        if (count > 0)
+            ++number;
+        if (count == 2 && isWord(first, "CALL")) {
+            const auto target = callTarget(second);
+            if (target && *target > 0 &&
+                static_cast<std::uint64_t>(*target) < functionNames.size() &&
+                !functionNames[static_cast<std::size_t>(*target)].empty()) {
+                out += "CALL ";
+                out += functionNames[static_cast<std::size_t>(*target)];
+                continue;
             }
         }
         out += line;

@@ -74,10 +74,8 @@ std::optional<ParsedDigits> parseDigits(std::string_view text, int radix) {
 
 } // namespace
 
-std::size_t lineBreakLengthAt(std::string_view text, std::size_t index) {
+std::size_t lineBreakLengthOutsideAscii(std::string_view text, std::size_t index) {
     const unsigned char b = byteAt(text, index);
-    if (b >= 0x0A && b <= 0x0D)
-        return 1;
     if (b == 0xC2 && index + 1 < text.size() && byteAt(text, index + 1) == 0x85)
         return 2;
     if (b == 0xE2 && index + 2 < text.size() && byteAt(text, index + 1) == 0x80 &&
@@ -86,12 +84,8 @@ std::size_t lineBreakLengthAt(std::string_view text, std::size_t index) {
     return 0;
 }
 
-std::size_t separatorLengthAt(std::string_view text, std::size_t index) {
+std::size_t separatorLengthOutsideAscii(std::string_view text, std::size_t index) {
     const unsigned char b = byteAt(text, index);
-    if (b == ' ' || (b >= 0x09 && b <= 0x0D))
-        return 1;
-    if (b < 0x80)
-        return 0;
     const std::size_t rest = text.size() - index;
     const unsigned char b1 = rest > 1 ? byteAt(text, index + 1) : 0;
     const unsigned char b2 = rest > 2 ? byteAt(text, index + 2) : 0;
@@ -135,16 +129,19 @@ std::string_view trimSource(std::string_view text) {
             break;
         start += length;
     }
-    // Scanning forward keeps multi-byte separators whole; remember where the
-    // last non-separator ended.
-    std::size_t end = start;
-    for (std::size_t i = start; i < text.size();) {
-        if (const std::size_t length = separatorLengthAt(text, i)) {
-            i += length;
-        } else {
-            i += decodeUtf8At(text, i).length;
-            end = i;
-        }
+    // From the end: a separator outside ASCII is two or three bytes whose
+    // first byte (C2, E1, E2, E3) can only ever start a character, so matching
+    // it backwards finds exactly what a forward scan would.
+    std::size_t end = text.size();
+    while (end > start) {
+        if (separatorLengthAt(text, end - 1) == 1)
+            --end;
+        else if (end - start >= 2 && separatorLengthAt(text, end - 2) == 2)
+            end -= 2;
+        else if (end - start >= 3 && separatorLengthAt(text, end - 3) == 3)
+            end -= 3;
+        else
+            break;
     }
     return text.substr(start, end - start);
 }

@@ -13,12 +13,26 @@
 
 namespace norix {
 
+std::size_t lineBreakLengthOutsideAscii(std::string_view text, std::size_t index);
+std::size_t separatorLengthOutsideAscii(std::string_view text, std::size_t index);
+
 // Length in bytes of the line break (LF, VT, FF, CR, NEL, U+2028, U+2029) that
-// starts at `index`, or 0.
-std::size_t lineBreakLengthAt(std::string_view text, std::size_t index);
+// starts at `index`, or 0. Inline: it runs once per byte of every program.
+inline std::size_t lineBreakLengthAt(std::string_view text, std::size_t index) {
+    const auto b = static_cast<unsigned char>(text[index]);
+    if (b >= 0x0A && b <= 0x0D)
+        return 1;
+    return b < 0x80 ? 0 : lineBreakLengthOutsideAscii(text, index);
+}
+
 // Length in bytes of the white space (tab, space, no-break space, the other
 // Unicode space separators) or line break that starts at `index`, or 0.
-std::size_t separatorLengthAt(std::string_view text, std::size_t index);
+inline std::size_t separatorLengthAt(std::string_view text, std::size_t index) {
+    const auto b = static_cast<unsigned char>(text[index]);
+    if (b == ' ' || (b >= 0x09 && b <= 0x0D))
+        return 1;
+    return b < 0x80 ? 0 : separatorLengthOutsideAscii(text, index);
+}
 
 // Splits at every line-break character; CR LF gives an empty line between the
 // two. An empty text gives one empty line. The views point into `text`.
