@@ -23,7 +23,8 @@ std::string silenceMessage(double seconds) {
 }
 
 DeviceConnection::DeviceConnection(const GlobalOptions& options)
-    : options_(options), link_(std::make_unique<SerialPortManager>(loop_)) {
+    : options_(options),
+      link_(std::make_unique<SerialPortManager>(loop_, "/dev", LinkConversations::Included)) {
     if (options_.quiet)
         quietSink_.emplace([](std::string_view) {});
 }
