@@ -8,7 +8,7 @@
 namespace norix {
 
 PtySimulator::PtySimulator(EventLoop& loop, SimulatorConfig config)
-    : loop_(loop), simulator_(loop, std::move(config)), replugTimer_(loop) {
+    : simulator_(loop, std::move(config)), replugTimer_(loop) {
     disconnectedConnection_ = simulator_.disconnected.connect([this] { onDisconnected(); });
 }
 

@@ -43,7 +43,6 @@ private:
     void onDisconnected();
     void updateLink();
 
-    EventLoop& loop_;
     SimulatedNorix simulator_;
     std::optional<PseudoTerminal> pty_;
     std::string lastError_;
