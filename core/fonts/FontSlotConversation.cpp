@@ -116,8 +116,11 @@ void FontSlotConversation::requestFontMetadata(std::int64_t slot) {
         return;
     logLine("Requesting font slot " + std::to_string(slot));
     const Bytes payload{static_cast<std::uint8_t>(slot)};
-    // Answers carry their slot, so nothing is remembered and nothing times out.
-    link_.sendPacket(cmdSendFontMeta, payload);
+    // Answers carry their slot, so no sequence is remembered and nothing times out.
+    if (link_.sendPacket(cmdSendFontMeta, payload)) {
+        awaitingFontSlot_[static_cast<std::size_t>(slot)] = true;
+        changed();
+    }
 }
 
 void FontSlotConversation::clearCachedNorixFonts() {
@@ -126,10 +129,16 @@ void FontSlotConversation::clearCachedNorixFonts() {
 }
 
 void FontSlotConversation::setSlot(std::size_t slot, NorixFontSlot record) {
-    if (slot >= norixFontSlots_.size())
-        return;
-    norixFontSlots_[slot] = std::move(record);
+    if (slot < awaitingFontSlot_.size())
+        awaitingFontSlot_[slot] = false;
+    if (slot < norixFontSlots_.size())
+        norixFontSlots_[slot] = std::move(record);
     changed();
+}
+
+bool FontSlotConversation::isLoadingFontList() const {
+    return std::find(awaitingFontSlot_.begin(), awaitingFontSlot_.end(), true) !=
+           awaitingFontSlot_.end();
 }
 
 bool FontSlotConversation::handleFontPacket(const SerialPacket& packet) {
@@ -372,100 +381,11 @@ void FontSlotConversation::clearUploadState() {
     isUploadingFont_ = false;
 }
 
-// ---- Delete ----
-
-void FontSlotConversation::deleteFont(std::int64_t slot) {
-    const auto refuse = [this](const char* message) {
-        fontDeleteError_ = message;
-        changed();
-    };
-    if (!link_.isConnected())
-        return refuse("Norix is not connected.");
-    if (isUploadingFont_ || isDeletingFont_)
-        return refuse("Another font operation is already in progress.");
-    if (slot < 0 || slot >= norixFontSlotCount)
-        return refuse("The selected font slot is invalid.");
-    const auto index = static_cast<std::size_t>(slot);
-    if (index >= norixFontSlots_.size() || norixFontSlots_[index].isEmpty())
-        return refuse("The selected font slot is empty.");
-
-    fontDeleteError_.reset();
-    fontDeleteStatus_ = "Deleting font from slot " + std::to_string(slot) + "\u2026";
-    isDeletingFont_ = true;
-    pendingFontDeleteSlot_ = slot;
-    changed();
-    const Bytes payload{static_cast<std::uint8_t>(slot)};
-    const auto sequence = link_.sendPacket(cmdDeleteFont, payload);
-    if (!sequence) {
-        clearDeleteState();
-        fontDeleteError_ = "Could not send the delete command to Norix.";
-        changed();
-        return;
-    }
-    pendingFontDeleteSequence_ = sequence;
-    fontDeleteTimeout_.arm(*sequence, [this] {
-        clearDeleteState();
-        fontDeleteError_ = "Norix did not respond to the delete-font command.";
-        changed();
-    });
-}
-
-bool FontSlotConversation::handleFontDeletePacket(const SerialPacket& packet) {
-    if (!isDeletingFont_ || pendingFontDeleteSequence_ != packet.sequence)
-        return false;
-    fontDeleteTimeout_.cancel();
-    const std::optional<std::int64_t> slot = pendingFontDeleteSlot_;
-    switch (packet.code) {
-    case respAck:
-    case respDone:
-        clearDeleteState();
-        if (slot) {
-            setSlot(static_cast<std::size_t>(*slot), NorixFontSlot(*slot));
-            fontDeleteStatus_ = "Font deleted from slot " + std::to_string(*slot) + ".";
-            changed();
-            requestFontMetadata(*slot);
-        } else {
-            fontDeleteStatus_ = "Font deleted.";
-            changed();
-            requestFontList();
-        }
-        break;
-    case respRetry:
-        clearDeleteState();
-        changed();
-        if (slot)
-            deleteFont(*slot);
-        break;
-    case respBadSize:
-        clearDeleteState();
-        fontDeleteError_ = "Norix rejected the delete command size.";
-        changed();
-        break;
-    case respFail:
-        clearDeleteState();
-        fontDeleteError_ = "Norix could not delete that font. If it is the default font, "
-                           "select another default font first.";
-        changed();
-        break;
-    default:
-        // Claimed but not understood: the delete goes on waiting for a real answer.
-        break;
-    }
-    return true;
-}
-
-void FontSlotConversation::clearDeleteState() {
-    fontDeleteTimeout_.cancel();
-    pendingFontDeleteSequence_.reset();
-    pendingFontDeleteSlot_.reset();
-    isDeletingFont_ = false;
-    fontDeleteStatus_.clear();
-}
-
 // ---- Disconnect ----
 
 void FontSlotConversation::resetForDisconnect() {
     norixFontSlots_ = NorixFontSlot::emptySlots();
+    awaitingFontSlot_.fill(false);
     clearDeleteState();
     fontDeleteError_.reset();
     if (isUploadingFont_) {

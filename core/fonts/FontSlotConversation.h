@@ -9,6 +9,7 @@
 #include "core/link/SerialPacket.h"
 #include "core/util/Signal.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -46,6 +47,9 @@ public:
     FontSlotConversation& operator=(const FontSlotConversation&) = delete;
 
     const std::vector<NorixFontSlot>& norixFontSlots() const { return norixFontSlots_; }
+    // Some slot asked for has not been reported yet. Not a busy flag: nothing
+    // waits for it and an unanswered query blocks nothing.
+    bool isLoadingFontList() const;
     bool isUploadingFont() const { return isUploadingFont_; }
     const std::string& fontUploadStatus() const { return fontUploadStatus_; }
     const std::optional<std::string>& fontUploadError() const { return fontUploadError_; }
@@ -81,6 +85,7 @@ private:
 
     SerialPortManager& link_;
     std::vector<NorixFontSlot> norixFontSlots_ = NorixFontSlot::emptySlots();
+    std::array<bool, norixFontSlotCount> awaitingFontSlot_{};
 
     bool isUploadingFont_ = false;
     std::string fontUploadStatus_;

@@ -51,6 +51,8 @@ public:
     bool isLoadingImageList() const { return isLoadingImageList_; }
     const std::string& imageListStatus() const { return imageListStatus_; }
     const std::optional<std::string>& imageListError() const { return imageListError_; }
+    // One past the last slot the list reads: names are asked for slots 1 up to it.
+    std::int64_t imageNameRequestLimit() const { return imageNameRequestLimit_; }
 
     const std::optional<LoadedNorixImage>& loadedNorixImage() const { return loadedNorixImage_; }
     bool isLoadingNorixImage() const { return isLoadingNorixImage_; }
