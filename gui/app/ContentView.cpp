@@ -136,7 +136,7 @@ QWidget* ContentView::buildCentralWidget() {
     rows->addWidget(columns);
     rows->addWidget(terminal_);
     rows->setStretchFactor(0, 1);
-    rows->setSizes({560, 160});
+    rows->setSizes({620, 130});
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);

@@ -26,7 +26,7 @@ inline QApplication& application() {
 }
 
 // Serves Qt's loop (and with it the core objects on QtEventLoop) until `done`.
-inline bool waitFor(const std::function<bool()>& done, int limitMs = 5000) {
+inline bool waitFor(const std::function<bool()>& done, int limitMs = 15000) {
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
@@ -67,7 +67,7 @@ struct WindowFixture {
                 return true;
         return false;
     }
-    bool waitForLine(const std::string& line, int limitMs = 5000) const {
+    bool waitForLine(const std::string& line, int limitMs = 15000) const {
         return waitFor([&] { return terminalHas(line); }, limitMs);
     }
 

@@ -1,0 +1,86 @@
+// Draws the main window as a user first sees it at work (an example chip
+// loaded, connected to the built-in simulator, the pin picker open) and saves
+// it as a PNG: the picture in the README. Not a test; run it by hand:
+//   gui_screenshot docs/main-window.png
+
+#include "core/chips/ChipSession.h"
+#include "core/language/PinPicker.h"
+#include "core/link/SerialPortManager.h"
+#include "gui/app/AppMenus.h"
+#include "gui/app/CodePanel.h"
+#include "gui/app/ConnectionBar.h"
+#include "gui/app/ContentView.h"
+#include "gui/app/QtEventLoop.h"
+#include "gui/editor/CodeEditor.h"
+#include "gui/editor/OpcodePanelView.h"
+#include "sim/BuiltInSimulator.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <cstdio>
+
+namespace {
+
+bool serveUntil(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 15000)
+        QTest::qWait(10);
+    return done();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("NorixGUI"));
+    norix::QtEventLoop loop;
+    norix::SerialPortManager link(loop);
+    norix::BuiltInSimulator simulator(loop, link);
+    if (!simulator.start()) {
+        std::fprintf(stderr, "simulator: %s\n", simulator.lastError().c_str());
+        return 1;
+    }
+    norix::ChipSession session(link);
+    norix::ContentView window(session);
+    norix::installMainMenus(window);
+    window.resize(1280, 800);
+    window.show();
+
+    const std::filesystem::path chips = std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips";
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(chips))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    session.editor().addChipFiles(files);
+    session.editor().setSelectedChip("7400.chip");
+    window.loadSelectedFile();
+
+    QTest::mouseClick(window.connectionBar()->connectButton(), Qt::LeftButton);
+    if (!serveUntil([&] { return !session.norixChipList().norixChips().empty(); }))
+        std::fprintf(stderr, "the simulator did not list its chips\n");
+    window.codePanel()->opcodeModel().selectCategory("GPIO");
+    window.codePanel()->opcodeModel().chooseOpcode(*norix::opcodeOption("MULTIO"));
+    norix::PinPicker picker(window.codePanel()->opcodeModel(), 14);
+    picker.handleMockPinClick(1);
+    picker.handleMockPinClick(2);
+    // Scroll to the first instructions, where the gutter has numbers to show.
+    norix::CodeEditor* editor = window.codePanel()->editor();
+    QTextCursor cursor(editor->document()->findBlockByNumber(24));
+    editor->setTextCursor(cursor);
+    editor->centerCursor();
+    QTest::qWait(200);
+
+    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "could not write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
