@@ -65,6 +65,9 @@ void SimulatedNorix::onTransportClosed() {
 }
 
 void SimulatedNorix::handleCommand(const SerialPacket& command) {
+    // Frames that followed a hang-up in the same chunk never reached the device.
+    if (!isAttached())
+        return;
     const std::optional<FaultRule> fault = faults_.onCommand(command.code);
     const FaultAction action = fault ? fault->action : FaultAction::Drop;
     std::optional<SerialPacket> answer;

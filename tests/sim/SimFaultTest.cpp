@@ -163,6 +163,19 @@ TEST(Faults, HangUpBeforeAnsweringClosesWithoutCarryingOut) {
     EXPECT_TRUE(harness.exchange(cmdSerialNumber).empty()) << "nothing is served after a hang-up";
 }
 
+TEST(Faults, CommandsBehindAHangUpInTheSameChunkAreNotCarriedOut) {
+    PipeHarness harness;
+    harness.sim.faults().add({cmdSerialNumber, 1, FaultAction::HangUpBefore, 0});
+    Bytes chunk = encodeFrame({cmdSerialNumber, 1, {}});
+    const Bytes second = encodeFrame({cmdSettings, 2, setAux});
+    chunk.insert(chunk.end(), second.begin(), second.end());
+    harness.sim.receiveBytes(chunk);
+    harness.loop.runPending();
+    EXPECT_TRUE(harness.hungUp);
+    EXPECT_TRUE(harness.answers.empty());
+    EXPECT_FALSE(auxIsOn(harness));
+}
+
 TEST(Faults, HangUpAfterAnsweringDeliversTheAnswerFirst) {
     PipeHarness harness;
     harness.sim.faults().add({cmdSettings, 1, FaultAction::HangUpAfter, 0});
