@@ -5,8 +5,8 @@
 #include "core/language/SourceScan.h"
 #include "core/language/SourceText.h"
 
+#include <algorithm>
 #include <array>
-#include <map>
 #include <span>
 #include <unordered_map>
 
@@ -216,19 +216,20 @@ PackedAddressValidation packedAddressValidation(std::span<const std::string_view
             result.invalidArgumentIndexes.insert({0, 1, 2});
         }
     }
-    std::map<int, std::set<int>> positionsOfPin;
-    std::map<int, int> occurrences;
-    for (const auto& [pin, position] : pins) {
-        positionsOfPin[pin].insert(position);
-        ++occurrences[pin];
-    }
-    for (const auto& [pin, times] : occurrences) {
-        if (times < 2)
-            continue;
-        result.messages.push_back(prefix + "Address pin " + std::to_string(pin) +
-                                  " is used more than once.");
-        result.invalidArgumentIndexes.insert(positionsOfPin[pin].begin(),
-                                             positionsOfPin[pin].end());
+    // At most eight pins: a sorted copy finds the repeated ones in order.
+    auto sorted = pins;
+    std::sort(sorted.begin(), sorted.end());
+    for (std::size_t i = 0; i < sorted.size();) {
+        std::size_t end = i + 1;
+        while (end < sorted.size() && sorted[end].first == sorted[i].first)
+            ++end;
+        if (end - i >= 2) {
+            result.messages.push_back(prefix + "Address pin " + std::to_string(sorted[i].first) +
+                                      " is used more than once.");
+            for (std::size_t k = i; k < end; ++k)
+                result.invalidArgumentIndexes.insert(sorted[k].second);
+        }
+        i = end;
     }
     return result;
 }
