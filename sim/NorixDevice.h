@@ -1,6 +1,6 @@
 #pragma once
 // The command side of a simulated Norix, without any transport: one command
-// packet in, exactly one answer out. Every command of the device contract is
+// packet in, exactly one answer out. Every command the Norix understands is
 // answered; malformed or unknown commands get a failure or bad-size answer.
 
 #include "core/link/SerialPacket.h"

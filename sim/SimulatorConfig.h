@@ -1,5 +1,5 @@
 #pragma once
-// What a simulated Norix is like where the device contract leaves the choice to
+// What a simulated Norix is like where the protocol leaves the choice to
 // the device: its serial number, whether it starts in upload mode, how much it
 // sends per answer and how many chips its memory holds.
 

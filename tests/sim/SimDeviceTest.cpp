@@ -1,4 +1,4 @@
-// Every command of the device contract against a simulated Norix with known
+// Every command the Norix understands, against a simulated Norix with known
 // contents: the answer code and payload byte for byte, and the sequence echo.
 
 #include "core/link/ProtocolCodes.h"
@@ -48,7 +48,7 @@ TEST_P(DeviceAnswerTest, AnswersByteForByteWithTheCommandsSequence) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Contract, DeviceAnswerTest,
+    Commands, DeviceAnswerTest,
     ::testing::Values(AnswerCase{"serial", 0xDC, {}, 0xE0, textBytes("SIM-0001")},
                       AnswerCase{"serialWithPayload", 0xDC, {1}, 0xB4, {}},
                       AnswerCase{"uploadMode", 0xAF, {}, 0x05, {}},
