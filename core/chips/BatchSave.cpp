@@ -27,19 +27,23 @@ void BatchSave::saveAllChipsToNorix(
     // Every file is read before the first packet, so the run sends what the
     // files held when it started.
     std::vector<BatchChip> kept;
+    std::vector<std::string> skipped;
     for (const auto& name : chips) {
         const auto location = chipFileURLs.find(name);
         if (location == chipFileURLs.end()) {
             write("Skipping " + name + ": file URL is unavailable.");
+            skipped.push_back(name);
             continue;
         }
         auto document = ChipFileCodec::load(location->second);
         if (!document) {
             write("Skipping " + name + ": " + document.error().message());
+            skipped.push_back(name);
             continue;
         }
         kept.push_back({name, std::move(*document)});
     }
+    unreadableFiles_ = std::move(skipped);
     if (kept.empty()) {
         write("There are no chip files available for batch saving.");
         return;
@@ -134,11 +138,15 @@ bool BatchSave::handleFinishPacket(const SerialPacket& packet) {
         write("Batch save completed. " + std::to_string(savedCount_) +
               " chips saved; not saved: " + names + ".");
     }
-    cancelBatchSave();
+    endRun(packet.code == respDone);
     return true;
 }
 
 void BatchSave::cancelBatchSave() {
+    endRun(false);
+}
+
+void BatchSave::endRun(bool finishedByNorix) {
     const bool wasActive = batchSaveActive_;
     batchSaveActive_ = false;
     batchDocuments_.clear();
@@ -147,7 +155,7 @@ void BatchSave::cancelBatchSave() {
     upload_.reset();
     changed.emit();
     if (wasActive)
-        ended.emit();
+        ended.emit(finishedByNorix);
 }
 
 } // namespace norix

@@ -38,6 +38,8 @@ public:
     // Chips of the current (or last) run that were stored, and those that were not.
     std::size_t savedCount() const { return savedCount_; }
     const std::vector<std::string>& failedChips() const { return failedChips_; }
+    // Files of the last start that could not be read or located.
+    const std::vector<std::string>& unreadableFiles() const { return unreadableFiles_; }
 
     // Puts the chip into the editor and starts its upload; false when it did
     // not start (validation, compile error). Installed by ChipSession.
@@ -57,12 +59,14 @@ public:
 
     // Observers subscribe through the const view the session hands out.
     mutable Signal<> changed;
-    // The run ended: finish answered, finish not sent, or cancelled.
-    mutable Signal<> ended;
+    // The run ended: true when the Norix answered the finish with done; false
+    // for a failure answer, a finish that could not be sent, or a cancel.
+    mutable Signal<bool> ended;
 
 private:
     void beginCurrentBatchChip();
     void finishBatchSave();
+    void endRun(bool finishedByNorix);
     std::string position() const;
     void write(std::string_view text) { terminal_.appendTerminal(text); }
 
@@ -75,6 +79,7 @@ private:
     std::optional<std::uint8_t> batchFinishSequence_;
     std::size_t savedCount_ = 0;
     std::vector<std::string> failedChips_;
+    std::vector<std::string> unreadableFiles_;
     // Set while beginChip runs, so a failure reported from inside it is not
     // handled twice (once by the failure signal, once by the return value).
     bool startingChip_ = false;

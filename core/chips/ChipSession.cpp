@@ -139,6 +139,7 @@ void ChipSession::handleSerialNumber(const SerialPacket& packet) {
         write("Norix returned non-ASCII serial payload [" + spacedHex(packet.payload) + "].");
         pendingSerialSequence_.reset();
         changed.emit();
+        serialNumberAnswered.emit(false);
         return;
     }
     norixSerialNumber_ = trimmedDeviceText(*text);
@@ -157,6 +158,7 @@ void ChipSession::handleSerialNumber(const SerialPacket& packet) {
         if (link_.isConnected())
             norixChipList_.requestChipList();
     });
+    serialNumberAnswered.emit(true);
 }
 
 // ---- Dispatcher and disconnect ---------------------------------------------

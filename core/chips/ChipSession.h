@@ -115,6 +115,9 @@ public:
 
     // Fires whenever state of this object or of one of its parts changes.
     Signal<> changed;
+    // A serial-number answer was handled: true when it was readable (the chip
+    // list follows 0.25 s later), false for a non-ASCII payload.
+    Signal<bool> serialNumberAnswered;
 
 private:
     void linkStateChanged();

@@ -59,12 +59,12 @@ void NorixChipList::handleChipCount(const SerialPacket& packet) {
     changed.emit();
     if (packet.code != respChipCount) {
         write("Norix chip-count request failed with response " + hexByte(packet.code) + ".");
-        listFinished.emit();
+        listFinished.emit(false);
         return;
     }
     if (packet.payload.size() < 2) {
         write("Norix returned an invalid chip count.");
-        listFinished.emit();
+        listFinished.emit(false);
         return;
     }
     pendingChipCount_ = littleEndian16At(packet.payload, 0);
@@ -73,7 +73,7 @@ void NorixChipList::handleChipCount(const SerialPacket& packet) {
     if (pendingChipCount_ == 0) {
         write("No chips are stored on Norix.");
         scheduleFontList();
-        listFinished.emit();
+        listFinished.emit(true);
         return;
     }
     requestNextNorixChipName();
@@ -85,7 +85,7 @@ void NorixChipList::requestNextNorixChipName() {
             "Could not request Norix chip " + std::to_string(nextChipIndex_) + ".";
         const auto sequence = send(cmdChipName, indexBytes(nextChipIndex_), fallback);
         if (!sequence) {
-            listFinished.emit();
+            listFinished.emit(false);
             return;
         }
         pendingChipNameSequence_ = sequence;
@@ -98,7 +98,7 @@ void NorixChipList::requestNextNorixChipName() {
     write(n == 1 ? "Loaded 1 chip from Norix."
                  : "Loaded " + std::to_string(n) + " chips from Norix.");
     scheduleFontList();
-    listFinished.emit();
+    listFinished.emit(true);
 }
 
 void NorixChipList::scheduleFontList() {
@@ -113,7 +113,7 @@ void NorixChipList::handleChipName(const SerialPacket& packet) {
     if (packet.code != respChipName) {
         changed.emit();
         write("Norix chip-name request failed with response " + hexByte(packet.code) + ".");
-        listFinished.emit();
+        listFinished.emit(false);
         return;
     }
     std::string name = deviceNameText(packet.payload).value_or(std::string());
@@ -183,13 +183,13 @@ void NorixChipList::handleDelete(const SerialPacket& packet) {
     if (packet.code != respDone) {
         changed.emit();
         write("Delete chip failed with response " + hexByte(packet.code) + ".");
-        deleteFinished.emit();
+        deleteFinished.emit(false);
         return;
     }
     selectedNorixChipIndex_.reset();
     changed.emit();
     write("Chip deleted from Norix.");
-    deleteFinished.emit();
+    deleteFinished.emit(true);
     requestChipList();
 }
 
@@ -198,14 +198,14 @@ void NorixChipList::handleDeleteAll(const SerialPacket& packet) {
     if (packet.code != respDone) {
         changed.emit();
         write("Delete all chips failed with response " + hexByte(packet.code) + ".");
-        deleteFinished.emit();
+        deleteFinished.emit(false);
         return;
     }
     norixChips_.clear();
     selectedNorixChipIndex_.reset();
     changed.emit();
     write("All chips were erased from Norix.");
-    deleteFinished.emit();
+    deleteFinished.emit(true);
 }
 
 // ---- Routing and reset -----------------------------------------------------

@@ -67,9 +67,10 @@ public:
 
     // Observers subscribe through the const view the session hands out.
     mutable Signal<> changed;
-    // The list is complete or ended by a failure; a delete was answered or failed.
-    mutable Signal<> listFinished;
-    mutable Signal<> deleteFinished;
+    // The list request ended: true when every name arrived (or there are none).
+    mutable Signal<bool> listFinished;
+    // A delete or delete-all ended: true when the Norix answered done.
+    mutable Signal<bool> deleteFinished;
 
 private:
     std::optional<std::uint8_t> send(std::uint8_t command, const Bytes& payload,

@@ -56,6 +56,7 @@ void NorixChipLoad::loadSelectedNorixChip(const std::optional<std::size_t>& sele
     }
     const std::size_t index = *selection;
     loadingNorixChipIndex_ = index;
+    metadataApplied_ = false;
     loadedNorixMetadata_.clear();
     loadedNorixCodeSize_ = 0;
     const auto sequence = send(cmdLoadChipMetadata, indexBytes(index),
@@ -70,10 +71,10 @@ void NorixChipLoad::loadSelectedNorixChip(const std::optional<std::size_t>& sele
     write("Loading " + norixChips[index] + " from Norix...");
 }
 
-void NorixChipLoad::endLoad() {
+void NorixChipLoad::endLoad(bool reachedEnd) {
     loadingNorixChipIndex_.reset();
     changed.emit();
-    loadFinished.emit();
+    loadFinished.emit(reachedEnd && metadataApplied_);
 }
 
 void NorixChipLoad::handleMetadata(const SerialPacket& packet) {
@@ -81,7 +82,7 @@ void NorixChipLoad::handleMetadata(const SerialPacket& packet) {
     if (packet.code != respChipMetadata) {
         loadedNorixMetadata_.clear();
         write("Chip metadata request failed with response " + hexByte(packet.code) + ".");
-        endLoad();
+        endLoad(false);
         return;
     }
     loadedNorixMetadata_.insert(loadedNorixMetadata_.end(), packet.payload.begin(),
@@ -101,7 +102,7 @@ void NorixChipLoad::requestNextNorixMetadataChunk() {
     if (!sequence) {
         loadedNorixMetadata_.clear();
         write(link_.lastError().value_or("Could not continue loading chip metadata."));
-        endLoad();
+        endLoad(false);
         return;
     }
     pendingLoadMetadataSequence_ = sequence;
@@ -128,6 +129,7 @@ void NorixChipLoad::applyLoadedNorixMetadata() {
     editor_.setChipCode(std::string());
     editor_.setChipStrings({});
     editor_.forgetCurrentFile();
+    metadataApplied_ = true;
     write("Loaded metadata for " + name +
           ". Stored code size: " + std::to_string(loadedNorixCodeSize_) + " bytes.");
 }
@@ -135,7 +137,7 @@ void NorixChipLoad::applyLoadedNorixMetadata() {
 void NorixChipLoad::requestLoadedNorixChipCode() {
     if (!loadingNorixChipIndex_) {
         write("The selected Norix chip index was lost.");
-        loadFinished.emit();
+        loadFinished.emit(false);
         return;
     }
     loadedNorixCode_.clear();
@@ -144,7 +146,7 @@ void NorixChipLoad::requestLoadedNorixChipCode() {
                                "Could not request the selected chip code.");
     if (!sequence) {
         waitingForNorixCodeHeader_ = false;
-        endLoad();
+        endLoad(false);
         return;
     }
     pendingLoadCodeSequence_ = sequence;
@@ -157,7 +159,7 @@ void NorixChipLoad::handleCode(const SerialPacket& packet) {
         waitingForNorixCodeHeader_ = false;
         loadedNorixCode_.clear();
         write("Chip code request failed with response " + hexByte(packet.code) + ".");
-        endLoad();
+        endLoad(false);
         return;
     }
     if (waitingForNorixCodeHeader_) {
@@ -165,7 +167,7 @@ void NorixChipLoad::handleCode(const SerialPacket& packet) {
         if (packet.payload.size() < 2) {
             loadedNorixCode_.clear();
             write("Norix returned an invalid chip code length.");
-            endLoad();
+            endLoad(false);
             return;
         }
         loadedNorixCodeSize_ = littleEndian16At(packet.payload, 0);
@@ -173,7 +175,7 @@ void NorixChipLoad::handleCode(const SerialPacket& packet) {
         if (loadedNorixCodeSize_ == 0) {
             editor_.setChipCode(std::string());
             write("The selected chip contains no test code.");
-            endLoad();
+            endLoad(true);
             return;
         }
         requestNextNorixCodeChunk();
@@ -182,7 +184,7 @@ void NorixChipLoad::handleCode(const SerialPacket& packet) {
     if (packet.payload.empty()) {
         loadedNorixCode_.clear();
         write("Norix stopped sending code before the complete test was received.");
-        endLoad();
+        endLoad(false);
         return;
     }
     const std::size_t missing = loadedNorixCodeSize_ - loadedNorixCode_.size();
@@ -206,7 +208,7 @@ void NorixChipLoad::requestNextNorixCodeChunk() {
         write(link_.lastError().value_or("Could not continue loading the selected chip code."));
         pendingLoadCodeSequence_.reset();
         loadedNorixCode_.clear();
-        endLoad();
+        endLoad(false);
         return;
     }
     pendingLoadCodeSequence_ = sequence;
@@ -222,7 +224,7 @@ void NorixChipLoad::requestLoadedNorixChipStrings() {
 void NorixChipLoad::requestLoadedNorixChipString(std::size_t index) {
     if (!loadingNorixChipIndex_) {
         write("Lost selected chip while requesting strings.");
-        loadFinished.emit();
+        loadFinished.emit(false);
         return;
     }
     Bytes payload = indexBytes(*loadingNorixChipIndex_);
@@ -231,7 +233,7 @@ void NorixChipLoad::requestLoadedNorixChipString(std::size_t index) {
         send(cmdLoadChipString, payload, "Could not request the selected chip string.");
     if (!sequence) {
         pendingLoadStringSequence_.reset();
-        endLoad();
+        endLoad(false);
         return;
     }
     pendingLoadStringSequence_ = sequence;
@@ -245,7 +247,7 @@ void NorixChipLoad::handleString(const SerialPacket& packet) {
         std::snprintf(text, sizeof text, "String %d request failed (0x%02X).",
                       static_cast<int>(loadingStringIndex_), static_cast<unsigned>(packet.code));
         write(text);
-        endLoad();
+        endLoad(false);
         return;
     }
     editor_.setChipString(loadingStringIndex_, cleanLoadedString(packet.payload));
@@ -255,7 +257,7 @@ void NorixChipLoad::handleString(const SerialPacket& packet) {
         return;
     }
     write("Loaded all chip strings.");
-    endLoad();
+    endLoad(true);
 }
 
 bool NorixChipLoad::handleLoadPacket(const SerialPacket& packet) {

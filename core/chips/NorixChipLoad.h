@@ -55,8 +55,9 @@ public:
 
     // Observers subscribe through the const view the session hands out.
     mutable Signal<> changed;
-    // The load ended, completely or not.
-    mutable Signal<> loadFinished;
+    // The load ended: true when the metadata was applied and the code (and
+    // strings, if there was code) arrived.
+    mutable Signal<bool> loadFinished;
 
 private:
     std::optional<std::uint8_t> send(std::uint8_t command, const Bytes& payload,
@@ -70,13 +71,14 @@ private:
     void requestNextNorixCodeChunk();
     void requestLoadedNorixChipStrings();
     void requestLoadedNorixChipString(std::size_t index);
-    void endLoad();
+    void endLoad(bool reachedEnd);
     void write(std::string_view text) { terminal_.appendTerminal(text); }
 
     SerialPortManager& link_;
     Terminal& terminal_;
     ChipEditor& editor_;
     std::optional<std::size_t> loadingNorixChipIndex_;
+    bool metadataApplied_ = false;
     Bytes loadedNorixMetadata_;
     std::optional<std::uint8_t> pendingLoadMetadataSequence_;
     Bytes loadedNorixCode_;

@@ -1,0 +1,499 @@
+// norix info, chips, send, store, pull, backup, delete: the main window's chip
+// conversations from a shell, driven through ChipSession exactly as the app
+// drives them. Every terminal line is printed as it is written; in quiet mode
+// only results are printed, and the line that explains a failure goes to
+// standard error.
+
+#include "cli/CliCommand.h"
+#include "cli/DeviceConnection.h"
+#include "core/chips/ChipFileCodec.h"
+#include "core/chips/ChipFileName.h"
+#include "core/chips/ChipSession.h"
+#include "core/fonts/FontSlotConversation.h"
+#include "core/images/ImageSlotConversation.h"
+#include "core/settings/NorixSettings.h"
+#include "core/settings/SettingsConversation.h"
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <set>
+
+namespace norix::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<std::size_t> parseIndex(const std::string& text) {
+    if (text.empty() || text.size() > 5 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long value = std::stoul(text);
+    if (value > 65535)
+        return std::nullopt;
+    return static_cast<std::size_t>(value);
+}
+
+// One device command: the connection, the session on it, and the printing of
+// its terminal lines.
+class ChipCommand {
+public:
+    explicit ChipCommand(const GlobalOptions& options) : device_(options) {}
+    ~ChipCommand() { bar_.reset(); }
+
+    bool open() {
+        if (!device_.open())
+            return false;
+        // Made after the connect: the command asks for what it needs itself,
+        // without the app's identification delays.
+        session_ = std::make_unique<ChipSession>(device_.link());
+        session_->configureSerialPacketHandling();
+        printer_ = session_->terminal().lineAppended.connect([this](const std::string& line) {
+            if (device_.quiet())
+                return;
+            if (bar_)
+                bar_->finish();
+            std::cout << line << std::endl;
+        });
+        return true;
+    }
+
+    ChipSession& session() { return *session_; }
+    DeviceConnection& device() { return device_; }
+    // False when the device went silent or away; the connection has said so.
+    bool wait(const std::function<bool()>& done) {
+        if (device_.runUntil(done))
+            return true;
+        reasonPrinted_ = true;
+        return false;
+    }
+
+    // In quiet mode the terminal line that explains a failure has not been printed yet.
+    int fail() {
+        if (bar_)
+            bar_->finish();
+        const auto& lines = session_->terminal().terminalLines();
+        if (device_.quiet() && !reasonPrinted_ && !lines.empty())
+            std::cerr << lines.back() << "\n";
+        return exitFailure;
+    }
+
+    // Redraws a bar from `progress` (done, total) whenever the session changes.
+    void showProgress(const std::string& label,
+                      std::function<std::pair<std::size_t, std::size_t>()> progress) {
+        bar_.emplace(label, device_.quiet());
+        progressConnection_ = session_->changed.connect([this, progress = std::move(progress)] {
+            const auto [done, total] = progress();
+            if (total > 0 && done < total)
+                bar_->update(done, total);
+        });
+    }
+    void hideProgress() {
+        progressConnection_.reset();
+        if (bar_)
+            bar_->finish();
+    }
+
+    // The stored chip list; false when it could not be read completely.
+    bool loadChipList() {
+        std::optional<bool> complete;
+        auto connection =
+            session_->norixChipList().listFinished.connect([&](bool ok) { complete = ok; });
+        session_->requestChipList();
+        if (!complete && !session_->norixChipList().isLoadingChipList())
+            return false;
+        return wait([&] { return complete.has_value(); }) && *complete;
+    }
+
+    // Loads stored chip `index` into the editor.
+    bool loadChip(std::size_t index) {
+        std::optional<bool> complete;
+        auto connection =
+            session_->norixChipLoad().loadFinished.connect([&](bool ok) { complete = ok; });
+        const auto& load = session_->norixChipLoad();
+        showProgress("Loading", [&load] {
+            return std::pair(load.loadedNorixCodeReceived(), load.loadedNorixCodeSize());
+        });
+        session_->setSelectedNorixChipIndex(index);
+        session_->loadSelectedNorixChip();
+        const bool finished =
+            (complete || load.isLoadingNorixChip()) && wait([&] { return complete.has_value(); });
+        hideProgress();
+        return finished && *complete;
+    }
+
+    // Progress of the chip being uploaded: strings block and code.
+    std::pair<std::size_t, std::size_t> uploadProgress() const {
+        const auto& upload = session_->upload();
+        return {upload.uploadStringOffset() + upload.uploadCodeOffset(),
+                upload.uploadStringBytes().size() + upload.uploadCodeBytes().size()};
+    }
+
+private:
+    DeviceConnection device_;
+    std::unique_ptr<ChipSession> session_;
+    Connection printer_;
+    Connection progressConnection_;
+    std::optional<ProgressBar> bar_;
+    bool reasonPrinted_ = false;
+};
+
+bool uploadModeCheckSettled(ChipSession& session) {
+    return !session.pendingUploadModeSequence().has_value();
+}
+
+// ---- send, store -----------------------------------------------------------
+
+bool uploadChip(ChipCommand& command) {
+    ChipSession& session = command.session();
+    std::optional<bool> uploaded;
+    auto completed = session.upload().uploadCompleted.connect([&] { uploaded = true; });
+    auto failed = session.upload().uploadFailed.connect([&] { uploaded = false; });
+    command.showProgress("Sending", [&command] { return command.uploadProgress(); });
+    session.sendToNorixPressed();
+    const bool settled = command.wait([&] {
+        return uploaded.has_value() || (uploadModeCheckSettled(session) && !session.isUploading());
+    });
+    command.hideProgress();
+    return settled && uploaded.value_or(false);
+}
+
+bool storeChip(ChipCommand& command) {
+    ChipSession& session = command.session();
+    std::optional<bool> stored;
+    auto done = session.upload().chipStored.connect([&] { stored = true; });
+    auto failed = session.upload().uploadFailed.connect([&] { stored = false; });
+    session.saveToNorixPressed();
+    const bool settled = command.wait([&] {
+        return stored.has_value() ||
+               (uploadModeCheckSettled(session) && !session.upload().isStoring());
+    });
+    return settled && stored.value_or(false);
+}
+
+bool loadChipFile(ChipCommand& command, const std::string& file) {
+    auto document = ChipFileCodec::load(file);
+    if (!document) {
+        std::cerr << document.error().message() << "\n";
+        return false;
+    }
+    command.session().editor().applyChipDocument(*document);
+    return true;
+}
+
+int runSend(const GlobalOptions& options, const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    bool store = false;
+    for (const auto& arg : args) {
+        if (arg == "--store")
+            store = true;
+        else if (arg.starts_with("-") && arg != "-")
+            return usageError("unknown option " + arg + " for send");
+        else
+            files.push_back(arg);
+    }
+    if (files.size() != 1)
+        return usageError("usage: norix send FILE.chip [--store]");
+    ChipCommand command(options);
+    if (!command.open() || !loadChipFile(command, files.front()))
+        return exitFailure;
+    if (!uploadChip(command) || (store && !storeChip(command)))
+        return command.fail();
+    return exitSuccess;
+}
+
+int runStore(const GlobalOptions& options, const std::vector<std::string>& args) {
+    if (args.empty())
+        return usageError("usage: norix store FILE.chip...");
+    for (const auto& arg : args)
+        if (arg.starts_with("-"))
+            return usageError("unknown option " + arg + " for store");
+    ChipCommand command(options);
+    if (!command.open())
+        return exitFailure;
+    ChipSession& session = command.session();
+    std::vector<fs::path> files(args.begin(), args.end());
+    session.editor().addChipFiles(files);
+    std::optional<bool> finished;
+    auto ended = session.batch().ended.connect([&](bool ok) { finished = ok; });
+    command.showProgress("Storing", [&session, &command] {
+        const auto& batch = session.batch();
+        const std::size_t chips = batch.batchDocuments().size();
+        const auto [done, total] = command.uploadProgress();
+        const std::size_t permille = total == 0 ? 0 : done * 1000 / total;
+        return std::pair(batch.batchIndex() * 1000 + permille, chips * 1000);
+    });
+    session.batchSaveToNorixPressed();
+    const bool settled = command.wait([&] {
+        return finished.has_value() ||
+               (uploadModeCheckSettled(session) && !session.isBatchSaving());
+    });
+    command.hideProgress();
+    const auto& batch = session.batch();
+    if (!settled || !finished.value_or(false) || !batch.failedChips().empty() ||
+        !batch.unreadableFiles().empty())
+        return command.fail();
+    return exitSuccess;
+}
+
+// ---- chips, pull, backup ---------------------------------------------------
+
+void printChipList(ChipSession& session) {
+    const auto& chips = session.norixChipList().norixChips();
+    for (std::size_t i = 0; i < chips.size(); ++i)
+        std::cout << i << ": " << chips[i] << "\n";
+}
+
+int runChips(const GlobalOptions& options, const std::vector<std::string>& args) {
+    if (!args.empty())
+        return usageError("chips takes no arguments");
+    ChipCommand command(options);
+    if (!command.open())
+        return exitFailure;
+    if (!command.loadChipList())
+        return command.fail();
+    printChipList(command.session());
+    return exitSuccess;
+}
+
+// Loads chip `index` and writes it to `path`; prints "Saved {path}.".
+bool pullChipTo(ChipCommand& command, std::size_t index, const fs::path& path) {
+    if (!command.loadChip(index))
+        return false;
+    const ChipDocument document = command.session().editor().currentChipDocument();
+    if (auto error = ChipFileCodec::save(document, path)) {
+        std::cerr << "Save failed: " << error->message() << "\n";
+        return false;
+    }
+    std::cout << "Saved " << path.string() << "." << std::endl;
+    return true;
+}
+
+bool checkIndex(ChipCommand& command, std::size_t index) {
+    const std::size_t count = command.session().norixChipList().norixChips().size();
+    if (index < count)
+        return true;
+    std::cerr << "norix: there is no stored chip " << index << " (the Norix holds " << count
+              << (count == 1 ? " chip" : " chips") << ")\n";
+    return false;
+}
+
+int runPull(const GlobalOptions& options, const std::vector<std::string>& args) {
+    std::optional<std::string> output;
+    std::optional<std::size_t> index;
+    bool force = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" || args[i] == "--output") {
+            if (i + 1 >= args.size())
+                return usageError("-o needs a file name");
+            output = args[++i];
+        } else if (args[i] == "--force") {
+            force = true;
+        } else if (!index && (index = parseIndex(args[i]))) {
+        } else {
+            return usageError("usage: norix pull INDEX [-o FILE] [--force]");
+        }
+    }
+    if (!index)
+        return usageError("usage: norix pull INDEX [-o FILE] [--force]");
+    ChipCommand command(options);
+    if (!command.open())
+        return exitFailure;
+    if (!command.loadChipList())
+        return command.fail();
+    if (!checkIndex(command, *index))
+        return exitFailure;
+    fs::path path;
+    if (output) {
+        path = *output;
+    } else {
+        // The name comes from the device: it only ever names a new file here.
+        std::set<std::string> taken;
+        const std::string& name = command.session().norixChipList().norixChips()[*index];
+        path = chipFilePathIn(fs::path(), name, taken, true);
+        if (!force && fs::exists(path)) {
+            std::cerr << "norix: " << path.string()
+                      << " already exists (name another file with -o, or add --force)\n";
+            return exitFailure;
+        }
+    }
+    return pullChipTo(command, *index, path) ? exitSuccess : command.fail();
+}
+
+int runBackup(const GlobalOptions& options, const std::vector<std::string>& args) {
+    std::optional<fs::path> folder;
+    bool force = false;
+    for (const auto& arg : args) {
+        if (arg == "--force")
+            force = true;
+        else if (!folder && !arg.starts_with("-"))
+            folder = arg;
+        else
+            return usageError("usage: norix backup DIR [--force]");
+    }
+    if (!folder)
+        return usageError("usage: norix backup DIR [--force]");
+    std::error_code error;
+    fs::create_directories(*folder, error);
+    if (error || !fs::is_directory(*folder)) {
+        std::cerr << "norix: cannot use " << folder->string() << " as the backup folder"
+                  << (error ? ": " + error.message() : std::string()) << "\n";
+        return exitFailure;
+    }
+    ChipCommand command(options);
+    if (!command.open())
+        return exitFailure;
+    if (!command.loadChipList())
+        return command.fail();
+    // Copied: every load rewrites nothing in the list, but keep the names of this backup fixed.
+    const std::vector<std::string> names = command.session().norixChipList().norixChips();
+    std::set<std::string> taken;
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        const fs::path path = chipFilePathIn(*folder, names[index], taken, force);
+        if (!pullChipTo(command, index, path))
+            return command.fail();
+    }
+    return exitSuccess;
+}
+
+// ---- delete ----------------------------------------------------------------
+
+int runDelete(const GlobalOptions& options, const std::vector<std::string>& args) {
+    bool all = false;
+    bool yes = false;
+    std::optional<std::size_t> index;
+    for (const auto& arg : args) {
+        if (arg == "--all")
+            all = true;
+        else if (arg == "--yes")
+            yes = true;
+        else if (!index && (index = parseIndex(arg))) {
+        } else
+            return usageError("usage: norix delete INDEX | delete --all --yes");
+    }
+    if (all == index.has_value())
+        return usageError("usage: norix delete INDEX | delete --all --yes");
+    if (all && !yes)
+        return usageError("delete --all erases every stored chip; add --yes to confirm");
+
+    ChipCommand command(options);
+    if (!command.open())
+        return exitFailure;
+    ChipSession& session = command.session();
+    std::optional<bool> deleted;
+    auto finished = session.norixChipList().deleteFinished.connect([&](bool ok) { deleted = ok; });
+    if (all) {
+        session.checkUploadMode(UploadModeAction::deleteAllChips);
+        const bool settled = command.wait([&] {
+            return deleted.has_value() ||
+                   (uploadModeCheckSettled(session) &&
+                    !session.norixChipList().pendingDeleteAllChipsSequence());
+        });
+        return settled && deleted.value_or(false) ? exitSuccess : command.fail();
+    }
+    if (!command.loadChipList())
+        return command.fail();
+    if (!checkIndex(command, *index))
+        return exitFailure;
+    session.setSelectedNorixChipIndex(*index);
+    session.deleteSelectedChipFromNorix();
+    if (!deleted && !session.norixChipList().pendingDeleteChipSequence())
+        return command.fail();
+    if (!command.wait([&] { return deleted.has_value(); }) || !*deleted)
+        return command.fail();
+    // The app reads the list again after a delete; wait for it so that it is complete.
+    std::optional<bool> listed;
+    auto relisted = session.norixChipList().listFinished.connect([&](bool ok) { listed = ok; });
+    if (session.norixChipList().isLoadingChipList() &&
+        !command.wait([&] { return listed.has_value(); }))
+        return command.fail();
+    return exitSuccess;
+}
+
+// ---- info ------------------------------------------------------------------
+
+int runInfo(const GlobalOptions& options, const std::vector<std::string>& args) {
+    if (!args.empty())
+        return usageError("info takes no arguments");
+    ChipCommand command(options);
+    if (!command.open())
+        return exitFailure;
+    ChipSession& session = command.session();
+    std::optional<bool> identified;
+    std::optional<bool> listed;
+    auto serial = session.serialNumberAnswered.connect([&](bool ok) { identified = ok; });
+    auto list = session.norixChipList().listFinished.connect([&](bool ok) { listed = ok; });
+    // As after the app's connect: the serial number, then the chip list 0.25 s later.
+    session.requestNorixSerialNumber();
+    if (!session.pendingSerialSequence() || !command.wait([&] { return identified.has_value(); }) ||
+        !*identified)
+        return command.fail();
+    if (!command.wait([&] { return listed.has_value(); }) || !*listed)
+        return command.fail();
+
+    SerialPortManager& link = command.device().link();
+    auto& fonts = link.fonts();
+    auto& images = link.images();
+    auto& settings = link.settings();
+    if (!command.wait([&] {
+            return !fonts.isLoadingFontList() && !images.isLoadingImageList() &&
+                   !settings.isUpdatingSettings();
+        }))
+        return exitFailure;
+
+    std::cout << "Serial number: " << session.norixSerialNumber() << "\n";
+    std::cout << "Chips:\n";
+    printChipList(session);
+    std::cout << "Font slots:\n";
+    for (const auto& slot : fonts.norixFontSlots()) {
+        std::cout << slot.slot() << ": ";
+        if (slot.isEmpty())
+            std::cout << "Empty\n";
+        else
+            std::cout << *slot.name << " (" << slot.width.value_or(0) << "x"
+                      << slot.height.value_or(0) << ", " << slot.glyphCount.value_or(0)
+                      << " glyphs)\n";
+    }
+    std::cout << "Images:\n";
+    const auto& slots = images.norixImageSlots();
+    for (std::int64_t slot = 1; slot < images.imageNameRequestLimit(); ++slot) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%03d", static_cast<int>(slot));
+        std::cout << number << ": " << slots[static_cast<std::size_t>(slot - 1)].displayName()
+                  << "\n";
+    }
+    std::cout << "Settings:\n";
+    for (const auto& [name, value] : norixSettingsFields(settings.norixSettings()))
+        std::cout << name << " = " << value << "\n";
+    if (images.imageListError())
+        std::cerr << *images.imageListError() << "\n";
+    return exitSuccess;
+}
+
+[[maybe_unused]] const bool registered = [] {
+    registerCommand({"info",
+                     "info                      serial number, stored chips, font slots, images "
+                     "and settings of the Norix",
+                     runInfo});
+    registerCommand(
+        {"chips", "chips                     list the chips stored on the Norix", runChips});
+    registerCommand({"send",
+                     "send FILE.chip [--store]  upload a chip (and store it) after the "
+                     "upload-mode check",
+                     runSend});
+    registerCommand(
+        {"store", "store FILE.chip...        store the chip files in one batch", runStore});
+    registerCommand({"pull",
+                     "pull INDEX [-o FILE] [--force]  write stored chip INDEX as a chip file",
+                     runPull});
+    registerCommand({"backup",
+                     "backup DIR [--force]      write every stored chip into DIR, one file each",
+                     runBackup});
+    registerCommand({"delete", "delete INDEX | --all --yes  delete one stored chip, or all of them",
+                     runDelete});
+    return true;
+}();
+
+} // namespace
+} // namespace norix::cli

@@ -1,0 +1,285 @@
+// Runs the real norix binary against a norix-sim process on a pseudo-terminal:
+// chip files stored, listed, pulled back, backed up and deleted, what a shell
+// sees on its outputs, the files written and the exit status.
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace norix {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text)
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+const fs::path examples = fs::path(NORIX_SOURCE_ROOT) / "examples" / "chips";
+
+// A norix-sim process serving an empty Norix; its port is the first line it prints.
+class SimProcess {
+public:
+    explicit SimProcess(const std::vector<std::string>& extra) {
+        int output[2];
+        if (::pipe(output) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(output[1], STDOUT_FILENO);
+            ::close(output[0]);
+            ::close(output[1]);
+            std::vector<std::string> args = {NORIX_SIM_PROGRAM, "--empty"};
+            args.insert(args.end(), extra.begin(), extra.end());
+            std::vector<char*> argv;
+            for (auto& arg : args)
+                argv.push_back(arg.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(output[1]);
+        char c = 0;
+        while (::read(output[0], &c, 1) == 1 && c != '\n')
+            port_ += c;
+        output_ = output[0];
+    }
+    ~SimProcess() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (output_ >= 0)
+            ::close(output_);
+    }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    const std::string& port() const { return port_; }
+
+private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+    std::string port_;
+};
+
+class ChipCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("norix-cli-chips-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    void startSim(const std::vector<std::string>& extra = {}) {
+        sim_.emplace(extra);
+        ASSERT_FALSE(sim_->port().empty());
+    }
+
+    Outcome norix(const std::vector<std::string>& args) {
+        std::string command = "cd " + quoted(folder_.string()) + " && " + quoted(NORIX_BINARY) +
+                              " -p " + quoted(sim_->port());
+        for (const auto& arg : args)
+            command += " " + quoted(arg);
+        command += " >" + quoted((folder_ / ".out").string()) + " 2>" +
+                   quoted((folder_ / ".err").string()) + " </dev/null";
+        const int raw = std::system(command.c_str());
+        Outcome run;
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = readFile(folder_ / ".out");
+        run.err = readFile(folder_ / ".err");
+        return run;
+    }
+
+    std::string compiled(const fs::path& chipFile) {
+        const std::string command = quoted(NORIX_BINARY) + " compile " + quoted(chipFile.string()) +
+                                    " >" + quoted((folder_ / ".compiled").string());
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        return readFile(folder_ / ".compiled");
+    }
+
+    fs::path folder_;
+    std::optional<SimProcess> sim_;
+};
+
+TEST_F(ChipCommands, StoreListPullAndStoreAgainRoundTrip) {
+    startSim();
+    const Outcome stored =
+        norix({"store", (examples / "7400.chip").string(), (examples / "6116.chip").string()});
+    ASSERT_EQ(stored.status, 0) << stored.out << stored.err;
+    EXPECT_NE(stored.out.find("Starting batch save of 2 chip files...\n"), std::string::npos);
+    EXPECT_NE(stored.out.find("Batch save completed successfully. 2 chips saved.\n"),
+              std::string::npos);
+    EXPECT_EQ(stored.err, "");
+
+    const Outcome listed = norix({"-q", "chips"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "0: 7400\n1: 6116\n");
+
+    const Outcome pulled = norix({"-q", "pull", "0"});
+    ASSERT_EQ(pulled.status, 0) << pulled.err;
+    EXPECT_EQ(pulled.out, "Saved 7400.chip.\n");
+    const std::string first = readFile(folder_ / "7400.chip");
+    // The source text comes back decompiled, but it compiles to the same image.
+    EXPECT_EQ(compiled(folder_ / "7400.chip"), compiled(examples / "7400.chip"));
+    EXPECT_NE(first.find("0=7400 Quad NAND\n"), std::string::npos);
+
+    // Storing the pulled file and pulling it again gives the same file, byte for byte.
+    const Outcome resent = norix({"-q", "send", (folder_ / "7400.chip").string(), "--store"});
+    ASSERT_EQ(resent.status, 0) << resent.err;
+    EXPECT_EQ(resent.out, "");
+    const Outcome again = norix({"-q", "pull", "0", "-o", "again.chip"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(readFile(folder_ / "again.chip"), first);
+
+    // A derived name never replaces an existing file unless asked.
+    const Outcome refused = norix({"-q", "pull", "0"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("7400.chip already exists"), std::string::npos) << refused.err;
+    EXPECT_EQ(norix({"-q", "pull", "0", "--force"}).status, 0);
+}
+
+TEST_F(ChipCommands, BackupWritesEveryChipWithoutOverwriting) {
+    startSim();
+    ASSERT_EQ(
+        norix({"-q", "store", (examples / "4164.chip").string(), (examples / "7400.chip").string()})
+            .status,
+        0);
+    const Outcome first = norix({"-q", "backup", "saved"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.out, "Saved saved/4164.chip.\nSaved saved/7400.chip.\n");
+    const Outcome second = norix({"-q", "backup", "saved"});
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(second.out, "Saved saved/4164-2.chip.\nSaved saved/7400-2.chip.\n");
+    EXPECT_EQ(readFile(folder_ / "saved/4164.chip"), readFile(folder_ / "saved/4164-2.chip"));
+    const Outcome forced = norix({"-q", "backup", "saved", "--force"});
+    EXPECT_EQ(forced.out, "Saved saved/4164.chip.\nSaved saved/7400.chip.\n");
+}
+
+TEST_F(ChipCommands, NamesFromTheDeviceStayInsideTheFolder) {
+    startSim();
+    const fs::path evil = folder_ / "evil.chip";
+    {
+        std::ofstream out(evil);
+        out << "[chipfile]\ntype = single\n\n[chips]\n\n---\n\n[meta]\n\nname = ../up/.hidden\n"
+               "pins = 14\ntype = 1\nimageIndex = 0\n\n[code]\n\nENDTEST\n\n[strings]\n\n"
+               "0=\n1=\n2=\n3=\n4=\n5=\n6=\n7=\n\n[ENDCHIPS]\n";
+    }
+    ASSERT_EQ(norix({"-q", "send", evil.string(), "--store"}).status, 0);
+    fs::create_directories(folder_ / "inner");
+    const Outcome pulled = norix({"-q", "pull", "0"});
+    ASSERT_EQ(pulled.status, 0) << pulled.err;
+    EXPECT_EQ(pulled.out, "Saved _up_.hidden.chip.\n");
+    EXPECT_TRUE(fs::exists(folder_ / "_up_.hidden.chip"));
+    const Outcome backup = norix({"-q", "backup", "inner"});
+    EXPECT_EQ(backup.out, "Saved inner/_up_.hidden.chip.\n");
+}
+
+TEST_F(ChipCommands, DeleteOneThenAll) {
+    startSim();
+    ASSERT_EQ(norix({"-q", "store", (examples / "4164.chip").string(),
+                     (examples / "6116.chip").string(), (examples / "7400.chip").string()})
+                  .status,
+              0);
+    const Outcome one = norix({"delete", "1"});
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_NE(one.out.find("Deleting Norix slot 1, shown as 6116.\nDeleting 6116 from Norix...\n"
+                           "Chip deleted from Norix.\n"),
+              std::string::npos)
+        << one.out;
+    EXPECT_EQ(norix({"-q", "chips"}).out, "0: 4164\n1: 7400\n");
+
+    const Outcome unconfirmed = norix({"delete", "--all"});
+    EXPECT_EQ(unconfirmed.status, 2);
+    EXPECT_EQ(unconfirmed.out, "");
+    EXPECT_EQ(norix({"-q", "chips"}).out, "0: 4164\n1: 7400\n");
+
+    const Outcome missing = norix({"-q", "delete", "5"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "norix: there is no stored chip 5 (the Norix holds 2 chips)\n");
+
+    const Outcome all = norix({"-q", "delete", "--all", "--yes"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(norix({"-q", "chips"}).out, "");
+}
+
+struct FailureCase {
+    std::vector<std::string> simOptions;
+    std::vector<std::string> args;
+    std::string err;
+};
+
+TEST_F(ChipCommands, FailuresExitWithStatusOneAndSayWhy) {
+    const std::string chip = (examples / "7400.chip").string();
+    const std::vector<FailureCase> cases = {
+        {{"--upload-mode", "off"},
+         {"-q", "send", chip},
+         "Norix is not in upload mode. Open Upload Mode on the Norix and try again.\n"},
+        {{"--fault", "0xCB:3:fail"}, {"-q", "send", chip}, "Upload failed with response 0xB3.\n"},
+        {{"--fault", "0xC6:1:badsize"},
+         {"-q", "store", chip},
+         "Batch save completed. 0 chips saved; not saved: 7400.chip.\n"},
+        {{"--fault", "0xC8:*:drop"},
+         {"-q", "--timeout", "0.3", "chips"},
+         "Norix did not answer within 0.3 s.\n"},
+        {{"--fault", "0xCB:2:drop"},
+         {"-q", "--timeout", "0.3", "send", chip},
+         "Norix did not answer within 0.3 s.\n"},
+        {{}, {"-q", "send", "missing.chip"}, "No such file or directory\n"},
+        {{},
+         {"-q", "store", "missing.chip"},
+         "There are no chip files available for batch saving.\n"},
+    };
+    for (const auto& c : cases) {
+        startSim(c.simOptions);
+        const Outcome run = norix(c.args);
+        EXPECT_EQ(run.status, 1) << c.args.back();
+        EXPECT_EQ(run.err, c.err) << c.args.back();
+        sim_.reset();
+    }
+}
+
+TEST_F(ChipCommands, UsageErrorsSendNothing) {
+    startSim();
+    for (const auto& args : std::vector<std::vector<std::string>>{{"pull"},
+                                                                  {"pull", "x"},
+                                                                  {"delete"},
+                                                                  {"delete", "1", "--all", "--yes"},
+                                                                  {"send"},
+                                                                  {"send", "a.chip", "--bogus"},
+                                                                  {"store"},
+                                                                  {"backup"},
+                                                                  {"chips", "extra"}}) {
+        const Outcome run = norix(args);
+        EXPECT_EQ(run.status, 2) << args.front();
+        EXPECT_EQ(run.out, "") << args.front();
+    }
+}
+
+} // namespace
+} // namespace norix
