@@ -183,10 +183,11 @@ int runDecompile(const GlobalOptions&, const std::vector<std::string>& args) {
 }
 
 [[maybe_unused]] const bool compileRegistered = registerCommand(
-    {"compile", "compile [--pins N] [-o OUT] FILE   print (or write) the instruction image",
+    {"compile",
+     "compile [--pins N] [-o OUT] FILE  print the instruction image (raw to OUT with -o)",
      runCompile});
 [[maybe_unused]] const bool checkRegistered = registerCommand(
-    {"check", "check [--pins N] FILE...   list every error of the test programs", runCheck});
+    {"check", "check [--pins N] FILE...  list every error of the test programs", runCheck});
 [[maybe_unused]] const bool decompileRegistered = registerCommand(
     {"decompile", "decompile FILE            print a stored instruction image as source text",
      runDecompile});
