@@ -26,8 +26,10 @@ QApplication& application() {
     static int argc = 1;
     static char name[] = "bench_editor";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's own globals are gone by the time static objects
+    // are, and a QApplication outliving them crashes at exit.
+    static auto* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // A program of `lines` lines in the mix a real chip test has: DIM constants,

@@ -21,8 +21,10 @@ inline QApplication& application() {
     static int argc = 1;
     static char name[] = "gui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's own globals are gone by the time static objects
+    // are, and a QApplication outliving them crashes at exit.
+    static auto* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // Serves Qt's loop (and with it the core objects on QtEventLoop) until `done`.
