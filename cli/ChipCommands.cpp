@@ -54,6 +54,7 @@ public:
                 return;
             if (bar_)
                 bar_->finish();
+            drawnBar_.clear();
             std::cout << line << std::endl;
         });
         return true;
@@ -79,18 +80,27 @@ public:
         return exitFailure;
     }
 
-    // Redraws a bar from `progress` (done, total) whenever the session changes.
+    // Redraws a bar from `progress` (done, total) whenever the session changes
+    // and the bar would look different; nothing is drawn before the first byte.
     void showProgress(const std::string& label,
                       std::function<std::pair<std::size_t, std::size_t>()> progress) {
         bar_.emplace(label, device_.quiet());
-        progressConnection_ = session_->changed.connect([this, progress = std::move(progress)] {
-            const auto [done, total] = progress();
-            if (total > 0 && done < total)
+        drawnBar_.clear();
+        progressConnection_ =
+            session_->changed.connect([this, label, progress = std::move(progress)] {
+                const auto [done, total] = progress();
+                if (done == 0 || done >= total)
+                    return;
+                std::string bar = ProgressBar::render(label, done, total);
+                if (bar == drawnBar_)
+                    return;
+                drawnBar_ = std::move(bar);
                 bar_->update(done, total);
-        });
+            });
     }
     void hideProgress() {
         progressConnection_.reset();
+        drawnBar_.clear();
         if (bar_)
             bar_->finish();
     }
@@ -136,6 +146,7 @@ private:
     Connection printer_;
     Connection progressConnection_;
     std::optional<ProgressBar> bar_;
+    std::string drawnBar_;
     bool reasonPrinted_ = false;
 };
 

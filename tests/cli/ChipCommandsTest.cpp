@@ -228,6 +228,25 @@ TEST_F(ChipCommands, DeleteOneThenAll) {
     EXPECT_EQ(norix({"-q", "chips"}).out, "");
 }
 
+TEST_F(ChipCommands, InfoIdentifiesTheNorixAndListsWhatItHolds) {
+    startSim({"--serial", " NX-7 "});
+    ASSERT_EQ(norix({"-q", "store", (examples / "7400.chip").string()}).status, 0);
+    const Outcome run = norix({"-q", "info"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find("Images:")),
+              "Serial number: NX-7\nChips:\n0: 7400\nFont slots:\n0: Empty\n1: Empty\n"
+              "2: Empty\n3: Empty\n4: Empty\n5: Empty\n");
+    EXPECT_NE(run.out.find("\nSettings:\n"), std::string::npos);
+    EXPECT_EQ(run.err, "");
+    const Outcome chatty = norix({"info"});
+    // The link's diagnostic lines are interleaved; the terminal lines keep their order.
+    const auto requested = chatty.out.find("Requesting Norix serial number...\n");
+    const auto connected = chatty.out.find("Connected to Norix S/N NX-7.\n");
+    ASSERT_NE(requested, std::string::npos) << chatty.out;
+    EXPECT_LT(requested, connected);
+    EXPECT_LT(connected, chatty.out.find("Loaded 1 chip from Norix.\n"));
+}
+
 struct FailureCase {
     std::vector<std::string> simOptions;
     std::vector<std::string> args;
