@@ -20,7 +20,8 @@ DiagnosticSink setDiagnosticSink(DiagnosticSink sink);
 // Restores the previous sink when it goes out of scope.
 class ScopedDiagnosticSink {
 public:
-    explicit ScopedDiagnosticSink(DiagnosticSink sink) : previous_(setDiagnosticSink(std::move(sink))) {}
+    explicit ScopedDiagnosticSink(DiagnosticSink sink)
+        : previous_(setDiagnosticSink(std::move(sink))) {}
     ~ScopedDiagnosticSink() { setDiagnosticSink(std::move(previous_)); }
     ScopedDiagnosticSink(const ScopedDiagnosticSink&) = delete;
     ScopedDiagnosticSink& operator=(const ScopedDiagnosticSink&) = delete;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace norix {
@@ -121,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "The chip name is missing from the [meta] section."}));
 
 TEST(ChipFileCodec, LoadRejectsEmptyBomOnlyAndNonUtf8Files) {
-    const auto folder = std::filesystem::temp_directory_path() / "norix-chip-load-test";
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("norix-chip-load-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     struct Case {
         std::string bytes;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
+#include <unistd.h>
 
 namespace norix {
 namespace {
@@ -192,7 +193,8 @@ TEST(FontReader, SafeFilenames) {
 class FontFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = std::filesystem::temp_directory_path() / "norix-font-file-test";
+        folder = std::filesystem::temp_directory_path() /
+                 ("norix-font-file-test-" + std::to_string(::getpid()));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
     }

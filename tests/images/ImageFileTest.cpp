@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
+#include <unistd.h>
 
 namespace norix {
 namespace {
@@ -211,7 +212,8 @@ TEST(ImageText, RandomImagesRoundTripThroughText) {
 class ImageFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = std::filesystem::temp_directory_path() / "norix-image-file-test";
+        folder = std::filesystem::temp_directory_path() /
+                 ("norix-image-file-test-" + std::to_string(::getpid()));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
     }
