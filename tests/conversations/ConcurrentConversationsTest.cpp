@@ -1,10 +1,14 @@
 // A font upload, an image upload and an image download at the same time, with
-// answers delayed and cut into pieces: each conversation gets only its own.
+// answers delayed or refused: each conversation gets only its own. And what
+// the three conversations ask for when the link opens again after a failure.
 
 #include "core/images/ImageRLE.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
 #include "tests/conversations/ConversationFixture.h"
+
+#include <filesystem>
+#include <unistd.h>
 
 namespace norix::testing {
 namespace {
@@ -65,6 +69,29 @@ INSTANTIATE_TEST_SUITE_P(Faults, Concurrent,
                                            FaultRule{cmdImageDataChunk, std::nullopt,
                                                      FaultAction::Delay, 40},
                                            FaultRule{cmdFontDataChunk, 2, FaultAction::Retry, 0}));
+
+TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("norix-conv-" + std::to_string(::getpid())))
+            .string();
+    sim.setLinkPath(path);
+    sim.setReplugDelay(Milliseconds(500));
+    ASSERT_TRUE(link.connect(path));
+    settle();
+    commands.clear();
+
+    sim.simulator().hangUp();
+    ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
+    EXPECT_EQ(fonts.norixFontSlots(), NorixFontSlot::emptySlots());
+    advance(Milliseconds(1000));
+    ASSERT_TRUE(link.isConnected());
+    EXPECT_EQ(commandsWithCode(cmdSendFontMeta).size(), 12u);
+    EXPECT_EQ(commandsWithCode(cmdSendImageCount).size(), 1u);
+    EXPECT_EQ(commandsWithCode(cmdSettings).size(), 1u);
+    EXPECT_FALSE(fonts.isLoadingFontList());
+    EXPECT_FALSE(images.isLoadingImageList());
+    EXPECT_FALSE(settings.isUpdatingSettings());
+}
 
 } // namespace
 } // namespace norix::testing

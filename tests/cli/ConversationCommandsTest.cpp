@@ -1,0 +1,189 @@
+// Runs the real norix binary against its built-in simulator (-p sim) for the
+// font, image and settings commands: what a shell sees on standard output and
+// standard error, the files written, and the exit status.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace norix {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text)
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+const std::string examples = std::string(NORIX_SOURCE_ROOT) + "/examples";
+
+class ConversationCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("norix-cli-conv-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    Outcome norix(const std::vector<std::string>& args) {
+        std::string command =
+            "cd " + quoted(folder_.string()) + " && " + quoted(NORIX_BINARY) + " -p sim";
+        for (const auto& arg : args)
+            command += " " + quoted(arg);
+        command += " >" + quoted((folder_ / ".out").string()) + " 2>" +
+                   quoted((folder_ / ".err").string()) + " </dev/null";
+        const int raw = std::system(command.c_str());
+        Outcome run;
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = readFile(folder_ / ".out");
+        run.err = readFile(folder_ / ".err");
+        return run;
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(ConversationCommands, FontsListsTheSixSlots) {
+    const Outcome run = norix({"-q", "fonts"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "0: Norix 5x7 (5x7, 95 glyphs)\n1: Empty\n2: Empty\n3: Empty\n"
+                       "4: Empty\n5: Empty\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(ConversationCommands, FontUploadPrintsEachStatusOnce) {
+    const Outcome run = norix({"font", "upload", examples + "/fonts/Norix5x7.txt", "4"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    std::string expected = "Starting font upload\u2026\nPreparing slot 4\u2026\n"
+                           "Uploading font metadata\u2026\nSaving font metadata\u2026\n"
+                           "Preparing font data\u2026\n";
+    for (int end = 48; end < 475; end += 48)
+        expected += "Uploading font data " + std::to_string(end) + " of 475\u2026\n";
+    expected += "Uploading font data 475 of 475\u2026\nSaving font to slot 4\u2026\n"
+                "Font uploaded to slot 4.\n";
+    // Diagnostic lines of the link are interleaved; the status lines keep their order.
+    std::string statuses;
+    std::size_t start = 0;
+    while (start < run.out.size()) {
+        const std::size_t end = run.out.find('\n', start);
+        const std::string line = run.out.substr(start, end - start);
+        if (!line.starts_with("Requesting font slot") && !line.starts_with("Opening serial") &&
+            !line.starts_with("Loaded font slot") && !line.starts_with("Font slot"))
+            statuses += line + "\n";
+        start = end + 1;
+    }
+    EXPECT_EQ(statuses, expected);
+}
+
+struct Refusal {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+};
+
+TEST_F(ConversationCommands, RefusalsGoToStandardErrorWithTheirStatus) {
+    const std::vector<Refusal> cases = {
+        {{"font", "upload", examples + "/fonts/Norix5x7.txt", "6"},
+         1,
+         "The selected font slot is invalid.\n"},
+        {{"font", "upload", "missing.txt", "1"},
+         1,
+         "The selected font file could not be read as text.\n"},
+        {{"font", "upload", examples + "/fonts/Norix5x7.txt", "x"},
+         2,
+         "norix: the font slot must be a number\n"},
+        {{"font", "delete", "3"}, 1, "The selected font slot is empty.\n"},
+        // Slot 0 holds the default font, which the Norix keeps.
+        {{"font", "delete", "0"},
+         1,
+         "Norix could not delete that font. If it is the default font, select another default "
+         "font first.\n"},
+        {{"image", "pull", "9"}, 1, "The selected image slot is empty.\n"},
+        {{"image", "pull", "0"}, 1, "The selected image slot is invalid.\n"},
+        {{"image", "upload", "missing.txt"}, 1, "No such file or directory\n"},
+        {{"settings", "set", "font", "3"}, 1, "The selected font slot is empty.\n"},
+        {{"settings", "set", "speed", "warp"}, 2, ""},
+        {{"settings", "set", "leds"}, 2, ""},
+    };
+    for (const auto& refusal : cases) {
+        std::vector<std::string> args{"-q"};
+        args.insert(args.end(), refusal.args.begin(), refusal.args.end());
+        const Outcome run = norix(args);
+        EXPECT_EQ(run.status, refusal.status) << refusal.args[1];
+        if (!refusal.err.empty()) {
+            EXPECT_EQ(run.err, refusal.err) << refusal.args[1];
+        }
+        EXPECT_EQ(run.out, "") << refusal.args[1];
+    }
+}
+
+TEST_F(ConversationCommands, ImagesAndImagePullWriteTheStoredFile) {
+    Outcome run = norix({"-q", "images"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "001: Norix Logo\n");
+
+    run = norix({"-q", "image", "pull", "1", "-o", "logo.txt"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    const Outcome original = norix({"image", "cat", examples + "/images/NorixLogo.txt"});
+    EXPECT_EQ(readFile(folder_ / "logo.txt") + "\n", original.out);
+
+    run = norix({"-q", "image", "pull", "1"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(folder_ / "Norix Logo.txt"));
+}
+
+TEST_F(ConversationCommands, ImageUploadEndsWithTheNewList) {
+    const Outcome run = norix({"image", "upload", examples + "/images/NorixLogo.txt"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(run.out.find("Starting image upload\u2026\nPreparing the next image slot\u2026\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("Saving image to Norix\u2026\nImage uploaded to Norix.\n"),
+              std::string::npos);
+}
+
+TEST_F(ConversationCommands, SettingsPrintsTheRecordAndSetChangesOneField) {
+    Outcome run = norix({"-q", "settings"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "celsius = true\nversion = 1\ncontrast = 8\nlogo = 0\nlogoSpeed = 1\n"
+                       "defaultChipIndex = 0\nnumFonts = 1\nledsOn = false\nauxOn = false\n"
+                       "fontNumber = 0\nminTempC = 10\nmaxTempC = 40\nminTempF = 50\n"
+                       "maxTempF = 104\n");
+
+    run = norix({"settings", "set", "speed", "fast"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Setting logo speed to fast\u2026\nNorix settings updated.\n"),
+              std::string::npos);
+    run = norix({"settings", "set", "font", "0"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Setting default font to slot 0\u2026\nDefault font set to slot 0.\n"),
+              std::string::npos);
+}
+
+} // namespace
+} // namespace norix
