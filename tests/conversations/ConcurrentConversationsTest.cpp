@@ -58,6 +58,8 @@ TEST_P(Concurrent, EachConversationReceivesOnlyItsOwnAnswers) {
     EXPECT_EQ(images.loadedNorixImage()->compressedData, stored);
     EXPECT_EQ(sim.simulator().memory().font(5)->data.size(), 760u);
     EXPECT_EQ(sim.simulator().memory().image(2)->data, uploaded);
+    ASSERT_TRUE(
+        runUntil([this] { return !images.isLoadingImageList() && !fonts.isLoadingFontList(); }));
     EXPECT_EQ(images.norixImageSlots()[1].displayName(), "Fresh");
     EXPECT_EQ(fonts.norixFontSlots()[5], NorixFontSlot(5, "Eight", 8, 8, 95));
     EXPECT_TRUE(unclaimed.empty());
@@ -85,6 +87,10 @@ TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {
     EXPECT_EQ(fonts.norixFontSlots(), NorixFontSlot::emptySlots());
     advance(Milliseconds(1000));
     ASSERT_TRUE(link.isConnected());
+    ASSERT_TRUE(runUntil([this] {
+        return !fonts.isLoadingFontList() && !images.isLoadingImageList() &&
+               !settings.isUpdatingSettings();
+    }));
     EXPECT_EQ(commandsWithCode(cmdSendFontMeta).size(), 12u);
     EXPECT_EQ(commandsWithCode(cmdSendImageCount).size(), 1u);
     EXPECT_EQ(commandsWithCode(cmdSettings).size(), 1u);

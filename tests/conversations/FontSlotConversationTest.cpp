@@ -39,7 +39,7 @@ protected:
 TEST_F(FontSlots, ConnectReadsTheSixSlotsIntoTheCache) {
     sim.simulator().memory().setFont(2, makeStoredFont("Tiny", 3, 5, Bytes(30, 0x11)));
     ASSERT_TRUE(link.connect(sim.slavePath()));
-    settle();
+    ASSERT_TRUE(runUntil([this] { return !fonts.isLoadingFontList(); }));
     const auto queries = commandsWithCode(cmdSendFontMeta);
     ASSERT_EQ(queries.size(), 6u);
     for (std::uint8_t slot = 0; slot < 6; ++slot)
@@ -85,6 +85,7 @@ TEST_F(FontSlots, UploadSendsMetadataAndDataInFortyEightByteChunks) {
 
     EXPECT_EQ(fonts.fontUploadStatus(), "Font uploaded to slot 3.");
     EXPECT_FALSE(fonts.fontUploadError());
+    ASSERT_TRUE(runUntil([this] { return !fonts.isLoadingFontList(); }));
     EXPECT_EQ(fonts.norixFontSlots()[3], NorixFontSlot(3, "Sample", 5, 7, 95));
     EXPECT_EQ(lastCommand(), (SerialPacket{cmdSendFontMeta, lastCommand().sequence, {3}}));
 
@@ -173,6 +174,7 @@ TEST_P(FontUploadStep, SilenceTimesOutAfterThreeSecondsAndRereadsTheSlots) {
     advance(Milliseconds(2999));
     EXPECT_TRUE(fonts.isUploadingFont());
     advance(Milliseconds(1));
+    ASSERT_TRUE(runUntil([&] { return commands.size() == sentBefore + 6; }));
     const std::string message =
         std::string("Norix did not respond while ") + GetParam().operation + ".";
     EXPECT_FALSE(fonts.isUploadingFont());
@@ -301,7 +303,7 @@ TEST_F(FontDelete, DeletesThenRereadsTheSlot) {
     EXPECT_EQ(fonts.fontDeleteStatus(), std::string("Deleting font from slot 2") + ellipsis);
     EXPECT_TRUE(fonts.isDeletingFont());
     ASSERT_TRUE(runUntil([this] { return !fonts.isDeletingFont(); }));
-    settle();
+    ASSERT_TRUE(runUntil([this] { return !commandsWithCode(cmdSendFontMeta).empty(); }));
     EXPECT_EQ(commandsWithCode(cmdDeleteFont)[0].payload, Bytes{2});
     EXPECT_EQ(fonts.fontDeleteStatus(), "Font deleted from slot 2.");
     EXPECT_FALSE(fonts.fontDeleteError());

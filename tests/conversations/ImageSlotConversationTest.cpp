@@ -148,7 +148,7 @@ TEST_F(ImageSlots, DownloadRefusals) {
     images.loadNorixImage(1);
     images.loadNorixImage(1);
     EXPECT_EQ(images.imageLoadError(), "An image is already being loaded.");
-    settle();
+    ASSERT_TRUE(runUntil([this] { return !images.isLoadingNorixImage(); }));
     EXPECT_EQ(commandsWithCode(cmdSendImageMeta).size(), 1u);
 }
 
@@ -330,6 +330,7 @@ TEST_F(ImageSlots, UploadOf1500BytesGoesOutAs31ChunksOf48AndOneOf12) {
     EXPECT_EQ(stored->data, rle);
     EXPECT_EQ(images.imageUploadStatus(), "Image uploaded to Norix.");
     EXPECT_FALSE(images.imageUploadError());
+    ASSERT_TRUE(runUntil([this] { return !images.isLoadingImageList(); }));
     EXPECT_EQ(images.norixImageSlots()[0].displayName(), "Upload"); // the list was read again
 
     const auto at = [&](const std::string& text) {
