@@ -34,6 +34,7 @@ CodeEditor::CodeEditor(QWidget* parent)
     font.setWeight(QFont::Normal);
     setFont(font);
     document()->setDocumentMargin(textInset);
+    setTabStopDistance(fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setTabChangesFocus(false);
     setFrameShape(QFrame::NoFrame);

@@ -12,6 +12,7 @@
 #include "sim/PseudoTerminal.h"
 #include "tests/gui/GuiTestSupport.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -39,8 +40,10 @@ struct SimulatorWindow : test::WindowFixture {
     QPushButton* filesButton(const char* label) { return window->chipFiles()->button(label); }
     bool connectAndIdentify() {
         click(window->connectionBar()->connectButton());
-        return waitForLine("Connected to Norix S/N SIM-0001.") &&
-               waitFor([this] { return !session.norixChipList().norixChips().empty(); });
+        return waitForLine("Connected to Norix S/N SIM-0001.") && waitFor([this] {
+                   return !session.norixChipList().norixChips().empty() &&
+                          !session.norixChipList().isLoadingChipList();
+               });
     }
 
     BuiltInSimulator simulator;
@@ -227,6 +230,37 @@ TEST(MainWindow, UnsavedEditsAreSavedDiscardedOrKept) {
     asked = 0;
     EXPECT_TRUE(f.window->close());
     EXPECT_EQ(asked, 1);
+}
+
+TEST(MainWindow, LoadChipFileAddsTheFileAndLoadsItAfterAsking) {
+    test::WindowFixture f;
+    installMainMenus(*f.window);
+    f.window->show();
+    const auto file = std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips/7400.chip";
+    f.window->dialogs().chooseChipFilesToAdd = [&file] { return std::vector{file}; };
+    int asked = 0;
+    UnsavedChoice answer = UnsavedChoice::cancel;
+    f.window->dialogs().askAboutUnsavedChanges = [&] { return ++asked, answer; };
+    QAction* load = nullptr;
+    for (QAction* action : f.window->findChildren<QAction*>())
+        if (action->text() == QStringLiteral("Load Chip File"))
+            load = action;
+    ASSERT_NE(load, nullptr);
+    EXPECT_EQ(load->shortcut(), QKeySequence(QKeySequence::Open));
+
+    QTest::keyClicks(f.window->chipFields()->nameField(), QStringLiteral("mine"));
+    load->trigger();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(f.session.editor().chipName(), "mine"); // kept: the question was cancelled
+    EXPECT_EQ(f.window->chipFiles()->list()->count(), 1);
+
+    answer = UnsavedChoice::discard;
+    load->trigger();
+    EXPECT_EQ(f.session.editor().chipName(), "7400");
+    EXPECT_FALSE(f.window->isWindowModified());
+    EXPECT_TRUE(f.window->windowTitle().startsWith(QStringLiteral("7400.chip")));
+    load->trigger(); // nothing to lose now: no question
+    EXPECT_EQ(asked, 2);
 }
 
 TEST(MainWindow, SaveFileAsWritesItsDiagnosticLines) {
