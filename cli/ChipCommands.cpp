@@ -4,8 +4,8 @@
 // only results are printed, and the line that explains a failure goes to
 // standard error.
 
+#include "cli/ChipCommand.h"
 #include "cli/CliCommand.h"
-#include "cli/DeviceConnection.h"
 #include "core/chips/ChipFileCodec.h"
 #include "core/chips/ChipFileName.h"
 #include "core/chips/ChipSession.h"
@@ -34,121 +34,6 @@ std::optional<std::size_t> parseIndex(const std::string& text) {
         return std::nullopt;
     return static_cast<std::size_t>(value);
 }
-
-// One device command: the connection, the session on it, and the printing of
-// its terminal lines.
-class ChipCommand {
-public:
-    explicit ChipCommand(const GlobalOptions& options) : device_(options) {}
-    ~ChipCommand() { bar_.reset(); }
-
-    bool open() {
-        if (!device_.open())
-            return false;
-        // Made after the connect: the command asks for what it needs itself,
-        // without the app's identification delays.
-        session_ = std::make_unique<ChipSession>(device_.link());
-        session_->configureSerialPacketHandling();
-        printer_ = session_->terminal().lineAppended.connect([this](const std::string& line) {
-            if (device_.quiet())
-                return;
-            if (bar_)
-                bar_->finish();
-            drawnBar_.clear();
-            std::cout << line << std::endl;
-        });
-        return true;
-    }
-
-    ChipSession& session() { return *session_; }
-    DeviceConnection& device() { return device_; }
-    // False when the device went silent or away; the connection has said so.
-    bool wait(const std::function<bool()>& done) {
-        if (device_.runUntil(done))
-            return true;
-        reasonPrinted_ = true;
-        return false;
-    }
-
-    // In quiet mode the terminal line that explains a failure has not been printed yet.
-    int fail() {
-        if (bar_)
-            bar_->finish();
-        const auto& lines = session_->terminal().terminalLines();
-        if (device_.quiet() && !reasonPrinted_ && !lines.empty())
-            std::cerr << lines.back() << "\n";
-        return exitFailure;
-    }
-
-    // Redraws a bar from `progress` (done, total) whenever the session changes
-    // and the bar would look different; nothing is drawn before the first byte.
-    void showProgress(const std::string& label,
-                      std::function<std::pair<std::size_t, std::size_t>()> progress) {
-        bar_.emplace(label, device_.quiet());
-        drawnBar_.clear();
-        progressConnection_ =
-            session_->changed.connect([this, label, progress = std::move(progress)] {
-                const auto [done, total] = progress();
-                if (done == 0 || done >= total)
-                    return;
-                std::string bar = ProgressBar::render(label, done, total);
-                if (bar == drawnBar_)
-                    return;
-                drawnBar_ = std::move(bar);
-                bar_->update(done, total);
-            });
-    }
-    void hideProgress() {
-        progressConnection_.reset();
-        drawnBar_.clear();
-        if (bar_)
-            bar_->finish();
-    }
-
-    // The stored chip list; false when it could not be read completely.
-    bool loadChipList() {
-        std::optional<bool> complete;
-        auto connection =
-            session_->norixChipList().listFinished.connect([&](bool ok) { complete = ok; });
-        session_->requestChipList();
-        if (!complete && !session_->norixChipList().isLoadingChipList())
-            return false;
-        return wait([&] { return complete.has_value(); }) && *complete;
-    }
-
-    // Loads stored chip `index` into the editor.
-    bool loadChip(std::size_t index) {
-        std::optional<bool> complete;
-        auto connection =
-            session_->norixChipLoad().loadFinished.connect([&](bool ok) { complete = ok; });
-        const auto& load = session_->norixChipLoad();
-        showProgress("Loading", [&load] {
-            return std::pair(load.loadedNorixCodeReceived(), load.loadedNorixCodeSize());
-        });
-        session_->setSelectedNorixChipIndex(index);
-        session_->loadSelectedNorixChip();
-        const bool finished =
-            (complete || load.isLoadingNorixChip()) && wait([&] { return complete.has_value(); });
-        hideProgress();
-        return finished && *complete;
-    }
-
-    // Progress of the chip being uploaded: strings block and code.
-    std::pair<std::size_t, std::size_t> uploadProgress() const {
-        const auto& upload = session_->upload();
-        return {upload.uploadStringOffset() + upload.uploadCodeOffset(),
-                upload.uploadStringBytes().size() + upload.uploadCodeBytes().size()};
-    }
-
-private:
-    DeviceConnection device_;
-    std::unique_ptr<ChipSession> session_;
-    Connection printer_;
-    Connection progressConnection_;
-    std::optional<ProgressBar> bar_;
-    std::string drawnBar_;
-    bool reasonPrinted_ = false;
-};
 
 bool uploadModeCheckSettled(ChipSession& session) {
     return !session.pendingUploadModeSequence().has_value();
