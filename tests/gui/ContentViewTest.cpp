@@ -175,6 +175,34 @@ TEST(MainWindow, SendStoreListLoadAndDeleteAChipWithTheButtons) {
     EXPECT_EQ(f.simulator.simulator().memory().chips().size(), storedBefore);
 }
 
+TEST(MainWindow, DeleteSelectedWaitsForItsOwnAnswerAndFailuresAreReported) {
+    SimulatorWindow f;
+    ASSERT_TRUE(f.connectAndIdentify());
+    auto* norix = f.window->norixChips();
+    // The Norix carries out the delete but its answer is lost, then refuses the next one.
+    f.simulator.simulator().faults().add({0xDA, 1, FaultAction::Drop, 0});
+    f.simulator.simulator().faults().add({0xDA, 2, FaultAction::Fail, 0});
+    norix->list()->setCurrentRow(0);
+    EXPECT_TRUE(norix->loadButton()->isEnabled());
+    f.click(norix->deleteButton());
+    ASSERT_TRUE(
+        waitFor([&] { return f.session.norixChipList().pendingDeleteChipSequence().has_value(); }));
+    QTest::qWait(50);
+    EXPECT_FALSE(norix->deleteButton()->isEnabled());
+    EXPECT_TRUE(norix->loadButton()->isEnabled());
+    EXPECT_TRUE(norix->refreshButton()->isEnabled());
+
+    // Losing the link ends the wait; after reconnecting the refusal is reported.
+    f.click(f.window->connectionBar()->connectButton());
+    ASSERT_TRUE(f.waitForLine("Norix disconnected."));
+    EXPECT_FALSE(norix->deleteButton()->isEnabled());
+    ASSERT_TRUE(f.connectAndIdentify());
+    norix->list()->setCurrentRow(0);
+    f.click(norix->deleteButton());
+    EXPECT_TRUE(f.waitForLine("Delete chip failed with response 0xB3."));
+    EXPECT_TRUE(norix->deleteButton()->isEnabled());
+}
+
 TEST(MainWindow, BatchSaveShowsCancelBatchWhileItRuns) {
     SimulatorWindow f;
     ASSERT_TRUE(f.connectAndIdentify());
