@@ -34,7 +34,7 @@ int ChipCommand::fail() {
         bar_->finish();
     const auto& lines = session_->terminal().terminalLines();
     if (device_.quiet() && !reasonPrinted_ && !lines.empty())
-        std::cerr << lines.back() << "\n";
+        std::cerr << failureReason_.value_or(lines.back()) << "\n";
     return exitFailure;
 }
 
@@ -84,6 +84,8 @@ bool ChipCommand::loadChip(std::size_t index) {
     const bool finished = (complete.has_value() || load.isLoadingNorixChip()) &&
                           wait([&] { return complete.has_value(); });
     hideProgress();
+    // A load whose metadata was refused still fetches the code; the refusal is the reason.
+    failureReason_ = load.metadataProblem();
     return finished && *complete;
 }
 

@@ -55,6 +55,7 @@ private:
     std::optional<ProgressBar> bar_;
     std::string drawnBar_;
     bool reasonPrinted_ = false;
+    std::optional<std::string> failureReason_;
 };
 
 } // namespace norix::cli

@@ -57,6 +57,7 @@ void NorixChipLoad::loadSelectedNorixChip(const std::optional<std::size_t>& sele
     const std::size_t index = *selection;
     loadingNorixChipIndex_ = index;
     metadataApplied_ = false;
+    metadataProblem_.reset();
     loadedNorixMetadata_.clear();
     loadedNorixCodeSize_ = 0;
     const auto sequence = send(cmdLoadChipMetadata, indexBytes(index),
@@ -111,12 +112,14 @@ void NorixChipLoad::requestNextNorixMetadataChunk() {
 
 void NorixChipLoad::applyLoadedNorixMetadata() {
     if (loadedNorixMetadata_.size() < storedChipMetadataSize) {
-        write("Norix returned incomplete chip metadata.");
+        metadataProblem_ = "Norix returned incomplete chip metadata.";
+        write(*metadataProblem_);
         return;
     }
     const std::uint16_t marker = littleEndian16At(loadedNorixMetadata_, 0);
     if (marker != 0xA55A) {
-        write("Selected chip has invalid metadata marker " + hexWord(marker) + ".");
+        metadataProblem_ = "Selected chip has invalid metadata marker " + hexWord(marker) + ".";
+        write(*metadataProblem_);
         return;
     }
     const std::span<const std::uint8_t> metadata(loadedNorixMetadata_);

@@ -44,6 +44,8 @@ public:
     std::size_t loadedNorixCodeReceived() const { return loadedNorixCode_.size(); }
     std::size_t loadingStringIndex() const { return loadingStringIndex_; }
     bool waitingForNorixCodeHeader() const { return waitingForNorixCodeHeader_; }
+    // Why the last load's metadata was not applied (the code is still loaded).
+    const std::optional<std::string>& metadataProblem() const { return metadataProblem_; }
 
     // "Load Selected": `selection` indexes `norixChips`.
     void loadSelectedNorixChip(const std::optional<std::size_t>& selection,
@@ -79,6 +81,7 @@ private:
     ChipEditor& editor_;
     std::optional<std::size_t> loadingNorixChipIndex_;
     bool metadataApplied_ = false;
+    std::optional<std::string> metadataProblem_;
     Bytes loadedNorixMetadata_;
     std::optional<std::uint8_t> pendingLoadMetadataSequence_;
     Bytes loadedNorixCode_;

@@ -209,6 +209,8 @@ TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
     inject({respChipMetadata, pending(session.norixChipLoad().pendingLoadMetadataSequence()),
             metadata});
     EXPECT_TRUE(wrote("Selected chip has invalid metadata marker 0x5AA5."));
+    EXPECT_EQ(session.norixChipLoad().metadataProblem(),
+              "Selected chip has invalid metadata marker 0x5AA5.");
     EXPECT_EQ(session.editor().chipName(), "MINE");
     EXPECT_EQ(session.editor().selectedPins(), 16);
     ASSERT_EQ(commandsWithCode(cmdLoadChipCode).size(), 1u);
