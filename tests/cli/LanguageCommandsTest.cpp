@@ -121,6 +121,15 @@ TEST_F(LanguageCommands, CompileWritesRawBytesAndDecompileReadsThemBack) {
     EXPECT_EQ(names, (std::vector<std::string>{".err", ".out", "a.src", "out.bin"}));
 }
 
+TEST_F(LanguageCommands, CompileErrorLeavesTheOutputFileAlone) {
+    write("bad.src", "LOOP\n");
+    write("out.bin", "old contents");
+    const Outcome run = norix({"compile", "-o", "out.bin", "bad.src"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Compile error at instruction 1: LOOP expects 1 argument, but found 0.\n");
+    EXPECT_EQ(readFile(folder_ / "out.bin"), "old contents");
+}
+
 TEST_F(LanguageCommands, FailedWriteKeepsNothingAndFails) {
     write("a.src", "SETOUT 1\n");
     const Outcome run = norix({"compile", "-o", "missing/out.bin", "a.src"});
