@@ -214,6 +214,7 @@ TEST(MainWindow, BatchSaveShowsCancelBatchWhileItRuns) {
     f.click(f.filesButton("Add Files"));
     EXPECT_EQ(f.window->chipFiles()->list()->count(), 2);
     f.window->dialogs().askAboutUnsavedChanges = [] { return UnsavedChoice::discard; };
+    f.simulator.simulator().faults().add({0xCD, std::nullopt, FaultAction::Delay, 500});
     f.click(f.filesButton("Batch Save to Norix"));
     ASSERT_TRUE(waitFor([&] { return f.session.isBatchSaving(); }));
     EXPECT_TRUE(f.filesButton("Cancel Batch")->isVisible());
@@ -319,6 +320,8 @@ TEST(MainWindow, DeleteAllAsksFirstAndRefusesWhileTheDeviceIsBusy) {
     ASSERT_TRUE(f.connectAndIdentify());
     f.session.editor().setChipName("BUSY");
     f.session.editor().setSelectedType(1);
+    // The Norix takes its time over the code length, so the upload is still running.
+    f.simulator.simulator().faults().add({0xCD, std::nullopt, FaultAction::Delay, 500});
     f.click(f.filesButton("Send to Norix"));
     ASSERT_TRUE(waitFor([&] { return f.session.isUploading(); }));
     AppNotifications::instance().postDeleteAllNorixChips();
