@@ -61,11 +61,14 @@ QWidget* OpcodePanelView::buildListPage() {
     opcodes_ = new QListWidget;
     opcodes_->setObjectName(QStringLiteral("opcodeList"));
     opcodes_->setAlternatingRowColors(true);
-    connect(opcodes_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    const auto choose = [this](QListWidgetItem* item) {
         if (const OpcodeOption* option =
                 opcodeOption(item->data(Qt::UserRole).toString().toStdString()))
             model_.chooseOpcode(*option);
-    });
+    };
+    connect(opcodes_, &QListWidget::itemClicked, this, choose);
+    // Enter on the list chooses too, for the keyboard.
+    connect(opcodes_, &QListWidget::itemActivated, this, choose);
     layout->addWidget(opcodes_, 1);
     return page;
 }
@@ -170,6 +173,9 @@ QWidget* OpcodePanelView::argumentControl(int index, const OpcodeArg& arg) {
     auto* field = new QLineEdit;
     field->setPlaceholderText(qs(arg.placeholder));
     field->installEventFilter(this);
+    // Enter in an argument field inserts the line, like the "Insert" button;
+    // queued, because inserting removes the field that is still handling the key.
+    connect(field, &QLineEdit::returnPressed, insert_, &QPushButton::click, Qt::QueuedConnection);
     connect(field, &QLineEdit::textEdited, this,
             [writeValue](const QString& text) { writeValue(text.toStdString()); });
     fields_[position] = field;

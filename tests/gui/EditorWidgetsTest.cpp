@@ -127,6 +127,17 @@ TEST(OpcodePanelView, InsertsTheChosenOpcodeWithNormalisedArguments) {
     EXPECT_EQ(f.window->codePanel()->editor()->toPlainText(), QStringLiteral("SETOUT 1\nLOOP 16"));
     EXPECT_EQ(f.window->codePanel()->editor()->instructionMarks().back().number, 2);
     EXPECT_EQ(list->isVisible(), true); // back at the opcode list
+
+    // The keyboard way: Enter on the list, type, Enter again.
+    list->setFocus();
+    list->setCurrentItem(list->findItems(QStringLiteral("ENDLOOP\n"), Qt::MatchStartsWith).at(0));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(panel->titleLabel()->text(), QStringLiteral("Opcode: ENDLOOP"));
+    f.window->codePanel()->opcodeModel().chooseOpcode(*opcodeOption("DELMS"));
+    QTest::keyClicks(panel->argumentField(0), QStringLiteral("5"));
+    QTest::keyClick(panel->argumentField(0), Qt::Key_Return);
+    ASSERT_TRUE(test::waitFor([&] { return f.session.editor().chipCode().ends_with("DELMS 05"); }));
+    f.window->codePanel()->editor()->undo();
     // The insertion is one step of the editor's undo history.
     f.window->codePanel()->editor()->undo();
     EXPECT_EQ(f.session.editor().chipCode(), "SETOUT 1");
