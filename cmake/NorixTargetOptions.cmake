@@ -23,6 +23,7 @@ function(norix_add_test name)
     add_executable(${name} ${ARGN})
     norix_target_options(${name})
     target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
         PROPERTIES ENVIRONMENT "NORIX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
                    ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen")

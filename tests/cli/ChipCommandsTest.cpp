@@ -2,6 +2,8 @@
 // chip files stored, listed, pulled back, backed up and deleted, what a shell
 // sees on its outputs, the files written and the exit status.
 
+#include "tests/cli/CliRunner.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -18,24 +20,9 @@ namespace norix {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using clitest::Outcome;
+using clitest::quoted;
+using clitest::readFile;
 
 const fs::path examples = fs::path(NORIX_SOURCE_ROOT) / "examples" / "chips";
 
@@ -85,35 +72,12 @@ private:
     std::string port_;
 };
 
-class ChipCommands : public ::testing::Test {
+class ChipCommands : public clitest::CliFolderTest {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("norix-cli-chips-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     void startSim(const std::vector<std::string>& extra = {}) {
         sim_.emplace(extra);
         ASSERT_FALSE(sim_->port().empty());
-    }
-
-    Outcome norix(const std::vector<std::string>& args) {
-        std::string command = "cd " + quoted(folder_.string()) + " && " + quoted(NORIX_BINARY) +
-                              " -p " + quoted(sim_->port());
-        for (const auto& arg : args)
-            command += " " + quoted(arg);
-        command += " >" + quoted((folder_ / ".out").string()) + " 2>" +
-                   quoted((folder_ / ".err").string()) + " </dev/null";
-        const int raw = std::system(command.c_str());
-        Outcome run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = readFile(folder_ / ".out");
-        run.err = readFile(folder_ / ".err");
-        return run;
+        globalArgs_ = {"-p", sim_->port()};
     }
 
     std::string compiled(const fs::path& chipFile) {
@@ -123,7 +87,6 @@ protected:
         return readFile(folder_ / ".compiled");
     }
 
-    fs::path folder_;
     std::optional<SimProcess> sim_;
 };
 

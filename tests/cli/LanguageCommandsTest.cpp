@@ -2,6 +2,7 @@
 // shell would see: standard output, standard error and the exit status.
 
 #include "core/language/CodeCompiler.h"
+#include "tests/cli/CliRunner.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,58 +19,11 @@ namespace norix {
 namespace {
 
 namespace fs = std::filesystem;
+using clitest::Outcome;
+using clitest::quoted;
+using clitest::readFile;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-class LanguageCommands : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("norix-cli-language-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string write(const std::string& name, const std::string& contents) {
-        std::ofstream(folder_ / name, std::ios::binary) << contents;
-        return name;
-    }
-
-    // Runs norix in the temporary folder, so that paths in messages are short.
-    Outcome norix(const std::vector<std::string>& args) {
-        std::string command = "cd " + quoted(folder_.string()) + " && " + quoted(NORIX_BINARY);
-        for (const auto& arg : args)
-            command += " " + quoted(arg);
-        command += " >" + quoted((folder_ / ".out").string()) + " 2>" +
-                   quoted((folder_ / ".err").string()) + " </dev/null";
-        const int raw = std::system(command.c_str());
-        Outcome run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = readFile(folder_ / ".out");
-        run.err = readFile(folder_ / ".err");
-        return run;
-    }
-
-    fs::path folder_;
-};
+class LanguageCommands : public clitest::CliFolderTest {};
 
 TEST_F(LanguageCommands, CompilePrintsOneInstructionPerLine) {
     write("a.src", "SETIN 5\n// comment\nFUNC blink\nCALL blink\n");
