@@ -1,6 +1,8 @@
 #include "core/link/FrameCodec.h"
 
 #include <gtest/gtest.h>
+#include <iomanip>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,9 +22,16 @@ TEST(Crc8, MatchesTheSmbusCheckValue) {
     EXPECT_EQ(computeCRC8(Bytes{}), 0x00);
 }
 
+// Short hex names keep the ctest names readable.
+void printHex(const Bytes& bytes, std::ostream* os) {
+    for (const auto byte : bytes)
+        *os << std::hex << std::uppercase << std::setw(2) << std::setfill('0') << int{byte};
+}
+
 struct WorkedExample {
     SerialPacket packet;
     Bytes wire;
+    friend void PrintTo(const WorkedExample& e, std::ostream* os) { printHex(e.wire, os); }
 };
 
 class FrameWorkedExamples : public ::testing::TestWithParam<WorkedExample> {};
@@ -89,6 +98,7 @@ TEST(FrameDecoder, IdleDelimitersAreHarmless) {
 struct BadFrame {
     Bytes encoded;
     std::string message;
+    friend void PrintTo(const BadFrame& f, std::ostream* os) { printHex(f.encoded, os); }
 };
 
 class FrameDecoderErrors : public ::testing::TestWithParam<BadFrame> {};

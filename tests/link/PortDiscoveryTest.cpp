@@ -18,6 +18,9 @@ using ::testing::ElementsAre;
 struct NameCase {
     const char* fileName;
     bool isPort;
+    friend void PrintTo(const NameCase& c, std::ostream* os) {
+        *os << (*c.fileName ? c.fileName : "empty");
+    }
 };
 
 class PortNames : public ::testing::TestWithParam<NameCase> {};

@@ -27,6 +27,7 @@ struct TimeoutCase {
     const char* name;
     std::function<void(Conversation&)> afterSend; // runs 1 s after the command with sequence 9
     int expectedTimeouts;
+    friend void PrintTo(const TimeoutCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ResponseTimeoutCases : public ::testing::TestWithParam<TimeoutCase> {};
@@ -51,8 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeoutCase{"NewerCommandSentWithoutRearming",
                                   [](Conversation& c) { c.pending = 10; }, 0},
                       TimeoutCase{"Cancelled", [](Conversation& c) { c.timeout->cancel(); }, 0},
-                      TimeoutCase{"Destroyed", [](Conversation& c) { c.timeout.reset(); }, 0}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                      TimeoutCase{"Destroyed", [](Conversation& c) { c.timeout.reset(); }, 0}));
 
 TEST(ResponseTimeout, ARearmedTimeoutFires3000MsAfterTheNewCommand) {
     Conversation conversation;

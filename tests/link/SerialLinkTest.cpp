@@ -175,6 +175,7 @@ struct DisconnectCase {
     const char* name;
     std::function<void(SerialPortManager&, PtyDevice&, PtyDevice&)> action;
     int expectedCalls;
+    friend void PrintTo(const DisconnectCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DisconnectNotification : public SerialLink,
@@ -205,8 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                            EXPECT_EQ(l.connectedPort(), other.slavePath());
                        },
                        0},
-        DisconnectCase{"DeviceUnplugged", [](auto&, auto& d, auto&) { d.unplug(); }, 1}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+        DisconnectCase{"DeviceUnplugged", [](auto&, auto& d, auto&) { d.unplug(); }, 1}));
 
 // However the outage shows itself first, it gets one reaction.
 class OneReactionPerOutage : public SerialLink, public ::testing::WithParamInterface<bool> {};
@@ -305,6 +305,7 @@ struct ReenumerationCase {
     const char* name;
     std::vector<std::string> nodes;
     std::optional<std::string> followed;
+    friend void PrintTo(const ReenumerationCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class Reenumeration : public SerialLink, public ::testing::WithParamInterface<ReenumerationCase> {};
@@ -335,8 +336,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ReenumerationCase{"None", {}, std::nullopt},
                       ReenumerationCase{"One", {"cu.usbmodem2201"}, "cu.usbmodem2201"},
                       ReenumerationCase{"OneLinuxName", {"ttyACM1"}, "ttyACM1"},
-                      ReenumerationCase{"Two", {"ttyACM0", "ttyUSB0"}, std::nullopt}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                      ReenumerationCase{"Two", {"ttyACM0", "ttyUSB0"}, std::nullopt}));
 
 // A failed connect leaves the link closed, without a leaked descriptor.
 struct ConnectFailureCase {
@@ -345,6 +345,7 @@ struct ConnectFailureCase {
     unsigned baudRate;
     std::string expectedError; // {path} is replaced by the path
     std::optional<std::string> expectedLog;
+    friend void PrintTo(const ConnectFailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ConnectFailure : public SerialLink,
@@ -388,8 +389,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "open() returned -1, errno=21"},
         ConnectFailureCase{"UnknownBaudRate", [](auto&, auto& pty) { return pty.slavePath(); },
                            12345, "Unable to configure serial port: Invalid argument",
-                           std::nullopt}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                           std::nullopt}));
 
 TEST(OpenFailureMessage, PermissionDeniedExplainsHowToGetAccess) {
     const std::string denied = openFailureMessage("/dev/ttyACM0", EACCES);
