@@ -1,6 +1,7 @@
 #include "core/chips/ChipFileCodec.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -81,6 +82,7 @@ struct DecodeFailure {
     std::string text;
     Kind kind;
     std::string message;
+    friend void PrintTo(const DecodeFailure& c, std::ostream* os) { *os << c.label; }
 };
 
 class ChipDecodeFailures : public ::testing::TestWithParam<DecodeFailure> {};

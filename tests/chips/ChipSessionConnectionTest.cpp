@@ -46,6 +46,7 @@ struct SerialCase {
     bool useOtherSequence;
     std::string line;
     bool listRequested;
+    friend void PrintTo(const SerialCase& c, std::ostream* os) { *os << c.label; }
 };
 
 class SerialAnswerTest : public ChipConnectionTest,
@@ -86,8 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {'S', 'N', '2'},
                    true,
                    "Received Norix S/N SN2, but sequence was ",
-                   true}),
-    [](const auto& param) { return std::string(param.param.label); });
+                   true}));
 
 TEST_F(ChipConnectionTest, UnaskedSerialNumberStillIdentifiesTheNorix) {
     connect();

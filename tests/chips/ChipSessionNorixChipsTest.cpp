@@ -47,6 +47,7 @@ protected:
 struct ListCase {
     std::vector<std::string> stored;
     std::string summary;
+    friend void PrintTo(const ListCase& c, std::ostream* os) { *os << c.stored.size() << "_chips"; }
 };
 
 class NorixChipListTest : public NorixChipsTest, public ::testing::WithParamInterface<ListCase> {};
@@ -160,6 +161,10 @@ TEST_F(NorixChipsTest, LoadsAStoredChipIntoTheEditor) {
 struct MetadataPartsCase {
     std::vector<std::size_t> parts;
     std::size_t continueRequests;
+    friend void PrintTo(const MetadataPartsCase& c, std::ostream* os) {
+        for (std::size_t i = 0; i < c.parts.size(); ++i)
+            *os << (i ? "+" : "") << c.parts[i];
+    }
 };
 
 class MetadataPartsTest : public NorixChipsTest,

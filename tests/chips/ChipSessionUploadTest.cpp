@@ -13,6 +13,7 @@ struct MetadataCase {
     ChipDocument chip;
     std::size_t codeSize;
     Bytes expected;
+    friend void PrintTo(const MetadataCase& c, std::ostream* os) { *os << c.label; }
 };
 
 Bytes metadataBytes(const std::string& name, Bytes tail) {
@@ -52,13 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                      ChipDocument("Y", -1, -7, 1000, "", {"1", "2", "3", "4", "5", "6", "7", "8"}),
                      16, metadataBytes("Y", {0, 0, 0, 255, 16, 0, 8})},
         MetadataCase{"type above 16 bits clamps to 65535", ChipDocument("Z", 2, 70000, 0), 0,
-                     metadataBytes("Z", {0xFF, 0xFF, 2, 0, 0, 0, 0})}),
-    [](const auto& param) {
-        std::string name = param.param.label;
-        std::replace_if(
-            name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
-        return name;
-    });
+                     metadataBytes("Z", {0xFF, 0xFF, 2, 0, 0, 0, 0})}));
 
 TEST(UploadMetadata, RefusesCodeLargerThanItsSizeField) {
     EXPECT_TRUE(buildUploadMetadata(ChipDocument("A"), 65535).has_value());
@@ -168,6 +163,7 @@ TEST_F(ChipUploadTest, MetadataOnTheWireIsTheBuiltImage) {
 struct ChunkCase {
     std::size_t codeSize;
     std::vector<std::size_t> chunks;
+    friend void PrintTo(const ChunkCase& c, std::ostream* os) { *os << c.codeSize << "_bytes"; }
 };
 
 class CodeChunkTest : public ChipSessionFixture, public ::testing::WithParamInterface<ChunkCase> {};
@@ -217,6 +213,10 @@ TEST_F(ChipUploadTest, EmptyProgramCompletesAfterTheCodeLength) {
 struct StageCase {
     std::uint8_t command;
     unsigned occurrence;
+    friend void PrintTo(const StageCase& c, std::ostream* os) {
+        *os << "command" << std::hex << std::uppercase << int{c.command} << "_" << std::dec
+            << c.occurrence;
+    }
 };
 
 class UploadStageFaultTest : public ChipSessionFixture,
