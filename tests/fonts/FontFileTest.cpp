@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <random>
 #include <unistd.h>
 
@@ -83,6 +84,7 @@ struct FontFailure {
     std::string text;
     Kind kind;
     std::string message;
+    friend void PrintTo(const FontFailure& c, std::ostream* os) { *os << c.label; }
 };
 
 class FontReaderFailures : public ::testing::TestWithParam<FontFailure> {};
