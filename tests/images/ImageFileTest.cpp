@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <random>
 #include <unistd.h>
 
@@ -89,6 +90,7 @@ struct ImageFailure {
     std::string text;
     Kind kind;
     std::string message;
+    friend void PrintTo(const ImageFailure& c, std::ostream* os) { *os << c.label; }
 };
 
 class ImageReaderFailures : public ::testing::TestWithParam<ImageFailure> {};
