@@ -3,6 +3,7 @@
 #include "tests/language/LanguageTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace norix {
 namespace {
@@ -17,6 +18,7 @@ struct ImageCase {
     std::string code;
     int pins;
     Bytes image;
+    friend void PrintTo(const ImageCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class CompiledImages : public ::testing::TestWithParam<ImageCase> {};
@@ -63,13 +65,13 @@ INSTANTIATE_TEST_SUITE_P(
             "EveryArgumentKind", "DEF8 31 0xFF 0x1\nALLDIR 0xFFFF 0\nGETADDR #R1 31\nCLKST 40 #R3",
             40,
             concat({instruction(0x2B, 31, 0xFF, 1), instruction(0x0E, 0xFFFF, 0),
-                    instruction(0x27, 0x80000001u, 31), instruction(0x1D, 40, 0x80000003u)})}),
-    [](const auto& row) { return row.param.name; });
+                    instruction(0x27, 0x80000001u, 31), instruction(0x1D, 40, 0x80000003u)})}));
 
 struct ErrorCase {
     std::string name;
     std::string code;
     std::string message;
+    friend void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class CompileErrors : public ::testing::TestWithParam<ErrorCase> {};
@@ -140,8 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NoArguments", "ENDLOOP 1",
                   "Compile error at instruction 1: ENDLOOP expects 0 arguments, but found 1."},
         ErrorCase{"DimErrorFirst", "SETIN 99\nDIM 9 1",
-                  "Compile error on source line 2: '9' is not a valid DIM name."}),
-    [](const auto& row) { return row.param.name; });
+                  "Compile error on source line 2: '9' is not a valid DIM name."}));
 
 TEST(PackedFunctionName, TwelveUpperCaseBytesInThreeWords) {
     using Words = std::array<std::uint32_t, 3>;

@@ -4,6 +4,7 @@
 #include "tests/language/LanguageTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace norix {
 namespace {
@@ -14,6 +15,7 @@ struct ProgramCase {
     std::string name;
     std::string code;
     std::string entry; // the one terminal entry
+    friend void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ValidatedPrograms : public ::testing::TestWithParam<ProgramCase> {};
@@ -65,8 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Instruction 3: Function 'A' is already defined at instruction 2.\n"
                     "Line 1: Pin 99 exceeds the valid range of 1 through 16."},
         ProgramCase{"CrLfIsTwoBreaksButCountsInstructionsOnly", "SETOUT 1\r\nSETOUT 0",
-                    "Line 2: Pin 0 exceeds the valid range of 1 through 16."}),
-    [](const auto& row) { return row.param.name; });
+                    "Line 2: Pin 0 exceeds the valid range of 1 through 16."}));
 
 struct PackedCase {
     std::string name;
@@ -74,6 +75,7 @@ struct PackedCase {
     std::string opcode;
     std::vector<std::string> messages;
     std::set<int> invalid;
+    friend void PrintTo(const PackedCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class PackedAddresses : public ::testing::TestWithParam<PackedCase> {};
@@ -137,8 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"0", "0x0404", "0x01"},
                    "DEF8",
                    {"Line 7: Address pin 4 is used more than once."},
-                   {1}}),
-    [](const auto& row) { return row.param.name; });
+                   {1}}));
 
 TEST(ValidationErrors, CommentAndBlankLinesHaveNone) {
     for (const char* line : {"", "   ", "// SETOUT 99", "/* x", " * y", "\t"})

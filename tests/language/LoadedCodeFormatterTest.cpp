@@ -4,6 +4,7 @@
 #include "tests/language/LanguageTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace norix {
 namespace {
@@ -16,6 +17,7 @@ struct LoadedCase {
     std::string name;
     Bytes image;
     std::string text;
+    friend void PrintTo(const LoadedCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LoadedImages : public ::testing::TestWithParam<LoadedCase> {};
@@ -60,8 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadedCase{"TrailingPieceReadsAsZero",
                    concat({instruction(0x09, 3), hexBytes("0B 00 00 00")}), "SETOUT 0x3\nASAFE"},
         LoadedCase{"PartialWordReadsAsZero", hexBytes("02 00 00 00 05 00"), "SETIN 0x0"},
-        LoadedCase{"SingleByte", hexBytes("10"), "UNKNOWN_0x00000000 0x0 0x0 0x0"}),
-    [](const auto& row) { return row.param.name; });
+        LoadedCase{"SingleByte", hexBytes("10"), "UNKNOWN_0x00000000 0x0 0x0 0x0"}));
 
 TEST(LoadedWords, Formatting) {
     EXPECT_EQ(formattedLoadedWord(0), "0x0");

@@ -3,7 +3,9 @@
 #include "core/language/SourceText.h"
 #include "tests/language/LanguageTestSupport.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace norix {
 namespace {
@@ -15,6 +17,7 @@ struct TokenCase {
     std::string name;
     std::string code;
     std::vector<SourceLine> lines;
+    friend void PrintTo(const TokenCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SourceTokenLines : public ::testing::TestWithParam<TokenCase> {};
@@ -64,8 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"InvalidUtf8StaysInTokens", "\xFF\xFE X\xC3", {{1, Tokens{"\xFF\xFE", "X\xC3"}}}},
         TokenCase{"NulIsAnOrdinaryByte",
                   std::string("A\0B C", 5),
-                  {{1, Tokens{std::string("A\0B", 3), "C"}}}}),
-    [](const auto& row) { return row.param.name; });
+                  {{1, Tokens{std::string("A\0B", 3), "C"}}}}));
 
 TEST(SourceInstructionLines, SkipDimsAndLinesWithoutAnInstructionWord) {
     const auto lines =
@@ -79,6 +81,11 @@ TEST(SourceInstructionLines, SkipDimsAndLinesWithoutAnInstructionWord) {
 struct ValueCase {
     std::string token;
     std::optional<CompilerValue> value;
+    friend void PrintTo(const ValueCase& c, std::ostream* os) {
+        for (const char ch : c.token) // tokens with blanks or stray bytes make poor test names
+            *os << (std::isalnum(static_cast<unsigned char>(ch)) || ch == '#' ? ch : '_');
+        *os << (c.token.empty() ? "empty" : "");
+    }
 };
 
 class CompilerValues : public ::testing::TestWithParam<ValueCase> {};
@@ -126,6 +133,7 @@ struct DimCase {
     std::string name;
     std::string code;
     std::string message; // empty: success
+    friend void PrintTo(const DimCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DimSymbolErrors : public ::testing::TestWithParam<DimCase> {};
@@ -163,8 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "Compile error on source line 3: DIM name 'LIMIT' is defined more than once."},
         DimCase{"RegisterOutOfRange", "DIM R #R32",
                 "Compile error on source line 1: DIM value '#R32' must be a decimal, hexadecimal, "
-                "binary, or #R0 through #R31 value."}),
-    [](const auto& row) { return row.param.name; });
+                "binary, or #R0 through #R31 value."}));
 
 TEST(DimSymbols, NamesAreStoredInUpperCaseWithTheirKind) {
     const auto symbols = buildDimSymbols("DIM top 7\n/* DIM HIDDEN 1 */\ndim Counter #R4", nullptr);
