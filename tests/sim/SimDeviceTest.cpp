@@ -5,6 +5,7 @@
 #include "tests/sim/SimTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace norix::testing {
 namespace {
@@ -119,8 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AnswerCase{"settingsEmpty", 0xE4, {}, 0xB4, {}},
                       AnswerCase{"settingsGetWithExtra", 0xE4, {0, 0}, 0xB4, {}},
                       AnswerCase{"settingsSetShort", 0xE4, {1, 3}, 0xB4, {}},
-                      AnswerCase{"unknownCommand", 0x42, {1, 2}, 0xB3, {}}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                      AnswerCase{"unknownCommand", 0x42, {1, 2}, 0xB3, {}}));
 
 TEST(DeviceAnswer, SerialNumberAndUploadModeFollowTheConfiguration) {
     SimulatorConfig config;

@@ -59,6 +59,9 @@ bool auxIsOn(PipeHarness& harness) {
 struct ReplacedAnswer {
     FaultAction action;
     std::uint8_t code;
+    friend void PrintTo(const ReplacedAnswer& c, std::ostream* os) {
+        *os << "answer" << std::hex << std::uppercase << int{c.code};
+    }
 };
 
 class ReplacedAnswerTest : public ::testing::TestWithParam<ReplacedAnswer> {};

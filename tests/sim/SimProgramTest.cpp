@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -223,8 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadMemoryFile{"imageWithoutData", header + "image 1 " + metadata128 + " -\n"},
                       BadMemoryFile{"fontShortMetadata", header + "font 1 00 01\n"},
                       BadMemoryFile{"notHex",
-                                    header + "font 1 " + std::string(256, 'x') + " 01\n"}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+                                    header + "font 1 " + std::string(256, 'x') + " 01\n"}));
 
 } // namespace
 } // namespace norix::testing

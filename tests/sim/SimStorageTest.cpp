@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <ostream>
 
 namespace norix::testing {
 namespace {
@@ -97,6 +98,9 @@ UploadedChip loadChip(PipeHarness& harness, std::uint16_t index,
 struct RoundTrip {
     std::size_t partSize;
     std::size_t codeSize;
+    friend void PrintTo(const RoundTrip& c, std::ostream* os) {
+        *os << "parts" << c.partSize << "_code" << c.codeSize;
+    }
 };
 
 class ChipRoundTripTest : public ::testing::TestWithParam<RoundTrip> {};
@@ -177,16 +181,15 @@ TEST_P(ChipUploadMistakeTest, IsRefusedAndNothingIsStored) {
     EXPECT_TRUE(harness.sim.memory().chips().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Mistakes, ChipUploadMistakeTest,
-                         ::testing::Values(
-                             UploadMistake{
-                                 "lengthDisagreesWithMetadata", cmdChipCodeLength, {71, 0}, 0xB4},
-                             UploadMistake{"lengthOfOneByte", cmdChipCodeLength, {70}, 0xB4},
-                             UploadMistake{"chunkOf64", cmdChipCodeChunk, Bytes(64, 1), 0xB4},
-                             UploadMistake{"emptyChunk", cmdChipCodeChunk, {}, 0xB4},
-                             UploadMistake{"stringChunkAfterEnd", cmdChipStringsChunk, {1}, 0xB3},
-                             UploadMistake{"incompleteCode", cmdChipCodeChunk, Bytes(63, 1), 0xB2}),
-                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Mistakes, ChipUploadMistakeTest,
+    ::testing::Values(
+        UploadMistake{"lengthDisagreesWithMetadata", cmdChipCodeLength, {71, 0}, 0xB4},
+        UploadMistake{"lengthOfOneByte", cmdChipCodeLength, {70}, 0xB4},
+        UploadMistake{"chunkOf64", cmdChipCodeChunk, Bytes(64, 1), 0xB4},
+        UploadMistake{"emptyChunk", cmdChipCodeChunk, {}, 0xB4},
+        UploadMistake{"stringChunkAfterEnd", cmdChipStringsChunk, {1}, 0xB3},
+        UploadMistake{"incompleteCode", cmdChipCodeChunk, Bytes(63, 1), 0xB2}));
 
 // The font upload as the application performs it, into `slot`.
 void uploadFont(PipeHarness& harness, std::uint8_t slot, const std::string& name,
