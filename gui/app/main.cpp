@@ -20,7 +20,8 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("norixgui"));
 
     norix::QtEventLoop loop;
-    norix::SerialPortManager::installShared(std::make_unique<norix::SerialPortManager>(loop));
+    norix::SerialPortManager::installShared(std::make_unique<norix::SerialPortManager>(
+        loop, "/dev", norix::LinkConversations::Included));
     auto& link = norix::SerialPortManager::shared();
     int status = 0;
     {

@@ -4,6 +4,7 @@
 // link (an empty device folder, so only the ports a test adds are listed).
 
 #include "core/chips/ChipSession.h"
+#include "core/fonts/FontSlotConversation.h"
 #include "core/link/SerialPortManager.h"
 #include "gui/app/ContentView.h"
 #include "gui/app/QtEventLoop.h"
@@ -57,8 +58,11 @@ private:
 
 struct WindowFixture {
     WindowFixture()
-        : link((application(), loop), devices.path().string()), session(link),
-          window(std::make_unique<ContentView>(session)) {}
+        : link((application(), loop), devices.path().string(), LinkConversations::Included),
+          session(link), window(std::make_unique<ContentView>(session)) {
+        // As the app does: the chip list, once loaded, is followed by the font slot list.
+        session.setFontListRequester([this] { link.fonts().requestFontList(); });
+    }
     ~WindowFixture() {
         window.reset();
         link.disconnect(true, false);

@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NorixGUI"));
     norix::QtEventLoop loop;
-    norix::SerialPortManager link(loop);
+    norix::SerialPortManager link(loop, "/dev", norix::LinkConversations::Included);
     norix::BuiltInSimulator simulator(loop, link);
     if (!simulator.start()) {
         std::fprintf(stderr, "simulator: %s\n", simulator.lastError().c_str());
