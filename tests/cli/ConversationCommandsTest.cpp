@@ -2,6 +2,8 @@
 // font, image and settings commands: what a shell sees on standard output and
 // standard error, the files written, and the exit status.
 
+#include "tests/cli/CliRunner.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,54 +18,17 @@ namespace norix {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using clitest::Outcome;
+using clitest::readFile;
 
 const std::string examples = std::string(NORIX_SOURCE_ROOT) + "/examples";
 
-class ConversationCommands : public ::testing::Test {
+class ConversationCommands : public clitest::CliFolderTest {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("norix-cli-conv-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+        CliFolderTest::SetUp();
+        globalArgs_ = {"-p", "sim"};
     }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    Outcome norix(const std::vector<std::string>& args) {
-        std::string command =
-            "cd " + quoted(folder_.string()) + " && " + quoted(NORIX_BINARY) + " -p sim";
-        for (const auto& arg : args)
-            command += " " + quoted(arg);
-        command += " >" + quoted((folder_ / ".out").string()) + " 2>" +
-                   quoted((folder_ / ".err").string()) + " </dev/null";
-        const int raw = std::system(command.c_str());
-        Outcome run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = readFile(folder_ / ".out");
-        run.err = readFile(folder_ / ".err");
-        return run;
-    }
-
-    fs::path folder_;
 };
 
 TEST_F(ConversationCommands, FontsListsTheSixSlots) {
