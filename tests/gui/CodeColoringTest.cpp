@@ -2,7 +2,9 @@
 
 #include "core/language/InstructionNumbers.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace norix {
 namespace {
@@ -20,6 +22,12 @@ std::vector<std::pair<std::string, CodeColor>> pieces(std::string_view line, int
 struct ColorCase {
     const char* line;
     std::vector<std::pair<std::string, CodeColor>> expected;
+    friend void PrintTo(const ColorCase& c, std::ostream* os) { // a short, plain test name
+        const std::string line = c.line;
+        for (const char ch : line)
+            *os << (std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_');
+        *os << (line.empty() ? "empty" : "");
+    }
 };
 
 class LineColoring : public ::testing::TestWithParam<ColorCase> {};

@@ -82,6 +82,9 @@ struct SideCase {
     int pin;
     std::vector<std::string> values;
     int focus;
+    friend void PrintTo(const SideCase& c, std::ostream* os) {
+        *os << c.pinCount << "pins_pin" << c.pin;
+    }
 };
 
 class SideBitfield : public ::testing::TestWithParam<SideCase> {};
