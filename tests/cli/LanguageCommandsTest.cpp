@@ -5,14 +5,10 @@
 #include "tests/cli/CliRunner.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
+#include <ostream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace norix {
@@ -159,6 +155,10 @@ TEST_F(LanguageCommands, ExampleChipLibraryIsClean) {
 struct UsageCase {
     std::vector<std::string> args;
     std::string err;
+    friend void PrintTo(const UsageCase& c, std::ostream* os) {
+        for (std::size_t i = 0; i < c.args.size(); ++i)
+            *os << (i ? "_" : "") << c.args[i];
+    }
 };
 
 class LanguageUsage : public LanguageCommands, public ::testing::WithParamInterface<UsageCase> {};
