@@ -14,7 +14,7 @@ inline constexpr int exitUsage = 2;
 
 // The global options, as parsed before the command word.
 struct GlobalOptions {
-    std::string port;     // empty: the first listed port; "sim": the built-in simulator
+    std::string port; // empty: the first listed port; "sim": the built-in simulator
     double timeoutSeconds = 5.0;
     bool quiet = false;
 };

@@ -18,13 +18,14 @@ std::vector<CliCommand>& commandTable() {
 }
 
 void printHelp() {
-    std::cout << "usage: norix [-p PORT] [--timeout S] [-q] COMMAND [ARGS]\n"
-                 "       norix --help | --version\n\n"
-                 "options:\n"
-                 "  -p, --port PATH   serial port of the Norix; 'sim' starts the built-in simulator\n"
-                 "  --timeout S       seconds of device silence before giving up (default 5)\n"
-                 "  -q, --quiet       print only results and errors\n\n"
-                 "commands:\n";
+    std::cout
+        << "usage: norix [-p PORT] [--timeout S] [-q] COMMAND [ARGS]\n"
+           "       norix --help | --version\n\n"
+           "options:\n"
+           "  -p, --port PATH   serial port of the Norix; 'sim' starts the built-in simulator\n"
+           "  --timeout S       seconds of device silence before giving up (default 5)\n"
+           "  -q, --quiet       print only results and errors\n\n"
+           "commands:\n";
     for (const auto& command : commandTable())
         std::cout << "  " << command.summary << "\n";
 }
@@ -36,7 +37,9 @@ bool registerCommand(CliCommand command) {
     return true;
 }
 
-const std::vector<CliCommand>& registeredCommands() { return commandTable(); }
+const std::vector<CliCommand>& registeredCommands() {
+    return commandTable();
+}
 
 int usageError(const std::string& message) {
     std::cerr << "norix: " << message << "\n";
@@ -80,7 +83,8 @@ int runMain(int argc, char** argv) {
     if (index >= args.size())
         return usageError("no command given (see norix --help)");
     const std::string name = args[index];
-    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(index) + 1, args.end());
+    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(index) + 1,
+                                  args.end());
     for (const auto& command : commandTable()) {
         if (command.name == name)
             return command.run(options, rest);
@@ -90,4 +94,6 @@ int runMain(int argc, char** argv) {
 
 } // namespace norix::cli
 
-int main(int argc, char** argv) { return norix::cli::runMain(argc, argv); }
+int main(int argc, char** argv) {
+    return norix::cli::runMain(argc, argv);
+}

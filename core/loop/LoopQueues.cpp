@@ -40,7 +40,9 @@ WatchId LoopQueues::watch(int fd, Task task) {
     return static_cast<WatchId>(id);
 }
 
-void LoopQueues::unwatch(WatchId id) { watches_.erase(static_cast<std::uint64_t>(id)); }
+void LoopQueues::unwatch(WatchId id) {
+    watches_.erase(static_cast<std::uint64_t>(id));
+}
 
 std::vector<std::pair<WatchId, int>> LoopQueues::watches() const {
     std::vector<std::pair<WatchId, int>> result;

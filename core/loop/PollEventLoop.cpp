@@ -1,9 +1,8 @@
 #include "core/loop/PollEventLoop.h"
 
-#include <poll.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <poll.h>
 #include <vector>
 
 namespace norix {
@@ -35,7 +34,9 @@ TimerId PollEventLoop::schedule(Milliseconds delay, Task task) {
     return queues_.schedule(now() + delay, std::move(task));
 }
 
-TimePoint PollEventLoop::now() const { return std::chrono::steady_clock::now(); }
+TimePoint PollEventLoop::now() const {
+    return std::chrono::steady_clock::now();
+}
 
 void PollEventLoop::runOnce(Milliseconds maxWait) {
     for (auto& task : queues_.takePosted())

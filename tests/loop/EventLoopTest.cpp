@@ -2,9 +2,8 @@
 #include "core/loop/PollEventLoop.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace norix {
@@ -30,7 +29,9 @@ TEST(ManualEventLoop, TimerScheduledByATimerUsesTheTimeItFiredAt) {
     ManualEventLoop loop;
     std::vector<long> firedAt;
     const auto start = loop.now();
-    auto elapsed = [&] { return std::chrono::duration_cast<Milliseconds>(loop.now() - start).count(); };
+    auto elapsed = [&] {
+        return std::chrono::duration_cast<Milliseconds>(loop.now() - start).count();
+    };
     loop.schedule(1000ms, [&] {
         firedAt.push_back(elapsed());
         loop.schedule(1000ms, [&] { firedAt.push_back(elapsed()); });
