@@ -66,7 +66,7 @@ void BM_SendAndStoreChip(benchmark::State& state) {
 
     // The floor, measured here as well so that the ratio compares like with like.
     bench::PtyEchoPeer peer(loop);
-    SerialPortManager echoLink(loop, "/nonexistent-norix-bench");
+    SerialPortManager echoLink(loop, "/nonexistent-norix-bench", LinkConversations::None);
     if (!echoLink.connect(peer.slavePath())) {
         state.SkipWithError("could not open the echo peer");
         return;
@@ -79,7 +79,7 @@ void BM_SendAndStoreChip(benchmark::State& state) {
         state.SkipWithError(sim.lastError().c_str());
         return;
     }
-    SerialPortManager link(loop, "/nonexistent-norix-bench");
+    SerialPortManager link(loop, "/nonexistent-norix-bench", LinkConversations::None);
     if (!link.connect(sim.slavePath())) {
         state.SkipWithError("could not open the simulator");
         return;

@@ -62,7 +62,7 @@ void measure(benchmark::State& state, const std::vector<std::size_t>& sizes,
     ScopedDiagnosticSink silent{[](std::string_view) {}};
     PollEventLoop loop;
     bench::PtyEchoPeer peer(loop);
-    SerialPortManager echoLink(loop, "/nonexistent-norix-bench");
+    SerialPortManager echoLink(loop, "/nonexistent-norix-bench", LinkConversations::None);
     PtySimulator sim(loop);
     if (!echoLink.connect(peer.slavePath()) || !sim.open()) {
         state.SkipWithError("could not open the pseudo-terminals");

@@ -51,7 +51,7 @@ void BM_EchoRoundTrip(benchmark::State& state) {
     ScopedDiagnosticSink quiet{[](std::string_view) {}};
     PollEventLoop loop;
     bench::PtyEchoPeer peer(loop);
-    SerialPortManager link(loop, "/nonexistent-norix-bench");
+    SerialPortManager link(loop, "/nonexistent-norix-bench", LinkConversations::None);
     if (!link.connect(peer.slavePath())) {
         state.SkipWithError(link.lastError().value_or("connect failed").c_str());
         return;

@@ -22,7 +22,7 @@ namespace {
 // A link whose last answer is remembered by sequence.
 struct BenchLink {
     BenchLink(PollEventLoop& loop, const std::string& port)
-        : link(loop, "/nonexistent-norix-bench") {
+        : link(loop, "/nonexistent-norix-bench", LinkConversations::None) {
         connected = link.connect(port);
         link.onPacketReceived = [this](const SerialPacket& packet) { answered = packet.sequence; };
     }

@@ -61,7 +61,7 @@ public:
     static constexpr std::size_t readChunkLimit = 1024;
 
     explicit SerialPortManager(EventLoop& loop, std::string deviceDirectory = "/dev",
-                               LinkConversations conversations = LinkConversations::None);
+                               LinkConversations conversations = LinkConversations::Included);
     ~SerialPortManager();
     SerialPortManager(const SerialPortManager&) = delete;
     SerialPortManager& operator=(const SerialPortManager&) = delete;

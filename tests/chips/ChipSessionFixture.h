@@ -158,7 +158,7 @@ protected:
         [this](std::string_view line) { diagnostics.emplace_back(line); }};
     ManualEventLoop loop;
     PtySimulator sim{loop};
-    SerialPortManager link{loop};
+    SerialPortManager link{loop, "/dev", LinkConversations::None};
     ChipSession session{link};
     std::vector<SerialPacket> commands;
     int fontListRequests = 0;

@@ -18,7 +18,7 @@ class LinkFixture : public ::testing::Test {
 protected:
     testing::TempDirectory dir;
     ManualEventLoop loop;
-    SerialPortManager link{loop, dir.path()};
+    SerialPortManager link{loop, dir.path(), LinkConversations::None};
 };
 
 // The claimant's position in the order; linkRouteCount means nobody claims.
@@ -90,7 +90,8 @@ TEST_F(LinkFixture, SendingWithoutAPortConsumesNoSequence) {
 TEST(SharedLink, IsTheInstalledOneUntilReplaced) {
     ManualEventLoop loop;
     EXPECT_FALSE(SerialPortManager::hasShared());
-    auto owned = std::make_unique<SerialPortManager>(loop, "/nonexistent-norix-dir");
+    auto owned = std::make_unique<SerialPortManager>(loop, "/nonexistent-norix-dir",
+                                                     LinkConversations::None);
     SerialPortManager* raw = owned.get();
     SerialPortManager::installShared(std::move(owned));
     EXPECT_EQ(&SerialPortManager::shared(), raw);

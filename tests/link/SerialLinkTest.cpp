@@ -54,7 +54,7 @@ protected:
     ScopedDiagnosticSink sink{[this](std::string_view line) { log.emplace_back(line); }};
     TempDirectory dir;
     ManualEventLoop loop;
-    SerialPortManager link{loop, dir.path()};
+    SerialPortManager link{loop, dir.path(), LinkConversations::None};
     std::vector<std::string> events;
     int disconnectedCalls = 0;
 };

@@ -135,7 +135,7 @@ TEST(SimulatorOnPty, TheLinkConnectsThroughTheSlavePathAndSeesTheHangUp) {
     const auto folder =
         std::filesystem::temp_directory_path() / ("norix-sim-devdir-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
-    SerialPortManager link(loop, folder.string());
+    SerialPortManager link(loop, folder.string(), LinkConversations::None);
     std::vector<SerialPacket> packets;
     bool disconnected = false;
     link.onPacketReceived = [&](const SerialPacket& packet) { packets.push_back(packet); };
