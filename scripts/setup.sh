@@ -4,8 +4,9 @@
 #
 #   scripts/setup.sh app    build and start NorixGUI
 #   scripts/setup.sh test   build and run every test suite
+#   scripts/setup.sh package  build the Debian package into the build folder
 #
-# Both are idempotent: packages already present are not installed again and the
+# All are idempotent: packages already present are not installed again and the
 # build directory is reused.
 set -euo pipefail
 
@@ -16,6 +17,14 @@ jobs=${NORIX_JOBS:-$(nproc)}
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+# The app's icon is drawn as SVG and rendered to the theme's sizes when it is built.
+packages+=(librsvg2-bin)
+# CPack finds the package's library dependencies with dpkg-shlibdeps, picking
+# the programs out with file(1).
+[ "$mode" = package ] && packages+=(dpkg-dev file)
+# Whatever a caller needs on top (CI's package checks).
+read -r -a extra_packages <<<"${NORIX_EXTRA_PACKAGES:-}"
+packages+=("${extra_packages[@]}")
 
 install_missing_packages() {
     local missing=()
@@ -51,8 +60,12 @@ case "$mode" in
         configure_and_build
         ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
         ;;
+    package)
+        configure_and_build
+        (cd "$build_dir" && cpack -G DEB)
+        ;;
     *)
-        echo "usage: scripts/setup.sh app|test" >&2
+        echo "usage: scripts/setup.sh app|test|package" >&2
         exit 2
         ;;
 esac

@@ -11,6 +11,10 @@
 #ifndef NORIX_EXAMPLES_DIR
 #define NORIX_EXAMPLES_DIR "examples"
 #endif
+// Relative to the folder that holds the installed executable.
+#ifndef NORIX_INSTALLED_EXAMPLES_DIR
+#define NORIX_INSTALLED_EXAMPLES_DIR "../share/norixgui/examples"
+#endif
 
 namespace norix {
 namespace {
@@ -55,8 +59,23 @@ std::optional<std::string> addChip(NorixMemory& memory, const std::filesystem::p
 
 } // namespace
 
-std::filesystem::path defaultExamplesDirectory() {
+std::filesystem::path examplesDirectoryFor(const std::filesystem::path& executable) {
+    // An installed program finds its samples beside it; one run from the build
+    // folder has none there and reads the source tree it was built from.
+    if (!executable.empty()) {
+        const auto installed =
+            (executable.parent_path() / NORIX_INSTALLED_EXAMPLES_DIR).lexically_normal();
+        std::error_code error;
+        if (std::filesystem::is_directory(installed, error))
+            return installed;
+    }
     return NORIX_EXAMPLES_DIR;
+}
+
+std::filesystem::path defaultExamplesDirectory() {
+    std::error_code error;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return examplesDirectoryFor(error ? std::filesystem::path() : executable);
 }
 
 SampleContentReport loadSampleContent(NorixMemory& memory, const std::filesystem::path& folder) {

@@ -19,8 +19,11 @@ struct SampleContentReport {
     std::vector<std::string> problems; // "{file}: {reason}"
 };
 
-// The examples folder of the source tree this program was built from.
+// The examples folder of this program: the installed one beside its bin/
+// folder (<prefix>/share/norixgui/examples), or else the source tree's.
 std::filesystem::path defaultExamplesDirectory();
+// The same for the program at `executable`.
+std::filesystem::path examplesDirectoryFor(const std::filesystem::path& executable);
 
 // Adds the samples found (recursively) in the folder to the memory.
 SampleContentReport loadSampleContent(NorixMemory& memory, const std::filesystem::path& folder);
