@@ -56,30 +56,31 @@ std::string guardLineStart(std::string line) {
 // ("or * for any" stays as written), and \* is a star of its own.
 std::string inlineText(std::string_view text) {
     std::string out;
+    std::string plain; // escaped as a whole, so that multi-byte characters stay whole
     std::size_t i = 0;
     while (i < text.size()) {
         if (text.substr(i).starts_with("\\*")) {
-            out += '*';
+            plain += '*';
             i += 2;
             continue;
         }
-        const bool bold = text.substr(i).starts_with("**");
         if (text[i] == '*') {
-            const std::string_view marker = bold ? "**" : "*";
+            const std::string_view marker = text.substr(i).starts_with("**") ? "**" : "*";
             const std::size_t start = i + marker.size();
             const std::size_t end = text.find(marker, start);
             if (end != std::string_view::npos && end > start && text[start] != ' ' &&
                 text[end - 1] != ' ') {
-                const auto inner = text.substr(i + marker.size(), end - i - marker.size());
-                out += (bold ? "\\fB" : "\\fI") + escape(inner) + "\\fR";
+                out += escape(plain) + (marker.size() == 2 ? "\\fB" : "\\fI") +
+                       escape(text.substr(start, end - start)) + "\\fR";
+                plain.clear();
                 i = end + marker.size();
                 continue;
             }
         }
-        out += escape(text.substr(i, 1));
+        plain += text[i];
         ++i;
     }
-    return guardLineStart(out);
+    return guardLineStart(out + escape(plain));
 }
 
 std::string upper(std::string text) {

@@ -276,6 +276,14 @@ void ContentView::loadChipFileCommand() {
     loadSelectedFile();
 }
 
+void ContentView::openChipFiles(const std::vector<std::filesystem::path>& files) {
+    if (files.empty())
+        return;
+    session_.editor().addChipFiles(files);
+    session_.editor().setSelectedChip(files.front().filename().string());
+    loadSelectedFile();
+}
+
 void ContentView::loadSelectedNorixChip() {
     if (!confirmDiscardingChanges())
         return;

@@ -62,6 +62,9 @@ public:
     void saveFile();
     void saveFileAs();
     void loadChipFileCommand(); // File > Load Chip File: add, then load what was chosen
+    // Files handed over by the command line or a file manager: added to the
+    // list, and the first one loaded (after asking about unsaved changes).
+    void openChipFiles(const std::vector<std::filesystem::path>& files);
     void loadSelectedNorixChip();
     void batchSave();
     void refreshNorixChipsNotification();

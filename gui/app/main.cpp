@@ -1,5 +1,7 @@
 // NorixGUI: one QApplication, one loop shared by Qt and the core objects, the
 // shared link with the built-in simulator as its last port, and the main window.
+// Chip files named on the command line (a file manager's "Open With") are
+// added and the first is loaded.
 
 #include "core/chips/ChipSession.h"
 #include "core/fonts/FontSlotConversation.h"
@@ -11,13 +13,33 @@
 #include "sim/BuiltInSimulator.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QIcon>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NorixGUI"));
     QApplication::setApplicationDisplayName(QStringLiteral("NorixGUI"));
-    QApplication::setDesktopFileName(QStringLiteral("norixgui"));
+    QApplication::setDesktopFileName(QStringLiteral("org.norixgui.NorixGUI"));
+    QApplication::setApplicationVersion(QStringLiteral(NORIX_VERSION));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("norixgui")));
+
+    QCommandLineParser arguments;
+    arguments.setApplicationDescription(
+        QStringLiteral("The desktop companion of the Norix chip tester."));
+    arguments.addHelpOption();
+    arguments.addVersionOption();
+    arguments.addPositionalArgument(QStringLiteral("files"),
+                                    QStringLiteral("Chip files to add; the first is loaded."),
+                                    QStringLiteral("[FILE.chip\u2026]"));
+    arguments.process(app);
+    std::vector<std::filesystem::path> chipFiles;
+    for (const QString& file : arguments.positionalArguments())
+        chipFiles.emplace_back(QFileInfo(file).absoluteFilePath().toStdString());
 
     norix::QtEventLoop loop;
     norix::SerialPortManager::installShared(std::make_unique<norix::SerialPortManager>(
@@ -34,6 +56,7 @@ int main(int argc, char* argv[]) {
         norix::ContentView window(session);
         norix::installMainMenus(window);
         window.show();
+        window.openChipFiles(chipFiles);
         status = QApplication::exec();
     }
     // The link arms timers on the loop: it goes before the loop does.

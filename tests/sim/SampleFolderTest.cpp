@@ -1,0 +1,50 @@
+// Where a program finds the samples its simulated Norix starts with: beside an
+// installed program, else in the source tree it was built from.
+
+#include "sim/SampleContent.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace norix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SampleFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::remove_all(prefix);
+        fs::create_directories(prefix / "bin");
+    }
+    void TearDown() override { fs::remove_all(prefix); }
+
+    static bool sameFolder(const fs::path& a, const fs::path& b) {
+        std::error_code error;
+        return fs::equivalent(a, b, error);
+    }
+
+    const fs::path prefix =
+        fs::temp_directory_path() / ("norix-prefix-" + std::to_string(::getpid()));
+    const fs::path sourceExamples = fs::path(std::getenv("NORIX_SOURCE_DIR")) / "examples";
+};
+
+TEST_F(SampleFolder, AnInstalledProgramReadsTheSamplesInstalledBesideIt) {
+    fs::create_directories(prefix / "share/norixgui/examples");
+    EXPECT_EQ(examplesDirectoryFor(prefix / "bin/norix"), prefix / "share/norixgui/examples");
+}
+
+TEST_F(SampleFolder, WithoutInstalledSamplesTheSourceTreeIsRead) {
+    // A file where the folder belongs is no folder of samples.
+    fs::create_directories(prefix / "share/norixgui");
+    { std::ofstream(prefix / "share/norixgui/examples") << "x"; }
+    EXPECT_TRUE(sameFolder(examplesDirectoryFor(prefix / "bin/norix"), sourceExamples));
+    EXPECT_TRUE(sameFolder(examplesDirectoryFor({}), sourceExamples));
+    // This test program runs from the build folder.
+    EXPECT_TRUE(sameFolder(defaultExamplesDirectory(), sourceExamples));
+}
+
+} // namespace
+} // namespace norix
