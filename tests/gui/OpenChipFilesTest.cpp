@@ -37,18 +37,5 @@ TEST(OpenChipFiles, AsksBeforeReplacingUnsavedWorkAndKeepsItWhenCancelled) {
     EXPECT_EQ(f.window->chipFiles()->list()->count(), 1); // added all the same
 }
 
-TEST(OpenChipFiles, AMissingFileIsReportedAndNothingIsLoaded) {
-    test::WindowFixture f;
-    f.window->show();
-    f.window->openChipFiles({chips / "no-such.chip"});
-    EXPECT_EQ(f.session.editor().chipName(), "");
-    bool reported = false;
-    for (const auto& line : f.session.terminal().terminalLines())
-        reported = reported || line.starts_with("Load failed: ");
-    EXPECT_TRUE(reported);
-    f.window->openChipFiles({}); // nothing given: nothing happens, nothing is asked
-    EXPECT_EQ(f.window->chipFiles()->list()->count(), 1);
-}
-
 } // namespace
 } // namespace norix
