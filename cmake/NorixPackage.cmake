@@ -2,11 +2,20 @@
 # writes build/norixgui_<version>-<release>_<arch>.deb from the install rules of
 # every folder. Debian's own tools fill in the library dependencies.
 
-set(NORIX_HOMEPAGE "https://norixgui.org" CACHE STRING
-    "Where the project is published (package homepage, AppStream links)")
-set(NORIX_SCREENSHOT_URL "${NORIX_HOMEPAGE}/main-window.png" CACHE STRING
-    "Where docs/main-window.png is published, for software centres")
-set(NORIX_PACKAGE_MAINTAINER "NorixGUI developers <developers@norixgui.org>" CACHE STRING
+# Addresses the project has not published yet are left out of the package
+# until they are set (project(HOMEPAGE_URL) or these cache entries).
+set(NORIX_HOMEPAGE "${PROJECT_HOMEPAGE_URL}" CACHE STRING
+    "Where the project is published: package homepage and AppStream link")
+set(NORIX_SCREENSHOT_URL "" CACHE STRING
+    "http(s) address of docs/main-window.png, shown by software centres")
+# Debian's packaging tools name the packager by DEBFULLNAME and DEBEMAIL; without
+# them the package names a documentation address, fine for local installs only.
+if(DEFINED ENV{DEBEMAIL})
+    set(default_maintainer "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
+else()
+    set(default_maintainer "NorixGUI developers <norixgui@example.org>")
+endif()
+set(NORIX_PACKAGE_MAINTAINER "${default_maintainer}" CACHE STRING
     "Maintainer field of the Debian package")
 # The release of PROJECT_VERSION, once for AppStream and once for the Debian changelog.
 set(NORIX_RELEASE_DATE "2026-12-05")
