@@ -17,14 +17,6 @@ jobs=${NORIX_JOBS:-$(nproc)}
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
           googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
-# The app's icon is drawn as SVG and rendered to the theme's sizes when it is built.
-packages+=(librsvg2-bin)
-# CPack finds the package's library dependencies with dpkg-shlibdeps, picking
-# the programs out with file(1).
-[ "$mode" = package ] && packages+=(dpkg-dev file)
-# Whatever a caller needs on top (CI's package checks).
-read -r -a extra_packages <<<"${NORIX_EXTRA_PACKAGES:-}"
-packages+=("${extra_packages[@]}")
 
 install_missing_packages() {
     local missing=()
@@ -49,6 +41,15 @@ configure_and_build() {
     cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORIX_WERROR="$werror" "$@"
     cmake --build "$build_dir" -j "$jobs"
 }
+
+# The app's icon is drawn as SVG and rendered to the theme's sizes when it is built.
+packages+=(librsvg2-bin)
+# CPack finds the package's library dependencies with dpkg-shlibdeps, picking
+# the programs out with file(1).
+[ "$mode" = package ] && packages+=(dpkg-dev file)
+# Whatever a caller needs on top (CI's package checks).
+read -r -a extra_packages <<<"${NORIX_EXTRA_PACKAGES:-}"
+packages+=("${extra_packages[@]}")
 
 install_missing_packages
 case "$mode" in
