@@ -10,8 +10,10 @@ set(NORIX_SCREENSHOT_URL "" CACHE STRING
     "http(s) address of docs/main-window.png, shown by software centres")
 # Debian's packaging tools name the packager by DEBFULLNAME and DEBEMAIL; without
 # them the package names a documentation address, fine for local installs only.
-if(DEFINED ENV{DEBEMAIL})
+if(DEFINED ENV{DEBEMAIL} AND DEFINED ENV{DEBFULLNAME})
     set(default_maintainer "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
+elseif(DEFINED ENV{DEBEMAIL})
+    set(default_maintainer "NorixGUI developers <$ENV{DEBEMAIL}>")
 else()
     set(default_maintainer "NorixGUI developers <norixgui@example.org>")
 endif()
