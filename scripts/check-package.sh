@@ -55,6 +55,9 @@ desktop-file-validate "$root/usr/share/applications/org.norixgui.NorixGUI.deskto
     fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.norixgui.NorixGUI.metainfo.xml" ||
     fail "appstreamcli validate"
+grep -qF "<release version=\"${version%-*}\"" \
+    "$root/usr/share/metainfo/org.norixgui.NorixGUI.metainfo.xml" ||
+    fail "the AppStream data lacks the release ${version%-*}"
 # Pointed at the unpacked tree so that it does not warn that the tree is not searched.
 XDG_DATA_DIRS=$root/usr/share update-mime-database "$root/usr/share/mime" || fail "update-mime-database"
 grep -qxF "application/x-norix-chip:*.chip" "$root/usr/share/mime/globs" ||
