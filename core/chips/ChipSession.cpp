@@ -2,7 +2,9 @@
 
 #include "core/chips/ChipText.h"
 #include "core/language/CodeCompiler.h"
+#include "core/link/PortDiscovery.h"
 #include "core/link/ProtocolCodes.h"
+#include "core/loop/BackgroundQueue.h"
 
 #include <algorithm>
 #include <limits>
@@ -72,8 +74,34 @@ void ChipSession::setSelectedPort(std::string port) {
 }
 
 void ChipSession::refreshPortList() {
+    if (isRefreshingPorts_)
+        return;
     setDeviceStatus("Refreshing...");
+    if (!background_) {
+        link_.refreshPorts();
+        adoptPortList();
+        return;
+    }
+    isRefreshingPorts_ = true;
+    changed.emit();
+    auto listing = std::make_shared<PortListing>();
+    background_->run(
+        [listing, folder = link_.deviceDirectory()] { *listing = listSerialPorts(folder); },
+        [this, listing, alive = std::weak_ptr<bool>(alive_)] {
+            if (!alive.lock())
+                return;
+            isRefreshingPorts_ = false;
+            link_.applyPortListing(std::move(*listing));
+            adoptPortList();
+        });
+}
+
+void ChipSession::refreshPortListNow() {
     link_.refreshPorts();
+    adoptPortList();
+}
+
+void ChipSession::adoptPortList() {
     serialPorts_ = link_.availablePorts();
     if (std::find(serialPorts_.begin(), serialPorts_.end(), selectedPort_) == serialPorts_.end())
         selectedPort_ = serialPorts_.empty() ? std::string() : serialPorts_.front();
@@ -81,9 +109,15 @@ void ChipSession::refreshPortList() {
 }
 
 void ChipSession::connectOrDisconnect() {
+    // The port being closed cannot be opened again before it is.
+    if (link_.isClosingPort())
+        return;
     if (link_.isConnected()) {
         setDeviceStatus("Disconnecting...");
-        link_.disconnect();
+        if (background_)
+            link_.disconnectInBackground(*background_);
+        else
+            link_.disconnect();
         return;
     }
     link_.refreshPorts();

@@ -19,15 +19,17 @@ ConnectionBar::ConnectionBar(ChipSession& session, QWidget* parent)
     bold.setBold(true);
     status_->setFont(bold);
     ports_->setObjectName(QStringLiteral("portPicker"));
-    ports_->setMinimumContentsLength(24);
+    ports_->setMinimumContentsLength(18);
     ports_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(6, 0, 0, 0);
     layout->addWidget(status_);
     layout->addWidget(serial_);
     layout->addStretch(1);
-    layout->addWidget(new QLabel(tr("Port:")));
+    auto* portLabel = new QLabel(tr("Port:"));
+    portLabel->setBuddy(ports_);
+    layout->addWidget(portLabel);
     layout->addWidget(ports_);
     layout->addWidget(refresh_);
     layout->addWidget(connect_);
@@ -80,6 +82,9 @@ void ConnectionBar::refresh() {
     ports_->setEnabled(!paths.isEmpty());
 
     connect_->setText(connected ? tr("Disconnect") : tr("Connect"));
+    // Each runs until its answer is back; a second press would only queue up behind it.
+    refresh_->setEnabled(!session_.isRefreshingPorts());
+    connect_->setEnabled(!session_.isDisconnecting());
 }
 
 } // namespace norix

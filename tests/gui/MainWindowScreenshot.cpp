@@ -1,15 +1,19 @@
 // Draws the main window as a user first sees it at work (an example chip
 // loaded, connected to the built-in simulator, the pin picker open) and saves
 // it as a PNG: the picture in the README. Not a test; run it by hand:
-//   gui_screenshot docs/main-window.png
+//   gui_screenshot docs/main-window.png [WIDTHxHEIGHT] [--settings]
+// With a size, the window is drawn at that size; with --settings, the
+// settings window is drawn instead, next to the connected main window.
 
 #include "core/chips/ChipSession.h"
 #include "core/language/PinPicker.h"
 #include "core/link/SerialPortManager.h"
+#include "core/settings/SettingsConversation.h"
 #include "gui/app/AppMenus.h"
 #include "gui/app/CodePanel.h"
 #include "gui/app/ConnectionBar.h"
 #include "gui/app/ContentView.h"
+#include "gui/app/NorixToolsMenu.h"
 #include "gui/app/QtEventLoop.h"
 #include "gui/editor/CodeEditor.h"
 #include "gui/editor/OpcodePanelView.h"
@@ -18,6 +22,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <cstdio>
@@ -35,12 +41,27 @@ bool serveUntil(const std::function<bool()>& done) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png\n");
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [WIDTHxHEIGHT] [--settings]\n");
         return 2;
+    }
+    QSize size(1280, 800);
+    bool settingsWindow = false;
+    for (int i = 2; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument == QStringLiteral("--settings")) {
+            settingsWindow = true;
+            continue;
+        }
+        const QStringList parts = argument.split(QLatin1Char('x'));
+        if (parts.size() == 2)
+            size = QSize(parts[0].toInt(), parts[1].toInt());
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NorixGUI"));
+    // A picture of the app as it first starts, not of this user's remembered layout.
+    QTemporaryDir settingsFolder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     norix::QtEventLoop loop;
     norix::SerialPortManager link(loop, "/dev", norix::LinkConversations::Included);
     norix::BuiltInSimulator simulator(loop, link);
@@ -50,8 +71,8 @@ int main(int argc, char* argv[]) {
     }
     norix::ChipSession session(link);
     norix::ContentView window(session);
-    norix::installMainMenus(window);
-    window.resize(1280, 800);
+    norix::NorixToolsMenu& tools = norix::installMainMenus(window);
+    window.resize(size);
     window.show();
 
     const std::filesystem::path chips = std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips";
@@ -78,7 +99,14 @@ int main(int argc, char* argv[]) {
     editor->centerCursor();
     QTest::qWait(200);
 
-    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
+    QWidget* shown = &window;
+    if (settingsWindow) {
+        tools.settingsAction()->trigger();
+        shown = tools.toolWindows().window(QStringLiteral("settingsWindow"));
+        serveUntil([&] { return !link.settings().isUpdatingSettings(); });
+        QTest::qWait(200);
+    }
+    if (!shown->grab().save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "could not write %s\n", argv[1]);
         return 1;
     }
