@@ -77,9 +77,20 @@ void ChipSession::refreshPortList() {
     if (isRefreshingPorts_)
         return;
     setDeviceStatus("Refreshing...");
+    listPorts([this] { setDeviceStatus(link_.isConnected() ? "Connected" : "Not Connected"); });
+}
+
+void ChipSession::refreshPortListNow() {
+    link_.refreshPorts();
+    adoptPortList();
+    setDeviceStatus(link_.isConnected() ? "Connected" : "Not Connected");
+}
+
+void ChipSession::listPorts(std::function<void()> then) {
     if (!background_) {
         link_.refreshPorts();
         adoptPortList();
+        then();
         return;
     }
     isRefreshingPorts_ = true;
@@ -87,25 +98,21 @@ void ChipSession::refreshPortList() {
     auto listing = std::make_shared<PortListing>();
     background_->run(
         [listing, folder = link_.deviceDirectory()] { *listing = listSerialPorts(folder); },
-        [this, listing, alive = std::weak_ptr<bool>(alive_)] {
+        [this, listing, then = std::move(then), alive = std::weak_ptr<bool>(alive_)] {
             if (!alive.lock())
                 return;
             isRefreshingPorts_ = false;
             link_.applyPortListing(std::move(*listing));
             adoptPortList();
+            then();
         });
-}
-
-void ChipSession::refreshPortListNow() {
-    link_.refreshPorts();
-    adoptPortList();
 }
 
 void ChipSession::adoptPortList() {
     serialPorts_ = link_.availablePorts();
     if (std::find(serialPorts_.begin(), serialPorts_.end(), selectedPort_) == serialPorts_.end())
         selectedPort_ = serialPorts_.empty() ? std::string() : serialPorts_.front();
-    setDeviceStatus(link_.isConnected() ? "Connected" : "Not Connected");
+    changed.emit();
 }
 
 void ChipSession::connectOrDisconnect() {
@@ -237,11 +244,7 @@ void ChipSession::handleDisconnect() {
     linkWasConnected_ = link_.isConnected();
     setDeviceStatus("Disconnected");
     write("Norix disconnected.");
-    link_.refreshPorts();
-    serialPorts_ = link_.availablePorts();
-    if (std::find(serialPorts_.begin(), serialPorts_.end(), selectedPort_) == serialPorts_.end())
-        selectedPort_ = serialPorts_.empty() ? std::string() : serialPorts_.front();
-    changed.emit();
+    listPorts([] {});
 }
 
 // ---- Upload-mode check -----------------------------------------------------

@@ -138,6 +138,9 @@ private:
     void uploadCompleted();
     void runUploadModeAction(UploadModeAction action);
     void setDeviceStatus(std::string status);
+    // Lists the ports (on the background queue when there is one), takes the
+    // list and the selection from the link, then runs `then`.
+    void listPorts(std::function<void()> then);
     void adoptPortList();
     void write(std::string_view text) { terminal_.appendTerminal(text); }
 

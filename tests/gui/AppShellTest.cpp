@@ -11,13 +11,16 @@
 #include "gui/app/ChipFilesPanel.h"
 #include "gui/app/ConnectionBar.h"
 #include "gui/app/NorixToolsMenu.h"
+#include "gui/app/QtBackgroundQueue.h"
 #include "gui/app/TerminalView.h"
 #include "gui/settings/NorixSettingsView.h"
 #include "sim/BuiltInSimulator.h"
 #include "tests/gui/GuiTestSupport.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -25,6 +28,8 @@
 #include <deque>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
+#include <thread>
 
 namespace norix {
 namespace {
@@ -82,23 +87,6 @@ public:
     bool mayDiscard = false;
 };
 
-TEST(AppShell, MenusCarryMnemonicsAndTheirEntriesInOrder) {
-    ShellWindow f;
-    QStringList titles;
-    for (QAction* menu : f.window->menuBar()->actions())
-        titles << menu->text();
-    EXPECT_EQ(titles, (QStringList{QStringLiteral("&File"), QStringLiteral("&Device"),
-                                   QStringLiteral("&Tools"), QStringLiteral("&Help")}));
-    QStringList tools;
-    for (QAction* action : f.tools.actions())
-        tools << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(tools, (QStringList{QStringLiteral("-"), QStringLiteral("Delete All Chips\u2026"),
-                                  QStringLiteral("Norix Settings\u2026")}));
-    EXPECT_EQ(f.tools.settingsAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
-    EXPECT_FALSE(f.tools.deleteAllChipsAction()->icon().isNull());
-    ASSERT_NE(f.menuAction(QStringLiteral("About NorixGUI")), nullptr);
-}
-
 TEST(AppShell, RefreshNorixChipsReachesTheMainWindowOnce) {
     ShellWindow f;
     std::vector<std::string> diagnostics;
@@ -145,29 +133,63 @@ TEST(AppShell, CtrlCInTheTerminalCopiesAndCtrlShiftCConnects) {
 
 TEST(AppShell, SettingsWindowIsSingleAndClosingItKeepsTheConnection) {
     ShellWindow f;
-    ASSERT_TRUE(f.connectAndIdentify());
+    // Disconnected: the last known record, nothing to press.
     QTest::keyClick(f.window.get(), Qt::Key_Comma, Qt::ControlModifier);
     auto* settings = qobject_cast<NorixSettingsView*>(
         f.tools.toolWindows().window(QStringLiteral("settingsWindow")));
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(settings->windowTitle(), QStringLiteral("Norix Settings"));
-    ASSERT_TRUE(waitFor([&] { return !f.link.settings().isUpdatingSettings(); }));
+    EXPECT_FALSE(settings->showLogoToggle()->isEnabled());
+    EXPECT_FALSE(settings->logoSpeedButton(1)->isEnabled());
+    EXPECT_EQ(settings->defaultFontMessage()->text(),
+              QStringLiteral("Connect to Norix to change the default font."));
+    EXPECT_FALSE(settings->fontPicker()->isVisible());
     settings->close();
+
+    ASSERT_TRUE(f.connectAndIdentify());
+    EXPECT_TRUE(f.link.isConnected());
     f.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
     QTest::keyClick(f.window.get(), Qt::Key_Comma, Qt::ControlModifier);
     EXPECT_EQ(f.tools.toolWindows().count(), 1);
     EXPECT_EQ(f.tools.toolWindows().window(QStringLiteral("settingsWindow")), settings);
     EXPECT_TRUE(settings->isVisible());
-    EXPECT_TRUE(f.link.isConnected());
 
-    // Shown again, it reads the device again; then the speed buttons send at once.
+    // Shown again, it reads the device; then the speed buttons send at once.
     ASSERT_TRUE(waitFor([&] { return settings->logoSpeedButton(0)->isEnabled(); }));
+    EXPECT_TRUE(settings->fontPicker()->isVisible());
     const int other = f.link.settings().norixSettings().logoSpeed == 2 ? 0 : 2;
     QTest::mouseClick(settings->logoSpeedButton(other), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return !f.link.settings().isUpdatingSettings(); }));
     EXPECT_EQ(f.link.settings().norixSettings().logoSpeed, other);
     EXPECT_TRUE(settings->logoSpeedButton(other)->isChecked());
+    settings->close();
+    EXPECT_TRUE(f.link.isConnected());
+}
+
+TEST(AppShell, BackgroundWorkRunsOffTheWindowThreadAndReportsBackOnIt) {
+    test::application();
+    std::optional<QtBackgroundQueue> queue(std::in_place);
+    const auto windowThread = std::this_thread::get_id();
+    std::vector<std::thread::id> workThreads;
+    std::vector<int> order;
+    for (int job = 0; job < 3; ++job)
+        queue->run([&workThreads] { workThreads.push_back(std::this_thread::get_id()); },
+                   [&order, job, windowThread] {
+                       EXPECT_EQ(std::this_thread::get_id(), windowThread);
+                       order.push_back(job);
+                   });
+    ASSERT_TRUE(waitFor([&order] { return order.size() == 3; }));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    for (const auto& thread : workThreads)
+        EXPECT_NE(thread, windowThread);
+
+    // Follow-ups that have not run when the queue goes are dropped.
+    bool late = false;
+    queue->run([] {}, [&late] { late = true; });
+    queue.reset();
+    QTest::qWait(20);
+    EXPECT_FALSE(late);
 }
 
 TEST(AppShell, ClosingTheMainWindowAsksEveryToolWindowFirst) {

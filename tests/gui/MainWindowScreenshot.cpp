@@ -3,7 +3,7 @@
 // it as a PNG: the picture in the README. Not a test; run it by hand:
 //   gui_screenshot docs/main-window.png [WIDTHxHEIGHT] [--settings]
 // With a size, the window is drawn at that size; with --settings, the
-// settings window is drawn instead, next to the connected main window.
+// settings window is drawn instead (at that size, if one is given).
 
 #include "core/chips/ChipSession.h"
 #include "core/language/PinPicker.h"
@@ -46,6 +46,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     QSize size(1280, 800);
+    bool sizeGiven = false;
     bool settingsWindow = false;
     for (int i = 2; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
@@ -54,8 +55,10 @@ int main(int argc, char* argv[]) {
             continue;
         }
         const QStringList parts = argument.split(QLatin1Char('x'));
-        if (parts.size() == 2)
+        if (parts.size() == 2) {
             size = QSize(parts[0].toInt(), parts[1].toInt());
+            sizeGiven = true;
+        }
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NorixGUI"));
@@ -72,7 +75,7 @@ int main(int argc, char* argv[]) {
     norix::ChipSession session(link);
     norix::ContentView window(session);
     norix::NorixToolsMenu& tools = norix::installMainMenus(window);
-    window.resize(size);
+    window.resize(settingsWindow ? QSize(1280, 800) : size);
     window.show();
 
     const std::filesystem::path chips = std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips";
@@ -103,6 +106,8 @@ int main(int argc, char* argv[]) {
     if (settingsWindow) {
         tools.settingsAction()->trigger();
         shown = tools.toolWindows().window(QStringLiteral("settingsWindow"));
+        if (sizeGiven)
+            shown->resize(size);
         serveUntil([&] { return !link.settings().isUpdatingSettings(); });
         QTest::qWait(200);
     }
