@@ -17,9 +17,9 @@ const QString settingsWindowId = QStringLiteral("settingsWindow");
 NorixToolsMenu::NorixToolsMenu(ContentView& window, SerialPortManager& link, QWidget* parent)
     : QMenu(tr("&Tools"), parent), toolWindows_(window.toolWindows()) {
     setObjectName(QStringLiteral("toolsMenu"));
-    // The image and font windows' entries go here, above the separator, one
-    // addWindowEntry() each.
     separator_ = addSeparator();
+    // The image and font windows' entries go here, one addWindowEntry() each;
+    // they land above the separator wherever they are added.
 
     deleteAllChips_ = addAction(QIcon::fromTheme(QStringLiteral("edit-delete"),
                                                  style()->standardIcon(QStyle::SP_TrashIcon)),

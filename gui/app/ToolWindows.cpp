@@ -68,9 +68,11 @@ bool ToolWindows::confirmDiscardingChanges() {
 }
 
 void ToolWindows::closeAll() {
+    // Hidden, not closed: each was asked already, and a window's own close
+    // handling must not ask a second time on the way out.
     for (auto& window : madeInOrder_)
         if (window)
-            window->close();
+            window->hide();
 }
 
 } // namespace norix

@@ -36,6 +36,7 @@ public:
     // Asks every window made so far, in the order they were made; false as
     // soon as one answers that its work must stay.
     bool confirmDiscardingChanges();
+    // Takes every window off the screen, once they have all been asked.
     void closeAll();
 
 private:

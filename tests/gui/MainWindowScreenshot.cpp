@@ -45,7 +45,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [WIDTHxHEIGHT] [--settings]\n");
         return 2;
     }
-    QSize size(1280, 800);
+    QSize size;
     bool sizeGiven = false;
     bool settingsWindow = false;
     for (int i = 2; i < argc; ++i) {
@@ -75,7 +75,9 @@ int main(int argc, char* argv[]) {
     norix::ChipSession session(link);
     norix::ContentView window(session);
     norix::NorixToolsMenu& tools = norix::installMainMenus(window);
-    window.resize(settingsWindow ? QSize(1280, 800) : size);
+    // Without a size, the window keeps the size it opens with.
+    if (sizeGiven && !settingsWindow)
+        window.resize(size);
     window.show();
 
     const std::filesystem::path chips = std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips";
