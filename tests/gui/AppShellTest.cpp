@@ -11,7 +11,6 @@
 #include "gui/app/ChipFilesPanel.h"
 #include "gui/app/ConnectionBar.h"
 #include "gui/app/NorixToolsMenu.h"
-#include "gui/app/QtBackgroundQueue.h"
 #include "gui/app/TerminalView.h"
 #include "gui/settings/NorixSettingsView.h"
 #include "sim/BuiltInSimulator.h"
@@ -28,8 +27,6 @@
 #include <deque>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <optional>
-#include <thread>
 
 namespace norix {
 namespace {
@@ -167,31 +164,6 @@ TEST(AppShell, SettingsWindowIsSingleAndClosingItKeepsTheConnection) {
     EXPECT_TRUE(f.link.isConnected());
 }
 
-TEST(AppShell, BackgroundWorkRunsOffTheWindowThreadAndReportsBackOnIt) {
-    test::application();
-    std::optional<QtBackgroundQueue> queue(std::in_place);
-    const auto windowThread = std::this_thread::get_id();
-    std::vector<std::thread::id> workThreads;
-    std::vector<int> order;
-    for (int job = 0; job < 3; ++job)
-        queue->run([&workThreads] { workThreads.push_back(std::this_thread::get_id()); },
-                   [&order, job, windowThread] {
-                       EXPECT_EQ(std::this_thread::get_id(), windowThread);
-                       order.push_back(job);
-                   });
-    ASSERT_TRUE(waitFor([&order] { return order.size() == 3; }));
-    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
-    for (const auto& thread : workThreads)
-        EXPECT_NE(thread, windowThread);
-
-    // Follow-ups that have not run when the queue goes are dropped.
-    bool late = false;
-    queue->run([] {}, [&late] { late = true; });
-    queue.reset();
-    QTest::qWait(20);
-    EXPECT_FALSE(late);
-}
-
 TEST(AppShell, ClosingTheMainWindowAsksEveryToolWindowFirst) {
     ShellWindow f;
     WorkWindow* work = nullptr;
@@ -246,14 +218,6 @@ TEST(AppShell, SaveAsOntoAnExistingChipFileAsksBeforeReplacingIt) {
     const auto saved = ChipFileCodec::load(existing);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->name, "7404");
-
-    // A new name is not asked about.
-    f.window->dialogs().chooseSavePath = [&folder](const std::string&) {
-        return std::optional(folder.path() / "fresh");
-    };
-    QTest::mouseClick(f.window->chipFields()->saveAsButton(), Qt::LeftButton);
-    EXPECT_EQ(asked.size(), 2u);
-    EXPECT_TRUE(std::filesystem::exists(folder.path() / "fresh.chip"));
 }
 
 TEST(AppShell, RefreshingAndDisconnectingShowWhileTheyLast) {

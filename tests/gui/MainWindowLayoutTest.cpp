@@ -105,18 +105,19 @@ TEST(CodeEditorTyping, ColoursFollowTheLightnessOfThePalette) {
     CodeEditor* editor = f.window->codePanel()->editor();
     f.session.editor().setChipCode("SETOUT 1");
     const auto opcodeColour = [editor] {
-        for (const auto& range : editor->document()->firstBlock().layout()->formats())
-            if (range.start == 0)
-                return range.format.foreground().color();
-        return QColor();
+        return editor->document()
+            ->firstBlock()
+            .layout()
+            ->formats()
+            .at(0)
+            .format.foreground()
+            .color();
     };
     EXPECT_EQ(opcodeColour(), editorColor(CodeColor::Opcode, false));
     QPalette dark = editor->palette();
     dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
-    dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
     editor->setPalette(dark);
     EXPECT_EQ(opcodeColour(), editorColor(CodeColor::Opcode, true));
-    // Each colour stands out from the dark background.
     for (auto colour :
          {CodeColor::Opcode, CodeColor::Register, CodeColor::Comment, CodeColor::Error})
         EXPECT_GT(editorColor(colour, true).lightness(), 128);
