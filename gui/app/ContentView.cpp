@@ -239,10 +239,11 @@ std::optional<std::filesystem::path> ContentView::chooseSavePath(const std::stri
     auto chosen = dialogs_.chooseSavePath(proposedName);
     if (!chosen || chosen->empty())
         return chosen;
-    // The dialog asked about the name it returned; the file written may be another.
+    // Asked here, about the file that will really be written: the name may
+    // still gain ".chip" after the dialog, which a native dialog never sees.
     const std::filesystem::path target = withChipExtension(*chosen);
     std::error_code ignored;
-    if (target != *chosen && std::filesystem::exists(target, ignored) &&
+    if (std::filesystem::exists(target, ignored) &&
         !(dialogs_.confirmReplacingFile && dialogs_.confirmReplacingFile(target)))
         return std::nullopt;
     return chosen;

@@ -35,8 +35,8 @@ struct ContentViewDialogs {
         chooseSavePath;
     std::function<UnsavedChoice()> askAboutUnsavedChanges;
     std::function<bool()> confirmDeleteAllChips;
-    // The chosen name gains ".chip" after the file dialog, which then cannot
-    // warn that the file with the extension exists: asked here instead.
+    // Whether an existing file may be replaced: asked once the chosen name
+    // has its ".chip", so the question is about the file really written.
     std::function<bool(const std::filesystem::path& existing)> confirmReplacingFile;
 };
 

@@ -29,9 +29,10 @@ ContentViewDialogs standardContentViewDialogs(QWidget* parent, ChipSession& sess
         QFileDialog dialog(parent, QObject::tr("Save Chip File"), start,
                            QObject::tr("Chip files (*.chip);;All files (*)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        // The dialog adds the extension itself, so that its own "replace?"
-        // question is about the file that will really be written.
+        // The dialog adds the extension; whether to replace an existing file
+        // is asked afterwards, once, about the name that is really written.
         dialog.setDefaultSuffix(QStringLiteral("chip"));
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::optional<std::filesystem::path>();
         return std::optional<std::filesystem::path>(dialog.selectedFiles().front().toStdString());

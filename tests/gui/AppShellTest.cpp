@@ -212,9 +212,13 @@ TEST(AppShell, SaveAsOntoAnExistingChipFileAsksBeforeReplacingIt) {
     std::ifstream kept(existing);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
 
+    // The full name is asked about just the same; yes replaces it.
+    f.window->dialogs().chooseSavePath = [&existing](const std::string&) {
+        return std::optional(existing);
+    };
     replace = true;
     QTest::mouseClick(f.window->chipFields()->saveAsButton(), Qt::LeftButton);
-    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked, (std::vector{existing, existing}));
     const auto saved = ChipFileCodec::load(existing);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->name, "7404");

@@ -76,6 +76,10 @@ struct WindowFixture {
     ~WindowFixture() {
         window.reset();
         link.disconnect(true, false);
+        // A window that was closed remembered its layout: the next test starts afresh.
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("NorixGUI"),
+                  QStringLiteral("NorixGUI"))
+            .clear();
     }
     bool terminalHas(const std::string& line) const {
         for (const auto& entry : session.terminal().terminalLines())

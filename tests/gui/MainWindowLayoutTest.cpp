@@ -47,21 +47,19 @@ TEST(MainWindowLayout, AtTheSmallestSizeTheEditorShowsTwelveLinesAndTheToolButto
 }
 
 TEST(MainWindowLayout, SizeAndSplittersAreRememberedBetweenRuns) {
-    QList<int> sizes;
-    {
-        test::WindowFixture f;
-        f.window->resize(1000, 650);
-        f.window->show();
-        auto* rows = f.window->findChild<QSplitter*>(QStringLiteral("rowsSplitter"));
-        ASSERT_NE(rows, nullptr);
-        rows->setSizes({400, 150});
-        sizes = rows->sizes();
-        EXPECT_TRUE(f.window->close());
-    }
-    test::WindowFixture again;
-    again.window->show();
-    EXPECT_EQ(again.window->size(), QSize(1000, 650));
-    EXPECT_EQ(again.window->findChild<QSplitter*>(QStringLiteral("rowsSplitter"))->sizes(), sizes);
+    test::WindowFixture f;
+    f.window->resize(1000, 650);
+    f.window->show();
+    auto* rows = f.window->findChild<QSplitter*>(QStringLiteral("rowsSplitter"));
+    ASSERT_NE(rows, nullptr);
+    rows->setSizes({400, 150});
+    const QList<int> sizes = rows->sizes();
+    ASSERT_TRUE(f.window->close());
+
+    ContentView again(f.session);
+    again.show();
+    EXPECT_EQ(again.size(), QSize(1000, 650));
+    EXPECT_EQ(again.findChild<QSplitter*>(QStringLiteral("rowsSplitter"))->sizes(), sizes);
 }
 
 TEST(CodeEditorTyping, TabInsertsSpacesToTheNextStopAndTheLineStaysValid) {
