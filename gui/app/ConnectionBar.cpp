@@ -18,6 +18,10 @@ ConnectionBar::ConnectionBar(ChipSession& session, QWidget* parent)
     QFont bold = status_->font();
     bold.setBold(true);
     status_->setFont(bold);
+    // A long error (a refused port, say) takes the free room and no more; the
+    // whole text stays in the tooltip.
+    status_->setMinimumWidth(
+        status_->fontMetrics().horizontalAdvance(QStringLiteral("Disconnecting...")));
     ports_->setObjectName(QStringLiteral("portPicker"));
     ports_->setMinimumContentsLength(18);
     ports_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -50,6 +54,7 @@ ConnectionBar::ConnectionBar(ChipSession& session, QWidget* parent)
 void ConnectionBar::refresh() {
     const std::string& status = session_.deviceStatus();
     status_->setText(QString::fromStdString(status));
+    status_->setToolTip(status_->text());
     status_->setStyleSheet(status == "Connected" ? QStringLiteral("color: #1E9E3A;")
                                                  : QStringLiteral("color: gray;"));
 
