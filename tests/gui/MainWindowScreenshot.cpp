@@ -1,9 +1,10 @@
 // Draws the main window as a user first sees it at work (an example chip
 // loaded, connected to the built-in simulator, the pin picker open) and saves
 // it as a PNG: the picture in the README. Not a test; run it by hand:
-//   gui_screenshot docs/main-window.png [WIDTHxHEIGHT] [--settings]
+//   gui_screenshot docs/main-window.png [WIDTHxHEIGHT] [--settings] [--dark]
 // With a size, the window is drawn at that size; with --settings, the
-// settings window is drawn instead (at that size, if one is given).
+// settings window is drawn instead (at that size, if one is given); with
+// --dark, in the colours of a dark desktop theme.
 
 #include "core/chips/ChipSession.h"
 #include "core/language/PinPicker.h"
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPalette>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -41,17 +43,23 @@ bool serveUntil(const std::function<bool()>& done) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc < 2 || argc > 4) {
-        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png [WIDTHxHEIGHT] [--settings]\n");
+    if (argc < 2 || argc > 5) {
+        std::fprintf(stderr,
+                     "usage: gui_screenshot OUTPUT.png [WIDTHxHEIGHT] [--settings] [--dark]\n");
         return 2;
     }
     QSize size;
     bool sizeGiven = false;
     bool settingsWindow = false;
+    bool dark = false;
     for (int i = 2; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
         if (argument == QStringLiteral("--settings")) {
             settingsWindow = true;
+            continue;
+        }
+        if (argument == QStringLiteral("--dark")) {
+            dark = true;
             continue;
         }
         const QStringList parts = argument.split(QLatin1Char('x'));
@@ -62,6 +70,17 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NorixGUI"));
+    if (dark) {
+        QPalette palette;
+        palette.setColor(QPalette::Window, QColor(0x2D, 0x2D, 0x30));
+        palette.setColor(QPalette::WindowText, QColor(0xE6, 0xE6, 0xE6));
+        palette.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
+        palette.setColor(QPalette::AlternateBase, QColor(0x26, 0x26, 0x28));
+        palette.setColor(QPalette::Text, QColor(0xE6, 0xE6, 0xE6));
+        palette.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3D));
+        palette.setColor(QPalette::ButtonText, QColor(0xE6, 0xE6, 0xE6));
+        QApplication::setPalette(palette);
+    }
     // A picture of the app as it first starts, not of this user's remembered layout.
     QTemporaryDir settingsFolder;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
