@@ -1,6 +1,7 @@
 #include "core/chips/ChipEditor.h"
 
 #include "core/chips/ChipFileCodec.h"
+#include "core/chips/ChipFileName.h"
 #include "core/util/DiagnosticLog.h"
 #include "core/util/UnicodeText.h"
 
@@ -17,13 +18,6 @@ std::size_t characterCount(std::string_view text) {
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     }));
-}
-
-// A chosen name must end in ".chip" (any case); another extension is replaced.
-std::filesystem::path withChipExtension(std::filesystem::path path) {
-    if (asciiLowercase(path.extension().string()) != ".chip")
-        path.replace_extension(".chip");
-    return path;
 }
 
 } // namespace

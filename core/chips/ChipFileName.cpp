@@ -14,6 +14,12 @@ bool isUnsafe(unsigned char c) {
 
 } // namespace
 
+std::filesystem::path withChipExtension(std::filesystem::path path) {
+    if (asciiLowercase(path.extension().string()) != ".chip")
+        path.replace_extension(".chip");
+    return path;
+}
+
 std::string chipFileBaseName(std::string_view chipName) {
     std::string_view trimmed = trimWhitespaceAndNewlines(chipName);
     // A leading dot would hide the file (and "." or ".." would name a folder).

@@ -15,6 +15,10 @@ namespace norix {
 // nothing usable is left), at most 100 bytes of UTF-8.
 std::string chipFileBaseName(std::string_view chipName);
 
+// The file a chosen save name is written to: it must end in ".chip" (any
+// case); another extension is replaced.
+std::filesystem::path withChipExtension(std::filesystem::path path);
+
 // "{base}.chip" in `folder`, or "{base}-2.chip", "{base}-3.chip", ...: the first
 // name not in `taken` and, unless `overwrite`, not on disk. The name is added to `taken`.
 std::filesystem::path chipFilePathIn(const std::filesystem::path& folder, std::string_view chipName,

@@ -2,7 +2,9 @@
 
 #include "core/chips/ChipText.h"
 #include "core/language/CodeCompiler.h"
+#include "core/link/PortDiscovery.h"
 #include "core/link/ProtocolCodes.h"
+#include "core/loop/BackgroundQueue.h"
 
 #include <algorithm>
 #include <limits>
@@ -72,18 +74,57 @@ void ChipSession::setSelectedPort(std::string port) {
 }
 
 void ChipSession::refreshPortList() {
+    if (isRefreshingPorts_)
+        return;
     setDeviceStatus("Refreshing...");
+    listPorts([this] { setDeviceStatus(link_.isConnected() ? "Connected" : "Not Connected"); });
+}
+
+void ChipSession::refreshPortListNow() {
     link_.refreshPorts();
-    serialPorts_ = link_.availablePorts();
-    if (std::find(serialPorts_.begin(), serialPorts_.end(), selectedPort_) == serialPorts_.end())
-        selectedPort_ = serialPorts_.empty() ? std::string() : serialPorts_.front();
+    adoptPortList();
     setDeviceStatus(link_.isConnected() ? "Connected" : "Not Connected");
 }
 
+void ChipSession::listPorts(std::function<void()> then) {
+    if (!background_) {
+        link_.refreshPorts();
+        adoptPortList();
+        then();
+        return;
+    }
+    isRefreshingPorts_ = true;
+    changed.emit();
+    auto listing = std::make_shared<PortListing>();
+    background_->run(
+        [listing, folder = link_.deviceDirectory()] { *listing = listSerialPorts(folder); },
+        [this, listing, then = std::move(then), alive = std::weak_ptr<bool>(alive_)] {
+            if (!alive.lock())
+                return;
+            isRefreshingPorts_ = false;
+            link_.applyPortListing(std::move(*listing));
+            adoptPortList();
+            then();
+        });
+}
+
+void ChipSession::adoptPortList() {
+    serialPorts_ = link_.availablePorts();
+    if (std::find(serialPorts_.begin(), serialPorts_.end(), selectedPort_) == serialPorts_.end())
+        selectedPort_ = serialPorts_.empty() ? std::string() : serialPorts_.front();
+    changed.emit();
+}
+
 void ChipSession::connectOrDisconnect() {
+    // The port being closed cannot be opened again before it is.
+    if (link_.isClosingPort())
+        return;
     if (link_.isConnected()) {
         setDeviceStatus("Disconnecting...");
-        link_.disconnect();
+        if (background_)
+            link_.disconnectInBackground(*background_);
+        else
+            link_.disconnect();
         return;
     }
     link_.refreshPorts();
@@ -203,11 +244,7 @@ void ChipSession::handleDisconnect() {
     linkWasConnected_ = link_.isConnected();
     setDeviceStatus("Disconnected");
     write("Norix disconnected.");
-    link_.refreshPorts();
-    serialPorts_ = link_.availablePorts();
-    if (std::find(serialPorts_.begin(), serialPorts_.end(), selectedPort_) == serialPorts_.end())
-        selectedPort_ = serialPorts_.empty() ? std::string() : serialPorts_.front();
-    changed.emit();
+    listPorts([] {});
 }
 
 // ---- Upload-mode check -----------------------------------------------------

@@ -18,11 +18,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace norix {
+
+class BackgroundQueue;
 
 inline constexpr Milliseconds serialNumberRequestDelay{500};
 
@@ -67,9 +70,18 @@ public:
     const std::vector<std::string>& serialPorts() const { return serialPorts_; }
     const std::string& selectedPort() const { return selectedPort_; }
     void setSelectedPort(std::string port);
+    // "Refresh": lists the ports on the background queue when there is one.
     void refreshPortList();
-    // "Connect" / "Disconnect".
+    // The same, on the spot and without a status: the window's first showing.
+    void refreshPortListNow();
+    // "Connect" / "Disconnect"; a disconnect closes the port on the background
+    // queue when there is one.
     void connectOrDisconnect();
+    bool isRefreshingPorts() const { return isRefreshingPorts_; }
+    bool isDisconnecting() const { return link_.isClosingPort(); }
+    // Where "Refresh" and "Disconnect" do what may block (the app's worker
+    // thread); without one they run on the loop (the CLI, tests).
+    void setBackgroundQueue(BackgroundQueue* queue) { background_ = queue; }
 
     // What the window's controls may do now.
     bool isUploading() const { return upload_.isUploading(); }
@@ -126,6 +138,10 @@ private:
     void uploadCompleted();
     void runUploadModeAction(UploadModeAction action);
     void setDeviceStatus(std::string status);
+    // Lists the ports (on the background queue when there is one), takes the
+    // list and the selection from the link, then runs `then`.
+    void listPorts(std::function<void()> then);
+    void adoptPortList();
     void write(std::string_view text) { terminal_.appendTerminal(text); }
 
     SerialPortManager& link_;
@@ -147,6 +163,10 @@ private:
     std::vector<std::string> serialPorts_;
     std::string selectedPort_;
     bool linkWasConnected_ = false;
+    bool isRefreshingPorts_ = false;
+    BackgroundQueue* background_ = nullptr;
+    // Work handed to the background queue checks this before it comes back.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::vector<Connection> connections_;
 };
 

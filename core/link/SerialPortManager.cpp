@@ -4,6 +4,7 @@
 #include "core/images/ImageSlotConversation.h"
 #include "core/link/PortDiscovery.h"
 #include "core/link/SerialPort.h"
+#include "core/loop/BackgroundQueue.h"
 #include "core/settings/SettingsConversation.h"
 #include "core/util/DiagnosticLog.h"
 
@@ -90,7 +91,10 @@ void SerialPortManager::installShared(std::unique_ptr<SerialPortManager> manager
 }
 
 void SerialPortManager::refreshPorts() {
-    PortListing listing = listSerialPorts(deviceDirectory_);
+    applyPortListing(listSerialPorts(deviceDirectory_));
+}
+
+void SerialPortManager::applyPortListing(PortListing listing) {
     discoveredPorts_ = std::move(listing.ports);
     availablePorts_ = discoveredPorts_;
     for (const auto& extra : extraPorts_)
@@ -172,38 +176,67 @@ bool SerialPortManager::connect(const std::string& port, unsigned baudRate, bool
 }
 
 void SerialPortManager::disconnect(bool cancelReconnect, bool notify) {
+    tearDown(cancelReconnect, notify, nullptr);
+}
+
+void SerialPortManager::disconnectInBackground(BackgroundQueue& queue) {
+    tearDown(true, true, &queue);
+}
+
+void SerialPortManager::tearDown(bool cancelReconnect, bool notify, BackgroundQueue* closer) {
     const bool hadConnection = isConnected_ || fileDescriptor_ >= 0 || connectedPort_.has_value();
     if (cancelReconnect) {
         reconnectTimer_.cancel();
         reconnectAttempt_ = 0;
         serialFailureInProgress_ = false;
     }
-    closeDescriptor();
+    const int fd = releaseDescriptor();
     connectedPort_.reset();
     isConnected_ = false;
+    if (closer && fd >= 0)
+        isClosingPort_ = true;
     changed.emit();
 
     runHooks(&LinkLifecycleHooks::closed, false);
 
-    if (notify && hadConnection) {
-        loop_.post([this, alive = std::weak_ptr<bool>(alive_)] {
-            auto living = alive.lock();
-            if (living && *living && onDisconnected)
-                onDisconnected();
-        });
+    const bool announce = notify && hadConnection;
+    auto announceDisconnect = [this, alive = std::weak_ptr<bool>(alive_)] {
+        auto living = alive.lock();
+        if (living && *living && onDisconnected)
+            onDisconnected();
+    };
+    if (closer && fd >= 0) {
+        closer->run([fd] { ::close(fd); },
+                    [this, alive = std::weak_ptr<bool>(alive_), announce, announceDisconnect] {
+                        auto living = alive.lock();
+                        if (!living || !*living)
+                            return;
+                        isClosingPort_ = false;
+                        changed.emit();
+                        if (announce)
+                            announceDisconnect();
+                    });
+        return;
     }
+    if (fd >= 0)
+        ::close(fd);
+    if (announce)
+        loop_.post(announceDisconnect);
 }
 
 void SerialPortManager::closeDescriptor() {
+    const int fd = releaseDescriptor();
+    if (fd >= 0)
+        ::close(fd);
+}
+
+int SerialPortManager::releaseDescriptor() {
     // The watch goes first: no read may ever run on a closed (or reused) descriptor.
     readWatch_.reset();
     decoder_.clear();
     if (readingChunk_)
         chunkAbandoned_ = true;
-    if (fileDescriptor_ >= 0) {
-        ::close(fileDescriptor_);
-        fileDescriptor_ = -1;
-    }
+    return std::exchange(fileDescriptor_, -1);
 }
 
 template <typename Member> void SerialPortManager::runHooks(Member member, bool onlyWhileOpen) {

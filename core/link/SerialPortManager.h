@@ -5,6 +5,7 @@
 // conversation waiting for it (or to onPacketReceived).
 
 #include "core/link/FrameCodec.h"
+#include "core/link/PortDiscovery.h"
 #include "core/link/SerialPacket.h"
 #include "core/loop/EventLoop.h"
 #include "core/util/Signal.h"
@@ -21,6 +22,7 @@
 
 namespace norix {
 
+class BackgroundQueue;
 class FontSlotConversation;
 class ImageSlotConversation;
 class SettingsConversation;
@@ -97,9 +99,18 @@ public:
     std::function<void()> onDisconnected;
 
     void refreshPorts();
+    // Takes a listing made elsewhere (off the loop) as the discovered ports.
+    void applyPortListing(PortListing listing);
     bool connect(const std::string& port, unsigned baudRate = defaultBaudRate,
                  bool reconnecting = false);
     void disconnect(bool cancelReconnect = true, bool notify = true);
+    // The user's disconnect, with the close(2) on `queue`: a driver that drains
+    // slowly holds up nothing. The link is closed at once; onDisconnected
+    // follows once the descriptor really is closed.
+    void disconnectInBackground(BackgroundQueue& queue);
+    // A descriptor handed to disconnectInBackground is not closed yet; the
+    // port cannot be opened again until it is.
+    bool isClosingPort() const { return isClosingPort_; }
     bool send(std::span<const std::uint8_t> bytes);
     // Frames and writes one packet; the sequence used, or nothing when nothing was written.
     std::optional<std::uint8_t> sendPacket(std::uint8_t command,
@@ -152,7 +163,10 @@ private:
     void attemptReconnect(const std::string& port);
     // The single other candidate a vanished port may have re-enumerated as.
     std::optional<std::string> reenumeratedPort(const std::string& vanished) const;
+    void tearDown(bool cancelReconnect, bool notify, BackgroundQueue* closer);
     void closeDescriptor();
+    // Stops reading and gives up the descriptor without closing it (-1 when none).
+    int releaseDescriptor();
     template <typename Member> void runHooks(Member member, bool onlyWhileOpen);
 
     EventLoop& loop_;
@@ -167,6 +181,7 @@ private:
     int reconnectAttempt_ = 0;
     std::optional<std::string> lastRequestedPort_;
     bool serialFailureInProgress_ = false;
+    bool isClosingPort_ = false;
     std::uint8_t nextSequenceValue_ = 0;
 
     FrameDecoder decoder_;

@@ -4,13 +4,17 @@
 #include "core/util/DiagnosticLog.h"
 #include "gui/app/AppNotifications.h"
 #include "gui/app/ContentView.h"
+#include "gui/app/NorixToolsMenu.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenuBar>
+#include <QMessageBox>
 
 namespace norix {
+namespace {
 
-void installMainMenus(ContentView& window) {
+void installFileMenu(ContentView& window) {
     QMenu* file = window.menuBar()->addMenu(QObject::tr("&File"));
     QAction* load = file->addAction(QObject::tr("Load Chip File"));
     load->setShortcut(QKeySequence::Open);
@@ -33,20 +37,61 @@ void installMainMenus(ContentView& window) {
     QAction* quit = file->addAction(QObject::tr("Quit"));
     quit->setShortcut(QKeySequence::Quit);
     QObject::connect(quit, &QAction::triggered, &window, [&window] { window.close(); });
+}
 
+void installDeviceMenu(ContentView& window) {
     QMenu* device = window.menuBar()->addMenu(QObject::tr("&Device"));
     QAction* refresh = device->addAction(QObject::tr("Refresh Norix Chips"));
     refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     QObject::connect(refresh, &QAction::triggered, &window,
                      [] { AppNotifications::instance().postRefreshNorixChips(); });
-    // Ctrl+C is also Copy: text fields claim it first (they accept the
-    // shortcut override), so it connects only when no text has the focus.
+    // Ctrl+C stays Copy everywhere, the terminal included.
     QAction* connectAction = device->addAction(QObject::tr("Connect"));
-    connectAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    connectAction->setObjectName(QStringLiteral("connectAction"));
+    connectAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     QObject::connect(connectAction, &QAction::triggered, &window, [&window] {
         logLine("Connect device");
         window.session().connectOrDisconnect();
     });
+    ChipSession& session = window.session();
+    const auto follow = [connectAction, &session] {
+        connectAction->setText(session.link().isConnected() ? QObject::tr("Disconnect")
+                                                            : QObject::tr("Connect"));
+    };
+    window.keepConnection(session.link().changed.connect(follow));
+    follow();
+}
+
+void installHelpMenu(ContentView& window) {
+    QMenu* help = window.menuBar()->addMenu(QObject::tr("&Help"));
+    QAction* about = help->addAction(QObject::tr("About NorixGUI"));
+    about->setMenuRole(QAction::AboutRole);
+    QObject::connect(about, &QAction::triggered, &window, [&window] {
+        QString text = QObject::tr("<h3>NorixGUI %1</h3>"
+                                   "<p>The desktop companion of the Norix chip tester: chip "
+                                   "tests, fonts and images, kept in files and exchanged with "
+                                   "a Norix over its USB serial link.</p>")
+                           .arg(QString::fromUtf8(NORIX_VERSION));
+        // The project's address, once the build declares one.
+        const QString homepage = QString::fromUtf8(NORIX_HOMEPAGE);
+        if (!homepage.isEmpty())
+            text += QStringLiteral("<p><a href=\"%1\">%1</a></p>").arg(homepage);
+        QMessageBox::about(&window, QObject::tr("About NorixGUI"), text);
+    });
+    QAction* aboutQt = help->addAction(QObject::tr("About Qt"));
+    aboutQt->setMenuRole(QAction::AboutQtRole);
+    QObject::connect(aboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
+}
+
+} // namespace
+
+NorixToolsMenu& installMainMenus(ContentView& window) {
+    installFileMenu(window);
+    installDeviceMenu(window);
+    auto* tools = new NorixToolsMenu(window, window.session().link(), window.menuBar());
+    window.menuBar()->addMenu(tools);
+    installHelpMenu(window);
+    return *tools;
 }
 
 } // namespace norix

@@ -1,12 +1,15 @@
 #pragma once
-// The "File" and "Device" menus of the main window, with their shortcuts in
-// the platform's form (Ctrl where the original keys use Command). Each command
+// The menus of the main window: "File", "Device", "Tools" and "Help", with
+// their shortcuts in the Linux form (Ctrl for Command; Shift added where Ctrl
+// alone would take a standard key such as Copy). Each File and Device command
 // writes its diagnostic line, then does what its name says.
 
 namespace norix {
 
 class ContentView;
+class NorixToolsMenu;
 
-void installMainMenus(ContentView& window);
+// Returns the Tools menu, where the image and font windows add their entries.
+NorixToolsMenu& installMainMenus(ContentView& window);
 
 } // namespace norix

@@ -4,12 +4,12 @@
 #include "core/chips/ChipSession.h"
 
 #include <QComboBox>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace norix {
@@ -48,39 +48,58 @@ ChipFieldsPanel::ChipFieldsPanel(ChipSession& session, QWidget* parent)
                               static_cast<qsizetype>(packagePictureLabels[value].size())),
             QVariant::fromValue<qlonglong>(static_cast<qlonglong>(value)));
 
-    auto* fields = new QFormLayout;
-    fields->addRow(tr("Chip Name"), name_);
+    // Each label names its field for Alt+letter; the eight strings take Alt+1 ... Alt+8.
+    const auto label = [](const QString& text, QWidget* buddy) {
+        auto* made = new QLabel(text);
+        made->setBuddy(buddy);
+        return made;
+    };
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(label(tr("Chip &Name"), name_));
+    nameRow->addWidget(name_, 1);
+    nameRow->addWidget(saveAs_);
+    nameRow->addWidget(save_);
     auto* pickers = new QHBoxLayout;
-    pickers->addWidget(new QLabel(tr("Type")));
-    pickers->addWidget(type_, 1);
-    pickers->addWidget(new QLabel(tr("No. Pins")));
+    pickers->addWidget(label(tr("T&ype"), type_));
+    pickers->addWidget(type_);
+    pickers->addSpacing(8);
+    pickers->addWidget(label(tr("No. &Pins"), pins_));
     pickers->addWidget(pins_);
-    pickers->addWidget(new QLabel(tr("Image Index")));
+    pickers->addSpacing(8);
+    pickers->addWidget(label(tr("I&mage Index"), image_));
     pickers->addWidget(image_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(saveAs_);
-    buttons->addWidget(save_);
+    pickers->addStretch(1);
 
-    auto* strings = new QGridLayout;
+    auto* stringsPage = new QWidget;
+    auto* strings = new QGridLayout(stringsPage);
+    strings->setContentsMargins(0, 0, 0, 0);
+    strings->setVerticalSpacing(3);
     for (std::size_t i = 0; i < strings_.size(); ++i) {
         strings_[i] = new QLineEdit;
         strings_[i]->setObjectName(QStringLiteral("chipString%1").arg(i + 1));
         const int row = static_cast<int>(i % 4);
         const int column = static_cast<int>(i / 4) * 2;
-        strings->addWidget(new QLabel(QStringLiteral("String %1:").arg(i + 1)), row, column);
+        strings->addWidget(label(QStringLiteral("String &%1:").arg(i + 1), strings_[i]), row,
+                           column);
         strings->addWidget(strings_[i], row, column + 1);
         connect(strings_[i], &QLineEdit::textEdited, this, [this, i](const QString& text) {
             session_.editor().setChipString(i, text.toStdString());
         });
     }
+    // On a small screen the strings scroll, and the code editor keeps its lines.
+    stringsArea_ = new QScrollArea;
+    stringsArea_->setWidgetResizable(true);
+    stringsArea_->setFrameShape(QFrame::NoFrame);
+    stringsArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    stringsArea_->setWidget(stringsPage);
+    stringsArea_->setMinimumHeight(name_->sizeHint().height() + 4);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(fields);
+    layout->setSpacing(4);
+    layout->addLayout(nameRow);
     layout->addLayout(pickers);
-    layout->addLayout(buttons);
-    layout->addLayout(strings);
+    layout->addWidget(stringsArea_, 1);
 
     connect(name_, &QLineEdit::textEdited, this,
             [this](const QString& text) { session_.editor().setChipName(text.toStdString()); });

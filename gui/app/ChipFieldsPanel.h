@@ -11,6 +11,7 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace norix {
 
@@ -28,6 +29,7 @@ public:
     QLineEdit* stringField(std::size_t index) const { return strings_.at(index); }
     QPushButton* saveAsButton() const { return saveAs_; }
     QPushButton* saveButton() const { return save_; }
+    QScrollArea* stringsArea() const { return stringsArea_; }
 
     void refresh();
 
@@ -44,6 +46,7 @@ private:
     QPushButton* saveAs_;
     QPushButton* save_;
     std::array<QLineEdit*, 8> strings_{};
+    QScrollArea* stringsArea_ = nullptr;
     Connection connection_;
 };
 

@@ -28,12 +28,20 @@ CodePanel::CodePanel(ChipSession& session, QWidget* parent)
     header->addStretch(1);
     header->addWidget(tools_);
 
+    // Twelve lines of code at the least, whatever else the window has to show.
+    editor_->setMinimumHeight(editor_->heightForLines(minimumVisibleLines));
+    highlighter_->setDarkBackground(editor_->darkBackground());
+    connect(editor_, &CodeEditor::paletteChanged, this,
+            [this] { highlighter_->setDarkBackground(editor_->darkBackground()); });
+
     auto* splitter = new QSplitter;
+    splitter->setObjectName(QStringLiteral("codeSplitter"));
     splitter->addWidget(editor_);
     splitter->addWidget(opcodePanel_);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     splitter->setCollapsible(0, false);
+    splitter->setCollapsible(1, false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

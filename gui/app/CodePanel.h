@@ -32,6 +32,8 @@ public:
     OpcodePanelModel& opcodeModel() { return opcodeModel_; }
     QPushButton* toolsButton() const { return tools_; }
 
+    static constexpr int minimumVisibleLines = 12;
+
 private:
     void sessionChanged();
     void editorTextChanged();

@@ -18,16 +18,22 @@ ConnectionBar::ConnectionBar(ChipSession& session, QWidget* parent)
     QFont bold = status_->font();
     bold.setBold(true);
     status_->setFont(bold);
+    // A long error (a refused port, say) takes the free room and no more; the
+    // whole text stays in the tooltip.
+    status_->setMinimumWidth(
+        status_->fontMetrics().horizontalAdvance(QStringLiteral("Disconnecting...")));
     ports_->setObjectName(QStringLiteral("portPicker"));
-    ports_->setMinimumContentsLength(24);
+    ports_->setMinimumContentsLength(18);
     ports_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(6, 0, 0, 0);
     layout->addWidget(status_);
     layout->addWidget(serial_);
     layout->addStretch(1);
-    layout->addWidget(new QLabel(tr("Port:")));
+    auto* portLabel = new QLabel(tr("Port:"));
+    portLabel->setBuddy(ports_);
+    layout->addWidget(portLabel);
     layout->addWidget(ports_);
     layout->addWidget(refresh_);
     layout->addWidget(connect_);
@@ -48,6 +54,7 @@ ConnectionBar::ConnectionBar(ChipSession& session, QWidget* parent)
 void ConnectionBar::refresh() {
     const std::string& status = session_.deviceStatus();
     status_->setText(QString::fromStdString(status));
+    status_->setToolTip(status_->text());
     status_->setStyleSheet(status == "Connected" ? QStringLiteral("color: #1E9E3A;")
                                                  : QStringLiteral("color: gray;"));
 
@@ -80,6 +87,9 @@ void ConnectionBar::refresh() {
     ports_->setEnabled(!paths.isEmpty());
 
     connect_->setText(connected ? tr("Disconnect") : tr("Connect"));
+    // Each runs until its answer is back; a second press would only queue up behind it.
+    refresh_->setEnabled(!session_.isRefreshingPorts());
+    connect_->setEnabled(!session_.isDisconnecting());
 }
 
 } // namespace norix

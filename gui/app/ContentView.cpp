@@ -1,5 +1,6 @@
 #include "gui/app/ContentView.h"
 
+#include "core/chips/ChipFileName.h"
 #include "core/chips/ChipSession.h"
 #include "core/util/DiagnosticLog.h"
 #include "gui/app/AppNotifications.h"
@@ -8,12 +9,15 @@
 #include "gui/app/CodePanel.h"
 #include "gui/app/ConnectionBar.h"
 #include "gui/app/NorixChipsPanel.h"
+#include "gui/app/QtBackgroundQueue.h"
+#include "gui/app/StandardDialogs.h"
 #include "gui/app/TerminalView.h"
+#include "gui/app/ToolWindows.h"
+#include "gui/app/WindowLayoutMemory.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSplitter>
 #include <QStyle>
 #include <QTimer>
@@ -28,63 +32,24 @@ bool sameDocument(const ChipDocument& a, const ChipDocument& b) {
            a.imageIndex == b.imageIndex && a.code == b.code && a.strings == b.strings;
 }
 
-ContentViewDialogs standardDialogs(QWidget* parent, ChipSession& session) {
-    ContentViewDialogs dialogs;
-    dialogs.chooseChipFilesToAdd = [parent] {
-        std::vector<std::filesystem::path> files;
-        const QStringList chosen = QFileDialog::getOpenFileNames(
-            parent, QObject::tr("Add Chip Files"), QString(),
-            QObject::tr("Chip and text files (*.chip *.txt);;All files (*)"));
-        for (const QString& file : chosen)
-            files.emplace_back(file.toStdString());
-        return files;
-    };
-    dialogs.chooseSavePath = [parent, &session](const std::string& proposedName) {
-        QString folder;
-        if (const auto& current = session.editor().currentFileURL())
-            folder = QString::fromStdString(current->parent_path().string());
-        const QString start =
-            folder.isEmpty() ? QString::fromStdString(proposedName)
-                             : folder + QLatin1Char('/') + QString::fromStdString(proposedName);
-        const QString chosen =
-            QFileDialog::getSaveFileName(parent, QObject::tr("Save Chip File"), start,
-                                         QObject::tr("Chip files (*.chip);;All files (*)"));
-        return chosen.isEmpty() ? std::nullopt
-                                : std::optional<std::filesystem::path>(chosen.toStdString());
-    };
-    dialogs.askAboutUnsavedChanges = [parent] {
-        const auto answer = QMessageBox::warning(
-            parent, QObject::tr("Unsaved Changes"),
-            QObject::tr("The chip in the editor has changes that are not saved in a chip file."),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-        if (answer == QMessageBox::Save)
-            return UnsavedChoice::save;
-        return answer == QMessageBox::Discard ? UnsavedChoice::discard : UnsavedChoice::cancel;
-    };
-    dialogs.confirmDeleteAllChips = [parent] {
-        QMessageBox box(QMessageBox::Warning, QObject::tr("Delete All Chips?"),
-                        QObject::tr("This will permanently erase every chip stored on the "
-                                    "connected Norix. Images, fonts, and settings will not be "
-                                    "affected. This action cannot be undone."),
-                        QMessageBox::NoButton, parent);
-        QPushButton* erase =
-            box.addButton(QObject::tr("Delete All Chips"), QMessageBox::DestructiveRole);
-        box.addButton(QObject::tr("Cancel"), QMessageBox::RejectRole);
-        box.exec();
-        return box.clickedButton() == erase;
-    };
-    return dialogs;
-}
-
 } // namespace
 
 ContentView::ContentView(ChipSession& session, QWidget* parent)
-    : QMainWindow(parent), session_(session), dialogs_(standardDialogs(this, session)) {
+    : QMainWindow(parent), session_(session), dialogs_(standardContentViewDialogs(this, session)),
+      toolWindows_(new ToolWindows(this)), background_(std::make_unique<QtBackgroundQueue>()) {
     setObjectName(QStringLiteral("contentView"));
     setMinimumSize(900, 600);
-    resize(1280, 800);
     setCentralWidget(buildCentralWidget());
     buildToolBar();
+    if (!restoreWindowLayout(*this)) {
+        // Room to work, and still whole on a 1366 x 768 screen with a panel.
+        QSize size(1240, 680);
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            size = size.boundedTo(screen->availableGeometry().size() - QSize(40, 60));
+        resize(size.expandedTo(minimumSize()));
+    }
+    // Listing ports and closing one may block: off the window's thread.
+    session_.setBackgroundQueue(background_.get());
     markClean();
 
     connect(chipFiles_, &ChipFilesPanel::addFilesRequested, this, &ContentView::addFiles);
@@ -105,7 +70,9 @@ ContentView::ContentView(ChipSession& session, QWidget* parent)
     connections_.push_back(session_.changed.connect([this] { sessionChanged(); }));
 }
 
-ContentView::~ContentView() = default;
+ContentView::~ContentView() {
+    session_.setBackgroundQueue(nullptr);
+}
 
 QWidget* ContentView::buildCentralWidget() {
     connectionBar_ = new ConnectionBar(session_);
@@ -115,40 +82,51 @@ QWidget* ContentView::buildCentralWidget() {
     norixChips_ = new NorixChipsPanel(session_);
     terminal_ = new TerminalView(session_);
 
+    // Every region sits in a splitter, so that a small screen can give the
+    // code editor the room; the positions are remembered by name.
     auto* lists = new QSplitter(Qt::Vertical);
+    lists->setObjectName(QStringLiteral("listsSplitter"));
     lists->addWidget(chipFiles_);
     lists->addWidget(norixChips_);
 
-    auto* chip = new QWidget;
-    auto* chipLayout = new QVBoxLayout(chip);
-    chipLayout->setContentsMargins(0, 0, 0, 0);
-    chipLayout->addWidget(chipFields_);
-    chipLayout->addWidget(codePanel_, 1);
+    auto* chip = new QSplitter(Qt::Vertical);
+    chip->setObjectName(QStringLiteral("chipSplitter"));
+    chip->addWidget(chipFields_);
+    chip->addWidget(codePanel_);
+    chip->setStretchFactor(0, 0);
+    chip->setStretchFactor(1, 1);
+    chip->setCollapsible(1, false);
 
     auto* columns = new QSplitter(Qt::Horizontal);
+    columns->setObjectName(QStringLiteral("columnsSplitter"));
     columns->addWidget(lists);
     columns->addWidget(chip);
     columns->setStretchFactor(0, 0);
     columns->setStretchFactor(1, 1);
-    columns->setSizes({240, 1000});
+    columns->setCollapsible(1, false);
+    columns->setSizes({220, 1000});
 
     auto* rows = new QSplitter(Qt::Vertical);
+    rows->setObjectName(QStringLiteral("rowsSplitter"));
     rows->addWidget(columns);
     rows->addWidget(terminal_);
     rows->setStretchFactor(0, 1);
-    rows->setSizes({620, 130});
+    rows->setCollapsible(0, false);
+    rows->setSizes({560, 110});
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
-    layout->addWidget(connectionBar_);
+    layout->setContentsMargins(6, 0, 6, 6);
     layout->addWidget(rows, 1);
     return central;
 }
 
 void ContentView::buildToolBar() {
+    // One row for the file commands and the connection: height goes to the code.
     QToolBar* toolbar = addToolBar(tr("Chip"));
     toolbar->setObjectName(QStringLiteral("toolbar"));
     toolbar->setMovable(false);
+    toolbar->setFloatable(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     toolbar->addAction(QIcon::fromTheme(QStringLiteral("document-new"),
                                         style()->standardIcon(QStyle::SP_FileIcon)),
@@ -159,6 +137,8 @@ void ContentView::buildToolBar() {
     toolbar->addAction(QIcon::fromTheme(QStringLiteral("document-save"),
                                         style()->standardIcon(QStyle::SP_DialogSaveButton)),
                        tr("Save"), this, &ContentView::saveFile);
+    toolbar->addSeparator();
+    toolbar->addWidget(connectionBar_);
 }
 
 bool ContentView::hasUnsavedChanges() const {
@@ -253,14 +233,31 @@ void ContentView::loadSelectedFile() {
         markClean();
 }
 
+std::optional<std::filesystem::path> ContentView::chooseSavePath(const std::string& proposedName) {
+    if (!dialogs_.chooseSavePath)
+        return std::nullopt;
+    auto chosen = dialogs_.chooseSavePath(proposedName);
+    if (!chosen || chosen->empty())
+        return chosen;
+    // Asked here, about the file that will really be written: the name may
+    // still gain ".chip" after the dialog, which a native dialog never sees.
+    const std::filesystem::path target = withChipExtension(*chosen);
+    std::error_code ignored;
+    if (std::filesystem::exists(target, ignored) &&
+        !(dialogs_.confirmReplacingFile && dialogs_.confirmReplacingFile(target)))
+        return std::nullopt;
+    return chosen;
+}
+
 void ContentView::saveFile() {
-    if (runReporting([this] { session_.editor().saveChipFile(dialogs_.chooseSavePath); }, "Saved "))
+    const auto choose = [this](const std::string& name) { return chooseSavePath(name); };
+    if (runReporting([this, &choose] { session_.editor().saveChipFile(choose); }, "Saved "))
         markClean();
 }
 
 void ContentView::saveFileAs() {
-    if (runReporting([this] { session_.editor().saveChipFileAs(dialogs_.chooseSavePath); },
-                     "Saved "))
+    const auto choose = [this](const std::string& name) { return chooseSavePath(name); };
+    if (runReporting([this, &choose] { session_.editor().saveChipFileAs(choose); }, "Saved "))
         markClean();
 }
 
@@ -313,14 +310,18 @@ void ContentView::showEvent(QShowEvent* event) {
         return;
     shownOnce_ = true;
     session_.configureSerialPacketHandling();
-    session_.refreshPortList();
+    session_.refreshPortListNow();
 }
 
 void ContentView::closeEvent(QCloseEvent* event) {
-    if (confirmDiscardingChanges())
-        event->accept();
-    else
+    // Closing the main window quits: every window's unsaved work is asked about first.
+    if (!toolWindows_->confirmDiscardingChanges() || !confirmDiscardingChanges()) {
         event->ignore();
+        return;
+    }
+    saveWindowLayout(*this);
+    event->accept();
+    toolWindows_->closeAll();
 }
 
 } // namespace norix

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,7 +23,9 @@ class ChipFilesPanel;
 class CodePanel;
 class ConnectionBar;
 class NorixChipsPanel;
+class QtBackgroundQueue;
 class TerminalView;
+class ToolWindows;
 
 enum class UnsavedChoice { save, discard, cancel };
 
@@ -32,6 +35,9 @@ struct ContentViewDialogs {
         chooseSavePath;
     std::function<UnsavedChoice()> askAboutUnsavedChanges;
     std::function<bool()> confirmDeleteAllChips;
+    // Whether an existing file may be replaced: asked once the chosen name
+    // has its ".chip", so the question is about the file really written.
+    std::function<bool(const std::filesystem::path& existing)> confirmReplacingFile;
 };
 
 class ContentView : public QMainWindow {
@@ -49,6 +55,10 @@ public:
     CodePanel* codePanel() const { return codePanel_; }
     NorixChipsPanel* norixChips() const { return norixChips_; }
     TerminalView* terminal() const { return terminal_; }
+    // The single tool windows; each is asked about unsaved work before the app quits.
+    ToolWindows& toolWindows() const { return *toolWindows_; }
+    // Keeps a subscription (of a menu, say) alive as long as the window.
+    void keepConnection(Connection connection) { connections_.push_back(std::move(connection)); }
 
     // The chip in the editor differs from what was last loaded, saved or started.
     bool hasUnsavedChanges() const;
@@ -82,6 +92,8 @@ private:
     void updateTitle();
     // Runs a file command and tells whether it wrote a line starting with `success`.
     bool runReporting(const std::function<void()>& command, std::string_view success);
+    // The save-path question with the replace question for the name really written.
+    std::optional<std::filesystem::path> chooseSavePath(const std::string& proposedName);
 
     ChipSession& session_;
     ContentViewDialogs dialogs_;
@@ -91,6 +103,8 @@ private:
     CodePanel* codePanel_ = nullptr;
     NorixChipsPanel* norixChips_ = nullptr;
     TerminalView* terminal_ = nullptr;
+    ToolWindows* toolWindows_ = nullptr;
+    std::unique_ptr<QtBackgroundQueue> background_;
 
     ChipDocument cleanDocument_;
     bool shownOnce_ = false;

@@ -3,6 +3,7 @@
 #include "gui/editor/EditorColors.h"
 
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTextBlock>
 #include <algorithm>
@@ -30,12 +31,14 @@ constexpr int textInset = 6;
 CodeEditor::CodeEditor(QWidget* parent)
     : QPlainTextEdit(parent), gutter_(new InstructionGutter(this)) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(14);
+    // Pixels, not points: the same size whatever the screen's dots per inch.
+    font.setPixelSize(14);
     font.setWeight(QFont::Normal);
     setFont(font);
     document()->setDocumentMargin(textInset);
-    setTabStopDistance(fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setTabStopDistance(fontMetrics().horizontalAdvance(QLatin1Char(' ')) * tabWidth);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setTabChangesFocus(false);
     setFrameShape(QFrame::NoFrame);
     setCursorWidth(2);
@@ -83,36 +86,76 @@ void CodeEditor::resizeEvent(QResizeEvent* event) {
     gutter_->setGeometry(QRect(area.left(), area.top(), gutterWidth(), area.height()));
 }
 
+QRect CodeEditor::numberRect(int blockNumber) const {
+    const QTextBlock block = document()->findBlockByNumber(blockNumber);
+    if (!block.isValid())
+        return {};
+    const int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+    const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('9'));
+    // One line high at the block's top: a wrapped instruction is numbered on
+    // its first visual line, not in the middle of its lines.
+    return QRect(0, top, gutter_->width() - charWidth / 2, fontMetrics().height());
+}
+
+int CodeEditor::heightForLines(int lines) const {
+    const int frame = frameWidth() * 2;
+    return lines * fontMetrics().lineSpacing() +
+           2 * static_cast<int>(document()->documentMargin()) + frame;
+}
+
 void CodeEditor::paintGutter(QPaintEvent* event) {
     QPainter painter(gutter_);
     painter.fillRect(event->rect(), palette().color(QPalette::AlternateBase));
     painter.setFont(font());
+    const bool dark = darkBackground();
 
     const int charWidth = fontMetrics().horizontalAdvance(QLatin1Char('9'));
-    const int numberRight = gutter_->width() - charWidth / 2;
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
     int bottom = top + qRound(blockBoundingRect(block).height());
-    const int lineHeight = fontMetrics().height();
 
     while (block.isValid() && top <= event->rect().bottom()) {
         const auto index = static_cast<std::size_t>(block.blockNumber());
         if (block.isVisible() && bottom >= event->rect().top() && index < marks_.size()) {
             const auto& mark = marks_[index];
+            const QRect numberArea = numberRect(block.blockNumber());
             if (mark.hasError) {
-                painter.setPen(editorColor(CodeColor::Error));
-                painter.drawText(QRect(textInset / 2, top, charWidth, lineHeight),
-                                 Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("*"));
+                painter.setPen(editorColor(CodeColor::Error, dark));
+                painter.drawText(
+                    QRect(textInset / 2, numberArea.top(), charWidth, numberArea.height()),
+                    Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("*"));
             }
             if (mark.number) {
-                painter.setPen(gutterNumberColor());
-                painter.drawText(QRect(0, top, numberRight, lineHeight),
-                                 Qt::AlignRight | Qt::AlignVCenter, QString::number(*mark.number));
+                painter.setPen(gutterNumberColor(dark));
+                painter.drawText(numberArea, Qt::AlignRight | Qt::AlignVCenter,
+                                 QString::number(*mark.number));
             }
         }
         block = block.next();
         top = bottom;
         bottom = top + qRound(blockBoundingRect(block).height());
+    }
+}
+
+void CodeEditor::keyPressEvent(QKeyEvent* event) {
+    // A tab character is not part of the language; spaces to the next stop are.
+    if (event->key() == Qt::Key_Tab && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        QTextCursor cursor = textCursor();
+        if (cursor.hasSelection())
+            cursor.removeSelectedText();
+        const int column = cursor.positionInBlock();
+        cursor.insertText(QString(tabWidth - column % tabWidth, QLatin1Char(' ')));
+        setTextCursor(cursor);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void CodeEditor::changeEvent(QEvent* event) {
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        gutter_->update();
+        Q_EMIT paletteChanged();
     }
 }
 

@@ -48,6 +48,13 @@ void CodeHighlighter::pinCountChanged() {
     rehighlight();
 }
 
+void CodeHighlighter::setDarkBackground(bool dark) {
+    if (dark == darkBackground_)
+        return;
+    darkBackground_ = dark;
+    rehighlight();
+}
+
 void CodeHighlighter::highlightBlock(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     const auto spans = colorizedLine(
@@ -60,7 +67,7 @@ void CodeHighlighter::highlightBlock(const QString& text) {
         offsets = utf16Offsets(text, static_cast<std::size_t>(utf8.size()));
     for (const auto& span : spans) {
         QTextCharFormat format;
-        format.setForeground(editorColor(span.color));
+        format.setForeground(editorColor(span.color, darkBackground_));
         int start = static_cast<int>(span.start);
         int end = static_cast<int>(span.start + span.length);
         if (!ascii) {

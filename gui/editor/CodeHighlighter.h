@@ -16,6 +16,9 @@ public:
 
     // The pin count changed: recolour every block.
     void pinCountChanged();
+    // Lighter shades on a dark background; recolours when this changes.
+    void setDarkBackground(bool dark);
+    bool darkBackground() const { return darkBackground_; }
 
 protected:
     void highlightBlock(const QString& text) override;
@@ -23,6 +26,7 @@ protected:
 private:
     std::function<int()> pinCount_;
     int lastPinCount_ = -1;
+    bool darkBackground_ = false;
 };
 
 } // namespace norix

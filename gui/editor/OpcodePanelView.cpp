@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -74,6 +75,7 @@ QWidget* OpcodePanelView::buildListPage() {
 }
 
 QWidget* OpcodePanelView::buildArgumentPage() {
+    // The arguments and the pin picker scroll; the buttons below them stay in view.
     auto* scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -94,12 +96,13 @@ QWidget* OpcodePanelView::buildArgumentPage() {
     dip_->onPinClick = [this](int pin) { PinPicker(model_, pinCount_()).handleMockPinClick(pin); };
     layout->addWidget(dip_, 0, Qt::AlignHCenter);
     layout->addStretch(1);
+    scroll->setWidget(page);
 
     auto* buttons = new QHBoxLayout;
     insert_ = new QPushButton(tr("Insert"));
     insert_->setDefault(true);
     back_ = new QPushButton(tr("Back"));
-    auto* close = new QPushButton(tr("Close"));
+    auto* close = argumentClose_ = new QPushButton(tr("Close"));
     connect(insert_, &QPushButton::clicked, this, [this] {
         if (auto line = model_.insert(); line && onInsert)
             onInsert(*line);
@@ -110,9 +113,17 @@ QWidget* OpcodePanelView::buildArgumentPage() {
     buttons->addWidget(back_);
     buttons->addStretch(1);
     buttons->addWidget(close);
-    layout->addLayout(buttons);
-    scroll->setWidget(page);
-    return scroll;
+
+    auto* argumentPage = new QWidget;
+    auto* pageLayout = new QVBoxLayout(argumentPage);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(scroll, 1);
+    pageLayout->addLayout(buttons);
+    // Escape leaves the opcode's arguments for the list, like "Back".
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), argumentPage);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, back_, &QPushButton::click);
+    return argumentPage;
 }
 
 QLineEdit* OpcodePanelView::argumentField(int index) const {

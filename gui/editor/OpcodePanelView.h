@@ -44,6 +44,7 @@ public:
     DipChipView* pinPicker() const { return dip_; }
     QPushButton* insertButton() const { return insert_; }
     QPushButton* backButton() const { return back_; }
+    QPushButton* argumentCloseButton() const { return argumentClose_; }
     QLabel* titleLabel() const { return title_; }
 
 protected:
@@ -70,6 +71,7 @@ private:
     DipChipView* dip_ = nullptr;
     QPushButton* insert_ = nullptr;
     QPushButton* back_ = nullptr;
+    QPushButton* argumentClose_ = nullptr;
 
     std::string listedCategory_;
     const OpcodeOption* rowsBuiltFor_ = nullptr;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QSettings>
 #include <QTest>
 #include <filesystem>
 #include <functional>
@@ -24,7 +25,16 @@ inline QApplication& application() {
     static char* argv[] = {name, nullptr};
     // Never destroyed: Qt's own globals are gone by the time static objects
     // are, and a QApplication outliving them crashes at exit.
-    static auto* app = new QApplication(argc, argv);
+    static auto* app = [] {
+        auto* made = new QApplication(argc, argv);
+        // Windows remember their layout: in a folder of the test run's own,
+        // never in the user's settings.
+        static char folder[] = "/tmp/norix-gui-settings-XXXXXX";
+        if (mkdtemp(folder))
+            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                               QString::fromLocal8Bit(folder));
+        return made;
+    }();
     return *app;
 }
 
@@ -66,6 +76,10 @@ struct WindowFixture {
     ~WindowFixture() {
         window.reset();
         link.disconnect(true, false);
+        // A window that was closed remembered its layout: the next test starts afresh.
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("NorixGUI"),
+                  QStringLiteral("NorixGUI"))
+            .clear();
     }
     bool terminalHas(const std::string& line) const {
         for (const auto& entry : session.terminal().terminalLines())

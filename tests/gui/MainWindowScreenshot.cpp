@@ -1,15 +1,20 @@
 // Draws the main window as a user first sees it at work (an example chip
 // loaded, connected to the built-in simulator, the pin picker open) and saves
 // it as a PNG: the picture in the README. Not a test; run it by hand:
-//   gui_screenshot docs/main-window.png
+//   gui_screenshot docs/main-window.png [WIDTHxHEIGHT] [--settings] [--dark]
+// With a size, the window is drawn at that size; with --settings, the
+// settings window is drawn instead (at that size, if one is given); with
+// --dark, in the colours of a dark desktop theme.
 
 #include "core/chips/ChipSession.h"
 #include "core/language/PinPicker.h"
 #include "core/link/SerialPortManager.h"
+#include "core/settings/SettingsConversation.h"
 #include "gui/app/AppMenus.h"
 #include "gui/app/CodePanel.h"
 #include "gui/app/ConnectionBar.h"
 #include "gui/app/ContentView.h"
+#include "gui/app/NorixToolsMenu.h"
 #include "gui/app/QtEventLoop.h"
 #include "gui/editor/CodeEditor.h"
 #include "gui/editor/OpcodePanelView.h"
@@ -17,7 +22,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPalette>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <cstdio>
@@ -35,12 +43,47 @@ bool serveUntil(const std::function<bool()>& done) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: gui_screenshot OUTPUT.png\n");
+    if (argc < 2 || argc > 5) {
+        std::fprintf(stderr,
+                     "usage: gui_screenshot OUTPUT.png [WIDTHxHEIGHT] [--settings] [--dark]\n");
         return 2;
+    }
+    QSize size;
+    bool sizeGiven = false;
+    bool settingsWindow = false;
+    bool dark = false;
+    for (int i = 2; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument == QStringLiteral("--settings")) {
+            settingsWindow = true;
+            continue;
+        }
+        if (argument == QStringLiteral("--dark")) {
+            dark = true;
+            continue;
+        }
+        const QStringList parts = argument.split(QLatin1Char('x'));
+        if (parts.size() == 2) {
+            size = QSize(parts[0].toInt(), parts[1].toInt());
+            sizeGiven = true;
+        }
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NorixGUI"));
+    if (dark) {
+        QPalette palette;
+        palette.setColor(QPalette::Window, QColor(0x2D, 0x2D, 0x30));
+        palette.setColor(QPalette::WindowText, QColor(0xE6, 0xE6, 0xE6));
+        palette.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
+        palette.setColor(QPalette::AlternateBase, QColor(0x26, 0x26, 0x28));
+        palette.setColor(QPalette::Text, QColor(0xE6, 0xE6, 0xE6));
+        palette.setColor(QPalette::Button, QColor(0x3A, 0x3A, 0x3D));
+        palette.setColor(QPalette::ButtonText, QColor(0xE6, 0xE6, 0xE6));
+        QApplication::setPalette(palette);
+    }
+    // A picture of the app as it first starts, not of this user's remembered layout.
+    QTemporaryDir settingsFolder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     norix::QtEventLoop loop;
     norix::SerialPortManager link(loop, "/dev", norix::LinkConversations::Included);
     norix::BuiltInSimulator simulator(loop, link);
@@ -50,8 +93,10 @@ int main(int argc, char* argv[]) {
     }
     norix::ChipSession session(link);
     norix::ContentView window(session);
-    norix::installMainMenus(window);
-    window.resize(1280, 800);
+    norix::NorixToolsMenu& tools = norix::installMainMenus(window);
+    // Without a size, the window keeps the size it opens with.
+    if (sizeGiven && !settingsWindow)
+        window.resize(size);
     window.show();
 
     const std::filesystem::path chips = std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips";
@@ -78,7 +123,16 @@ int main(int argc, char* argv[]) {
     editor->centerCursor();
     QTest::qWait(200);
 
-    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
+    QWidget* shown = &window;
+    if (settingsWindow) {
+        tools.settingsAction()->trigger();
+        shown = tools.toolWindows().window(QStringLiteral("settingsWindow"));
+        if (sizeGiven)
+            shown->resize(size);
+        serveUntil([&] { return !link.settings().isUpdatingSettings(); });
+        QTest::qWait(200);
+    }
+    if (!shown->grab().save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "could not write %s\n", argv[1]);
         return 1;
     }

@@ -1,0 +1,181 @@
+// What the settings window shows and sends, against the simulated Norix: the
+// default-font section for each way the slots can be filled, the toggles read
+// in the device's encoding, and the bytes a change puts on the wire.
+
+#include "core/settings/SettingsWindowModel.h"
+
+#include "core/link/ProtocolCodes.h"
+#include "sim/NorixMemory.h"
+#include "tests/conversations/ConversationFixture.h"
+
+#include <map>
+
+namespace norix::testing {
+namespace {
+
+class SettingsWindow : public ConversationFixture {
+protected:
+    void store(const std::map<std::size_t, std::string>& stored, std::uint8_t defaultSlot) {
+        for (const auto& [slot, name] : stored)
+            sim.simulator().memory().setFont(slot, makeStoredFont(name, 5, 7, Bytes(5, 1)));
+        sim.simulator().memory().setSettingByte(settingsFontNumberOffset, defaultSlot);
+    }
+    void showWindow() {
+        model.windowShown();
+        ASSERT_TRUE(runUntil([this] { return !settings.isUpdatingSettings(); }));
+        settle();
+    }
+    std::vector<std::int64_t> offeredSlots() const {
+        std::vector<std::int64_t> slots;
+        for (const auto& slot : model.availableFontSlots())
+            slots.push_back(slot.slot());
+        return slots;
+    }
+
+    SettingsWindowModel model{link};
+};
+
+struct DefaultFontCase {
+    const char* label;
+    std::map<std::size_t, std::string> fonts;
+    std::uint8_t defaultSlot;
+    DefaultFontSection section;
+    std::vector<std::int64_t> offered;
+    std::int64_t selected;
+    std::optional<std::string> current;
+};
+
+void PrintTo(const DefaultFontCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class DefaultFont : public SettingsWindow, public ::testing::WithParamInterface<DefaultFontCase> {};
+
+TEST_P(DefaultFont, OffersOnlySlotsThatHoldAFont) {
+    const auto& expected = GetParam();
+    store(expected.fonts, expected.defaultSlot);
+    connect();
+    showWindow();
+    EXPECT_EQ(model.defaultFontSection(), expected.section);
+    EXPECT_EQ(offeredSlots(), expected.offered);
+    EXPECT_EQ(model.currentDefaultFontText(), expected.current);
+    if (expected.section != DefaultFontSection::picker) {
+        EXPECT_EQ(model.defaultFontMessage(), "No fonts are currently saved on Norix.");
+        return;
+    }
+    EXPECT_EQ(model.selectedDefaultFont(), expected.selected);
+    EXPECT_EQ(model.setDefaultFontEnabled(), expected.selected != expected.defaultSlot);
+
+    // A slot that holds no font cannot be picked.
+    model.selectDefaultFont(2);
+    EXPECT_EQ(model.selectedDefaultFont(), expected.selected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Slots, DefaultFont,
+    ::testing::Values(
+        DefaultFontCase{"NoFontsStored", {}, 0, DefaultFontSection::noFonts, {}, 0, std::nullopt},
+        DefaultFontCase{"DefaultSlotThreeFilled",
+                        {{1, "One"}, {3, "Three"}},
+                        3,
+                        DefaultFontSection::picker,
+                        {1, 3},
+                        3,
+                        "Current: Three"},
+        DefaultFontCase{"DefaultSlotEmpty",
+                        {{1, "One"}, {4, "Four"}},
+                        2,
+                        DefaultFontSection::picker,
+                        {1, 4},
+                        1,
+                        std::nullopt}));
+
+TEST_F(SettingsWindow, PickingAnotherSlotEnablesSetDefaultFontWhichSendsIt) {
+    store({{1, "One"}, {3, "Three"}}, 3);
+    connect();
+    showWindow();
+    model.selectDefaultFont(1);
+    EXPECT_TRUE(model.setDefaultFontEnabled());
+    model.setDefaultFont();
+    EXPECT_FALSE(model.settingsControlsEnabled()); // while the change is out
+    ASSERT_TRUE(runUntil([this] { return !settings.isUpdatingSettings(); }));
+    EXPECT_EQ(lastCommand().payload, (Bytes{settingsSetValue, settingFontNumber, 1}));
+    EXPECT_EQ(model.currentDefaultFontText(), "Current: One");
+    EXPECT_FALSE(model.setDefaultFontEnabled());
+}
+
+TEST_F(SettingsWindow, ShowingReadsFontsThenSettingsOnlyWhenConnected) {
+    model.windowShown();
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(model.defaultFontSection(), DefaultFontSection::notConnected);
+    EXPECT_EQ(model.defaultFontMessage(), "Connect to Norix to change the default font.");
+    EXPECT_FALSE(model.settingsControlsEnabled());
+
+    connect();
+    showWindow();
+    std::vector<std::uint8_t> codes;
+    for (const auto& command : commands)
+        codes.push_back(command.code);
+    EXPECT_EQ(codes, (std::vector<std::uint8_t>{cmdSendFontMeta, cmdSendFontMeta, cmdSendFontMeta,
+                                                cmdSendFontMeta, cmdSendFontMeta, cmdSendFontMeta,
+                                                cmdSettings}));
+    EXPECT_TRUE(model.settingsControlsEnabled());
+}
+
+// One toggle: the record byte that switches it on, and what switching it off sends.
+struct ToggleCase {
+    const char* label;
+    std::size_t offset;
+    std::uint8_t onByte;
+    std::function<bool(const SettingsWindowModel&)> reading;
+    std::function<void(SettingsWindowModel&)> switchOff;
+    Bytes sent;
+};
+
+void PrintTo(const ToggleCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class Toggle : public SettingsWindow, public ::testing::WithParamInterface<ToggleCase> {};
+
+TEST_P(Toggle, ReadsTheDeviceEncodingAndSendsTheOppositeOnTheWire) {
+    const auto& toggle = GetParam();
+    sim.simulator().memory().setSettingByte(toggle.offset, toggle.onByte);
+    connect();
+    showWindow();
+    EXPECT_TRUE(toggle.reading(model));
+    commands.clear();
+
+    toggle.switchOff(model);
+    ASSERT_TRUE(runUntil([this] { return !settings.isUpdatingSettings(); }));
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].payload, toggle.sent);
+    EXPECT_FALSE(toggle.reading(model));
+    EXPECT_EQ(sim.simulator().memory().settings()[toggle.offset], toggle.sent[2]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, Toggle,
+    ::testing::Values(ToggleCase{"LogoByteZeroIsOn", 3, 0,
+                                 [](const auto& m) { return m.showLogo(); },
+                                 [](auto& m) { m.setShowLogo(false); }, Bytes{1, settingLogo, 1}},
+                      ToggleCase{"LedByteZeroIsOn", 7, 0, [](const auto& m) { return m.ledsOn(); },
+                                 [](auto& m) { m.setLEDsOn(false); }, Bytes{1, settingLedsOn, 1}},
+                      ToggleCase{"AuxByteOneIsOn", 8, 1, [](const auto& m) { return m.auxOn(); },
+                                 [](auto& m) { m.setAuxOn(false); }, Bytes{1, settingAuxOn, 0}}));
+
+TEST_F(SettingsWindow, ARefusedChangeShowsTheLinkErrorAndFreesTheControls) {
+    connect();
+    showWindow();
+    addFault(cmdSettings, 3, FaultAction::Fail); // after the reads of connect and show
+    const int speedBefore = model.logoSpeed();
+    model.setLogoSpeed(speedBefore == 2 ? 0 : 2);
+    EXPECT_FALSE(model.settingsControlsEnabled());
+    ASSERT_TRUE(runUntil([this] { return !settings.isUpdatingSettings(); }));
+    EXPECT_EQ(model.settingsError(), "Norix rejected the selected setting.");
+    EXPECT_EQ(model.logoSpeed(), speedBefore);
+    EXPECT_TRUE(model.settingsControlsEnabled());
+}
+
+} // namespace
+} // namespace norix::testing
