@@ -32,9 +32,11 @@ bool ChipCommand::wait(const std::function<bool()>& done) {
 int ChipCommand::fail() {
     if (bar_)
         bar_->finish();
+    // The terminal line went to standard output (unless quiet); a script reads
+    // the reason from standard error.
     const auto& lines = session_->terminal().terminalLines();
-    if (device_.quiet() && !reasonPrinted_ && !lines.empty())
-        std::cerr << failureReason_.value_or(lines.back()) << "\n";
+    if (!reasonPrinted_ && !lines.empty())
+        device_.reportError(failureReason_.value_or(lines.back()));
     return exitFailure;
 }
 

@@ -30,8 +30,8 @@ public:
     DeviceConnection& device() { return device_; }
     // False when the device went silent or away; the connection has said so.
     bool wait(const std::function<bool()>& done);
-    // Returns exitFailure; in quiet mode first prints the terminal line that
-    // explains the failure on standard error (it has not been printed yet).
+    // Returns exitFailure after printing the terminal line that explains the
+    // failure on standard error (unless the wait already printed the reason).
     int fail();
 
     // Redraws a bar from `progress` (done, total) whenever the session changes
