@@ -8,15 +8,10 @@
 #include "tests/cli/CliRunner.h"
 
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <set>
-#include <spawn.h>
 #include <thread>
-
-extern char** environ;
 
 namespace norix {
 namespace {
@@ -152,40 +147,6 @@ struct CellRun {
     std::string problem; // the harness itself failed
 };
 
-// Starts `args` in `folder` with standard output and error going to files;
-// returns the process id, or -1.
-pid_t spawn(const std::vector<std::string>& args, const fs::path& folder, const fs::path& out,
-            const fs::path& err, int outputFd = -1) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (outputFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
-    else
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> copy = args;
-    std::vector<char*> argv;
-    for (auto& arg : copy)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-int waitFor(pid_t pid) {
-    int raw = 0;
-    if (::waitpid(pid, &raw, 0) != pid)
-        return -1;
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-}
-
 std::set<std::string> filesUnder(const fs::path& folder) {
     std::set<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
@@ -198,43 +159,30 @@ CellRun runCell(const Cell& cell, const fs::path& base) {
     CellRun run;
     const fs::path work = base / "work";
     fs::create_directories(work);
-    int portPipe[2];
-    if (::pipe2(portPipe, O_CLOEXEC) != 0) {
-        run.problem = "no pipe";
-        return run;
+    {
+        clitest::SimProcess sim({"-v", "--examples", examples.string(), "--fault", cell.rule()},
+                                base / "sim.log");
+        const auto norix = [&](std::vector<std::string> args, const std::string& name) {
+            args.insert(args.begin(), {NORIX_BINARY, "-p", sim.port(), "--timeout", "1"});
+            return clitest::waitForExit(
+                clitest::spawnProgram(args, work, base / (name + ".out"), base / (name + ".err")));
+        };
+        if (sim.port().empty()) {
+            run.problem = "norix-sim did not start";
+        } else if (!cell.command->setup.empty() && norix(cell.command->setup, "setup") != 0) {
+            run.problem = "the setup failed: " + readFile(base / "setup.err");
+        } else {
+            const auto before = filesUnder(work);
+            const auto start = std::chrono::steady_clock::now();
+            run.status = norix(cell.command->args, "run");
+            run.seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            run.err = readFile(base / "run.err");
+            for (const auto& file : filesUnder(work))
+                if (!before.contains(file))
+                    run.newFiles.insert(file);
+        }
     }
-    const pid_t sim =
-        spawn({NORIX_SIM_PROGRAM, "-v", "--examples", examples.string(), "--fault", cell.rule()},
-              base, {}, base / "sim.log", portPipe[1]);
-    ::close(portPipe[1]);
-    std::string port;
-    char c = 0;
-    while (::read(portPipe[0], &c, 1) == 1 && c != '\n')
-        port += c;
-    const auto norix = [&](std::vector<std::string> args, const std::string& name) {
-        args.insert(args.begin(), {NORIX_BINARY, "-p", port, "--timeout", "1"});
-        return waitFor(spawn(args, work, base / (name + ".out"), base / (name + ".err")));
-    };
-    if (sim < 0 || port.empty()) {
-        run.problem = "norix-sim did not start";
-    } else if (!cell.command->setup.empty() && norix(cell.command->setup, "setup") != 0) {
-        run.problem = "the setup failed: " + readFile(base / "setup.err");
-    } else {
-        const auto before = filesUnder(work);
-        const auto start = std::chrono::steady_clock::now();
-        run.status = norix(cell.command->args, "run");
-        run.seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        run.err = readFile(base / "run.err");
-        for (const auto& file : filesUnder(work))
-            if (!before.contains(file))
-                run.newFiles.insert(file);
-    }
-    if (sim > 0) {
-        ::kill(sim, SIGTERM);
-        waitFor(sim);
-    }
-    ::close(portPipe[0]);
     run.simLog = readFile(base / "sim.log");
     return run;
 }
