@@ -12,6 +12,9 @@ bool ChipCommand::open() {
     session_ = std::make_unique<ChipSession>(device_.link());
     session_->configureSerialPacketHandling();
     printer_ = session_->terminal().lineAppended.connect([this](const std::string& line) {
+        if (line == "Norix requested a retry." &&
+            session_->upload().uploadStage() == NorixUploadStage::idle)
+            storeRetryAsked_ = true;
         if (device_.quiet())
             return;
         if (bar_)

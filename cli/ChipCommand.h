@@ -46,6 +46,9 @@ public:
     bool loadChip(std::size_t index);
     // Progress of the chip being uploaded: strings block and code.
     std::pair<std::size_t, std::size_t> uploadProgress() const;
+    // The Norix asked to retry a store: the upload sends nothing again for
+    // that step, so no answer will follow.
+    bool storeRetryAsked() const { return storeRetryAsked_; }
 
 private:
     DeviceConnection device_;
@@ -55,6 +58,7 @@ private:
     std::optional<ProgressBar> bar_;
     std::string drawnBar_;
     bool reasonPrinted_ = false;
+    bool storeRetryAsked_ = false;
     std::optional<std::string> failureReason_;
 };
 

@@ -62,7 +62,7 @@ bool storeChip(ChipCommand& command) {
     auto failed = session.upload().uploadFailed.connect([&] { stored = false; });
     session.saveToNorixPressed();
     const bool settled = command.wait([&] {
-        return stored.has_value() ||
+        return stored.has_value() || command.storeRetryAsked() ||
                (uploadModeCheckSettled(session) && !session.upload().isStoring());
     });
     return settled && stored.value_or(false);
@@ -122,7 +122,7 @@ int runStore(const GlobalOptions& options, const std::vector<std::string>& args)
     });
     session.batchSaveToNorixPressed();
     const bool settled = command.wait([&] {
-        return finished.has_value() ||
+        return finished.has_value() || command.storeRetryAsked() ||
                (uploadModeCheckSettled(session) && !session.isBatchSaving());
     });
     command.hideProgress();
