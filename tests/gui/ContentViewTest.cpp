@@ -211,6 +211,10 @@ struct MidConversationFault {
     std::string failureLine; // the terminal line of a refusal
 };
 
+void PrintTo(const MidConversationFault& fault, std::ostream* out) {
+    *out << fault.name << " at " << describeFaultRule(fault.rule);
+}
+
 class ChipConversationFault
     : public ::testing::TestWithParam<std::tuple<MidConversationFault, FaultAction>> {};
 
