@@ -51,10 +51,10 @@ const std::vector<FaultKind> faultKinds = {
 struct Step {
     std::string rule; // CODE:N of the command the fault hits
     std::string name;
-    // Faults this step is built to absorb: the command still succeeds. Where
-    // a retry is not absorbed it is a refusal like any other. A hang-up after the last
-    // answer may still cut off answers of the same read that follow it: then
-    // the command fails with the loss as its reason.
+    // Faults this step is built to absorb: the command still succeeds. Where a
+    // retry is not absorbed it is a refusal like any other. A hang-up after the
+    // last answer may still cut off answers of the same read that follow it:
+    // then the command fails with the loss as its reason.
     std::set<Fault> absorbed = {};
     std::vector<std::string> kept = {}; // files a failure at this step leaves behind
     std::string named = {};             // a text the error output must contain
