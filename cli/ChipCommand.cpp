@@ -12,6 +12,9 @@ bool ChipCommand::open() {
     session_ = std::make_unique<ChipSession>(device_.link());
     session_->configureSerialPacketHandling();
     printer_ = session_->terminal().lineAppended.connect([this](const std::string& line) {
+        if (line == "Norix requested a retry." &&
+            session_->upload().uploadStage() == NorixUploadStage::idle)
+            storeRetryAsked_ = true;
         if (device_.quiet())
             return;
         if (bar_)
@@ -32,9 +35,11 @@ bool ChipCommand::wait(const std::function<bool()>& done) {
 int ChipCommand::fail() {
     if (bar_)
         bar_->finish();
+    // The terminal line went to standard output (unless quiet); a script reads
+    // the reason from standard error.
     const auto& lines = session_->terminal().terminalLines();
-    if (device_.quiet() && !reasonPrinted_ && !lines.empty())
-        std::cerr << failureReason_.value_or(lines.back()) << "\n";
+    if (!reasonPrinted_ && !lines.empty())
+        device_.reportError(failureReason_.value_or(lines.back()));
     return exitFailure;
 }
 

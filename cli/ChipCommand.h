@@ -30,8 +30,8 @@ public:
     DeviceConnection& device() { return device_; }
     // False when the device went silent or away; the connection has said so.
     bool wait(const std::function<bool()>& done);
-    // Returns exitFailure; in quiet mode first prints the terminal line that
-    // explains the failure on standard error (it has not been printed yet).
+    // Returns exitFailure after printing the terminal line that explains the
+    // failure on standard error (unless the wait already printed the reason).
     int fail();
 
     // Redraws a bar from `progress` (done, total) whenever the session changes
@@ -46,6 +46,9 @@ public:
     bool loadChip(std::size_t index);
     // Progress of the chip being uploaded: strings block and code.
     std::pair<std::size_t, std::size_t> uploadProgress() const;
+    // The Norix asked to retry a store: the upload sends nothing again for
+    // that step, so no answer will follow.
+    bool storeRetryAsked() const { return storeRetryAsked_; }
 
 private:
     DeviceConnection device_;
@@ -55,6 +58,7 @@ private:
     std::optional<ProgressBar> bar_;
     std::string drawnBar_;
     bool reasonPrinted_ = false;
+    bool storeRetryAsked_ = false;
     std::optional<std::string> failureReason_;
 };
 

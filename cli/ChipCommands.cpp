@@ -62,7 +62,7 @@ bool storeChip(ChipCommand& command) {
     auto failed = session.upload().uploadFailed.connect([&] { stored = false; });
     session.saveToNorixPressed();
     const bool settled = command.wait([&] {
-        return stored.has_value() ||
+        return stored.has_value() || command.storeRetryAsked() ||
                (uploadModeCheckSettled(session) && !session.upload().isStoring());
     });
     return settled && stored.value_or(false);
@@ -122,7 +122,7 @@ int runStore(const GlobalOptions& options, const std::vector<std::string>& args)
     });
     session.batchSaveToNorixPressed();
     const bool settled = command.wait([&] {
-        return finished.has_value() ||
+        return finished.has_value() || command.storeRetryAsked() ||
                (uploadModeCheckSettled(session) && !session.isBatchSaving());
     });
     command.hideProgress();
@@ -247,8 +247,15 @@ int runBackup(const GlobalOptions& options, const std::vector<std::string>& args
     std::set<std::string> taken;
     for (std::size_t index = 0; index < names.size(); ++index) {
         const fs::path path = chipFilePathIn(*folder, names[index], taken, force);
-        if (!pullChipTo(command, index, path))
-            return command.fail();
+        if (!pullChipTo(command, index, path)) {
+            // The chips already written stay: each file is complete.
+            const int status = command.fail();
+            command.device().reportError(
+                "norix: backup stopped at stored chip " + std::to_string(index) + " (" +
+                names[index] + "); " + std::to_string(index) + " of " +
+                std::to_string(names.size()) + " chips saved in " + folder->string());
+            return status;
+        }
     }
     return exitSuccess;
 }
@@ -322,8 +329,15 @@ int runInfo(const GlobalOptions& options, const std::vector<std::string>& args) 
     auto list = session.norixChipList().listFinished.connect([&](bool ok) { listed = ok; });
     // As after the app's connect: the serial number, then the chip list 0.25 s later.
     session.requestNorixSerialNumber();
-    if (!session.pendingSerialSequence() || !command.wait([&] { return identified.has_value(); }) ||
-        !*identified)
+    // Any other answer to the request ends it without a serial number.
+    if (!session.pendingSerialSequence() ||
+        !command.wait([&] { return identified.has_value() || !session.pendingSerialSequence(); }))
+        return command.fail();
+    if (!identified) {
+        command.device().reportError("norix: the Norix did not give its serial number");
+        return exitFailure;
+    }
+    if (!*identified)
         return command.fail();
     if (!command.wait([&] { return listed.has_value(); }) || !*listed)
         return command.fail();
@@ -363,7 +377,7 @@ int runInfo(const GlobalOptions& options, const std::vector<std::string>& args) 
     for (const auto& [name, value] : norixSettingsFields(settings.norixSettings()))
         std::cout << name << " = " << value << "\n";
     if (images.imageListError())
-        std::cerr << *images.imageListError() << "\n";
+        command.device().reportError(*images.imageListError());
     return exitSuccess;
 }
 

@@ -24,7 +24,8 @@ public:
     using ErrorText = std::function<std::optional<std::string>()>;
     using Progress = std::function<std::pair<std::size_t, std::size_t>()>;
 
-    ConversationOutput(Signal<>& changed, bool quiet) : quiet_(quiet) {
+    ConversationOutput(Signal<>& changed, DeviceConnection& device)
+        : device_(device), quiet_(device.quiet()) {
         connection_ = changed.connect([this] { report(); });
     }
     ~ConversationOutput() {
@@ -83,7 +84,7 @@ private:
             error.shown = now;
             if (now) {
                 clearBar();
-                std::cerr << *now << std::endl;
+                device_.reportError(*now);
             }
         }
         if (bar_ && progress_) {
@@ -98,6 +99,7 @@ private:
             bar_->finish();
     }
 
+    DeviceConnection& device_;
     bool quiet_;
     std::vector<Status> statuses_;
     std::vector<Error> errors_;

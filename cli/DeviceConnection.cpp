@@ -1,5 +1,7 @@
 #include "cli/DeviceConnection.h"
 
+#include "core/link/ProtocolCodes.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -13,6 +15,8 @@ namespace {
 // Often enough to notice a lost link or a satisfied command promptly.
 constexpr Milliseconds checkInterval{50};
 constexpr std::size_t barWidth = 30;
+// The one bar on standard error that is drawn right now, if any.
+ProgressBar* drawnBar = nullptr;
 
 } // namespace
 
@@ -27,9 +31,11 @@ DeviceConnection::DeviceConnection(const GlobalOptions& options)
       link_(std::make_unique<SerialPortManager>(loop_, "/dev", LinkConversations::Included)) {
     if (options_.quiet)
         quietSink_.emplace([](std::string_view) {});
+    lastErrorWatch_ = link_->changed.connect([this] { reportLastErrorChange(); });
 }
 
 DeviceConnection::~DeviceConnection() {
+    lastErrorWatch_.reset();
     if (link_->isConnected())
         link_->disconnect(true, false);
     simulator_.reset();
@@ -57,10 +63,9 @@ bool DeviceConnection::open() {
         port_ = link_->availablePorts().front();
     }
     if (!link_->connect(port_)) {
-        if (link_->lastError())
-            printLinkError();
-        else
-            std::cerr << "Could not open " << port_ << ".\n";
+        // The reason, when the link has one, is printed as its lastError.
+        if (!link_->lastError())
+            reportError("Could not open " + port_ + ".");
         return false;
     }
     return true;
@@ -77,25 +82,43 @@ bool DeviceConnection::runUntil(const std::function<bool()>& done) {
         if (previous)
             previous(bytes);
     };
+    // Without a chip session nothing follows up a refusal that no conversation
+    // of the link claimed (the font slot queries keep no sequence numbers):
+    // the request it answers will never be answered otherwise.
+    std::optional<std::uint8_t> unclaimedRefusal;
+    const bool watchRefusals = !link_->onPacketReceived;
+    if (watchRefusals)
+        link_->onPacketReceived = [&unclaimedRefusal](const SerialPacket& packet) {
+            if (packet.code == respRetry || packet.code == respFail || packet.code == respBadSize)
+                unclaimedRefusal = packet.code;
+        };
     bool finished = false;
     while (true) {
+        // A lost link also ends every conversation, which may look like done:
+        // the loss decides. Its lastError has been printed when it was set.
+        if (!link_->isConnected())
+            break;
         if (done()) {
             finished = true;
             break;
         }
-        if (!link_->isConnected()) {
-            printLinkError();
+        if (unclaimedRefusal) {
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%02X", *unclaimedRefusal);
+            reportError(std::string("norix: the Norix refused a request (response ") + code + ")");
             break;
         }
         const auto left = std::chrono::ceil<Milliseconds>(lastHeard + silenceLimit - loop_.now());
         if (left.count() <= 0) {
-            std::cerr << silenceMessage(options_.timeoutSeconds) << "\n";
+            reportError(silenceMessage(options_.timeoutSeconds));
             break;
         }
-        loop_.runUntil([&] { return done() || !link_->isConnected(); },
+        loop_.runUntil([&] { return done() || !link_->isConnected() || unclaimedRefusal; },
                        std::min(left, checkInterval));
     }
     link_->onBytesReceived = previous;
+    if (watchRefusals)
+        link_->onPacketReceived = nullptr;
     return finished;
 }
 
@@ -103,9 +126,21 @@ void DeviceConnection::runFor(Milliseconds duration) {
     loop_.runUntil([] { return false; }, duration);
 }
 
-void DeviceConnection::printLinkError() const {
-    if (const auto& error = link_->lastError())
-        std::cerr << *error << "\n";
+void DeviceConnection::reportError(const std::string& line) {
+    if (lastReportedError_ == line)
+        return;
+    lastReportedError_ = line;
+    ProgressBar::clearDrawnBar();
+    std::cerr << line << std::endl;
+}
+
+void DeviceConnection::reportLastErrorChange() {
+    const auto& error = link_->lastError();
+    if (error == shownLastError_)
+        return;
+    shownLastError_ = error;
+    if (error)
+        reportError(*error);
 }
 
 ProgressBar::ProgressBar(std::string label, bool quiet)
@@ -130,6 +165,12 @@ void ProgressBar::update(std::size_t done, std::size_t total) {
         return;
     std::cerr << "\r" << render(label_, done, total) << std::flush;
     drawn_ = true;
+    drawnBar = this;
+}
+
+void ProgressBar::clearDrawnBar() {
+    if (drawnBar)
+        drawnBar->finish();
 }
 
 void ProgressBar::finish() {
@@ -138,6 +179,8 @@ void ProgressBar::finish() {
     // Blank the line and return to its start.
     std::cerr << "\r" << std::string(label_.size() + barWidth + 8, ' ') << "\r" << std::flush;
     drawn_ = false;
+    if (drawnBar == this)
+        drawnBar = nullptr;
 }
 
 } // namespace norix::cli

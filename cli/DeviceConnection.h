@@ -3,7 +3,8 @@
 // the global options (-p PATH, -p sim for the built-in simulator, otherwise the
 // first listed port), connecting a SerialPortManager on a PollEventLoop, and
 // running the loop until the command is done while enforcing --timeout as the
-// longest silence of the device. Failures are printed on standard error.
+// longest silence of the device. Failures are printed on standard error, and so
+// is every new text of the link's lastError, at the moment it appears.
 
 #include "cli/CliCommand.h"
 #include "core/link/SerialPortManager.h"
@@ -31,16 +32,18 @@ public:
     // error (no port listed, the simulator did not start, the link's lastError).
     bool open();
 
-    // Runs the loop until `done` holds and returns true. Returns false after
-    // printing the reason when the device stays silent longer than --timeout
-    // ("Norix did not answer within {S} s.") or the link is lost (its lastError).
-    // Every received byte restarts the silence clock.
+    // Runs the loop until `done` holds and returns true. Returns false when the
+    // device stays silent longer than --timeout (after printing "Norix did not
+    // answer within {S} s.") or the link is lost (its lastError is printed as it
+    // changes), even when the loss itself made `done` hold. Every received byte
+    // restarts the silence clock.
     bool runUntil(const std::function<bool()>& done);
     // Runs the loop for a while (answers that need no waiting for, delays of a conversation).
     void runFor(Milliseconds duration);
 
-    // Prints the link's lastError on standard error, if there is one.
-    void printLinkError() const;
+    // Prints a line on standard error, unless it repeats the error line printed
+    // just before: a conversation's failure text is usually the link's lastError too.
+    void reportError(const std::string& line);
 
     PollEventLoop& loop() { return loop_; }
     SerialPortManager& link() { return *link_; }
@@ -52,12 +55,17 @@ public:
     BuiltInSimulator* simulator() { return simulator_.get(); }
 
 private:
+    void reportLastErrorChange();
+
     GlobalOptions options_;
     PollEventLoop loop_;
     std::unique_ptr<SerialPortManager> link_;
     std::unique_ptr<BuiltInSimulator> simulator_;
     std::optional<ScopedDiagnosticSink> quietSink_;
     std::string port_;
+    Connection lastErrorWatch_;
+    std::optional<std::string> shownLastError_;
+    std::optional<std::string> lastReportedError_;
 };
 
 // The text printed when the device stays silent: "Norix did not answer within {S} s.".
@@ -76,6 +84,8 @@ public:
     // Clears the bar's line so that the next output starts on a clean line.
     void finish();
     bool isShown() const { return enabled_; }
+    // Clears whichever bar is drawn, so that an error line starts on a clean line.
+    static void clearDrawnBar();
 
     // The bar as drawn (without the leading carriage return), for a width of 30 cells.
     static std::string render(const std::string& label, std::size_t done, std::size_t total);

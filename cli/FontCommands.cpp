@@ -51,7 +51,7 @@ int runFontUpload(const GlobalOptions& options, const std::vector<std::string>& 
     if (!device.open())
         return exitFailure;
     auto& fonts = device.link().fonts();
-    ConversationOutput output(fonts.changed, options.quiet);
+    ConversationOutput output(fonts.changed, device);
     output.status([&] { return fonts.fontUploadStatus(); });
     output.error([&] { return fonts.fontUploadError(); });
     output.progress("Uploading font", [&] {
@@ -76,7 +76,7 @@ int runFontDelete(const GlobalOptions& options, const std::vector<std::string>& 
     if (!device.open() || !waitForFontList(device))
         return exitFailure;
     auto& fonts = device.link().fonts();
-    ConversationOutput output(fonts.changed, options.quiet);
+    ConversationOutput output(fonts.changed, device);
     output.status([&] { return fonts.fontDeleteStatus(); });
     output.error([&] { return fonts.fontDeleteError(); });
     fonts.deleteFont(*slot);

@@ -20,7 +20,7 @@ bool waitForImageList(DeviceConnection& device) {
     if (!device.runUntil([&] { return !images.isLoadingImageList(); }))
         return false;
     if (images.imageListError()) {
-        std::cerr << *images.imageListError() << "\n";
+        device.reportError(*images.imageListError());
         return false;
     }
     return true;
@@ -72,7 +72,7 @@ int runImagePull(const GlobalOptions& options, const std::vector<std::string>& a
     if (!device.open() || !waitForImageList(device))
         return exitFailure;
     auto& images = device.link().images();
-    ConversationOutput report(images.changed, options.quiet);
+    ConversationOutput report(images.changed, device);
     report.status([&] { return images.imageLoadStatus(); });
     report.error([&] { return images.imageLoadError(); });
     report.progress("Downloading image", [&] {
@@ -108,7 +108,7 @@ int runImageUpload(const GlobalOptions& options, const std::vector<std::string>&
     if (!device.open())
         return exitFailure;
     auto& images = device.link().images();
-    ConversationOutput report(images.changed, options.quiet);
+    ConversationOutput report(images.changed, device);
     report.status([&] { return images.imageUploadStatus(); });
     report.error([&] { return images.imageUploadError(); });
     report.progress("Uploading image", [&] {

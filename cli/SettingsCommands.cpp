@@ -62,7 +62,7 @@ bool waitForSettings(DeviceConnection& device) {
     if (!device.runUntil([&] { return !settings.isUpdatingSettings(); }))
         return false;
     if (settings.settingsError()) {
-        std::cerr << *settings.settingsError() << "\n";
+        device.reportError(*settings.settingsError());
         return false;
     }
     return true;
@@ -80,7 +80,7 @@ int runSet(const GlobalOptions& options, const std::vector<std::string>& args) {
     // The default font must be a slot that holds a font: know the slots first.
     if (args[0] == "font" && !device.runUntil([&] { return !fonts.isLoadingFontList(); }))
         return exitFailure;
-    ConversationOutput output(settings.changed, options.quiet);
+    ConversationOutput output(settings.changed, device);
     output.status([&] { return settings.settingsStatus(); });
     output.error([&] { return settings.settingsError(); });
     (*change)(settings);

@@ -31,6 +31,7 @@ void SimulatedNorix::attachDescriptor(int fd, bool ownsDescriptor) {
     if (transport_)
         transport_->close();
     decoder_.clear();
+    clearQueue();
     hangingUp_ = false;
     transport_ = std::make_unique<DescriptorTransport>(
         loop_, fd, ownsDescriptor,
@@ -42,6 +43,7 @@ void SimulatedNorix::attachPipe(ByteHandler output, std::function<void()> onHang
     if (transport_)
         transport_->close();
     decoder_.clear();
+    clearQueue();
     hangingUp_ = false;
     transport_ = std::make_unique<PipeTransport>(std::move(output), std::move(onHangUp));
 }
@@ -61,6 +63,7 @@ void SimulatedNorix::hangUp() {
 
 void SimulatedNorix::onTransportClosed() {
     decoder_.clear();
+    clearQueue();
     disconnected();
 }
 
@@ -111,48 +114,72 @@ void SimulatedNorix::later(std::optional<Milliseconds> delay, Task task) {
 }
 
 void SimulatedNorix::deliver(Bytes frame, const std::optional<FaultRule>& fault) {
-    if (!fault) {
-        if (isAttached())
-            transport_->write(frame);
+    if (!isAttached())
         return;
-    }
-    switch (fault->action) {
-    case FaultAction::Delay:
-        later(Milliseconds(fault->argument), [this, frame = std::move(frame)] {
-            if (isAttached())
-                transport_->write(frame);
+    const FaultAction action = fault ? fault->action : FaultAction::Drop;
+    if (fault && action == FaultAction::Delay) {
+        const unsigned generation = queueGeneration_;
+        later(Milliseconds(fault->argument), [this, generation, frame = std::move(frame)] {
+            if (isAttached() && generation == queueGeneration_)
+                enqueue(frame, 0);
         });
         return;
-    case FaultAction::Split:
-        writePieces(std::make_shared<Bytes>(std::move(frame)), 0, fault->argument);
-        return;
-    case FaultAction::HangUpAfter:
-        if (!isAttached())
-            return;
-        transport_->write(frame);
+    }
+    if (fault && action == FaultAction::HangUpAfter) {
+        // No further command is taken; the port closes once this answer is read.
         hangingUp_ = true;
+        enqueue(frame, 0, true);
+        return;
+    }
+    enqueue(frame, fault && action == FaultAction::Split ? fault->argument : 0);
+}
+
+void SimulatedNorix::enqueue(const Bytes& frame, std::size_t pieceSize, bool thenHangUp) {
+    const std::size_t step = pieceSize == 0 ? frame.size() : pieceSize;
+    for (std::size_t offset = 0; offset < frame.size(); offset += step) {
+        const auto begin = frame.begin() + static_cast<std::ptrdiff_t>(offset);
+        const auto end =
+            frame.begin() + static_cast<std::ptrdiff_t>(std::min(offset + step, frame.size()));
+        outgoing_.push_back({Bytes(begin, end), false});
+    }
+    if (thenHangUp && !outgoing_.empty())
+        outgoing_.back().lastBeforeHangUp = true;
+    if (!writing_)
+        writeQueued();
+}
+
+void SimulatedNorix::writeQueued() {
+    writing_ = true;
+    if (outgoing_.empty() || !transport_ || !transport_->isOpen()) {
+        writing_ = false;
+        return;
+    }
+    Piece piece = std::move(outgoing_.front());
+    outgoing_.pop_front();
+    transport_->write(piece.bytes);
+    if (piece.lastBeforeHangUp) {
+        clearQueue();
         transport_->closeAfterDelivery([this] {
             hangingUp_ = false;
             onTransportClosed();
         });
         return;
-    default:
-        if (isAttached())
-            transport_->write(frame);
+    }
+    if (outgoing_.empty()) {
+        writing_ = false;
         return;
     }
+    const unsigned generation = queueGeneration_;
+    later(std::nullopt, [this, generation] {
+        if (generation == queueGeneration_)
+            writeQueued();
+    });
 }
 
-void SimulatedNorix::writePieces(std::shared_ptr<Bytes> frame, std::size_t offset,
-                                 std::size_t pieceSize) {
-    if (!isAttached() || offset >= frame->size())
-        return;
-    const std::size_t length = std::min(pieceSize, frame->size() - offset);
-    transport_->write(std::span<const std::uint8_t>(frame->data() + offset, length));
-    // Each piece is written from a task of its own, so the host reads them separately.
-    later(std::nullopt, [this, frame, offset, length, pieceSize] {
-        writePieces(frame, offset + length, pieceSize);
-    });
+void SimulatedNorix::clearQueue() {
+    outgoing_.clear();
+    writing_ = false;
+    ++queueGeneration_;
 }
 
 } // namespace norix

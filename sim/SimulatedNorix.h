@@ -11,6 +11,7 @@
 #include "sim/NorixDevice.h"
 #include "sim/SimTransport.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -57,7 +58,12 @@ public:
 private:
     void handleCommand(const SerialPacket& command);
     void deliver(Bytes frame, const std::optional<FaultRule>& fault);
-    void writePieces(std::shared_ptr<Bytes> frame, std::size_t offset, std::size_t pieceSize);
+    // Queues an answer, cut into pieces of `pieceSize` bytes (0: whole), behind
+    // everything queued before, so that the pieces of one answer are never
+    // interleaved with another answer; `thenHangUp` closes the port after it.
+    void enqueue(const Bytes& frame, std::size_t pieceSize, bool thenHangUp = false);
+    void writeQueued();
+    void clearQueue();
     void later(std::optional<Milliseconds> delay, Task task);
     void onTransportClosed();
 
@@ -67,6 +73,14 @@ private:
     FrameDecoder decoder_;
     std::unique_ptr<SimTransport> transport_;
     bool hangingUp_ = false; // answered, waiting for the host to read before closing
+    struct Piece {
+        Bytes bytes;
+        bool lastBeforeHangUp = false;
+    };
+    // Pieces still to write, one per loop turn, so the host reads them separately.
+    std::deque<Piece> outgoing_;
+    bool writing_ = false;
+    unsigned queueGeneration_ = 0; // a new connection drops what the old one left
     unsigned rejectedFrames_ = 0;
     std::string lastFrameError_;
     // Deferred work (delayed or split answers) checks this token so that it is

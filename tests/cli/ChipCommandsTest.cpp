@@ -23,59 +23,16 @@ namespace fs = std::filesystem;
 using clitest::Outcome;
 using clitest::quoted;
 using clitest::readFile;
+using clitest::SimProcess;
 
 const fs::path examples = fs::path(NORIX_SOURCE_ROOT) / "examples" / "chips";
-
-// A norix-sim process serving an empty Norix; its port is the first line it prints.
-class SimProcess {
-public:
-    explicit SimProcess(const std::vector<std::string>& extra) {
-        int output[2];
-        if (::pipe(output) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(output[1], STDOUT_FILENO);
-            ::close(output[0]);
-            ::close(output[1]);
-            std::vector<std::string> args = {NORIX_SIM_PROGRAM, "--empty"};
-            args.insert(args.end(), extra.begin(), extra.end());
-            std::vector<char*> argv;
-            for (auto& arg : args)
-                argv.push_back(arg.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(output[1]);
-        char c = 0;
-        while (::read(output[0], &c, 1) == 1 && c != '\n')
-            port_ += c;
-        output_ = output[0];
-    }
-    ~SimProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (output_ >= 0)
-            ::close(output_);
-    }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-
-    const std::string& port() const { return port_; }
-
-private:
-    pid_t pid_ = -1;
-    int output_ = -1;
-    std::string port_;
-};
 
 class ChipCommands : public clitest::CliFolderTest {
 protected:
     void startSim(const std::vector<std::string>& extra = {}) {
-        sim_.emplace(extra);
+        std::vector<std::string> options = {"--empty"};
+        options.insert(options.end(), extra.begin(), extra.end());
+        sim_.emplace(options);
         ASSERT_FALSE(sim_->port().empty());
         globalArgs_ = {"-p", sim_->port()};
     }
@@ -222,16 +179,6 @@ TEST_F(ChipCommands, FailuresExitWithStatusOneAndSayWhy) {
         {{"--upload-mode", "off"},
          {"-q", "send", chip},
          "Norix is not in upload mode. Open Upload Mode on the Norix and try again.\n"},
-        {{"--fault", "0xCB:3:fail"}, {"-q", "send", chip}, "Upload failed with response 0xB3.\n"},
-        {{"--fault", "0xC6:1:badsize"},
-         {"-q", "store", chip},
-         "Batch save completed. 0 chips saved; not saved: 7400.chip.\n"},
-        {{"--fault", "0xC8:*:drop"},
-         {"-q", "--timeout", "0.3", "chips"},
-         "Norix did not answer within 0.3 s.\n"},
-        {{"--fault", "0xCB:2:drop"},
-         {"-q", "--timeout", "0.3", "send", chip},
-         "Norix did not answer within 0.3 s.\n"},
         {{}, {"-q", "send", "missing.chip"}, "No such file or directory\n"},
         {{},
          {"-q", "store", "missing.chip"},

@@ -1,5 +1,5 @@
 // A font upload, an image upload and an image download at the same time, with
-// answers delayed or refused: each conversation gets only its own. And what
+// answers delayed, refused or written in pieces: each conversation gets only its own. And what
 // the three conversations ask for when the link opens again after a failure.
 
 #include "core/images/ImageRLE.h"
@@ -66,11 +66,13 @@ TEST_P(Concurrent, EachConversationReceivesOnlyItsOwnAnswers) {
     EXPECT_FALSE(link.lastError());
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, Concurrent,
-                         ::testing::Values(std::nullopt,
-                                           FaultRule{cmdImageDataChunk, std::nullopt,
-                                                     FaultAction::Delay, 40},
-                                           FaultRule{cmdFontDataChunk, 2, FaultAction::Retry, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Faults, Concurrent,
+    ::testing::Values(std::nullopt,
+                      FaultRule{cmdImageDataChunk, std::nullopt, FaultAction::Delay, 40},
+                      FaultRule{cmdFontDataChunk, 2, FaultAction::Retry, 0},
+                      // Every answer in pieces, while several are under way.
+                      FaultRule{std::nullopt, std::nullopt, FaultAction::Split, 7}));
 
 TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {
     const std::string path =

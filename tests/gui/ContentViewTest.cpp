@@ -203,6 +203,88 @@ TEST(MainWindow, DeleteSelectedWaitsForItsOwnAnswerAndFailuresAreReported) {
     EXPECT_TRUE(norix->deleteButton()->isEnabled());
 }
 
+// A chip conversation that the Norix refuses, or that it leaves by hanging up,
+// half-way: afterwards the window offers what the state allows and says so.
+struct MidConversationFault {
+    std::string name;
+    FaultRule rule;
+    std::string failureLine; // the terminal line of a refusal
+};
+
+void PrintTo(const MidConversationFault& fault, std::ostream* out) {
+    *out << fault.name << " at " << describeFaultRule(fault.rule);
+}
+
+class ChipConversationFault
+    : public ::testing::TestWithParam<std::tuple<MidConversationFault, FaultAction>> {};
+
+TEST_P(ChipConversationFault, LeavesTheButtonsUsableAndTheStatusTrue) {
+    auto [conversation, action] = GetParam();
+    SimulatorWindow f;
+    ASSERT_TRUE(f.connectAndIdentify());
+    auto* norix = f.window->norixChips();
+    auto* bar = f.window->connectionBar();
+    conversation.rule.action = action;
+    // Occurrences count from here: the connect has read the list once already.
+    f.simulator.simulator().faults().resetCounts();
+    f.simulator.simulator().faults().add(conversation.rule);
+    const auto chip =
+        ChipFileCodec::load(std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips/7400.chip");
+    ASSERT_TRUE(chip);
+    f.session.editor().applyChipDocument(*chip);
+    f.window->dialogs().askAboutUnsavedChanges = [] { return UnsavedChoice::discard; };
+    norix->list()->setCurrentRow(0);
+    if (conversation.name == "Send")
+        f.click(f.filesButton("Send to Norix"));
+    else if (conversation.name == "Load")
+        f.click(norix->loadButton());
+    else
+        f.click(norix->refreshButton());
+
+    const std::vector<QPushButton*> deviceButtons = {
+        f.filesButton("Send to Norix"), f.filesButton("Save to Norix"),
+        f.filesButton("Batch Save to Norix"), norix->refreshButton()};
+    if (action == FaultAction::Fail) {
+        ASSERT_TRUE(f.waitForLine(conversation.failureLine));
+        ASSERT_TRUE(waitFor([&] { return norix->refreshButton()->isEnabled(); }));
+        for (auto* button : deviceButtons)
+            EXPECT_TRUE(button->isEnabled()) << button->text().toStdString();
+        norix->list()->setCurrentRow(0);
+        EXPECT_TRUE(norix->loadButton()->isEnabled());
+        EXPECT_TRUE(norix->deleteButton()->isEnabled());
+        EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("Connected"));
+    } else {
+        ASSERT_TRUE(f.waitForLine("Norix disconnected."));
+        for (auto* button : deviceButtons)
+            EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
+        EXPECT_FALSE(norix->loadButton()->isEnabled());
+        EXPECT_FALSE(norix->deleteButton()->isEnabled());
+        EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("Disconnected"));
+        EXPECT_EQ(bar->connectButton()->text(), QStringLiteral("Connect"));
+        EXPECT_TRUE(bar->connectButton()->isEnabled());
+    }
+    EXPECT_FALSE(f.filesButton("Cancel Batch")->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, ChipConversationFault,
+    ::testing::Combine(::testing::Values(MidConversationFault{"Send",
+                                                              {0xCA, 1, FaultAction::Fail, 0},
+                                                              "Upload failed with response 0xB3."},
+                                         MidConversationFault{
+                                             "Load",
+                                             {0xD7, 1, FaultAction::Fail, 0},
+                                             "Chip code request failed with response 0xB3."},
+                                         MidConversationFault{
+                                             "Refresh",
+                                             {0xC7, 2, FaultAction::Fail, 0},
+                                             "Norix chip-name request failed with response 0xB3."}),
+                       ::testing::Values(FaultAction::Fail, FaultAction::HangUpBefore)),
+    [](const auto& caseInfo) {
+        return std::get<0>(caseInfo.param).name +
+               (std::get<1>(caseInfo.param) == FaultAction::Fail ? "Refused" : "HungUp");
+    });
+
 TEST(MainWindow, BatchSaveShowsCancelBatchWhileItRuns) {
     SimulatorWindow f;
     ASSERT_TRUE(f.connectAndIdentify());

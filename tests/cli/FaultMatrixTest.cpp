@@ -1,0 +1,309 @@
+// Every device command of the norix tool against a misbehaving norix-sim: each
+// fault rule at the first and at a middle step of the command's conversation.
+// A failure ends with status 1 and its reason on standard error, within
+// --timeout, leaving no half-written file; a fault the conversation is built
+// to absorb (a retry, a hang-up after the last answer) ends with status 0.
+// The cells only wait on processes, so they run side by side in this process.
+
+#include "tests/cli/CliRunner.h"
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace norix {
+namespace {
+
+namespace fs = std::filesystem;
+using clitest::readFile;
+
+const fs::path examples = fs::path(NORIX_SOURCE_ROOT) / "examples";
+const std::string chip7400 = (examples / "chips" / "7400.chip").string();
+const std::string chip6116 = (examples / "chips" / "6116.chip").string();
+const std::string fontFile = (examples / "fonts" / "Norix5x7.txt").string();
+const std::string imageFile = (examples / "images" / "NorixLogo.txt").string();
+constexpr double timeoutSeconds = 1.0;
+// Starting both programs and tearing down a lost link take a moment.
+constexpr double slackSeconds = 1.5;
+const std::string silenceLine = "Norix did not answer within 1 s.";
+constexpr int parallelCells = 8;
+
+enum class Fault { drop, crc, fail, badSize, hangUpBefore, hangUpAfter, retry };
+
+struct FaultKind {
+    Fault fault;
+    std::string action; // as norix-sim spells it
+    std::string name;   // in the case name
+};
+
+const std::vector<FaultKind> faultKinds = {
+    {Fault::drop, "drop", "Silence"},
+    {Fault::crc, "crc", "BadCrc"},
+    {Fault::fail, "fail", "Fail"},
+    {Fault::badSize, "badsize", "BadSize"},
+    {Fault::hangUpBefore, "hangup-before", "HangUpBefore"},
+    {Fault::hangUpAfter, "hangup-after", "HangUpAfter"},
+    {Fault::retry, "retry", "Retry"},
+};
+
+struct Step {
+    std::string rule; // CODE:N of the command the fault hits
+    std::string name;
+    // Faults this step is built to absorb: the command still succeeds. Where a
+    // retry is not absorbed it is a refusal like any other. A hang-up after the
+    // last answer may still cut off answers of the same read that follow it:
+    // then the command fails with the loss as its reason.
+    std::set<Fault> absorbed = {};
+    std::vector<std::string> kept = {}; // files a failure at this step leaves behind
+    std::string named = {};             // a text the error output must contain
+};
+
+struct Command {
+    std::string name;
+    std::vector<std::string> args;
+    std::vector<Step> steps;
+    // Run first, fault-free as far as its codes go, to give the command something to work on.
+    std::vector<std::string> setup = {};
+};
+
+// The simulator starts with the sample chips 4164, 6116 and 7400, the sample
+// font in slot 0 and the sample image in slot 1. A chip's metadata is read in
+// two parts. A refused image count means there are no images; a refused image
+// name, an empty slot.
+const std::vector<Command> commands = {
+    {"Info", {"info"}, {{"0xDC:1", "SerialNumber"}, {"0xC7:2", "SecondChipName"}}},
+    {"Chips", {"chips"}, {{"0xC8:1", "ChipCount"}, {"0xC7:2", "SecondChipName"}}},
+    {"Send",
+     {"send", chip7400},
+     {{"0xAF:1", "UploadMode"}, {"0xCD:1", "CodeLength", {Fault::retry}}}},
+    {"SendStore",
+     {"send", chip7400, "--store"},
+     {{"0xAF:1", "UploadMode"}, {"0xC6:1", "Store", {Fault::hangUpAfter}}}},
+    {"Store",
+     {"store", chip7400, chip6116},
+     {{"0xAF:1", "UploadMode"}, {"0xCA:2", "SecondChipMetadata", {Fault::retry}}}},
+    {"Pull", {"pull", "1", "-o", "pulled.chip"}, {{"0xC8:1", "ChipCount"}, {"0xD7:1", "Code"}}},
+    {"Backup",
+     {"backup", "saved"},
+     {{"0xC8:1", "ChipCount"},
+      {"0xD6:3", "SecondChipMetadata", {}, {"saved/4164.chip"}, "(6116)"}}},
+    {"Delete", {"delete", "1"}, {{"0xC8:1", "ChipCount"}, {"0xDA:1", "Delete"}}},
+    {"DeleteAll",
+     {"delete", "--all", "--yes"},
+     {{"0xAF:1", "UploadMode"}, {"0xD3:1", "DeleteAll", {Fault::hangUpAfter}}}},
+    {"Fonts", {"fonts"}, {{"0xDE:1", "Slot0"}, {"0xDE:4", "Slot3"}}},
+    {"FontUpload",
+     {"font", "upload", fontFile, "2"},
+     {{"0xC0:1", "MetaBegin", {Fault::retry}}, {"0xC4:3", "DataChunk3", {Fault::retry}}}},
+    // The setup upload asks for the six slots and slot 2 again: 7 queries.
+    {"FontDelete",
+     {"font", "delete", "2"},
+     {{"0xDE:8", "Slot0"}, {"0xE6:1", "Delete", {Fault::retry, Fault::hangUpAfter}}},
+     {"font", "upload", fontFile, "2"}},
+    {"Images",
+     {"images"},
+     {{"0xD0:1", "ImageCount", {Fault::fail}},
+      {"0xD4:1", "Slot1Name", {Fault::fail, Fault::hangUpAfter}}}},
+    {"ImagePull",
+     {"image", "pull", "1", "-o", "pulled.txt"},
+     {{"0xE7:1", "Metadata", {Fault::retry}}, {"0xE8:2", "SecondPiece", {Fault::retry}}}},
+    {"ImageUpload",
+     {"image", "upload", imageFile},
+     {{"0xA0:1", "MetaBegin", {Fault::retry}}, {"0xA4:2", "DataChunk2", {Fault::retry}}}},
+    {"Settings", {"settings"}, {{"0xE4:1", "Read", {Fault::retry, Fault::hangUpAfter}}}},
+    {"SettingsSet",
+     {"settings", "set", "speed", "fast"},
+     {{"0xE4:1", "Read", {Fault::retry}},
+      {"0xE4:2", "Change", {Fault::retry, Fault::hangUpAfter}}}},
+};
+
+struct Cell {
+    const Command* command;
+    const Step* step;
+    const FaultKind* fault;
+
+    std::string name() const { return command->name + "_" + step->name + "_" + fault->name; }
+    std::string rule() const { return step->rule + ":" + fault->action; }
+    bool absorbed() const { return step->absorbed.contains(fault->fault); }
+};
+
+std::vector<Cell> allCells() {
+    std::vector<Cell> cells;
+    for (const auto& command : commands)
+        for (const auto& step : command.steps)
+            for (const auto& fault : faultKinds)
+                cells.push_back({&command, &step, &fault});
+    return cells;
+}
+
+struct CellRun {
+    int status = -1;
+    std::string err;
+    double seconds = 0;
+    std::set<std::string> newFiles;
+    std::string simLog;
+    std::string problem; // the harness itself failed
+};
+
+std::set<std::string> filesUnder(const fs::path& folder) {
+    std::set<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (!entry.is_directory())
+            files.insert(fs::relative(entry.path(), folder).string());
+    return files;
+}
+
+CellRun runCell(const Cell& cell, const fs::path& base) {
+    CellRun run;
+    const fs::path work = base / "work";
+    fs::create_directories(work);
+    {
+        clitest::SimProcess sim({"-v", "--examples", examples.string(), "--fault", cell.rule()},
+                                base / "sim.log");
+        const auto norix = [&](std::vector<std::string> args, const std::string& name) {
+            args.insert(args.begin(), {NORIX_BINARY, "-p", sim.port(), "--timeout", "1"});
+            return clitest::waitForExit(
+                clitest::spawnProgram(args, work, base / (name + ".out"), base / (name + ".err")));
+        };
+        if (sim.port().empty()) {
+            run.problem = "norix-sim did not start";
+        } else if (!cell.command->setup.empty() && norix(cell.command->setup, "setup") != 0) {
+            run.problem = "the setup failed: " + readFile(base / "setup.err");
+        } else {
+            const auto before = filesUnder(work);
+            const auto start = std::chrono::steady_clock::now();
+            run.status = norix(cell.command->args, "run");
+            run.seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            run.err = readFile(base / "run.err");
+            for (const auto& file : filesUnder(work))
+                if (!before.contains(file))
+                    run.newFiles.insert(file);
+        }
+    }
+    run.simLog = readFile(base / "sim.log");
+    return run;
+}
+
+bool hasLine(const std::string& text, const std::function<bool(const std::string&)>& match) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (match(text.substr(start, end - start)))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool isLinkLossLine(const std::string& line) {
+    return line == "Norix closed the serial connection." ||
+           line.starts_with("Serial read failed") ||
+           line.starts_with("Norix disconnected during a write");
+}
+
+void PrintTo(const Cell& cell, std::ostream* out) {
+    *out << "norix-sim --fault " << cell.rule();
+}
+
+class FaultMatrix : public ::testing::TestWithParam<Cell> {
+public:
+    // Runs every selected cell at once (a few at a time) before the first test
+    // looks at its own; each test then checks the outcome of its cell.
+    static void SetUpTestSuite() {
+        base_ = fs::temp_directory_path() / ("norix-faults-" + std::to_string(::getpid()));
+        fs::remove_all(base_);
+        std::vector<Cell> selected;
+        const auto* suite = ::testing::UnitTest::GetInstance()->current_test_suite();
+        for (int i = 0; i < suite->total_test_count(); ++i) {
+            const auto* info = suite->GetTestInfo(i);
+            if (!info->should_run())
+                continue;
+            const std::string name = info->name();
+            for (const auto& cell : allCells())
+                if (name.ends_with("/" + cell.name()))
+                    selected.push_back(cell);
+        }
+        std::mutex mutex;
+        std::size_t next = 0;
+        std::vector<std::thread> workers;
+        for (int worker = 0; worker < parallelCells; ++worker)
+            workers.emplace_back([&] {
+                while (true) {
+                    std::size_t index;
+                    {
+                        std::lock_guard lock(mutex);
+                        if (next >= selected.size())
+                            return;
+                        index = next++;
+                    }
+                    const Cell& cell = selected[index];
+                    CellRun run = runCell(cell, base_ / cell.name());
+                    std::lock_guard lock(mutex);
+                    runs_[cell.name()] = std::move(run);
+                }
+            });
+        for (auto& worker : workers)
+            worker.join();
+    }
+    static void TearDownTestSuite() { fs::remove_all(base_); }
+
+protected:
+    static inline fs::path base_;
+    static inline std::map<std::string, CellRun> runs_;
+};
+
+TEST_P(FaultMatrix, EndsAsTheFaultDemands) {
+    const Cell& cell = GetParam();
+    ASSERT_TRUE(runs_.contains(cell.name()));
+    const CellRun& run = runs_.at(cell.name());
+    ASSERT_EQ(run.problem, "");
+    // The cell tests nothing unless the simulator really misbehaved.
+    ASSERT_NE(run.simLog.find("  fault " + cell.rule()), std::string::npos) << run.simLog;
+    EXPECT_LT(run.seconds, timeoutSeconds + slackSeconds) << run.err;
+
+    if (cell.absorbed() && (cell.fault->fault != Fault::hangUpAfter || run.status == 0)) {
+        EXPECT_EQ(run.status, 0) << run.err;
+        return;
+    }
+    EXPECT_EQ(run.status, 1) << run.err;
+    switch (cell.fault->fault) {
+    case Fault::drop:
+        EXPECT_TRUE(hasLine(run.err, [](const std::string& line) { return line == silenceLine; }))
+            << run.err;
+        EXPECT_GE(run.seconds, timeoutSeconds);
+        break;
+    case Fault::crc:
+        EXPECT_TRUE(hasLine(run.err, [](const std::string& line) {
+            return line.starts_with("Serial CRC mismatch. Received ");
+        })) << run.err;
+        break;
+    case Fault::fail:
+    case Fault::badSize:
+    case Fault::retry:
+        // The device answered: its refusal is the reason, not a time-out.
+        EXPECT_NE(run.err, "");
+        EXPECT_EQ(run.err.find(silenceLine), std::string::npos) << run.err;
+        break;
+    case Fault::hangUpBefore:
+    case Fault::hangUpAfter:
+        EXPECT_TRUE(hasLine(run.err, isLinkLossLine)) << run.err;
+        EXPECT_EQ(run.err.find(silenceLine), std::string::npos) << run.err;
+        break;
+    }
+    const std::set<std::string> kept(cell.step->kept.begin(), cell.step->kept.end());
+    EXPECT_EQ(run.newFiles, kept);
+    EXPECT_NE(run.err.find(cell.step->named), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, FaultMatrix, ::testing::ValuesIn(allCells()),
+                         [](const ::testing::TestParamInfo<Cell>& cellInfo) {
+                             return cellInfo.param.name();
+                         });
+
+} // namespace
+} // namespace norix
