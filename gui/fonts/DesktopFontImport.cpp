@@ -1,0 +1,127 @@
+#include "gui/fonts/DesktopFontImport.h"
+
+#include <QDialogButtonBox>
+#include <QFontComboBox>
+#include <QFontMetrics>
+#include <QFormLayout>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace norix {
+namespace {
+
+// Letters that reach the cap height and the ascender line, and letters that
+// reach down the furthest.
+const QString tallLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZbdfhklt0123456789");
+const QString descendingLetters = QStringLiteral("gjpqy");
+
+struct FittedFont {
+    QFont font;
+    int baseline = 0; // from the cell's top
+};
+
+// The largest pixel size whose tall letters and descenders share the cell's
+// height, and whose widest letter is no wider than the cell when that can be had.
+FittedFont fitFont(const QString& family, int cellWidth, int cellHeight) {
+    FittedFont fitted;
+    for (int size = cellHeight * 2; size >= 1; --size) {
+        QFont font(family);
+        font.setPixelSize(size);
+        font.setStyleStrategy(QFont::NoAntialias);
+        font.setHintingPreference(QFont::PreferFullHinting);
+        const QFontMetrics metrics(font);
+        const int above = -metrics.tightBoundingRect(tallLetters).top();
+        const int below = metrics.tightBoundingRect(descendingLetters).bottom() + 1;
+        fitted = {font, std::max(0, above)};
+        if (above + std::max(0, below) <= cellHeight &&
+            (metrics.horizontalAdvance(QLatin1Char('M')) <= cellWidth || size == 1))
+            return fitted;
+    }
+    return fitted;
+}
+
+} // namespace
+
+LoadedFont renderDesktopFont(const DesktopFontOptions& options) {
+    const int cellWidth = static_cast<int>(options.width);
+    const int cellHeight = static_cast<int>(options.height);
+    const int glyphs = static_cast<int>(options.glyphCount);
+    const FittedFont fitted = fitFont(QString::fromStdString(options.family), cellWidth, cellHeight);
+    const QFontMetrics metrics(fitted.font);
+
+    // All glyphs side by side in one picture, each clipped to its own cell.
+    QImage picture(cellWidth * glyphs, cellHeight, QImage::Format_Grayscale8);
+    picture.fill(255);
+    {
+        QPainter painter(&picture);
+        painter.setFont(fitted.font);
+        painter.setPen(Qt::black);
+        for (int glyph = 0; glyph < glyphs; ++glyph) {
+            const QChar character(static_cast<char16_t>(firstGlyphCharacter + glyph));
+            const int left = glyph * cellWidth;
+            const int advance = metrics.horizontalAdvance(character);
+            painter.setClipRect(left, 0, cellWidth, cellHeight);
+            painter.drawText(left + (cellWidth - advance) / 2, fitted.baseline, QString(character));
+        }
+    }
+
+    std::vector<std::uint64_t> columns(static_cast<std::size_t>(cellWidth * glyphs), 0);
+    for (int row = 0; row < cellHeight; ++row) {
+        const uchar* line = picture.constScanLine(row);
+        const std::uint64_t bit = std::uint64_t{1} << (cellHeight - 1 - row);
+        for (int x = 0; x < cellWidth * glyphs; ++x)
+            if (line[x] < 128)
+                columns[static_cast<std::size_t>(x)] |= bit;
+    }
+    return LoadedFont(importedFontName(options), options.width, options.height, std::move(columns));
+}
+
+DesktopFontDialog::DesktopFontDialog(QWidget* parent)
+    : QDialog(parent), family_(new QFontComboBox), width_(new QSpinBox), height_(new QSpinBox),
+      glyphCount_(new QSpinBox) {
+    setWindowTitle(tr("Import Desktop Font"));
+    const DesktopFontOptions defaults;
+    family_->setCurrentFont(QFont(QStringLiteral("Monospace")));
+    const auto setUp = [](QSpinBox* box, const QString& prefix, const QString& suffix,
+                          std::int64_t maximum, std::int64_t value) {
+        box->setPrefix(prefix);
+        box->setSuffix(suffix);
+        box->setRange(1, static_cast<int>(maximum));
+        box->setValue(static_cast<int>(value));
+    };
+    setUp(width_, tr("Width: "), tr(" pixels"), DesktopFontOptions::maximumWidth, defaults.width);
+    setUp(height_, tr("Height: "), tr(" pixels"), DesktopFontOptions::maximumHeight,
+          defaults.height);
+    setUp(glyphCount_, tr("Glyphs: "), QString(), DesktopFontOptions::maximumGlyphCount,
+          defaults.glyphCount);
+
+    auto* buttons = new QDialogButtonBox;
+    buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+    import_ = buttons->addButton(tr("Import"), QDialogButtonBox::AcceptRole);
+    import_->setDefault(true);
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("Font"), family_);
+    form->addRow(width_);
+    form->addRow(height_);
+    form->addRow(glyphCount_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+DesktopFontOptions DesktopFontDialog::options() const {
+    DesktopFontOptions options;
+    options.family = family_->currentFont().family().toStdString();
+    options.width = width_->value();
+    options.height = height_->value();
+    options.glyphCount = glyphCount_->value();
+    return options;
+}
+
+} // namespace norix
