@@ -9,46 +9,6 @@
 
 namespace norix {
 
-std::string glyphDisplayName(std::int64_t index) {
-    if (index == 0)
-        return "Space";
-    if (index > 0 && index < printableGlyphCount)
-        return std::string(1, static_cast<char>(firstGlyphCharacter + index));
-    return "Glyph " + std::to_string(index);
-}
-
-std::string glyphButtonLabel(std::int64_t index) {
-    if (index == 0)
-        return "SP";
-    if (index > 0 && index < printableGlyphCount)
-        return std::string(1, static_cast<char>(firstGlyphCharacter + index));
-    return std::to_string(index);
-}
-
-std::string glyphHelp(std::int64_t index) {
-    if (index >= 0 && index < printableGlyphCount)
-        return "Glyph " + std::to_string(index) + ", ASCII " +
-               std::to_string(firstGlyphCharacter + index) + ", Character " +
-               glyphDisplayName(index);
-    return "Glyph " + std::to_string(index);
-}
-
-bool glyphPixelIsLit(const std::vector<std::uint64_t>& columns, std::int64_t height,
-                     std::int64_t column, std::int64_t row) {
-    if (column < 0 || column >= static_cast<std::int64_t>(columns.size()) || row < 0 ||
-        row >= height)
-        return false;
-    const std::int64_t bit = height - 1 - row;
-    return bit < 64 && ((columns[static_cast<std::size_t>(column)] >> bit) & 1U) != 0;
-}
-
-std::string glyphPixelHelp(const std::vector<std::uint64_t>& columns, std::int64_t height,
-                           std::int64_t column, std::int64_t row) {
-    return "Column " + std::to_string(column) + ", Row " + std::to_string(row) + ", Bit " +
-           std::to_string(height - 1 - row) + ": " +
-           (glyphPixelIsLit(columns, height, column, row) ? "On" : "Off");
-}
-
 std::string importedFontName(const DesktopFontOptions& options) {
     return options.family + " " + std::to_string(options.width) + "x" +
            std::to_string(options.height);
@@ -61,11 +21,17 @@ FontEditor::FontEditor(SerialPortManager& link) : link_(link) {
 
 FontEditor::~FontEditor() = default;
 
-bool FontEditor::isModified() const { return cleanDepth_ != undoDepth_; }
+bool FontEditor::isModified() const {
+    return cleanDepth_ != undoDepth_;
+}
 
-const FontSlotConversation& FontEditor::slots() const { return link_.fonts(); }
+const FontSlotConversation& FontEditor::slots() const {
+    return link_.fonts();
+}
 
-bool FontEditor::isConnected() const { return link_.isConnected(); }
+bool FontEditor::isConnected() const {
+    return link_.isConnected();
+}
 
 std::optional<NorixFontSlot> FontEditor::selectedNorixFontSlot() const {
     if (!selectedNorixSlot_)
@@ -112,8 +78,8 @@ std::string FontEditor::fontFileText() const {
 
 const std::vector<std::string>& FontEditor::fontInformationLabels() {
     static const std::vector<std::string> labels{
-        "Name:",          "Width:",         "Height:",        "Glyphs:",
-        "Columns per glyph:", "Declared size:", "Loaded columns:"};
+        "Name:",          "Width:",         "Height:", "Glyphs:", "Columns per glyph:",
+        "Declared size:", "Loaded columns:"};
     return labels;
 }
 
@@ -205,7 +171,8 @@ bool FontEditor::pixelIsEditable(std::int64_t column, std::int64_t row) const {
     const LoadedFont& font = *loadedFont_;
     if (column < 0 || column >= font.width() || row < 0 || row >= font.height())
         return false;
-    // A font read from a file has at most 8 rows; a hand-made one might claim more than a column holds.
+    // A font read from a file has at most 8 rows; a hand-made one might claim more than a column
+    // holds.
     return selectedGlyph_ * font.width() + column < font.size() && font.height() - 1 - row < 64;
 }
 
@@ -388,7 +355,9 @@ void FontEditor::saveFontAs(const SavePathChooser& choose) {
         writeTo(*path);
 }
 
-void FontEditor::loadImportedFont(LoadedFont font) { replaceFont(std::move(font), true); }
+void FontEditor::loadImportedFont(LoadedFont font) {
+    replaceFont(std::move(font), true);
+}
 
 void FontEditor::uploadCurrentFontToSelectedSlot() {
     if (!selectedNorixSlot_ || !loadedFont_)

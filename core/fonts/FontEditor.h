@@ -5,6 +5,7 @@
 // The window binds its widgets to this object and redraws on `changed`.
 
 #include "core/fonts/FontLayout.h"
+#include "core/fonts/GlyphNames.h"
 #include "core/fonts/LoadedFont.h"
 #include "core/fonts/NorixFontSlot.h"
 #include "core/util/Signal.h"
@@ -20,20 +21,6 @@ namespace norix {
 
 class FontSlotConversation;
 class SerialPortManager;
-
-// Glyph i stands for the character 32 + i: "Space", the character, or "Glyph {i}".
-std::string glyphDisplayName(std::int64_t index);
-// The glyph grid's label: "SP", the character, or the index in decimal.
-std::string glyphButtonLabel(std::int64_t index);
-// "Glyph {i}, ASCII {code}, Character {name}" for printable glyphs, else "Glyph {i}".
-std::string glyphHelp(std::int64_t index);
-
-// Whether the pixel at (column, row) is lit; outside the columns or rows it is dark.
-bool glyphPixelIsLit(const std::vector<std::uint64_t>& columns, std::int64_t height,
-                     std::int64_t column, std::int64_t row);
-// "Column {column}, Row {row}, Bit {bit}: On" (or "Off").
-std::string glyphPixelHelp(const std::vector<std::uint64_t>& columns, std::int64_t height,
-                           std::int64_t column, std::int64_t row);
 
 // What the window asks a person: a file to open, a file to save to (given the
 // proposed name). Nothing means the person cancelled.
@@ -94,10 +81,10 @@ public:
     // A font is loaded and the selected glyph lies inside it.
     bool hasSelectedGlyph() const;
     std::vector<std::uint64_t> selectedGlyphColumns() const;
-    std::string fontNameText() const;                  // the name, or "No font file loaded"
-    std::string selectedGlyphTitle() const;            // "Glyph {i}"
-    std::string selectedGlyphCode() const;             // "ASCII {code}"
-    std::string fontFileText() const;                  // generatedText, or "No font file loaded."
+    std::string fontNameText() const;       // the name, or "No font file loaded"
+    std::string selectedGlyphTitle() const; // "Glyph {i}"
+    std::string selectedGlyphCode() const;  // "ASCII {code}"
+    std::string fontFileText() const;       // generatedText, or "No font file loaded."
     std::vector<std::string> fontInformationValues() const; // in the order of fontInformationLabels
     static const std::vector<std::string>& fontInformationLabels();
     // The three lines of a slot button: "Slot {n}", the name or "Empty", and
@@ -183,7 +170,7 @@ private:
     std::string importErrorMessage_;
 
     std::vector<GlyphEdit> history_;
-    std::size_t undoDepth_ = 0;                // steps of history_ that are applied
+    std::size_t undoDepth_ = 0;                 // steps of history_ that are applied
     std::optional<std::size_t> cleanDepth_ = 0; // undoDepth_ at the last open, create or save
     std::optional<Stroke> stroke_;
     std::uint64_t fontRevision_ = 0;

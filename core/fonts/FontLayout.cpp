@@ -29,8 +29,8 @@ double previewColumnMinimumWidth(const LoadedFont& font) {
 
 GridColumns adaptiveColumns(double available, double minimum, double maximum, double spacing) {
     GridColumns columns;
-    columns.count = std::max(1, static_cast<int>(std::floor((available + spacing) /
-                                                            (minimum + spacing))));
+    columns.count =
+        std::max(1, static_cast<int>(std::floor((available + spacing) / (minimum + spacing))));
     const double stretched = (available - spacing * (columns.count - 1)) / columns.count;
     columns.width = std::clamp(stretched, minimum, std::max(minimum, maximum));
     return columns;
@@ -42,16 +42,19 @@ namespace {
 // each, so that the layout never stalls on them.
 char32_t nextCodePoint(std::string_view text, std::size_t& at) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    const int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                     : (lead >> 3) == 0x1E ? 4
-                                                           : 1;
+    const int length = lead < 0x80           ? 1
+                       : (lead >> 5) == 0x6  ? 2
+                       : (lead >> 4) == 0xE  ? 3
+                       : (lead >> 3) == 0x1E ? 4
+                                             : 1;
     if (length == 1 || at + static_cast<std::size_t>(length) > text.size()) {
         ++at;
         return lead < 0x80 ? lead : 0xFFFD;
     }
     char32_t value = lead & (0x7F >> length);
     for (int i = 1; i < length; ++i)
-        value = (value << 6) | (static_cast<unsigned char>(text[at + static_cast<std::size_t>(i)]) & 0x3F);
+        value = (value << 6) |
+                (static_cast<unsigned char>(text[at + static_cast<std::size_t>(i)]) & 0x3F);
     at += static_cast<std::size_t>(length);
     return value;
 }

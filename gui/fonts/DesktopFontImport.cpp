@@ -49,7 +49,8 @@ LoadedFont renderDesktopFont(const DesktopFontOptions& options) {
     const int cellWidth = static_cast<int>(options.width);
     const int cellHeight = static_cast<int>(options.height);
     const int glyphs = static_cast<int>(options.glyphCount);
-    const FittedFont fitted = fitFont(QString::fromStdString(options.family), cellWidth, cellHeight);
+    const FittedFont fitted =
+        fitFont(QString::fromStdString(options.family), cellWidth, cellHeight);
     const QFontMetrics metrics(fitted.font);
 
     // All glyphs side by side in one picture, each clipped to its own cell.

@@ -34,14 +34,14 @@ FontManagerDialogs standardDialogs(QWidget* parent, FontEditor& editor) {
         panel.setFileMode(QFileDialog::ExistingFile);
         panel.setAcceptMode(QFileDialog::AcceptOpen);
         panel.setLabelText(QFileDialog::Accept, QObject::tr("Open"));
-        panel.setNameFilters({QObject::tr("Select a Norix font text file. (*.txt)"),
-                              QObject::tr("All files (*)")});
+        panel.setNameFilters(
+            {QObject::tr("Select a Norix font text file. (*.txt)"), QObject::tr("All files (*)")});
         if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
             return std::nullopt;
         return panel.selectedFiles().first().toStdString();
     };
-    dialogs.chooseSavePath = [parent, &editor](const std::string& proposedName)
-        -> std::optional<std::filesystem::path> {
+    dialogs.chooseSavePath =
+        [parent, &editor](const std::string& proposedName) -> std::optional<std::filesystem::path> {
         QFileDialog panel(parent, QObject::tr("Save Font File"));
         panel.setAcceptMode(QFileDialog::AcceptSave);
         panel.setLabelText(QFileDialog::Accept, QObject::tr("Save"));
@@ -121,9 +121,10 @@ FontManagerView::FontManagerView(SerialPortManager& link, QWidget* parent)
 
     addShortcuts();
     connect(slots_, &FontSlotsPanel::saveToNorixRequested, this, &FontManagerView::saveToNorix);
-    connect(glyphGrid_, &GlyphGridView::selectedRectChanged, this,
-            [this](QRect rect) { glyphScroll_->ensureVisible(rect.center().x(), rect.center().y(),
-                                                             rect.width(), rect.height()); });
+    connect(glyphGrid_, &GlyphGridView::selectedRectChanged, this, [this](QRect rect) {
+        glyphScroll_->ensureVisible(rect.center().x(), rect.center().y(), rect.width(),
+                                    rect.height());
+    });
     connection_ = editor.changed.connect([this] { refresh(); });
     resize(1200, 850);
     refresh();
@@ -208,7 +209,8 @@ QWidget* FontManagerView::buildPreviewColumn() {
 
     fontFileText_ = new QPlainTextEdit;
     fontFileText_->setReadOnly(true);
-    fontFileText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    fontFileText_->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                           Qt::TextSelectableByKeyboard);
     fontFileText_->setLineWrapMode(QPlainTextEdit::NoWrap);
     fontFileText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
@@ -284,8 +286,8 @@ void FontManagerView::presentError() {
 bool FontManagerView::confirmDiscardingChanges() {
     if (!editor_->isModified())
         return true;
-    const UnsavedChoice choice = dialogs_.askAboutUnsavedChanges ? dialogs_.askAboutUnsavedChanges()
-                                                                 : UnsavedChoice::cancel;
+    const UnsavedChoice choice =
+        dialogs_.askAboutUnsavedChanges ? dialogs_.askAboutUnsavedChanges() : UnsavedChoice::cancel;
     switch (choice) {
     case UnsavedChoice::discard:
         return true;

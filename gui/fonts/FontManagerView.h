@@ -109,7 +109,7 @@ private:
     NorixDisplayPreview* displayPreview_ = nullptr;
     QPlainTextEdit* fontFileText_ = nullptr;
     std::uint64_t shownTextRevision_ = 0;
-    bool shownTextFont_ = false;
+    std::optional<bool> shownTextFont_; // nothing shown yet
     Connection connection_;
 };
 

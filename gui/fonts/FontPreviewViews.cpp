@@ -40,9 +40,13 @@ int FontGlyphsPreview::heightForWidth(int width) const {
     return static_cast<int>(std::ceil(static_cast<double>(rows) * cellHeight()));
 }
 
-QSize FontGlyphsPreview::sizeHint() const { return {300, heightForWidth(300)}; }
+QSize FontGlyphsPreview::sizeHint() const {
+    return {300, heightForWidth(300)};
+}
 
-QSize FontGlyphsPreview::minimumSizeHint() const { return {40, 0}; }
+QSize FontGlyphsPreview::minimumSizeHint() const {
+    return {40, 0};
+}
 
 void FontGlyphsPreview::refresh() {
     const auto& font = editor_.loadedFont();
@@ -68,8 +72,8 @@ void FontGlyphsPreview::paintEvent(QPaintEvent* event) {
     const double glyphWidth = static_cast<double>(font->width()) * pixel;
     const QColor lit = palette().text().color();
     for (std::int64_t index = 0; index < font->glyphCount(); ++index) {
-        const double x = static_cast<double>(index % columns.count) *
-                         (columns.width + previewColumnSpacing);
+        const double x =
+            static_cast<double>(index % columns.count) * (columns.width + previewColumnSpacing);
         const double y = static_cast<double>(index / columns.count) * cellHeight();
         const QRectF cell(x, y, columns.width, cellHeight());
         if (!event->rect().intersects(cell.toAlignedRect()))
@@ -100,7 +104,8 @@ void NorixDisplayPreview::paintEvent(QPaintEvent*) {
     const auto& font = editor_.loadedFont();
     if (!font)
         return;
-    painter.setClipRect(QRectF(screen, QSizeF(norixDisplayWidth * scale, norixDisplayHeight * scale)));
+    painter.setClipRect(
+        QRectF(screen, QSizeF(norixDisplayWidth * scale, norixDisplayHeight * scale)));
     for (const PlacedGlyph& placed : editor_.previewTextGlyphs())
         paintGlyphPixels(painter, font->columnsForGlyph(placed.glyph), font->height(),
                          screen + QPointF(static_cast<double>(placed.x * scale),

@@ -83,8 +83,8 @@ void FontSlotsPanel::refresh() {
     for (std::size_t i = 0; i < records.size(); ++i) {
         QPushButton* button = slotButtons_[i];
         const auto lines = FontEditor::slotButtonLines(records[i]);
-        QString text = QString::fromStdString(lines[0]) + QLatin1Char('\n') +
-                       QString::fromStdString(lines[1]);
+        QString text =
+            QString::fromStdString(lines[0]) + QLatin1Char('\n') + QString::fromStdString(lines[1]);
         if (!lines[2].empty())
             text += QLatin1Char('\n') + QString::fromStdString(lines[2]);
         if (button->text() != text)
@@ -98,7 +98,8 @@ void FontSlotsPanel::refresh() {
     delete_->setEnabled(editor_.canDeleteFontFromSlot());
     // A failed upload leaves its message in both texts; it is shown once, in red.
     const std::string uploadError = fonts.fontUploadError().value_or("");
-    showText(uploadStatus_, fonts.fontUploadStatus() == uploadError ? "" : fonts.fontUploadStatus());
+    showText(uploadStatus_,
+             fonts.fontUploadStatus() == uploadError ? "" : fonts.fontUploadStatus());
     showText(uploadError_, uploadError);
     showText(deleteStatus_, fonts.fontDeleteStatus());
     showText(deleteError_, fonts.fontDeleteError().value_or(""));

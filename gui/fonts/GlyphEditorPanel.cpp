@@ -71,9 +71,8 @@ QString GlyphCanvas::toolTipAt(QPoint point) const {
     const auto pixel = pixelAt(point);
     if (!pixel)
         return {};
-    return QString::fromStdString(glyphPixelHelp(editor_.selectedGlyphColumns(),
-                                                 editor_.loadedFont()->height(), pixel->x(),
-                                                 pixel->y()));
+    return QString::fromStdString(glyphPixelHelp(
+        editor_.selectedGlyphColumns(), editor_.loadedFont()->height(), pixel->x(), pixel->y()));
 }
 
 void GlyphCanvas::paintEvent(QPaintEvent*) {
@@ -143,8 +142,8 @@ GlyphEditorPanel::GlyphEditorPanel(FontEditor& editor, QWidget* parent)
     emptyTitle_->setFont(heading);
     code_->setForegroundRole(QPalette::PlaceholderText);
     emptyMessage_->setForegroundRole(QPalette::PlaceholderText);
-    undo_->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo"),
-                                    style()->standardIcon(QStyle::SP_ArrowBack)));
+    undo_->setIcon(
+        QIcon::fromTheme(QStringLiteral("edit-undo"), style()->standardIcon(QStyle::SP_ArrowBack)));
     undo_->setToolTip(tr("Undo"));
     redo_->setIcon(QIcon::fromTheme(QStringLiteral("edit-redo"),
                                     style()->standardIcon(QStyle::SP_ArrowForward)));

@@ -39,9 +39,13 @@ double GlyphGridView::columnWidthFor(int width) const {
         .width;
 }
 
-int GlyphGridView::columnCount() const { return columnsFor(width()); }
+int GlyphGridView::columnCount() const {
+    return columnsFor(width());
+}
 
-int GlyphGridView::buttonCount() const { return static_cast<int>(editor_.displayedGlyphCount()); }
+int GlyphGridView::buttonCount() const {
+    return static_cast<int>(editor_.displayedGlyphCount());
+}
 
 int GlyphGridView::heightForWidth(int width) const {
     const int columns = columnsFor(width);

@@ -69,12 +69,14 @@ NewFontDialog::NewFontDialog(FontEditor& editor, QWidget* parent)
 }
 
 void NewFontDialog::store() {
-    editor_.setNewFontOptions({name_->text().toStdString(), width_->value(), height_->value(),
-                               glyphCount_->value()});
+    editor_.setNewFontOptions(
+        {name_->text().toStdString(), width_->value(), height_->value(), glyphCount_->value()});
     refresh();
 }
 
-void NewFontDialog::refresh() { create_->setEnabled(editor_.canCreateNewFont()); }
+void NewFontDialog::refresh() {
+    create_->setEnabled(editor_.canCreateNewFont());
+}
 
 void NewFontDialog::accept() {
     // Return reaches here even while "Create" is disabled.

@@ -3,6 +3,7 @@
 // and the sizes and placements of its pictures.
 
 #include "core/fonts/FontEditor.h"
+
 #include "core/fonts/FontFile.h"
 #include "core/fonts/FontLayout.h"
 #include "core/link/ProtocolCodes.h"
@@ -18,7 +19,9 @@ struct GlyphNameCase {
     std::int64_t index;
     std::string display, button, help;
 };
-void PrintTo(const GlyphNameCase& c, std::ostream* os) { *os << "glyph " << c.index; }
+void PrintTo(const GlyphNameCase& c, std::ostream* os) {
+    *os << "glyph " << c.index;
+}
 
 class GlyphNames : public ::testing::TestWithParam<GlyphNameCase> {};
 
@@ -71,7 +74,9 @@ struct ToggleCase {
     std::int64_t column, row;
     std::vector<std::uint64_t> columnsAfter; // of glyph 1
 };
-void PrintTo(const ToggleCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ToggleCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PixelToggles : public FontEditorTest, public ::testing::WithParamInterface<ToggleCase> {};
 
@@ -85,15 +90,14 @@ TEST_P(PixelToggles, FlipOneBitInsideTheGlyphAndNothingOutside) {
     EXPECT_EQ(editor.loadedFont()->columnsForGlyph(0), (std::vector<std::uint64_t>{0, 0, 0}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, PixelToggles,
-    ::testing::Values(ToggleCase{"TopLeftLitGoesDark", 0, 0, {0, 0, 0}},
-                      ToggleCase{"BottomRight", 2, 3, {0b1000, 0, 0b0001}},
-                      ToggleCase{"Middle", 1, 2, {0b1000, 0b0010, 0}},
-                      ToggleCase{"ColumnLeftOfGlyph", -1, 0, {0b1000, 0, 0}},
-                      ToggleCase{"ColumnPastWidth", 3, 0, {0b1000, 0, 0}},
-                      ToggleCase{"RowAboveTop", 0, -1, {0b1000, 0, 0}},
-                      ToggleCase{"RowPastHeight", 0, 4, {0b1000, 0, 0}}));
+INSTANTIATE_TEST_SUITE_P(Table, PixelToggles,
+                         ::testing::Values(ToggleCase{"TopLeftLitGoesDark", 0, 0, {0, 0, 0}},
+                                           ToggleCase{"BottomRight", 2, 3, {0b1000, 0, 0b0001}},
+                                           ToggleCase{"Middle", 1, 2, {0b1000, 0b0010, 0}},
+                                           ToggleCase{"ColumnLeftOfGlyph", -1, 0, {0b1000, 0, 0}},
+                                           ToggleCase{"ColumnPastWidth", 3, 0, {0b1000, 0, 0}},
+                                           ToggleCase{"RowAboveTop", 0, -1, {0b1000, 0, 0}},
+                                           ToggleCase{"RowPastHeight", 0, 4, {0b1000, 0, 0}}));
 
 TEST_F(FontEditorTest, NothingIsEditedWithoutAFontOrOutsideTheFontsGlyphs) {
     editor.toggleSelectedGlyphPixel(0, 0);
@@ -113,8 +117,8 @@ TEST_F(FontEditorTest, NothingIsEditedWithoutAFontOrOutsideTheFontsGlyphs) {
 
 TEST_F(FontEditorTest, AStrokePaintsTheFirstPixelsNewStateAsOneUndoStep) {
     loadSmallFont();
-    editor.undo(); // nothing to undo yet
-    editor.beginStroke(1, 0);   // dark: the stroke lights
+    editor.undo();               // nothing to undo yet
+    editor.beginStroke(1, 0);    // dark: the stroke lights
     editor.continueStroke(0, 0); // already lit: stays lit
     editor.continueStroke(2, 0);
     editor.continueStroke(2, 9); // outside: ignored
@@ -185,9 +189,9 @@ TEST_F(FontEditorTest, NewFontDialogTrimsTheNameAndHoldsTheRanges) {
     editor.createNewFont();
     ASSERT_TRUE(editor.loadedFont());
     EXPECT_FALSE(editor.showingNewFontOptions());
-    EXPECT_EQ(editor.fontInformationValues(),
-              (std::vector<std::string>{"Wide", "32 pixels", "8 pixels", "224", "32", "7168",
-                                        "7168"}));
+    EXPECT_EQ(
+        editor.fontInformationValues(),
+        (std::vector<std::string>{"Wide", "32 pixels", "8 pixels", "224", "32", "7168", "7168"}));
     editor.showNewFontOptions(); // starts again from the defaults
     EXPECT_EQ(editor.newFontOptions().name, "New Font");
 }
@@ -263,7 +267,8 @@ TEST_F(FontEditorTest, AFontHigherThanEightPixelsIsNeverSent) {
     editor.loadImportedFont(LoadedFont("Tall", 2, 9, {1, 2}));
     ASSERT_TRUE(editor.canSaveToNorix());
     editor.uploadCurrentFontToSelectedSlot();
-    EXPECT_EQ(editor.importErrorMessage(), "Norix fonts currently have a maximum height of 8 pixels.");
+    EXPECT_EQ(editor.importErrorMessage(),
+              "Norix fonts currently have a maximum height of 8 pixels.");
     EXPECT_TRUE(editor.showingImportError());
     EXPECT_FALSE(fonts.isUploadingFont());
     EXPECT_TRUE(commandsWithCode(cmdFontMetaBegin).empty());
@@ -299,7 +304,9 @@ struct PreviewCase {
     std::int64_t width, height;
     double pixel, column;
 };
-void PrintTo(const PreviewCase& c, std::ostream* os) { *os << c.width << "x" << c.height; }
+void PrintTo(const PreviewCase& c, std::ostream* os) {
+    *os << c.width << "x" << c.height;
+}
 class PreviewSizes : public ::testing::TestWithParam<PreviewCase> {};
 
 TEST_P(PreviewSizes, PixelSizeAndColumnWidthFollowTheGlyphSize) {
@@ -316,9 +323,9 @@ INSTANTIATE_TEST_SUITE_P(Table, PreviewSizes,
                                            PreviewCase{32, 8, 1.5, 58}));
 
 TEST(FontLayoutRules, GlyphEditorPixelsFitThePanelBetweenTwoAndThirty) {
-    EXPECT_EQ(glyphEditorPixelSize(424, 468, 8, 8), 30);   // 50 would fit
-    EXPECT_EQ(glyphEditorPixelSize(184, 468, 8, 8), 20);   // the width decides
-    EXPECT_EQ(glyphEditorPixelSize(1000, 148, 8, 8), 10);  // the height decides
+    EXPECT_EQ(glyphEditorPixelSize(424, 468, 8, 8), 30);  // 50 would fit
+    EXPECT_EQ(glyphEditorPixelSize(184, 468, 8, 8), 20);  // the width decides
+    EXPECT_EQ(glyphEditorPixelSize(1000, 148, 8, 8), 10); // the height decides
     EXPECT_EQ(glyphEditorPixelSize(280, 400, 32, 8), 8);
     EXPECT_EQ(glyphEditorPixelSize(10, 10, 32, 8), 2);
 }
@@ -336,8 +343,8 @@ TEST(FontLayoutRules, TypedTextWrapsAtTheDisplayEdgeAndStopsAtTheBottom) {
     const auto placed = layoutTextOnDisplay(font, "ABCDE\n!\xC3\xA9~");
     ASSERT_EQ(placed.size(), 7u);
     EXPECT_EQ(placed[3], (PlacedGlyph{36, 120, 0}));
-    EXPECT_EQ(placed[4], (PlacedGlyph{37, 0, 8}));  // E wraps
-    EXPECT_EQ(placed[5], (PlacedGlyph{1, 0, 16}));  // the line feed
+    EXPECT_EQ(placed[4], (PlacedGlyph{37, 0, 8}));   // E wraps
+    EXPECT_EQ(placed[5], (PlacedGlyph{1, 0, 16}));   // the line feed
     EXPECT_EQ(placed[6], (PlacedGlyph{94, 80, 16})); // é has no glyph but keeps its cell
     EXPECT_EQ(layoutTextOnDisplay(font, std::string(200, 'x')).size(), 64u); // 4 × 16 lines
 }
