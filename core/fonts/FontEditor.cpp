@@ -187,6 +187,7 @@ bool FontEditor::setSelectedGlyphPixel(std::int64_t column, std::int64_t row, bo
         return false;
     value = updated;
     ++fontRevision_;
+    lastChangedGlyph_ = selectedGlyph_;
     return true;
 }
 
@@ -243,6 +244,7 @@ void FontEditor::applyColumns(std::int64_t glyph, const std::vector<std::uint64_
               font.columns.begin() + static_cast<std::ptrdiff_t>(glyph * font.width()));
     selectedGlyph_ = glyph;
     ++fontRevision_;
+    lastChangedGlyph_ = glyph;
 }
 
 void FontEditor::undo() {
@@ -294,6 +296,7 @@ void FontEditor::replaceFont(LoadedFont font, bool modified) {
     stroke_.reset();
     loadedFont_ = std::move(font);
     ++fontRevision_;
+    lastChangedGlyph_.reset();
     selectedGlyph_ = 0;
     history_.clear();
     undoDepth_ = 0;

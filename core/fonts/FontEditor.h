@@ -70,6 +70,8 @@ public:
     bool isConnected() const;
     // Counts every change of the loaded font, so that views redraw only what changed.
     std::uint64_t fontRevision() const { return fontRevision_; }
+    // The glyph that the latest revision changed; nothing when it changed the whole font.
+    const std::optional<std::int64_t>& lastChangedGlyph() const { return lastChangedGlyph_; }
     // The line typed under the preview, and its glyphs placed on the Norix display.
     const std::string& previewText() const { return previewText_; }
     std::vector<PlacedGlyph> previewTextGlyphs() const;
@@ -174,6 +176,7 @@ private:
     std::optional<std::size_t> cleanDepth_ = 0; // undoDepth_ at the last open, create or save
     std::optional<Stroke> stroke_;
     std::uint64_t fontRevision_ = 0;
+    std::optional<std::int64_t> lastChangedGlyph_;
     std::string previewText_;
     std::vector<Connection> connections_;
 };

@@ -22,6 +22,9 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace norix {
@@ -209,6 +212,7 @@ QWidget* FontManagerView::buildPreviewColumn() {
 
     fontFileText_ = new QPlainTextEdit;
     fontFileText_->setReadOnly(true);
+    fontFileText_->setUndoRedoEnabled(false);
     fontFileText_->setTextInteractionFlags(Qt::TextSelectableByMouse |
                                            Qt::TextSelectableByKeyboard);
     fontFileText_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -264,10 +268,22 @@ void FontManagerView::refresh() {
 void FontManagerView::refreshFontText() {
     const FontEditor& editor = *editor_;
     const bool hasFont = editor.loadedFont().has_value();
-    if (hasFont == shownTextFont_ && editor.fontRevision() == shownTextRevision_)
+    const std::uint64_t revision = editor.fontRevision();
+    if (hasFont == shownTextFont_ && revision == shownTextRevision_)
         return;
+    const bool oneGlyph = hasFont && shownTextFont_ == true && revision == shownTextRevision_ + 1 &&
+                          editor.lastChangedGlyph();
     shownTextFont_ = hasFont;
-    shownTextRevision_ = editor.fontRevision();
+    shownTextRevision_ = revision;
+    if (oneGlyph) {
+        // A pixel edit rewrites one line; the rest of a large font's text stays laid out.
+        const std::int64_t glyph = *editor.lastChangedGlyph();
+        QTextCursor cursor(fontFileText_->document()->findBlockByNumber(
+            static_cast<int>(LoadedFont::glyphDataLineNumber(glyph))));
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.insertText(QString::fromStdString(editor.loadedFont()->glyphDataLine(glyph)));
+        return;
+    }
     // Keep the reader's place while the glyph they look at changes.
     const int scrolled = fontFileText_->verticalScrollBar()->value();
     fontFileText_->setPlainText(QString::fromStdString(editor.fontFileText()));

@@ -55,10 +55,26 @@ void FontGlyphsPreview::refresh() {
         shownGlyphCount_ = count;
         updateGeometry();
     }
-    if (editor_.fontRevision() != shownRevision_) {
-        shownRevision_ = editor_.fontRevision();
+    const std::uint64_t revision = editor_.fontRevision();
+    if (revision == shownRevision_)
+        return;
+    if (revision == shownRevision_ + 1 && editor_.lastChangedGlyph())
+        update(cellRect(*editor_.lastChangedGlyph()).toAlignedRect());
+    else
         update();
-    }
+    shownRevision_ = revision;
+}
+
+QRectF FontGlyphsPreview::cellRect(std::int64_t index) const {
+    const auto& font = editor_.loadedFont();
+    if (!font)
+        return {};
+    const double minimum = previewColumnMinimumWidth(*font);
+    const GridColumns columns = adaptiveColumns(width(), minimum, minimum, previewColumnSpacing);
+    const double x =
+        static_cast<double>(index % columns.count) * (columns.width + previewColumnSpacing);
+    const double y = static_cast<double>(index / columns.count) * cellHeight();
+    return {x, y, columns.width, cellHeight()};
 }
 
 void FontGlyphsPreview::paintEvent(QPaintEvent* event) {
@@ -67,18 +83,13 @@ void FontGlyphsPreview::paintEvent(QPaintEvent* event) {
         return;
     QPainter painter(this);
     const double pixel = previewPixelSize(*font);
-    const double minimum = previewColumnMinimumWidth(*font);
-    const GridColumns columns = adaptiveColumns(width(), minimum, minimum, previewColumnSpacing);
     const double glyphWidth = static_cast<double>(font->width()) * pixel;
     const QColor lit = palette().text().color();
     for (std::int64_t index = 0; index < font->glyphCount(); ++index) {
-        const double x =
-            static_cast<double>(index % columns.count) * (columns.width + previewColumnSpacing);
-        const double y = static_cast<double>(index / columns.count) * cellHeight();
-        const QRectF cell(x, y, columns.width, cellHeight());
+        const QRectF cell = cellRect(index);
         if (!event->rect().intersects(cell.toAlignedRect()))
             continue;
-        const QPointF origin(std::floor(x + (columns.width - glyphWidth) / 2), y + 5);
+        const QPointF origin(std::floor(cell.x() + (cell.width() - glyphWidth) / 2), cell.y() + 5);
         paintGlyphPixels(painter, font->columnsForGlyph(index), font->height(), origin, pixel, lit);
     }
 }

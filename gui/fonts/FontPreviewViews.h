@@ -28,6 +28,7 @@ protected:
 private:
     int columnsFor(int width) const;
     double cellHeight() const;
+    QRectF cellRect(std::int64_t index) const;
 
     FontEditor& editor_;
     std::uint64_t shownRevision_ = 0;
