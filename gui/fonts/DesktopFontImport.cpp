@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFontComboBox>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFormLayout>
 #include <QImage>
@@ -13,9 +14,10 @@
 namespace norix {
 namespace {
 
-// Letters that reach the cap height and the ascender line, and letters that
-// reach down the furthest.
-const QString tallLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZbdfhklt0123456789");
+// Letters that reach the cap height, and letters that reach down the furthest.
+// Lower-case ascenders may rise a pixel above the capitals and be cut: in eight
+// rows, a pixel more for every capital is worth more.
+const QString tallLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
 const QString descendingLetters = QStringLiteral("gjpqy");
 
 struct FittedFont {
@@ -63,9 +65,12 @@ LoadedFont renderDesktopFont(const DesktopFontOptions& options) {
         for (int glyph = 0; glyph < glyphs; ++glyph) {
             const QChar character(static_cast<char16_t>(firstGlyphCharacter + glyph));
             const int left = glyph * cellWidth;
-            const int advance = metrics.horizontalAdvance(character);
+            // The ink, not the advance, is centred: at a few pixels a glyph's
+            // bearings are as wide as its strokes and would push it out of its cell.
+            const QRect ink = metrics.boundingRect(character);
             painter.setClipRect(left, 0, cellWidth, cellHeight);
-            painter.drawText(left + (cellWidth - advance) / 2, fitted.baseline, QString(character));
+            painter.drawText(left + (cellWidth - ink.width()) / 2 - ink.left(), fitted.baseline,
+                             QString(character));
         }
     }
 
@@ -85,7 +90,7 @@ DesktopFontDialog::DesktopFontDialog(QWidget* parent)
       glyphCount_(new QSpinBox) {
     setWindowTitle(tr("Import Desktop Font"));
     const DesktopFontOptions defaults;
-    family_->setCurrentFont(QFont(QStringLiteral("Monospace")));
+    family_->setCurrentFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     const auto setUp = [](QSpinBox* box, const QString& prefix, const QString& suffix,
                           std::int64_t maximum, std::int64_t value) {
         box->setPrefix(prefix);

@@ -193,6 +193,7 @@ QWidget* FontManagerView::buildPreviewColumn() {
     previewScroll_->setWidgetResizable(true);
     previewScroll_->setFrameShape(QFrame::NoFrame);
     previewScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    previewScroll_->setMinimumHeight(96); // a few rows of glyphs even at the smallest size
     noFontPreview_ = new QLabel(tr("No font loaded."));
     noFontPreview_->setForegroundRole(QPalette::PlaceholderText);
     noFontPreview_->setAlignment(Qt::AlignCenter);
