@@ -19,27 +19,77 @@ namespace {
 // rows, a pixel more for every capital is worth more.
 const QString tallLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
 const QString descendingLetters = QStringLiteral("gjpqy");
+// A capital of ordinary width: in a proportional font M and W are wider and
+// may lose a column at each side rather than shrink every other letter.
+const QString typicalCapital = QStringLiteral("N");
 
 struct FittedFont {
     QFont font;
     int baseline = 0; // from the cell's top
 };
 
-// The largest pixel size whose tall letters and descenders share the cell's
-// height, and whose widest letter is no wider than the cell when that can be had.
+// Where ink lands when `text` is drawn without antialiasing on a baseline at
+// row `baseline`: its top and bottom rows and its widest single character.
+struct Ink {
+    int top = 0;
+    int bottom = -1;
+    int widest = 0;
+};
+
+Ink measureInk(const QFont& font, const QString& text, int baseline) {
+    const QFontMetrics metrics(font);
+    const int cell = metrics.maxWidth() + 4;
+    QImage scratch(cell * static_cast<int>(text.size()), baseline * 2 + 8,
+                   QImage::Format_Grayscale8);
+    scratch.fill(255);
+    {
+        QPainter painter(&scratch);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        for (int i = 0; i < text.size(); ++i)
+            painter.drawText(i * cell + 2, baseline, QString(text.at(i)));
+    }
+    Ink ink{scratch.height(), -1, 0};
+    std::vector<int> left(static_cast<std::size_t>(text.size()), cell);
+    std::vector<int> right(static_cast<std::size_t>(text.size()), -1);
+    for (int y = 0; y < scratch.height(); ++y) {
+        const uchar* line = scratch.constScanLine(y);
+        for (int x = 0; x < scratch.width(); ++x) {
+            if (line[x] >= 128)
+                continue;
+            ink.top = std::min(ink.top, y);
+            ink.bottom = std::max(ink.bottom, y);
+            const auto letter = static_cast<std::size_t>(x / cell);
+            left[letter] = std::min(left[letter], x % cell);
+            right[letter] = std::max(right[letter], x % cell);
+        }
+    }
+    for (std::size_t i = 0; i < left.size(); ++i)
+        ink.widest = std::max(ink.widest, right[i] - left[i] + 1);
+    return ink;
+}
+
+// The largest pixel size at which capitals, digits and descenders, as actually
+// drawn, share the cell's height, and an ordinary capital fits its width when
+// that can be had. Measuring drawn pixels rather than outline metrics matters at this size:
+// the two differ by a row or two, which is a quarter of the cell.
 FittedFont fitFont(const QString& family, int cellWidth, int cellHeight) {
     FittedFont fitted;
     for (int size = cellHeight * 2; size >= 1; --size) {
         QFont font(family);
         font.setPixelSize(size);
         font.setStyleStrategy(QFont::NoAntialias);
-        font.setHintingPreference(QFont::PreferFullHinting);
-        const QFontMetrics metrics(font);
-        const int above = -metrics.tightBoundingRect(tallLetters).top();
-        const int below = metrics.tightBoundingRect(descendingLetters).bottom() + 1;
-        fitted = {font, std::max(0, above)};
-        if (above + std::max(0, below) <= cellHeight &&
-            (metrics.horizontalAdvance(QLatin1Char('M')) <= cellWidth || size == 1))
+        // Hinting at a few pixels bends letters out of shape (an A becomes a
+        // tower); unhinted outlines keep their proportions.
+        font.setHintingPreference(QFont::PreferNoHinting);
+        const int baseline = size * 2;
+        const Ink tall = measureInk(font, tallLetters, baseline);
+        const Ink low = measureInk(font, descendingLetters, baseline);
+        const Ink typical = measureInk(font, typicalCapital, baseline);
+        const int above = tall.bottom < 0 ? 0 : baseline - tall.top;
+        const int below = low.bottom < 0 ? 0 : std::max(0, low.bottom - baseline + 1);
+        fitted = {font, above};
+        if (above + below <= cellHeight && (typical.widest <= cellWidth || size == 1))
             return fitted;
     }
     return fitted;
