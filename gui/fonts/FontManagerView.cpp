@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,8 +38,12 @@ FontManagerDialogs standardDialogs(QWidget* parent, FontEditor& editor) {
         panel.setFileMode(QFileDialog::ExistingFile);
         panel.setAcceptMode(QFileDialog::AcceptOpen);
         panel.setLabelText(QFileDialog::Accept, QObject::tr("Open"));
-        panel.setNameFilters(
-            {QObject::tr("Select a Norix font text file. (*.txt)"), QObject::tr("All files (*)")});
+        panel.setNameFilters({QObject::tr("Text files (*.txt)"), QObject::tr("All files (*)")});
+        // The panel's own message line; the desktop's native panels have no place for one.
+        panel.setOption(QFileDialog::DontUseNativeDialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(panel.layout()))
+            grid->addWidget(new QLabel(QObject::tr("Select a Norix font text file.")),
+                            grid->rowCount(), 0, 1, -1);
         if (panel.exec() != QDialog::Accepted || panel.selectedFiles().isEmpty())
             return std::nullopt;
         return panel.selectedFiles().first().toStdString();
