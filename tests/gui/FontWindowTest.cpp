@@ -3,6 +3,7 @@
 // against the in-process simulator, and the import of a desktop font.
 
 #include "core/fonts/FontSlotConversation.h"
+#include "core/link/ProtocolCodes.h"
 #include "gui/fonts/DesktopFontImport.h"
 #include "gui/fonts/FontManagerView.h"
 #include "gui/fonts/FontPreviewViews.h"
@@ -317,6 +318,21 @@ TEST(FontWindow, SlotButtonsFollowTheSimulatorAndSaveToNorixFillsASlot) {
     ASSERT_TRUE(waitFor([&] { return f.link.fonts().norixFontSlots()[2].isEmpty(); }));
     EXPECT_EQ(f.slotText(2), QStringLiteral("Slot 2\nEmpty"));
     EXPECT_FALSE(slots->deleteButton()->isEnabled());
+}
+
+TEST(FontWindow, ALinkLostMidUploadShowsWhyAndFreesTheButtons) {
+    SimulatorFontWindow f;
+    f.simulator.simulator().faults().add({cmdFontDataChunk, 1u, FaultAction::HangUpBefore, 0});
+    f.createNewFont();
+    FontSlotsPanel* slots = f.window->slotsPanel();
+    QTest::mouseClick(slots->saveToNorixButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !f.link.fonts().isUploadingFont(); }));
+    EXPECT_EQ(slots->uploadStatusLabel()->text(),
+              QStringLiteral("Font upload stopped because Norix disconnected."));
+    EXPECT_FALSE(slots->uploadStatusLabel()->isHidden());
+    // Whatever the reconnect does, the buttons follow the link, not the lost upload.
+    ASSERT_TRUE(waitFor([&] { return !f.link.isReconnectPending(); }));
+    EXPECT_EQ(slots->saveToNorixButton()->isEnabled(), f.link.isConnected());
 }
 
 } // namespace
