@@ -1,5 +1,7 @@
 #include "gui/fonts/DesktopFontImport.h"
 
+#include "gui/fonts/FontWindowControls.h"
+
 #include <QDialogButtonBox>
 #include <QFontComboBox>
 #include <QFontDatabase>
@@ -136,23 +138,16 @@ LoadedFont renderDesktopFont(const DesktopFontOptions& options) {
 }
 
 DesktopFontDialog::DesktopFontDialog(QWidget* parent)
-    : QDialog(parent), family_(new QFontComboBox), width_(new QSpinBox), height_(new QSpinBox),
-      glyphCount_(new QSpinBox) {
+    : QDialog(parent), family_(new QFontComboBox) {
     setWindowTitle(tr("Import Desktop Font"));
     const DesktopFontOptions defaults;
     family_->setCurrentFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    const auto setUp = [](QSpinBox* box, const QString& prefix, const QString& suffix,
-                          std::int64_t maximum, std::int64_t value) {
-        box->setPrefix(prefix);
-        box->setSuffix(suffix);
-        box->setRange(1, static_cast<int>(maximum));
-        box->setValue(static_cast<int>(value));
-    };
-    setUp(width_, tr("Width: "), tr(" pixels"), DesktopFontOptions::maximumWidth, defaults.width);
-    setUp(height_, tr("Height: "), tr(" pixels"), DesktopFontOptions::maximumHeight,
-          defaults.height);
-    setUp(glyphCount_, tr("Glyphs: "), QString(), DesktopFontOptions::maximumGlyphCount,
-          defaults.glyphCount);
+    width_ =
+        makeStepper(tr("Width: "), tr(" pixels"), DesktopFontOptions::maximumWidth, defaults.width);
+    height_ = makeStepper(tr("Height: "), tr(" pixels"), DesktopFontOptions::maximumHeight,
+                          defaults.height);
+    glyphCount_ = makeStepper(tr("Glyphs: "), QString(), DesktopFontOptions::maximumGlyphCount,
+                              defaults.glyphCount);
 
     auto* buttons = new QDialogButtonBox;
     buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);

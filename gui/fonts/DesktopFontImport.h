@@ -33,10 +33,10 @@ public:
 
 private:
     QFontComboBox* family_;
-    QSpinBox* width_;
-    QSpinBox* height_;
-    QSpinBox* glyphCount_;
-    QPushButton* import_;
+    QSpinBox* width_ = nullptr;
+    QSpinBox* height_ = nullptr;
+    QSpinBox* glyphCount_ = nullptr;
+    QPushButton* import_ = nullptr;
 };
 
 } // namespace norix

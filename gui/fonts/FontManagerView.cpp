@@ -4,6 +4,7 @@
 #include "gui/fonts/DesktopFontImport.h"
 #include "gui/fonts/FontPreviewViews.h"
 #include "gui/fonts/FontSlotsPanel.h"
+#include "gui/fonts/FontWindowControls.h"
 #include "gui/fonts/GlyphEditorPanel.h"
 #include "gui/fonts/GlyphGridView.h"
 #include "gui/fonts/NewFontDialog.h"
@@ -147,10 +148,7 @@ FontManagerView::~FontManagerView() {
 
 QWidget* FontManagerView::buildTopBar() {
     auto* title = new QLabel(tr("Font Manager"));
-    QFont heading = title->font();
-    heading.setBold(true);
-    heading.setPixelSize(20);
-    title->setFont(heading);
+    makeHeading(title, 20);
     fontName_ = new QLabel;
     fontName_->setForegroundRole(QPalette::PlaceholderText);
     fontName_->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -2,6 +2,7 @@
 
 #include "core/fonts/FontEditor.h"
 #include "core/fonts/FontLayout.h"
+#include "gui/fonts/FontWindowControls.h"
 #include "gui/fonts/GlyphPainting.h"
 
 #include <QHBoxLayout>
@@ -12,7 +13,6 @@
 #include <QStackedWidget>
 #include <QStyle>
 #include <QToolButton>
-#include <QToolTip>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -119,12 +119,8 @@ void GlyphCanvas::mouseReleaseEvent(QMouseEvent* event) {
 
 bool GlyphCanvas::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
-        auto* help = static_cast<QHelpEvent*>(event);
-        const QString text = toolTipAt(help->pos());
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, this);
+        const auto& help = static_cast<const QHelpEvent&>(*event);
+        showHelpText(this, help, toolTipAt(help.pos()));
         return true;
     }
     return QWidget::event(event);
@@ -135,11 +131,8 @@ GlyphEditorPanel::GlyphEditorPanel(FontEditor& editor, QWidget* parent)
       title_(new QLabel), code_(new QLabel), undo_(new QToolButton), redo_(new QToolButton),
       canvas_(new GlyphCanvas(editor)), emptyTitle_(new QLabel(tr("No glyph loaded"))),
       emptyMessage_(new QLabel(tr("Open a font file or create a new font to begin."))) {
-    QFont heading = title_->font();
-    heading.setBold(true);
-    heading.setPixelSize(15);
-    title_->setFont(heading);
-    emptyTitle_->setFont(heading);
+    makeHeading(title_, 15);
+    makeHeading(emptyTitle_, 15);
     code_->setForegroundRole(QPalette::PlaceholderText);
     emptyMessage_->setForegroundRole(QPalette::PlaceholderText);
     undo_->setIcon(

@@ -2,12 +2,12 @@
 
 #include "core/fonts/FontEditor.h"
 #include "core/fonts/FontLayout.h"
+#include "gui/fonts/FontWindowControls.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 #include <cmath>
 
 namespace norix {
@@ -174,12 +174,8 @@ void GlyphGridView::keyPressEvent(QKeyEvent* event) {
 
 bool GlyphGridView::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
-        auto* help = static_cast<QHelpEvent*>(event);
-        const QString text = toolTipAt(help->pos());
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), text, this);
+        const auto& help = static_cast<const QHelpEvent&>(*event);
+        showHelpText(this, help, toolTipAt(help.pos()));
         return true;
     }
     return QWidget::event(event);

@@ -1,6 +1,7 @@
 #include "gui/fonts/NewFontDialog.h"
 
 #include "core/fonts/FontEditor.h"
+#include "gui/fonts/FontWindowControls.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -11,37 +12,20 @@
 #include <QVBoxLayout>
 
 namespace norix {
-namespace {
-
-QSpinBox* stepper(const QString& prefix, const QString& suffix, std::int64_t maximum,
-                  std::int64_t value) {
-    auto* box = new QSpinBox;
-    box->setPrefix(prefix);
-    box->setSuffix(suffix);
-    box->setRange(1, static_cast<int>(maximum));
-    box->setSingleStep(1);
-    box->setValue(static_cast<int>(value));
-    return box;
-}
-
-} // namespace
-
 NewFontDialog::NewFontDialog(FontEditor& editor, QWidget* parent)
     : QDialog(parent), editor_(editor) {
     setWindowTitle(tr("New Font"));
     const NewFontOptions& options = editor_.newFontOptions();
     name_ = new QLineEdit(QString::fromStdString(options.name));
-    width_ = stepper(tr("Width: "), tr(" pixels"), FontEditor::maximumNewFontWidth, options.width);
-    height_ =
-        stepper(tr("Height: "), tr(" pixels"), FontEditor::maximumNewFontHeight, options.height);
-    glyphCount_ = stepper(tr("Glyphs: "), QString(), FontEditor::maximumNewFontGlyphCount,
-                          options.glyphCount);
+    width_ =
+        makeStepper(tr("Width: "), tr(" pixels"), FontEditor::maximumNewFontWidth, options.width);
+    height_ = makeStepper(tr("Height: "), tr(" pixels"), FontEditor::maximumNewFontHeight,
+                          options.height);
+    glyphCount_ = makeStepper(tr("Glyphs: "), QString(), FontEditor::maximumNewFontGlyphCount,
+                              options.glyphCount);
 
     auto* title = new QLabel(tr("New Font"));
-    QFont heading = title->font();
-    heading.setBold(true);
-    heading.setPixelSize(15);
-    title->setFont(heading);
+    makeHeading(title, 15);
 
     auto* buttons = new QDialogButtonBox;
     cancel_ = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
