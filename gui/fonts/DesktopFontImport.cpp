@@ -150,9 +150,10 @@ DesktopFontDialog::DesktopFontDialog(QWidget* parent)
                               defaults.glyphCount);
 
     auto* buttons = new QDialogButtonBox;
-    buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole)->setAutoDefault(false);
     import_ = buttons->addButton(tr("Import"), QDialogButtonBox::AcceptRole);
     import_->setDefault(true);
+    setMinimumWidth(300);
 
     auto* form = new QFormLayout;
     form->addRow(tr("Font"), family_);

@@ -172,6 +172,17 @@ void GlyphGridView::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+// The selected button carries the focus ring: it comes and goes with the focus.
+void GlyphGridView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update(buttonRect(editor_.selectedGlyph()));
+}
+
+void GlyphGridView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update(buttonRect(editor_.selectedGlyph()));
+}
+
 bool GlyphGridView::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto& help = static_cast<const QHelpEvent&>(*event);

@@ -33,6 +33,7 @@ NewFontDialog::NewFontDialog(FontEditor& editor, QWidget* parent)
     create_->setDefault(true);
     create_->setAutoDefault(true);
     cancel_->setAutoDefault(false);
+    setMinimumWidth(300);
 
     auto* form = new QFormLayout;
     form->addRow(tr("Name"), name_);
