@@ -25,7 +25,7 @@ bool FontEditor::isModified() const {
     return cleanDepth_ != undoDepth_;
 }
 
-const FontSlotConversation& FontEditor::slots() const {
+const FontSlotConversation& FontEditor::fontSlots() const {
     return link_.fonts();
 }
 
@@ -36,7 +36,7 @@ bool FontEditor::isConnected() const {
 std::optional<NorixFontSlot> FontEditor::selectedNorixFontSlot() const {
     if (!selectedNorixSlot_)
         return std::nullopt;
-    for (const auto& slot : slots().norixFontSlots())
+    for (const auto& slot : fontSlots().norixFontSlots())
         if (slot.slot() == *selectedNorixSlot_)
             return slot;
     return std::nullopt;
@@ -110,13 +110,13 @@ std::vector<std::string> FontEditor::slotButtonLines(const NorixFontSlot& slot) 
 }
 
 bool FontEditor::canSaveToNorix() const {
-    const auto& fonts = slots();
+    const auto& fonts = fontSlots();
     return isConnected() && !fonts.isUploadingFont() && !fonts.isDeletingFont() &&
            loadedFont_.has_value() && selectedNorixSlot_.has_value();
 }
 
 bool FontEditor::canDeleteFontFromSlot() const {
-    const auto& fonts = slots();
+    const auto& fonts = fontSlots();
     return isConnected() && !fonts.isUploadingFont() && !fonts.isDeletingFont() &&
            !selectedNorixSlotIsEmpty();
 }

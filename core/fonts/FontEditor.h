@@ -66,7 +66,7 @@ public:
     const std::string& importErrorMessage() const { return importErrorMessage_; }
     // Edits, an import or undo made the font differ from what was last opened, created or saved.
     bool isModified() const;
-    const FontSlotConversation& slots() const;
+    const FontSlotConversation& fontSlots() const;
     bool isConnected() const;
     // Counts every change of the loaded font, so that views redraw only what changed.
     std::uint64_t fontRevision() const { return fontRevision_; }

@@ -74,7 +74,7 @@ void FontSlotsPanel::matchSlotCount(std::size_t count) {
 }
 
 void FontSlotsPanel::refresh() {
-    const auto& fonts = editor_.slots();
+    const auto& fonts = editor_.fontSlots();
     const auto& records = fonts.norixFontSlots();
     matchSlotCount(records.size());
     const auto& selected = editor_.selectedNorixSlot();
