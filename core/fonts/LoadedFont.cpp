@@ -56,15 +56,26 @@ std::string LoadedFont::generatedText() const {
     text += "\n[data]\n";
     for (std::int64_t glyph = 0; glyph < glyphs; ++glyph) {
         text += "\n# Glyph " + std::to_string(glyph) + " - " + glyphLabel(glyph) + "\n";
-        const std::size_t first = static_cast<std::size_t>(glyph * width_);
-        for (std::size_t column = 0; column < static_cast<std::size_t>(width_); ++column) {
-            if (column > 0)
-                text += ", ";
-            appendColumnToken(text, columns[first + column], height_);
-        }
+        appendGlyphColumns(text, glyph);
         text.push_back('\n');
     }
     return text;
+}
+
+void LoadedFont::appendGlyphColumns(std::string& text, std::int64_t glyph) const {
+    const std::size_t first = static_cast<std::size_t>(glyph * width_);
+    for (std::size_t column = 0; column < static_cast<std::size_t>(width_); ++column) {
+        if (column > 0)
+            text += ", ";
+        appendColumnToken(text, columns[first + column], height_);
+    }
+}
+
+std::string LoadedFont::glyphDataLine(std::int64_t index) const {
+    std::string line;
+    if (index >= 0 && index < glyphCount())
+        appendGlyphColumns(line, index);
+    return line;
 }
 
 std::optional<LoadedFont> makeNewFont(const NewFontOptions& options) {

@@ -39,10 +39,16 @@ public:
     std::vector<std::uint64_t> columnsForGlyph(std::int64_t index) const;
     // The whole font as font-file text.
     std::string generatedText() const;
+    // The line of generatedText() that holds glyph `index`'s columns, without
+    // its line feed; it is line 8 + 3 × index, counted from 0.
+    std::string glyphDataLine(std::int64_t index) const;
+    static std::int64_t glyphDataLineNumber(std::int64_t index) { return 8 + 3 * index; }
 
     bool operator==(const LoadedFont&) const = default;
 
 private:
+    void appendGlyphColumns(std::string& text, std::int64_t glyph) const;
+
     std::int64_t width_;
     std::int64_t height_;
 };

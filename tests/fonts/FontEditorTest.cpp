@@ -1,0 +1,353 @@
+// The font window's model: glyph names, pixel edits with undo, the files it
+// opens and saves, the enabling of its buttons against the simulated Norix,
+// and the sizes and placements of its pictures.
+
+#include "core/fonts/FontEditor.h"
+
+#include "core/fonts/FontFile.h"
+#include "core/fonts/FontLayout.h"
+#include "core/link/ProtocolCodes.h"
+#include "sim/NorixMemory.h"
+#include "tests/conversations/ConversationFixture.h"
+
+#include <fstream>
+
+namespace norix::testing {
+namespace {
+
+struct GlyphNameCase {
+    std::int64_t index;
+    std::string display, button, help;
+};
+void PrintTo(const GlyphNameCase& c, std::ostream* os) {
+    *os << "glyph " << c.index;
+}
+
+class GlyphNames : public ::testing::TestWithParam<GlyphNameCase> {};
+
+TEST_P(GlyphNames, DisplayNameButtonLabelAndHelp) {
+    const auto& c = GetParam();
+    EXPECT_EQ(glyphDisplayName(c.index), c.display);
+    EXPECT_EQ(glyphButtonLabel(c.index), c.button);
+    EXPECT_EQ(glyphHelp(c.index), c.help);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GlyphNames,
+    ::testing::Values(GlyphNameCase{0, "Space", "SP", "Glyph 0, ASCII 32, Character Space"},
+                      GlyphNameCase{1, "!", "!", "Glyph 1, ASCII 33, Character !"},
+                      GlyphNameCase{94, "~", "~", "Glyph 94, ASCII 126, Character ~"},
+                      GlyphNameCase{95, "Glyph 95", "95", "Glyph 95"},
+                      GlyphNameCase{100, "Glyph 100", "100", "Glyph 100"},
+                      GlyphNameCase{223, "Glyph 223", "223", "Glyph 223"}));
+
+class FontEditorTest : public ConversationFixture {
+protected:
+    void SetUp() override {
+        ConversationFixture::SetUp();
+        folder = std::filesystem::temp_directory_path() /
+                 ("norix-font-editor-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // Three columns by four rows, two glyphs; glyph 1 selected.
+    void loadSmallFont() {
+        editor.loadImportedFont(LoadedFont("Small", 3, 4, {0, 0, 0, 0b1000, 0, 0}));
+        editor.selectGlyph(1);
+    }
+    std::filesystem::path writeText(const std::string& name, const std::string& text) {
+        std::ofstream(folder / name) << text;
+        return folder / name;
+    }
+    std::vector<bool> buttons() const {
+        return {editor.canSave(), editor.canSaveToNorix(), editor.canDeleteFontFromSlot()};
+    }
+
+    std::filesystem::path folder;
+    FontEditor editor{link};
+};
+
+struct ToggleCase {
+    std::string name;
+    std::int64_t column, row;
+    std::vector<std::uint64_t> columnsAfter; // of glyph 1
+};
+void PrintTo(const ToggleCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class PixelToggles : public FontEditorTest, public ::testing::WithParamInterface<ToggleCase> {};
+
+TEST_P(PixelToggles, FlipOneBitInsideTheGlyphAndNothingOutside) {
+    loadSmallFont();
+    const auto& c = GetParam();
+    const bool inside = c.columnsAfter != std::vector<std::uint64_t>{0b1000, 0, 0};
+    editor.toggleSelectedGlyphPixel(c.column, c.row);
+    EXPECT_EQ(editor.selectedGlyphColumns(), c.columnsAfter);
+    EXPECT_EQ(editor.canUndo(), inside);
+    EXPECT_EQ(editor.loadedFont()->columnsForGlyph(0), (std::vector<std::uint64_t>{0, 0, 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PixelToggles,
+                         ::testing::Values(ToggleCase{"TopLeftLitGoesDark", 0, 0, {0, 0, 0}},
+                                           ToggleCase{"BottomRight", 2, 3, {0b1000, 0, 0b0001}},
+                                           ToggleCase{"Middle", 1, 2, {0b1000, 0b0010, 0}},
+                                           ToggleCase{"ColumnLeftOfGlyph", -1, 0, {0b1000, 0, 0}},
+                                           ToggleCase{"ColumnPastWidth", 3, 0, {0b1000, 0, 0}},
+                                           ToggleCase{"RowAboveTop", 0, -1, {0b1000, 0, 0}},
+                                           ToggleCase{"RowPastHeight", 0, 4, {0b1000, 0, 0}}));
+
+TEST_F(FontEditorTest, NothingIsEditedWithoutAFontOrOutsideTheFontsGlyphs) {
+    editor.toggleSelectedGlyphPixel(0, 0);
+    EXPECT_FALSE(editor.loadedFont());
+    EXPECT_EQ(editor.displayedGlyphCount(), 95);
+    EXPECT_FALSE(editor.hasSelectedGlyph());
+
+    loadSmallFont();
+    editor.selectGlyph(2); // past the two glyphs
+    EXPECT_FALSE(editor.hasSelectedGlyph());
+    editor.toggleSelectedGlyphPixel(0, 0);
+    editor.beginStroke(0, 0);
+    editor.endStroke();
+    EXPECT_EQ(editor.loadedFont()->columns, (std::vector<std::uint64_t>{0, 0, 0, 0b1000, 0, 0}));
+    EXPECT_FALSE(editor.canUndo());
+}
+
+TEST_F(FontEditorTest, AStrokePaintsTheFirstPixelsNewStateAsOneUndoStep) {
+    loadSmallFont();
+    editor.undo();               // nothing to undo yet
+    editor.beginStroke(1, 0);    // dark: the stroke lights
+    editor.continueStroke(0, 0); // already lit: stays lit
+    editor.continueStroke(2, 0);
+    editor.continueStroke(2, 9); // outside: ignored
+    editor.endStroke();
+    EXPECT_EQ(editor.selectedGlyphColumns(), (std::vector<std::uint64_t>{0b1000, 0b1000, 0b1000}));
+
+    editor.beginStroke(0, 0); // lit: this stroke darkens
+    editor.continueStroke(1, 0);
+    editor.endStroke();
+    EXPECT_EQ(editor.selectedGlyphColumns(), (std::vector<std::uint64_t>{0, 0, 0b1000}));
+
+    editor.selectGlyph(0);
+    editor.undo(); // brings glyph 1 back into view
+    EXPECT_EQ(editor.selectedGlyph(), 1);
+    EXPECT_EQ(editor.selectedGlyphColumns(), (std::vector<std::uint64_t>{0b1000, 0b1000, 0b1000}));
+    editor.undo();
+    EXPECT_EQ(editor.selectedGlyphColumns(), (std::vector<std::uint64_t>{0b1000, 0, 0}));
+    EXPECT_FALSE(editor.canUndo());
+    editor.redo();
+    editor.redo();
+    EXPECT_EQ(editor.selectedGlyphColumns(), (std::vector<std::uint64_t>{0, 0, 0b1000}));
+    EXPECT_FALSE(editor.canRedo());
+}
+
+TEST_F(FontEditorTest, ModifiedFollowsSaveUndoAndANewFont) {
+    editor.showNewFontOptions();
+    editor.createNewFont();
+    EXPECT_FALSE(editor.isModified());
+    std::vector<std::string> proposed;
+    const SavePathChooser choose = [&](const std::string& name) {
+        proposed.push_back(name);
+        return std::optional(folder / "mine.txt");
+    };
+    editor.toggleSelectedGlyphPixel(0, 0);
+    EXPECT_TRUE(editor.isModified());
+    editor.saveFont(choose);
+    editor.saveFont(choose); // now writes to mine.txt without asking
+    EXPECT_EQ(proposed, std::vector<std::string>{"New Font.txt"});
+    EXPECT_FALSE(editor.isModified());
+    EXPECT_EQ(importFont(folder / "mine.txt")->columns, editor.loadedFont()->columns);
+
+    editor.undo();
+    EXPECT_TRUE(editor.isModified());
+    editor.redo();
+    EXPECT_FALSE(editor.isModified());
+    editor.undo();
+    editor.toggleSelectedGlyphPixel(1, 1); // the saved state is now out of reach
+    editor.undo();
+    EXPECT_TRUE(editor.isModified());
+
+    editor.openFont(folder / "mine.txt");
+    EXPECT_FALSE(editor.isModified());
+    EXPECT_FALSE(editor.canUndo());
+}
+
+TEST_F(FontEditorTest, NewFontDialogTrimsTheNameAndHoldsTheRanges) {
+    editor.showNewFontOptions();
+    EXPECT_TRUE(editor.showingNewFontOptions());
+    editor.setNewFontOptions({" \n ", 40, 0, 300});
+    EXPECT_FALSE(editor.canCreateNewFont());
+    editor.createNewFont();
+    EXPECT_FALSE(editor.loadedFont());
+    EXPECT_EQ(editor.newFontOptions().width, 32);
+    EXPECT_EQ(editor.newFontOptions().height, 1);
+    EXPECT_EQ(editor.newFontOptions().glyphCount, 224);
+
+    editor.setNewFontOptions({" Wide\t", 32, 8, 224});
+    editor.createNewFont();
+    ASSERT_TRUE(editor.loadedFont());
+    EXPECT_FALSE(editor.showingNewFontOptions());
+    EXPECT_EQ(
+        editor.fontInformationValues(),
+        (std::vector<std::string>{"Wide", "32 pixels", "8 pixels", "224", "32", "7168", "7168"}));
+    editor.showNewFontOptions(); // starts again from the defaults
+    EXPECT_EQ(editor.newFontOptions().name, "New Font");
+}
+
+TEST_F(FontEditorTest, AFileDeclaringHeightNineIsRefusedAndTheFontStays) {
+    editor.openFont(writeText("ok.txt", "name=Ok\nwidth=1\nheight=2\nsize=1\n[data]\n0b10\n"));
+    ASSERT_TRUE(editor.loadedFont());
+    EXPECT_EQ(editor.loadedFont()->sourceURL, folder / "ok.txt");
+
+    std::vector<std::string> asked;
+    editor.openFontFile([&]() -> std::optional<std::filesystem::path> {
+        asked.push_back("open");
+        return writeText("tall.txt", "name=Tall\nwidth=1\nheight=9\nsize=1\n[data]\n");
+    });
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(editor.showingImportError());
+    EXPECT_EQ(editor.importErrorMessage(),
+              "Norix fonts currently support a maximum height of 8 pixels. The file declares a "
+              "height of 9 pixels.");
+    EXPECT_EQ(editor.loadedFont()->name, "Ok");
+    editor.dismissImportError();
+    EXPECT_FALSE(editor.showingImportError());
+
+    editor.openFontFile([] { return std::optional<std::filesystem::path>(); }); // cancelled
+    EXPECT_FALSE(editor.showingImportError());
+}
+
+TEST_F(FontEditorTest, AFailedSaveIsReportedAndKeepsTheFontsFile) {
+    editor.openFont(writeText("ok.txt", "name=Ok\nwidth=1\nheight=2\nsize=1\n[data]\n0b10\n"));
+    editor.toggleSelectedGlyphPixel(0, 1);
+    editor.saveFontAs([&](const std::string&) { return std::optional(folder / "no" / "x.txt"); });
+    EXPECT_TRUE(editor.showingImportError());
+    EXPECT_EQ(editor.importErrorMessage(),
+              "The font file could not be saved: No such file or directory");
+    EXPECT_EQ(editor.loadedFont()->sourceURL, folder / "ok.txt");
+    EXPECT_TRUE(editor.isModified());
+}
+
+TEST_F(FontEditorTest, ButtonsFollowTheFontTheLinkAndTheSelectedSlot) {
+    EXPECT_EQ(buttons(), (std::vector<bool>{false, false, false}));
+    loadSmallFont();
+    EXPECT_EQ(buttons(), (std::vector<bool>{true, false, false})); // not connected
+
+    sim.simulator().memory().setFont(2, makeStoredFont("Tiny", 3, 5, Bytes(30, 0x11)));
+    connect();
+    EXPECT_EQ(buttons(), (std::vector<bool>{true, true, false})); // slot 0 is empty
+    editor.selectNorixSlot(2);
+    EXPECT_EQ(editor.selectedNorixFontSlot(), NorixFontSlot(2, "Tiny", 3, 5, 10));
+    EXPECT_EQ(buttons(), (std::vector<bool>{true, true, true}));
+
+    editor.deleteSelectedNorixFont();
+    EXPECT_TRUE(fonts.isDeletingFont());
+    EXPECT_EQ(buttons(), (std::vector<bool>{true, false, false}));
+    ASSERT_TRUE(runUntil([&] { return !fonts.isDeletingFont(); }));
+    settle();
+    EXPECT_TRUE(editor.selectedNorixSlotIsEmpty());
+
+    editor.uploadCurrentFontToSelectedSlot();
+    EXPECT_TRUE(fonts.isUploadingFont());
+    EXPECT_EQ(buttons(), (std::vector<bool>{true, false, false}));
+    ASSERT_TRUE(runUntil([&] { return !fonts.isUploadingFont(); }));
+    settle();
+    EXPECT_EQ(editor.selectedNorixFontSlot(), NorixFontSlot(2, "Small", 3, 4, 2));
+    EXPECT_EQ(FontEditor::slotButtonLines(*editor.selectedNorixFontSlot()),
+              (std::vector<std::string>{"Slot 2", "Small", "3 × 4 • 2 glyphs"}));
+
+    editor.selectNorixSlot(9); // no such slot: nothing to delete
+    EXPECT_EQ(buttons(), (std::vector<bool>{true, true, false}));
+}
+
+TEST_F(FontEditorTest, AFontHigherThanEightPixelsIsNeverSent) {
+    connect();
+    editor.loadImportedFont(LoadedFont("Tall", 2, 9, {1, 2}));
+    ASSERT_TRUE(editor.canSaveToNorix());
+    editor.uploadCurrentFontToSelectedSlot();
+    EXPECT_EQ(editor.importErrorMessage(),
+              "Norix fonts currently have a maximum height of 8 pixels.");
+    EXPECT_TRUE(editor.showingImportError());
+    EXPECT_FALSE(fonts.isUploadingFont());
+    EXPECT_TRUE(commandsWithCode(cmdFontMetaBegin).empty());
+}
+
+TEST(FontEditorTexts, WithoutAFontEveryValueIsADash) {
+    ManualEventLoop loop;
+    SerialPortManager link(loop, "/dev", LinkConversations::Included);
+    FontEditor editor(link);
+    EXPECT_EQ(editor.fontNameText(), "No font file loaded");
+    EXPECT_EQ(editor.fontFileText(), "No font file loaded.");
+    EXPECT_EQ(editor.fontInformationValues(),
+              (std::vector<std::string>{"—", "— pixels", "— pixels", "—", "—", "—", "—"}));
+    EXPECT_EQ(FontEditor::slotButtonLines(NorixFontSlot(4)),
+              (std::vector<std::string>{"Slot 4", "Empty", ""}));
+    EXPECT_TRUE(editor.selectGlyphForCharacter(U'~'));
+    EXPECT_EQ(editor.selectedGlyph(), 94);
+    EXPECT_FALSE(editor.selectGlyphForCharacter(U'\u00e9')); // past the 95 glyphs shown
+    editor.moveGlyphSelection(10);
+    EXPECT_EQ(editor.selectedGlyph(), 94);
+    editor.moveGlyphSelection(-200);
+    EXPECT_EQ(editor.selectedGlyph(), 0);
+}
+
+TEST(FontEditorTexts, PixelHelpNamesColumnRowBitAndState) {
+    const std::vector<std::uint64_t> columns{0b0100};
+    EXPECT_EQ(glyphPixelHelp(columns, 4, 0, 1), "Column 0, Row 1, Bit 2: On");
+    EXPECT_EQ(glyphPixelHelp(columns, 4, 0, 3), "Column 0, Row 3, Bit 0: Off");
+    EXPECT_EQ(glyphPixelHelp(columns, 4, 1, 1), "Column 1, Row 1, Bit 2: Off"); // no such column
+}
+
+struct PreviewCase {
+    std::int64_t width, height;
+    double pixel, column;
+};
+void PrintTo(const PreviewCase& c, std::ostream* os) {
+    *os << c.width << "x" << c.height;
+}
+class PreviewSizes : public ::testing::TestWithParam<PreviewCase> {};
+
+TEST_P(PreviewSizes, PixelSizeAndColumnWidthFollowTheGlyphSize) {
+    const auto& c = GetParam();
+    const LoadedFont font("F", c.width, c.height, {});
+    EXPECT_EQ(previewPixelSize(font), c.pixel);
+    EXPECT_EQ(previewColumnMinimumWidth(font), c.column);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PreviewSizes,
+                         ::testing::Values(PreviewCase{6, 8, 3, 34}, PreviewCase{8, 8, 3, 34},
+                                           PreviewCase{10, 8, 2, 34}, PreviewCase{8, 9, 2, 34},
+                                           PreviewCase{16, 8, 1.5, 34},
+                                           PreviewCase{32, 8, 1.5, 58}));
+
+TEST(FontLayoutRules, GlyphEditorPixelsFitThePanelBetweenTwoAndThirty) {
+    EXPECT_EQ(glyphEditorPixelSize(424, 468, 8, 8), 30);  // 50 would fit
+    EXPECT_EQ(glyphEditorPixelSize(184, 468, 8, 8), 20);  // the width decides
+    EXPECT_EQ(glyphEditorPixelSize(1000, 148, 8, 8), 10); // the height decides
+    EXPECT_EQ(glyphEditorPixelSize(280, 400, 32, 8), 8);
+    EXPECT_EQ(glyphEditorPixelSize(10, 10, 32, 8), 2);
+}
+
+TEST(FontLayoutRules, AdaptiveColumnsFillTheWidth) {
+    EXPECT_EQ(adaptiveColumns(10, 36, 44, 6).count, 1);
+    EXPECT_EQ(adaptiveColumns(84, 36, 44, 6).count, 2);
+    EXPECT_EQ(adaptiveColumns(84, 36, 44, 6).width, 39);
+    EXPECT_EQ(adaptiveColumns(77, 36, 44, 6).count, 1);
+    EXPECT_EQ(adaptiveColumns(77, 36, 44, 6).width, 44);
+}
+
+TEST(FontLayoutRules, TypedTextWrapsAtTheDisplayEdgeAndStopsAtTheBottom) {
+    const LoadedFont font("F", 40, 8, std::vector<std::uint64_t>(40 * 95, 0));
+    const auto placed = layoutTextOnDisplay(font, "ABCDE\n!\xC3\xA9~");
+    ASSERT_EQ(placed.size(), 7u);
+    EXPECT_EQ(placed[3], (PlacedGlyph{36, 120, 0}));
+    EXPECT_EQ(placed[4], (PlacedGlyph{37, 0, 8}));   // E wraps
+    EXPECT_EQ(placed[5], (PlacedGlyph{1, 0, 16}));   // the line feed
+    EXPECT_EQ(placed[6], (PlacedGlyph{94, 80, 16})); // é has no glyph but keeps its cell
+    EXPECT_EQ(layoutTextOnDisplay(font, std::string(200, 'x')).size(), 64u); // 4 × 16 lines
+}
+
+} // namespace
+} // namespace norix::testing
