@@ -2,6 +2,7 @@
 
 #include "gui/app/AppNotifications.h"
 #include "gui/app/ContentView.h"
+#include "gui/fonts/FontManagerView.h"
 #include "gui/settings/NorixSettingsView.h"
 
 #include <QAction>
@@ -18,8 +19,8 @@ NorixToolsMenu::NorixToolsMenu(ContentView& window, SerialPortManager& link, QWi
     : QMenu(tr("&Tools"), parent), toolWindows_(window.toolWindows()) {
     setObjectName(QStringLiteral("toolsMenu"));
     separator_ = addSeparator();
-    // The image and font windows' entries go here, one addWindowEntry() each;
-    // they land above the separator wherever they are added.
+    addWindowEntry(tr("Show Font Window"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
+                   QStringLiteral("fontWindow"), [&link] { return new FontManagerView(link); });
 
     deleteAllChips_ = addAction(QIcon::fromTheme(QStringLiteral("edit-delete"),
                                                  style()->standardIcon(QStyle::SP_TrashIcon)),

@@ -164,6 +164,37 @@ TEST(AppShell, SettingsWindowIsSingleAndClosingItKeepsTheConnection) {
     EXPECT_TRUE(f.link.isConnected());
 }
 
+// Each tool window's shortcut, pressed twice from the main window, gives one
+// window of the right kind, raised the second time.
+struct ToolWindowKey {
+    const char* id;
+    Qt::Key key;
+    const char* title;
+};
+
+class ToolWindowShortcut : public ::testing::TestWithParam<ToolWindowKey> {};
+
+TEST_P(ToolWindowShortcut, PressedTwiceGivesOneWindow) {
+    ShellWindow f;
+    const auto& key = GetParam();
+    const QString id = QString::fromLatin1(key.id);
+    for (int press = 0; press < 2; ++press) {
+        f.window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+        QTest::keyClick(f.window.get(), key.key, Qt::ControlModifier | Qt::ShiftModifier);
+        QWidget* tool = f.tools.toolWindows().window(id);
+        ASSERT_NE(tool, nullptr);
+        EXPECT_TRUE(tool->isVisible());
+        EXPECT_EQ(tool->windowTitle(), QString::fromUtf8(key.title));
+        EXPECT_EQ(f.tools.toolWindows().count(), 1);
+    }
+    f.tools.toolWindows().closeAll();
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, ToolWindowShortcut,
+                         ::testing::Values(ToolWindowKey{"fontWindow", Qt::Key_F, "Font Window"}),
+                         [](const auto& info) { return std::string(info.param.id); });
+
 TEST(AppShell, ClosingTheMainWindowAsksEveryToolWindowFirst) {
     ShellWindow f;
     WorkWindow* work = nullptr;
