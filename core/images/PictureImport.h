@@ -44,6 +44,7 @@ struct PictureFit {
     std::vector<std::uint16_t> pixels;
     std::vector<std::uint8_t> compressedData;
     std::size_t colorCount = 0; // distinct colours in the result
+    std::size_t minimumRun = 1; // short runs of each row were merged up to this length
 };
 
 // The largest size within maxWidth × maxHeight with the picture's aspect
@@ -67,8 +68,14 @@ std::vector<std::uint16_t> medianCutPalette(std::span<const std::uint16_t> pixel
 std::vector<std::uint16_t> quantizePicture(const RgbaPicture& picture,
                                            std::span<const std::uint16_t> palette, bool dither);
 
+// Within each row, merges every run shorter than `minimumRun` pixels into
+// the neighbouring run of the nearer colour, shortest runs first.
+void mergeShortRuns(std::vector<std::uint16_t>& pixels, std::int64_t width, std::size_t minimumRun);
+
 // Scales, then searches the most colours whose encoding fits the byte limit.
-// When even two colours do not fit, the two-colour result is returned anyway.
+// A photo's texture makes runs short even with few colours: then the short
+// runs are merged, as little as lets at least four colours fit. When nothing
+// fits, the two-colour result with the longest merging is returned anyway.
 PictureFit fitPictureToNorix(const RgbaPicture& picture, const PictureFitOptions& options = {});
 
 // A picture file's base name as an image name: at most 31 bytes, cut at a
@@ -79,7 +86,8 @@ std::string pictureImageName(std::string_view baseName);
 std::string pictureReadErrorText(std::string_view reason);
 
 // What an import kept, for the window and the CLI:
-// "{width} × {height} pixels, {n} colors, {bytes} bytes."
+// "{width} × {height} pixels, {n} colors, {bytes} bytes.", with
+// ", runs of at least {k} pixels" before the bytes when runs were merged.
 std::string pictureFitSummary(const PictureFit& fit);
 
 } // namespace norix

@@ -54,7 +54,7 @@ void showStatus(QLabel* label, const std::string& status, const std::optional<st
     label->setVisible(error || !status.empty());
 }
 
-QToolButton* toolButton(const QIcon& icon, const QString& help) {
+QToolButton* makeToolButton(const QIcon& icon, const QString& help) {
     auto* button = new QToolButton;
     button->setIcon(icon);
     button->setIconSize(QSize(24, 24));
@@ -192,7 +192,7 @@ QWidget* ImageManagerView::buildToolRow() {
         const auto& info = imageDrawingTools()[i];
         const QString help =
             QString::fromUtf8(info.helpText.data(), static_cast<qsizetype>(info.helpText.size()));
-        QToolButton* button = toolButton(drawingToolIcon(info.tool), help);
+        QToolButton* button = makeToolButton(drawingToolIcon(info.tool), help);
         button->setCheckable(true);
         group->addButton(button);
         layout->addWidget(button);
@@ -201,8 +201,8 @@ QWidget* ImageManagerView::buildToolRow() {
                 [this, tool = info.tool] { editor_.setSelectedDrawingTool(tool); });
     }
     layout->addSpacing(12);
-    leftWell_ = toolButton(QIcon(), QStringLiteral("Left Click Color"));
-    rightWell_ = toolButton(QIcon(), QStringLiteral("Right Click Color"));
+    leftWell_ = makeToolButton(QIcon(), QStringLiteral("Left Click Color"));
+    rightWell_ = makeToolButton(QIcon(), QStringLiteral("Right Click Color"));
     for (QToolButton* well : {leftWell_, rightWell_}) {
         well->setAutoRaise(false);
         well->setText(well->toolTip());
@@ -213,12 +213,12 @@ QWidget* ImageManagerView::buildToolRow() {
     connect(rightWell_, &QToolButton::clicked, this, [this] { chooseColor(true); });
     layout->addSpacing(12);
 
-    undoButton_ =
-        toolButton(themedIcon("edit-undo", QStyle::SP_ArrowBack), QStringLiteral("Undo Last Edit"));
+    undoButton_ = makeToolButton(themedIcon("edit-undo", QStyle::SP_ArrowBack),
+                                 QStringLiteral("Undo Last Edit"));
     zoomInButton_ =
-        toolButton(themedIcon("zoom-in", QStyle::SP_ArrowUp), QStringLiteral("Zoom In"));
+        makeToolButton(themedIcon("zoom-in", QStyle::SP_ArrowUp), QStringLiteral("Zoom In"));
     zoomOutButton_ =
-        toolButton(themedIcon("zoom-out", QStyle::SP_ArrowDown), QStringLiteral("Zoom Out"));
+        makeToolButton(themedIcon("zoom-out", QStyle::SP_ArrowDown), QStringLiteral("Zoom Out"));
     for (QToolButton* button : {undoButton_, zoomInButton_, zoomOutButton_})
         layout->addWidget(button);
     layout->addStretch();

@@ -86,17 +86,20 @@ TEST(PictureImport, APhotoFitsIntoTheNorixWithTheMostColoursThatDo) {
     EXPECT_EQ(fit.width, 160);
     EXPECT_EQ(fit.height, 120);
     EXPECT_LE(fit.compressedData.size(), maximumCompressedImageBytes);
-    EXPECT_GE(fit.colorCount, 2U);
-    // One more colour would no longer fit (or the search found a local best).
+    EXPECT_GE(fit.colorCount, 4U);
+    EXPECT_EQ(fit.minimumRun, 1U);
+    // One more colour only fits when short runs are merged.
     PictureFitOptions more;
     more.colors = fit.colorCount + 1;
-    EXPECT_GT(fitPictureToNorix(photoLike(640, 480), more).compressedData.size(),
-              maximumCompressedImageBytes);
+    const PictureFit crowded = fitPictureToNorix(photoLike(640, 480), more);
+    EXPECT_GT(crowded.minimumRun, 1U);
+    EXPECT_LE(crowded.compressedData.size(), maximumCompressedImageBytes);
 }
 
 TEST(PictureImport, AFixedColourCountAndDitheringAreHonoured) {
     PictureFitOptions options;
     options.colors = 6;
+    options.byteLimit = 1 << 20; // no merging of runs, to see what dithering does
     const PictureFit plain = fitPictureToNorix(photoLike(160, 128), options);
     EXPECT_LE(plain.colorCount, 6U);
     options.dither = true;
@@ -105,7 +108,7 @@ TEST(PictureImport, AFixedColourCountAndDitheringAreHonoured) {
     EXPECT_GT(dithered.compressedData.size(), plain.compressedData.size()); // dithering breaks runs
 }
 
-TEST(PictureImport, NoiseThatCannotFitComesBackWithTwoColours) {
+TEST(PictureImport, NoiseFitsOnlyOnceItsShortRunsAreMerged) {
     std::uint32_t state = 12345;
     const RgbaPicture noise = pictureOf(160, 128, [&](auto, auto) {
         state = state * 1664525U + 1013904223U;
@@ -113,8 +116,22 @@ TEST(PictureImport, NoiseThatCannotFitComesBackWithTwoColours) {
         return std::array<std::uint8_t, 4>{level, level, level, 255};
     });
     const PictureFit fit = fitPictureToNorix(noise);
-    EXPECT_EQ(fit.colorCount, 2U);
-    EXPECT_GT(fit.compressedData.size(), maximumCompressedImageBytes);
+    EXPECT_GE(fit.colorCount, 4U);
+    EXPECT_GT(fit.minimumRun, 2U);
+    EXPECT_LE(fit.compressedData.size(), maximumCompressedImageBytes);
+    EXPECT_NE(pictureFitSummary(fit).find("runs of at least"), std::string::npos);
+}
+
+TEST(PictureImport, ShortRunsMergeIntoTheNearerNeighbourRowByRow) {
+    const std::uint16_t a = 0xFFFF, b = 0xF7DE, c = 0x0000, d = 0x001F;
+    std::vector<std::uint16_t> pixels{a, a, a, b, c, c, c, c, //
+                                      d, c, c, c, a, a, a, a};
+    mergeShortRuns(pixels, 8, 2);
+    EXPECT_EQ(pixels, (std::vector<std::uint16_t>{a, a, a, a, c, c, c, c, //
+                                                  c, c, c, c, a, a, a, a}));
+    std::vector<std::uint16_t> narrow{a, b, a};
+    mergeShortRuns(narrow, 3, 8);
+    EXPECT_EQ(narrow, (std::vector<std::uint16_t>{a, a, a}));
 }
 
 TEST(PictureImport, MedianCutSplitsWhereThePixelsAre) {

@@ -67,6 +67,11 @@ struct ImageWindow {
             send(QEvent::MouseMove, last = point, button);
         send(QEvent::MouseButtonRelease, last, Qt::NoButton);
     }
+    // Shortcuts reach only the active window.
+    bool activate() {
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
     std::uint16_t pixel(int x, int y) const {
         const auto& image = window->editor().image();
         return image.imagePixels[static_cast<std::size_t>(y * image.imageWidth + x)];
@@ -137,8 +142,13 @@ TEST(ImageWindow, DraggingWithBothButtonsPaintsTheirColoursAndUndoTakesStepsBack
     f.drag(Qt::LeftButton, {1, 1}, {{2, 1}, {3, 1}, {30, 1}});
     EXPECT_EQ(f.pixel(1, 1), 0xFFFF);
     EXPECT_EQ(f.pixel(3, 1), 0xFFFF);
-    f.window->editor().setRightDrawingColor({1.0, 0.0, 0.0});
-    f.window->colorWell(false)->click(); // no colour chooser answers: nothing changes
+    f.window->dialogs().chooseColor = [](const EditorColor& initial, const std::string& title) {
+        EXPECT_EQ(initial, blackColor);
+        EXPECT_EQ(title, "Right Click Color");
+        return std::optional(EditorColor{1.0, 0.0, 0.0});
+    };
+    QTest::mouseClick(f.window->colorWell(true), Qt::LeftButton);
+    EXPECT_EQ(f.window->editor().rightDrawingColor(), (EditorColor{1.0, 0.0, 0.0}));
     f.drag(Qt::RightButton, {2, 1});
     EXPECT_EQ(f.pixel(2, 1), 0xF800);
     EXPECT_EQ(f.window->editor().undoHistory().size(), 2U);
@@ -147,7 +157,7 @@ TEST(ImageWindow, DraggingWithBothButtonsPaintsTheirColoursAndUndoTakesStepsBack
               QString::fromStdString(f.window->editor().compressedSizeText()));
     EXPECT_TRUE(f.window->imageCode()->toPlainText().contains(QStringLiteral("1 248 0")));
 
-    f.window->activateWindow();
+    ASSERT_TRUE(f.activate());
     QTest::keyClick(f.window.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(f.pixel(2, 1), 0xFFFF);
     QTest::mouseClick(f.window->undoButton(), Qt::LeftButton);
@@ -169,7 +179,7 @@ TEST(ImageWindow, ShapeToolsAndZoomFollowTheirButtons) {
     EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("20×"));
     EXPECT_FALSE(f.window->zoomInButton()->isEnabled());
     EXPECT_EQ(f.window->canvas()->size(), QSize(400, 400));
-    f.window->activateWindow();
+    ASSERT_TRUE(f.activate());
     QTest::keyClick(f.window.get(), Qt::Key_Minus, Qt::ControlModifier);
     EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("19×"));
 }
@@ -194,7 +204,7 @@ TEST(ImageWindow, UnsavedWorkIsAskedAboutBeforeItIsReplacedOrClosed) {
     EXPECT_EQ(f.window->editor().image().imageWidth, 4);
     EXPECT_EQ(loadNorixImageFile(saved)->imageWidth, 8);
     EXPECT_TRUE(f.window->close()); // nothing unsaved: no question
-    EXPECT_EQ(f.questions, 2);
+    EXPECT_EQ(f.questions, 3);
 }
 
 TEST(ImageWindow, PngExportImportsBackExactlyAndBadPicturesRaiseTheAlert) {
@@ -217,7 +227,7 @@ TEST(ImageWindow, PngExportImportsBackExactlyAndBadPicturesRaiseTheAlert) {
     QTest::mouseClick(f.window->importButton(), Qt::LeftButton);
     EXPECT_EQ(f.window->editor().image().imagePixels, painted.imagePixels);
     EXPECT_EQ(f.window->importSummary()->text(),
-              QStringLiteral("Imported 16 × 8 pixels, 3 colors, ") +
+              QStringLiteral("Imported 16 × 8 pixels, 2 colors, ") +
                   QString::number(painted.compressedImageData.size()) + QStringLiteral(" bytes."));
 
     std::ofstream(f.devices.path() / "broken.png") << "not a picture";
