@@ -1,10 +1,10 @@
 #include "gui/images/ImageIcons.h"
 
 #include <QApplication>
+#include <QPalette>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QStyle>
 
 namespace norix {
 namespace {
@@ -69,10 +69,34 @@ QIcon drawingToolIcon(ImageDrawingTool tool) {
     return drawnToolIcon(tool);
 }
 
-QIcon themedIcon(const char* name, int fallback) {
-    return QIcon::fromTheme(
-        QString::fromLatin1(name),
-        QApplication::style()->standardIcon(static_cast<QStyle::StandardPixmap>(fallback)));
+QIcon undoIcon() {
+    if (QIcon::hasThemeIcon(QStringLiteral("edit-undo")))
+        return QIcon::fromTheme(QStringLiteral("edit-undo"));
+    QPixmap pixmap = blankPixmap();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = QApplication::palette().color(QPalette::ButtonText);
+    painter.setPen(QPen(ink, 2));
+    painter.drawArc(QRectF(6, 6, 14, 12), 90 * 16, -240 * 16);
+    painter.setBrush(ink);
+    painter.drawPolygon(QPolygonF({QPointF(3, 9), QPointF(10, 4), QPointF(10, 13)}));
+    return QIcon(pixmap);
+}
+
+QIcon zoomIcon(bool zoomIn) {
+    const QString name = zoomIn ? QStringLiteral("zoom-in") : QStringLiteral("zoom-out");
+    if (QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
+    QPixmap pixmap = blankPixmap();
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QApplication::palette().color(QPalette::ButtonText), 2));
+    painter.drawEllipse(QRectF(3, 3, 13, 13));
+    painter.drawLine(QPointF(14.5, 14.5), QPointF(21, 21));
+    painter.drawLine(QPointF(6.5, 9.5), QPointF(12.5, 9.5));
+    if (zoomIn)
+        painter.drawLine(QPointF(9.5, 6.5), QPointF(9.5, 12.5));
+    return QIcon(pixmap);
 }
 
 QColor toQColor(const EditorColor& color) {

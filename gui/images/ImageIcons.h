@@ -10,8 +10,9 @@
 namespace norix {
 
 QIcon drawingToolIcon(ImageDrawingTool tool);
-// The theme's icon, or the style's `fallback` icon.
-QIcon themedIcon(const char* name, int fallback);
+// "edit-undo", "zoom-in" and "zoom-out" of the theme, or drawn ones.
+QIcon undoIcon();
+QIcon zoomIcon(bool zoomIn);
 // A swatch of `color` with a circle holding `letter`, drawn in its contrasting colour.
 QIcon colorWellIcon(const EditorColor& color, QChar letter);
 QColor toQColor(const EditorColor& color);

@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -213,12 +212,9 @@ QWidget* ImageManagerView::buildToolRow() {
     connect(rightWell_, &QToolButton::clicked, this, [this] { chooseColor(true); });
     layout->addSpacing(12);
 
-    undoButton_ = makeToolButton(themedIcon("edit-undo", QStyle::SP_ArrowBack),
-                                 QStringLiteral("Undo Last Edit"));
-    zoomInButton_ =
-        makeToolButton(themedIcon("zoom-in", QStyle::SP_ArrowUp), QStringLiteral("Zoom In"));
-    zoomOutButton_ =
-        makeToolButton(themedIcon("zoom-out", QStyle::SP_ArrowDown), QStringLiteral("Zoom Out"));
+    undoButton_ = makeToolButton(undoIcon(), QStringLiteral("Undo Last Edit"));
+    zoomInButton_ = makeToolButton(zoomIcon(true), QStringLiteral("Zoom In"));
+    zoomOutButton_ = makeToolButton(zoomIcon(false), QStringLiteral("Zoom Out"));
     for (QToolButton* button : {undoButton_, zoomInButton_, zoomOutButton_})
         layout->addWidget(button);
     layout->addStretch();
