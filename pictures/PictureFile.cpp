@@ -3,6 +3,7 @@
 #include "core/images/NorixImageFileError.h"
 #include "core/images/Rgb565.h"
 #include "core/util/AtomicFile.h"
+#include "pictures/PngStreamReader.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -64,6 +65,14 @@ Expected<RgbaPicture, std::string> readWith(QImageReader& reader, std::int64_t m
 Expected<RgbaPicture, std::string> readPictureFile(const std::filesystem::path& path,
                                                    std::int64_t maxWidth, std::int64_t maxHeight) {
     QImageReader reader(QString::fromStdString(path.string()));
+    const QSize size = reader.size();
+    const std::int64_t decodeWidth = maxWidth * decodeOversampling;
+    const std::int64_t decodeHeight = maxHeight * decodeOversampling;
+    if (reader.format() == "png" && size.isValid() &&
+        (size.width() > decodeWidth || size.height() > decodeHeight)) {
+        if (auto streamed = readPngScaledDown(path, decodeWidth, decodeHeight))
+            return std::move(*streamed);
+    }
     return readWith(reader, maxWidth, maxHeight);
 }
 

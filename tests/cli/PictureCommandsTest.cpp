@@ -76,6 +76,24 @@ TEST_F(PictureCommandsTest, ExportWritesOnePixelPerPixelAndImportReadsItBackExac
     EXPECT_EQ(back->compressedImageData, image.compressedImageData);
 }
 
+// A large grey PNG is averaged down row by row while it is read; the result
+// is the one the core's scale-down gives on the whole decoded picture.
+TEST_F(PictureCommandsTest, ALargeGreyPngIsScaledWhileItIsRead) {
+    QImage grey(2000, 1000, QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x)
+            grey.scanLine(y)[x] = static_cast<uchar>((x / 7 + y / 3) % 256);
+    const auto path = folder_ / "grey.png";
+    ASSERT_TRUE(grey.save(QString::fromStdString(path.string()), "PNG"));
+    const auto streamed = readPictureFile(path);
+    ASSERT_TRUE(streamed) << streamed.error();
+    EXPECT_EQ(streamed->width, 640);
+    EXPECT_EQ(streamed->height, 320);
+    const auto whole = decodePicture(readFile(path));
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(streamed->rgba, scalePictureDown(*whole, 640, 320).rgba);
+}
+
 struct FailureCase {
     const char* name;
     std::vector<std::string> args;
