@@ -1,9 +1,9 @@
 #include "gui/images/ImageIcons.h"
 
 #include <QApplication>
-#include <QPalette>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <QPixmap>
 
 namespace norix {

@@ -155,9 +155,11 @@ QWidget* ImageManagerView::buildLeftColumn() {
     listStatus_ = statusLabel();
     loadStatus_ = statusLabel();
     uploadStatus_ = statusLabel();
+    linkError_ = statusLabel();
     layout->addWidget(listStatus_);
     layout->addWidget(loadStatus_);
     layout->addWidget(uploadStatus_);
+    layout->addWidget(linkError_);
 
     closeButton_ = new QPushButton(QStringLiteral("Close"));
     layout->addWidget(closeButton_, 0, Qt::AlignRight);
@@ -332,6 +334,8 @@ void ImageManagerView::deviceChanged() {
     showStatus(listStatus_, images.imageListStatus(), images.imageListError());
     showStatus(loadStatus_, images.imageLoadStatus(), images.imageLoadError());
     showStatus(uploadStatus_, images.imageUploadStatus(), images.imageUploadError());
+    // A transfer cut short by a lost link says why here; the image stays as it was.
+    showStatus(linkError_, {}, editor_.link().lastError());
 }
 
 void ImageManagerView::closeEvent(QCloseEvent* event) {

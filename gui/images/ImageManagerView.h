@@ -94,6 +94,7 @@ public:
     QLabel* listStatus() const { return listStatus_; }
     QLabel* loadStatus() const { return loadStatus_; }
     QLabel* uploadStatus() const { return uploadStatus_; }
+    QLabel* linkError() const { return linkError_; }
     ImagePixelView* preview() const { return preview_; }
     ImagePixelView* canvas() const { return canvas_; }
     QScrollArea* canvasScroller() const { return canvasScroller_; }
@@ -140,6 +141,7 @@ private:
     QLabel* listStatus_ = nullptr;
     QLabel* loadStatus_ = nullptr;
     QLabel* uploadStatus_ = nullptr;
+    QLabel* linkError_ = nullptr;
     ImagePixelView* preview_ = nullptr;
     ImagePixelView* canvas_ = nullptr;
     QScrollArea* canvasScroller_ = nullptr;

@@ -289,5 +289,24 @@ TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
     EXPECT_FALSE(w.undoButton()->isEnabled());
 }
 
+TEST(ImageWindow, ALinkLostMidDownloadLeavesTheImageAndShowsTheLinksError) {
+    ImageWindow f;
+    BuiltInSimulator simulator(f.loop, f.link);
+    ASSERT_TRUE(simulator.start()) << simulator.lastError();
+    simulator.simulator().faults().add({0xE8, 1, FaultAction::HangUpBefore, 0});
+    ASSERT_TRUE(f.link.connect(simulator.portPath()));
+    auto& images = f.link.images();
+    ASSERT_TRUE(waitFor([&] { return !images.isLoadingImageList(); }));
+    f.newImage("4", "4");
+    const NorixImage before = f.window->editor().image();
+    f.window->slotList()->setCurrentRow(0);
+    QTest::mouseClick(f.window->loadNorixButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !images.isLoadingNorixImage(); }));
+    EXPECT_EQ(f.window->editor().image(), before);
+    EXPECT_TRUE(f.window->linkError()->isVisibleTo(f.window.get()));
+    EXPECT_EQ(f.window->linkError()->text().toStdString(), f.link.lastError().value_or("?"));
+    EXPECT_EQ(f.window->loadNorixButton()->isEnabled(), f.window->editor().canLoadNorixImage());
+}
+
 } // namespace
 } // namespace norix
