@@ -93,6 +93,8 @@ public:
     std::int64_t selectedSlot() const { return selectedSlot_; }
     // Changed since it was created, read, saved or exchanged with the Norix.
     bool isModified() const { return revision_ != savedRevision_; }
+    // Counts the changes of the image that are kept (edits, undo, replacements).
+    std::uint64_t revision() const { return revision_; }
     // Counts every change of the encoded data, name or size (not of a drag in progress).
     std::uint64_t encodingRevision() const { return encodingRevision_; }
     // What the last picture import kept, or empty.

@@ -75,12 +75,13 @@ ImageManagerDialogs standardImageDialogs(QWidget* parent) {
 }
 
 bool ImageManagerView::confirmDiscardingChanges() {
-    if (!editor_.isModified())
+    if (!editor_.isModified() || discardedRevision_ == editor_.revision())
         return true;
     const UnsavedChoice choice =
         dialogs_.askAboutUnsavedChanges ? dialogs_.askAboutUnsavedChanges() : UnsavedChoice::cancel;
     switch (choice) {
     case UnsavedChoice::discard:
+        discardedRevision_ = editor_.revision();
         return true;
     case UnsavedChoice::cancel:
         return false;

@@ -305,7 +305,7 @@ void ImageManagerView::editorChanged() {
     undoButton_->setEnabled(editor_.canUndo());
     zoomInButton_->setEnabled(editor_.canZoomIn());
     zoomOutButton_->setEnabled(editor_.canZoomOut());
-    deviceChanged();
+    updateNorixControls(); // "Save Norix" follows the image too
 }
 
 void ImageManagerView::refreshSlotList() {
@@ -325,8 +325,12 @@ void ImageManagerView::refreshSlotList() {
 }
 
 void ImageManagerView::deviceChanged() {
-    const auto& images = editor_.link().images();
     refreshSlotList();
+    updateNorixControls();
+}
+
+void ImageManagerView::updateNorixControls() {
+    const auto& images = editor_.link().images();
     refreshButton_->setEnabled(editor_.canRefreshImages());
     busyIndicator_->setVisible(images.isLoadingImageList());
     loadNorixButton_->setEnabled(editor_.canLoadNorixImage());

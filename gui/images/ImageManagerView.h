@@ -112,6 +112,7 @@ private:
     void deviceChanged();
     void fileError(const std::string& message);
     void refreshSlotList();
+    void updateNorixControls();
 
     ImageEditor editor_;
     ImageManagerDialogs dialogs_;
@@ -147,6 +148,8 @@ private:
     QScrollArea* canvasScroller_ = nullptr;
     QPlainTextEdit* imageCode_ = nullptr;
     std::uint64_t shownEncodingRevision_ = ~std::uint64_t{0};
+    // The image the user last agreed to lose: asked once, not again on close.
+    std::optional<std::uint64_t> discardedRevision_;
     std::vector<Connection> connections_;
 };
 

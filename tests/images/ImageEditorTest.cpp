@@ -241,15 +241,5 @@ TEST_F(ImageEditorTest, AnImportIsOneUndoStepThatBringsBackTheOldNameAndSize) {
     EXPECT_EQ(editor.image().imagePixels.size(), 48U);
 }
 
-TEST_F(ImageEditorTest, NorixCommandsNeedAConnection) {
-    create();
-    EXPECT_FALSE(editor.canRefreshImages());
-    EXPECT_FALSE(editor.canLoadNorixImage());
-    EXPECT_FALSE(editor.canSaveNorixImage());
-    EXPECT_TRUE(editor.isSelectedSlotEmpty());
-    editor.setSelectedSlot(300);
-    EXPECT_TRUE(editor.isSelectedSlotEmpty());
-}
-
 } // namespace
 } // namespace norix

@@ -121,6 +121,7 @@ TEST(ImageWindow, OpensWithItsTitleSizeAndTextsAndNoImage) {
 }
 
 TEST(ImageWindow, TheNewImageDialogHasItsFieldsAndAFailedCheckShowsItsAlert) {
+    test::application();
     NewImageDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("New Norix Image"));
     EXPECT_EQ(dialog.nameField()->placeholderText(), QStringLiteral("Image name"));
@@ -205,6 +206,14 @@ TEST(ImageWindow, UnsavedWorkIsAskedAboutBeforeItIsReplacedOrClosed) {
     EXPECT_EQ(loadNorixImageFile(saved)->imageWidth, 8);
     EXPECT_TRUE(f.window->close()); // nothing unsaved: no question
     EXPECT_EQ(f.questions, 3);
+
+    // Once the user agreed to lose an edit, closing does not ask again.
+    f.window->show();
+    f.drag(Qt::LeftButton, {0, 0});
+    f.answer = UnsavedChoice::discard;
+    EXPECT_TRUE(f.window->confirmDiscardingChanges());
+    EXPECT_TRUE(f.window->close());
+    EXPECT_EQ(f.questions, 4);
 }
 
 TEST(ImageWindow, PngExportImportsBackExactlyAndBadPicturesRaiseTheAlert) {
