@@ -99,8 +99,10 @@ void mergeShortRuns(std::vector<std::uint16_t>& pixels, std::int64_t width,
 PictureFit fitPictureToNorix(const RgbaPicture& picture, const PictureFitOptions& options) {
     if (!picture.isValid())
         return {};
-    const auto [width, height] =
+    // Plain names rather than a structured binding: the lambdas below capture them.
+    const auto fitted =
         fittedPictureSize(picture.width, picture.height, options.maxWidth, options.maxHeight);
+    const std::int64_t width = fitted.first, height = fitted.second;
     const RgbaPicture scaled = width == picture.width && height == picture.height
                                    ? picture
                                    : scalePictureDown(picture, width, height);
