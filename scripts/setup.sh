@@ -16,7 +16,8 @@ build_dir=${NORIX_BUILD_DIR:-build}
 jobs=${NORIX_JOBS:-$(nproc)}
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
-          googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+          googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+          libpng-dev)
 # The font window's tests import a desktop font from this family.
 packages+=(fonts-dejavu-core)
 

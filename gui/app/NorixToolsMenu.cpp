@@ -3,6 +3,7 @@
 #include "gui/app/AppNotifications.h"
 #include "gui/app/ContentView.h"
 #include "gui/fonts/FontManagerView.h"
+#include "gui/images/ImageManagerView.h"
 #include "gui/settings/NorixSettingsView.h"
 
 #include <QAction>
@@ -19,6 +20,8 @@ NorixToolsMenu::NorixToolsMenu(ContentView& window, SerialPortManager& link, QWi
     : QMenu(tr("&Tools"), parent), toolWindows_(window.toolWindows()) {
     setObjectName(QStringLiteral("toolsMenu"));
     separator_ = addSeparator();
+    addWindowEntry(tr("Show Image Window"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I),
+                   QStringLiteral("imageWindow"), [&link] { return new ImageManagerView(link); });
     addWindowEntry(tr("Show Font Window"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
                    QStringLiteral("fontWindow"), [&link] { return new FontManagerView(link); });
 

@@ -192,7 +192,8 @@ TEST_P(ToolWindowShortcut, PressedTwiceGivesOneWindow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, ToolWindowShortcut,
-                         ::testing::Values(ToolWindowKey{"fontWindow", Qt::Key_F, "Font Window"}),
+                         ::testing::Values(ToolWindowKey{"imageWindow", Qt::Key_I, "Image Window"},
+                                           ToolWindowKey{"fontWindow", Qt::Key_F, "Font Window"}),
                          [](const auto& info) { return std::string(info.param.id); });
 
 TEST(AppShell, ClosingTheMainWindowAsksEveryToolWindowFirst) {

@@ -1,0 +1,145 @@
+// norix image import / export, by running the real binary on pictures made here.
+
+#include "core/images/NorixImageFile.h"
+#include "core/images/Rgb565.h"
+#include "pictures/PictureFile.h"
+#include "tests/cli/CliRunner.h"
+
+#include <QImage>
+#include <cmath>
+
+namespace norix::clitest {
+namespace {
+
+class PictureCommandsTest : public CliFolderTest {
+protected:
+    // A picture of smooth shading with fine texture, written in `format`.
+    void writePhoto(const std::string& name, int width, int height, const char* format) {
+        QImage image(width, height, QImage::Format_RGB888);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const double texture = 10.0 * std::sin(x * 0.07) * std::cos(y * 0.05);
+                image.setPixel(
+                    x, y,
+                    qRgb(std::clamp(40 + 200 * x / width + static_cast<int>(texture), 0, 255),
+                         std::clamp(30 + 180 * y / height, 0, 255),
+                         std::clamp(220 - 190 * y / height - static_cast<int>(texture), 0, 255)));
+            }
+        ASSERT_TRUE(image.save(QString::fromStdString((folder_ / name).string()), format));
+    }
+};
+
+TEST_F(PictureCommandsTest, ImportFitsAPhotoIntoTheNorixAndNamesItAfterTheFile) {
+    writePhoto("holiday.jpg", 800, 600, "JPG");
+    const Outcome run = norix({"image", "import", "holiday.jpg"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with("160 × 120 pixels, ")) << run.out;
+    EXPECT_TRUE(run.out.ends_with(" bytes.\nWrote holiday.txt\n")) << run.out;
+    const auto image = loadNorixImageFile(folder_ / "holiday.txt");
+    ASSERT_TRUE(image) << image.error().message();
+    EXPECT_EQ(image->imageName, "holiday");
+    EXPECT_LE(image->compressedImageData.size(), 4096U);
+
+    const Outcome again = norix({"image", "import", "holiday.jpg"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.err, "holiday.txt exists; add --force to replace it.\n");
+}
+
+TEST_F(PictureCommandsTest, ImportHonoursSizeColoursAndName) {
+    writePhoto("wide.png", 400, 100, "PNG");
+    const Outcome run = norix({"-q", "image", "import", "wide.png", "-o", "logo.txt", "--size",
+                               "132x118", "--colors", "3", "--name", "Wide One"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto image = loadNorixImageFile(folder_ / "logo.txt");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->imageName, "Wide One");
+    EXPECT_EQ(image->imageWidth, 132);
+    EXPECT_EQ(image->imageHeight, 33);
+    EXPECT_EQ(run.out, "132 × 33 pixels, 3 colors, " +
+                           std::to_string(image->compressedImageData.size()) + " bytes.\n");
+}
+
+TEST_F(PictureCommandsTest, ExportWritesOnePixelPerPixelAndImportReadsItBackExactly) {
+    const std::vector<std::uint16_t> pixels{0xF800, 0xF800, 0x07E0, 0x001F, 0xFFFF, 0x8410};
+    NorixImage image{"six", 3, 2, pixels, rebuildCompressedImageData(pixels)};
+    ASSERT_FALSE(saveNorixImageFile(image, folder_ / "six.txt"));
+    ASSERT_EQ(norix({"image", "export", "six.txt", "-o", "six.png"}).status, 0);
+    const QImage png(QString::fromStdString((folder_ / "six.png").string()));
+    ASSERT_EQ(png.size(), QSize(3, 2));
+    const Rgb8 grey = rgb8FromRgb565(0x8410);
+    EXPECT_EQ(png.pixel(2, 1), qRgb(grey.red, grey.green, grey.blue));
+
+    ASSERT_EQ(norix({"image", "import", "six.png", "-o", "back.txt"}).status, 0);
+    const auto back = loadNorixImageFile(folder_ / "back.txt");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->imagePixels, pixels);
+    EXPECT_EQ(back->compressedImageData, image.compressedImageData);
+}
+
+// A large grey PNG is averaged down row by row while it is read; the result
+// is the one the core's scale-down gives on the whole decoded picture.
+TEST_F(PictureCommandsTest, ALargeGreyPngIsScaledWhileItIsRead) {
+    QImage grey(2000, 1000, QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x)
+            grey.scanLine(y)[x] = static_cast<uchar>((x / 7 + y / 3) % 256);
+    const auto path = folder_ / "grey.png";
+    ASSERT_TRUE(grey.save(QString::fromStdString(path.string()), "PNG"));
+    const auto streamed = readPictureFile(path);
+    ASSERT_TRUE(streamed) << streamed.error();
+    EXPECT_EQ(streamed->width, 640);
+    EXPECT_EQ(streamed->height, 320);
+    const auto whole = decodePicture(readFile(path));
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(streamed->rgba, scalePictureDown(*whole, 640, 320).rgba);
+}
+
+struct FailureCase {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string errStart;
+};
+
+class PictureCommandFailures : public PictureCommandsTest,
+                               public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(PictureCommandFailures, ReportAndExit) {
+    write("junk.png", "this is no picture");
+    write("bad.txt", "width=1\nheight=1\n[data]\n0 0 0\n");
+    const Outcome run = norix(GetParam().args);
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_TRUE(run.err.starts_with(GetParam().errStart)) << run.err;
+    EXPECT_FALSE(fs::exists(folder_ / "junk.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PictureCommandFailures,
+    ::testing::Values(FailureCase{"UnreadablePicture",
+                                  {"image", "import", "junk.png"},
+                                  1,
+                                  "The picture could not be read: "},
+                      FailureCase{"MissingPicture",
+                                  {"image", "import", "none.gif"},
+                                  1,
+                                  "The picture could not be read: "},
+                      FailureCase{"SizeTooLarge",
+                                  {"image", "import", "junk.png", "--size", "200x10"},
+                                  2,
+                                  "norix: usage: norix image import"},
+                      FailureCase{"ZeroColours",
+                                  {"image", "import", "junk.png", "--colors", "0"},
+                                  2,
+                                  "norix: usage: norix image import"},
+                      FailureCase{"ExportWithoutOutput",
+                                  {"image", "export", "bad.txt"},
+                                  2,
+                                  "norix: usage: norix image export"},
+                      FailureCase{"ExportOfABadFile",
+                                  {"image", "export", "bad.txt", "-o", "x.png"},
+                                  1,
+                                  "An image data run has a count of zero."}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+} // namespace
+} // namespace norix::clitest

@@ -1,0 +1,321 @@
+#include "gui/images/ImageManagerView.h"
+
+#include "core/images/ImageSlotConversation.h"
+#include "core/images/NorixImageFile.h"
+#include "core/images/Rgb565.h"
+#include "gui/images/ImagePixelView.h"
+#include "gui/images/NewImageDialog.h"
+#include "pictures/PictureFile.h"
+#include "sim/BuiltInSimulator.h"
+#include "tests/gui/GuiTestSupport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QToolButton>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace norix {
+namespace {
+
+using test::waitFor;
+
+// The image window on its own link; dialogs answer from the test.
+struct ImageWindow {
+    ImageWindow()
+        : link((test::application(), loop), devices.path().string(), LinkConversations::Included),
+          window(std::make_unique<ImageManagerView>(link)) {
+        window->dialogs().showAlert = [this](const std::string& title, const std::string& message) {
+            alerts.push_back(title + ": " + message);
+        };
+        window->dialogs().askAboutUnsavedChanges = [this] {
+            ++questions;
+            return answer;
+        };
+        window->show();
+    }
+    ~ImageWindow() {
+        window.reset();
+        link.disconnect(true, false);
+    }
+    void newImage(const std::string& width, const std::string& height) {
+        window->dialogs().askNewImage = [=] { return NewImageEntry{"pic", width, height}; };
+        QTest::mouseClick(window->newButton(), Qt::LeftButton);
+    }
+    // Presses at the centre of pixel `from`, moves through `through`, releases.
+    void drag(Qt::MouseButton button, QPoint from, std::vector<QPoint> through = {}) {
+        ImagePixelView* canvas = window->canvas();
+        const double scale = window->editor().editorScale();
+        const auto at = [scale](QPoint pixel) {
+            return QPointF((pixel.x() + 0.5) * scale, (pixel.y() + 0.5) * scale);
+        };
+        const auto send = [&](QEvent::Type type, QPoint pixel, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, at(pixel), canvas->mapToGlobal(at(pixel)),
+                              type == QEvent::MouseMove ? Qt::NoButton : button, buttons,
+                              Qt::NoModifier);
+            QApplication::sendEvent(canvas, &event);
+        };
+        send(QEvent::MouseButtonPress, from, button);
+        QPoint last = from;
+        for (QPoint point : through)
+            send(QEvent::MouseMove, last = point, button);
+        send(QEvent::MouseButtonRelease, last, Qt::NoButton);
+    }
+    // Shortcuts reach only the active window.
+    bool activate() {
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+    std::uint16_t pixel(int x, int y) const {
+        const auto& image = window->editor().image();
+        return image.imagePixels[static_cast<std::size_t>(y * image.imageWidth + x)];
+    }
+
+    test::TempFolder devices;
+    QtEventLoop loop;
+    SerialPortManager link;
+    std::unique_ptr<ImageManagerView> window;
+    std::vector<std::string> alerts;
+    UnsavedChoice answer = UnsavedChoice::cancel;
+    int questions = 0;
+};
+
+TEST(ImageWindow, OpensWithItsTitleSizeAndTextsAndNoImage) {
+    ImageWindow f;
+    ImageManagerView& w = *f.window;
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Image Window"));
+    EXPECT_EQ(w.size(), QSize(1200, 850));
+    EXPECT_EQ(w.newButton()->parentWidget()->width(), 320);
+    std::vector<QString> labels;
+    for (QPushButton* b :
+         {w.newButton(), w.loadFileButton(), w.saveAsButton(), w.importButton(), w.exportButton(),
+          w.refreshButton(), w.loadNorixButton(), w.saveNorixButton(), w.closeButton()})
+        labels.push_back(b->text());
+    EXPECT_EQ(labels,
+              (std::vector<QString>{"New", "Load File", "Save As...", "Import Picture\u2026",
+                                    "Export PNG\u2026", "Refresh Images", "Load Norix",
+                                    "Save Norix", "Close"}));
+    std::vector<QString> tools;
+    for (const auto& info : imageDrawingTools())
+        tools.push_back(w.toolButton(info.tool)->toolTip());
+    EXPECT_EQ(tools, (std::vector<QString>{"Pencil", "Paint Bucket", "Line", "Ellipse", "Circle"}));
+    EXPECT_TRUE(w.toolButton(ImageDrawingTool::pencil)->isChecked());
+    EXPECT_EQ(w.undoButton()->toolTip(), QStringLiteral("Undo Last Edit"));
+    EXPECT_EQ(w.colorWell(false)->text(), QStringLiteral("Left Click Color"));
+    EXPECT_EQ(w.colorWell(true)->text(), QStringLiteral("Right Click Color"));
+    EXPECT_EQ(w.editorTitle()->text(), QStringLiteral("6×"));
+    EXPECT_EQ(w.compressedSizeValue()->text(), QStringLiteral("0 / 4096 bytes"));
+    EXPECT_FALSE(w.canvas()->hasImage());
+    EXPECT_EQ(w.imageCode()->toPlainText(), QStringLiteral("No image loaded."));
+    EXPECT_EQ(w.slotList()->count(), 255);
+    EXPECT_EQ(w.slotList()->item(6)->text(), QStringLiteral("007  [EMPTY]"));
+    EXPECT_FALSE(w.refreshButton()->isEnabled());
+    EXPECT_FALSE(w.loadNorixButton()->isEnabled());
+    EXPECT_FALSE(w.saveNorixButton()->isEnabled());
+}
+
+TEST(ImageWindow, TheNewImageDialogHasItsFieldsAndAFailedCheckShowsItsAlert) {
+    test::application();
+    NewImageDialog dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("New Norix Image"));
+    EXPECT_EQ(dialog.nameField()->placeholderText(), QStringLiteral("Image name"));
+    EXPECT_EQ(dialog.widthField()->text(), QStringLiteral("160"));
+    EXPECT_EQ(dialog.heightField()->placeholderText(), QStringLiteral("1\u2013128"));
+    EXPECT_EQ(dialog.nameField()->width(), 190);
+    EXPECT_EQ(dialog.createButton()->text(), QStringLiteral("Create"));
+
+    ImageWindow f;
+    f.newImage("161", "10");
+    EXPECT_EQ(f.alerts,
+              std::vector<std::string>{"Cannot Create Image: Width must be between 1 and 160."});
+    EXPECT_FALSE(f.window->canvas()->hasImage());
+}
+
+TEST(ImageWindow, DraggingWithBothButtonsPaintsTheirColoursAndUndoTakesStepsBack) {
+    ImageWindow f;
+    f.newImage("16", "12");
+    f.drag(Qt::LeftButton, {1, 1}, {{2, 1}, {3, 1}, {30, 1}});
+    EXPECT_EQ(f.pixel(1, 1), 0xFFFF);
+    EXPECT_EQ(f.pixel(3, 1), 0xFFFF);
+    f.window->dialogs().chooseColor = [](const EditorColor& initial, const std::string& title) {
+        EXPECT_EQ(initial, blackColor);
+        EXPECT_EQ(title, "Right Click Color");
+        return std::optional(EditorColor{1.0, 0.0, 0.0});
+    };
+    QTest::mouseClick(f.window->colorWell(true), Qt::LeftButton);
+    EXPECT_EQ(f.window->editor().rightDrawingColor(), (EditorColor{1.0, 0.0, 0.0}));
+    f.drag(Qt::RightButton, {2, 1});
+    EXPECT_EQ(f.pixel(2, 1), 0xF800);
+    EXPECT_EQ(f.window->editor().undoHistory().size(), 2U);
+    EXPECT_TRUE(f.window->undoButton()->isEnabled());
+    EXPECT_EQ(f.window->compressedSizeValue()->text(),
+              QString::fromStdString(f.window->editor().compressedSizeText()));
+    EXPECT_TRUE(f.window->imageCode()->toPlainText().contains(QStringLiteral("1 248 0")));
+
+    ASSERT_TRUE(f.activate());
+    QTest::keyClick(f.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(f.pixel(2, 1), 0xFFFF);
+    QTest::mouseClick(f.window->undoButton(), Qt::LeftButton);
+    EXPECT_EQ(f.pixel(1, 1), 0x0000);
+    EXPECT_FALSE(f.window->undoButton()->isEnabled());
+}
+
+TEST(ImageWindow, ShapeToolsAndZoomFollowTheirButtons) {
+    ImageWindow f;
+    f.newImage("20", "20");
+    QTest::mouseClick(f.window->toolButton(ImageDrawingTool::circle), Qt::LeftButton);
+    EXPECT_EQ(f.window->editor().selectedDrawingTool(), ImageDrawingTool::circle);
+    f.drag(Qt::LeftButton, {10, 10}, {{12, 10}, {13, 14}});
+    EXPECT_EQ(f.pixel(15, 10), 0xFFFF);
+    EXPECT_EQ(f.pixel(12, 10), 0x0000); // the smaller preview left no trail
+
+    for (int i = 0; i < 14; ++i)
+        QTest::mouseClick(f.window->zoomInButton(), Qt::LeftButton);
+    EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("20×"));
+    EXPECT_FALSE(f.window->zoomInButton()->isEnabled());
+    EXPECT_EQ(f.window->canvas()->size(), QSize(400, 400));
+    ASSERT_TRUE(f.activate());
+    QTest::keyClick(f.window.get(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("19×"));
+}
+
+TEST(ImageWindow, UnsavedWorkIsAskedAboutBeforeItIsReplacedOrClosed) {
+    ImageWindow f;
+    f.newImage("8", "8");
+    f.drag(Qt::LeftButton, {0, 0});
+    f.answer = UnsavedChoice::cancel;
+    f.newImage("4", "4");
+    EXPECT_EQ(f.questions, 1);
+    EXPECT_EQ(f.window->editor().image().imageWidth, 8);
+    EXPECT_FALSE(f.window->close());
+
+    const auto saved = f.devices.path() / "saved.txt";
+    f.window->dialogs().chooseImageSavePath = [&](const std::string& proposed) {
+        EXPECT_EQ(proposed, "pic.txt");
+        return std::optional(saved);
+    };
+    f.answer = UnsavedChoice::save;
+    f.newImage("4", "4");
+    EXPECT_EQ(f.window->editor().image().imageWidth, 4);
+    EXPECT_EQ(loadNorixImageFile(saved)->imageWidth, 8);
+    EXPECT_TRUE(f.window->close()); // nothing unsaved: no question
+    EXPECT_EQ(f.questions, 3);
+
+    // Once the user agreed to lose an edit, closing does not ask again.
+    f.window->show();
+    f.drag(Qt::LeftButton, {0, 0});
+    f.answer = UnsavedChoice::discard;
+    EXPECT_TRUE(f.window->confirmDiscardingChanges());
+    EXPECT_TRUE(f.window->close());
+    EXPECT_EQ(f.questions, 4);
+}
+
+TEST(ImageWindow, PngExportImportsBackExactlyAndBadPicturesRaiseTheAlert) {
+    ImageWindow f;
+    f.newImage("16", "8");
+    f.window->editor().setSelectedDrawingTool(ImageDrawingTool::fill);
+    f.window->editor().setLeftDrawingColor({1.0, 0.5, 0.25});
+    f.drag(Qt::LeftButton, {0, 0});
+    f.window->editor().setSelectedDrawingTool(ImageDrawingTool::line);
+    f.drag(Qt::RightButton, {0, 0}, {{15, 7}});
+    const NorixImage painted = f.window->editor().image();
+    const auto png = f.devices.path() / "pic.png";
+    f.window->dialogs().choosePngExportPath = [&](const std::string& proposed) {
+        EXPECT_EQ(proposed, "pic.png");
+        return std::optional(png);
+    };
+    f.window->exportPng();
+    f.window->dialogs().choosePictureToImport = [&] { return std::optional(png); };
+    f.answer = UnsavedChoice::discard;
+    QTest::mouseClick(f.window->importButton(), Qt::LeftButton);
+    EXPECT_EQ(f.window->editor().image().imagePixels, painted.imagePixels);
+    EXPECT_EQ(f.window->importSummary()->text(),
+              QStringLiteral("Imported 16 × 8 pixels, 2 colors, ") +
+                  QString::number(painted.compressedImageData.size()) + QStringLiteral(" bytes."));
+
+    std::ofstream(f.devices.path() / "broken.png") << "not a picture";
+    f.window->dialogs().choosePictureToImport = [&] {
+        return std::optional(f.devices.path() / "broken.png");
+    };
+    QTest::mouseClick(f.window->importButton(), Qt::LeftButton);
+    ASSERT_EQ(f.alerts.size(), 1U);
+    EXPECT_TRUE(f.alerts[0].starts_with("Norix Image File Error: The picture could not be read: "));
+    EXPECT_EQ(f.window->editor().image().imagePixels, painted.imagePixels);
+}
+
+// The whole road: list, load the sample logo, paint, save it to the Norix as a
+// new image, list again, load that one back.
+TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
+    ImageWindow f;
+    BuiltInSimulator simulator(f.loop, f.link);
+    ASSERT_TRUE(simulator.start()) << simulator.lastError();
+    ASSERT_TRUE(f.link.connect(simulator.portPath()));
+    ImageManagerView& w = *f.window;
+    auto& images = f.link.images();
+    ASSERT_TRUE(waitFor([&] { return !images.isLoadingImageList(); }));
+    QTest::mouseClick(w.refreshButton(), Qt::LeftButton);
+    EXPECT_TRUE(w.busyIndicator()->isVisible());
+    EXPECT_FALSE(w.refreshButton()->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return !images.isLoadingImageList(); }));
+    EXPECT_EQ(w.listStatus()->text(), QStringLiteral("Norix image list loaded."));
+    EXPECT_FALSE(w.busyIndicator()->isVisible());
+
+    w.slotList()->setCurrentRow(1); // slot 2: empty
+    EXPECT_FALSE(w.loadNorixButton()->isEnabled());
+    w.slotList()->setCurrentRow(0);
+    ASSERT_EQ(w.slotList()->currentItem()->text(), QStringLiteral("001  Norix Logo"));
+    ASSERT_TRUE(w.loadNorixButton()->isEnabled());
+    QTest::mouseClick(w.loadNorixButton(), Qt::LeftButton);
+    EXPECT_FALSE(w.loadNorixButton()->isEnabled()); // the download runs
+    ASSERT_TRUE(waitFor([&] { return images.loadedNorixImage().has_value(); }));
+    EXPECT_EQ(w.nameValue()->text(), QStringLiteral("Norix Logo"));
+    EXPECT_EQ(w.loadStatus()->text(), QStringLiteral("Loaded image from slot 1."));
+
+    f.drag(Qt::LeftButton, {0, 0}, {{5, 0}});
+    const NorixImage painted = w.editor().image();
+    ASSERT_TRUE(w.saveNorixButton()->isEnabled());
+    QTest::mouseClick(w.saveNorixButton(), Qt::LeftButton);
+    EXPECT_FALSE(w.saveNorixButton()->isEnabled());
+    ASSERT_TRUE(
+        waitFor([&] { return !images.isUploadingNorixImage() && !images.isLoadingImageList(); }));
+    EXPECT_EQ(w.uploadStatus()->text(), QStringLiteral("Image uploaded to Norix."));
+    EXPECT_FALSE(w.editor().isModified());
+    EXPECT_EQ(w.slotList()->item(1)->text(), QStringLiteral("002  Norix Logo"));
+
+    f.drag(Qt::LeftButton, {9, 9}); // unsaved again: loading asks first
+    f.answer = UnsavedChoice::discard;
+    w.slotList()->setCurrentRow(1);
+    QTest::mouseClick(w.loadNorixButton(), Qt::LeftButton);
+    EXPECT_EQ(f.questions, 1);
+    ASSERT_TRUE(waitFor([&] { return images.loadedNorixImage().has_value(); }));
+    EXPECT_EQ(w.editor().image(), painted);
+    EXPECT_FALSE(w.undoButton()->isEnabled());
+}
+
+TEST(ImageWindow, ALinkLostMidDownloadLeavesTheImageAndShowsTheLinksError) {
+    ImageWindow f;
+    BuiltInSimulator simulator(f.loop, f.link);
+    ASSERT_TRUE(simulator.start()) << simulator.lastError();
+    simulator.simulator().faults().add({0xE8, 1, FaultAction::HangUpBefore, 0});
+    ASSERT_TRUE(f.link.connect(simulator.portPath()));
+    auto& images = f.link.images();
+    ASSERT_TRUE(waitFor([&] { return !images.isLoadingImageList(); }));
+    f.newImage("4", "4");
+    const NorixImage before = f.window->editor().image();
+    f.window->slotList()->setCurrentRow(0);
+    QTest::mouseClick(f.window->loadNorixButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !images.isLoadingNorixImage(); }));
+    EXPECT_EQ(f.window->editor().image(), before);
+    EXPECT_TRUE(f.window->linkError()->isVisibleTo(f.window.get()));
+    EXPECT_EQ(f.window->linkError()->text().toStdString(), f.link.lastError().value_or("?"));
+    EXPECT_EQ(f.window->loadNorixButton()->isEnabled(), f.window->editor().canLoadNorixImage());
+}
+
+} // namespace
+} // namespace norix

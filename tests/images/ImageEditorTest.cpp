@@ -1,0 +1,245 @@
+#include "core/images/ImageEditor.h"
+
+#include "core/images/ImageSlotConversation.h"
+#include "core/images/NorixImageFile.h"
+#include "core/link/SerialPortManager.h"
+#include "core/loop/ManualEventLoop.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace norix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An editor on a link that is not connected (an empty device folder).
+class ImageEditorTest : public ::testing::Test {
+protected:
+    ImageEditorTest()
+        : folder(fs::temp_directory_path() /
+                 ("norix-editor-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name())),
+          link(loop, (fs::create_directories(folder), folder.string())), editor(link) {}
+    ~ImageEditorTest() override { fs::remove_all(folder); }
+
+    void create(std::int64_t width = 8, std::int64_t height = 6) {
+        ASSERT_EQ(editor.createNewImage({"test", std::to_string(width), std::to_string(height)}),
+                  std::nullopt);
+    }
+    // One gesture with the primary (or secondary) button through the given pixels.
+    void drag(std::initializer_list<std::pair<std::int64_t, std::int64_t>> points,
+              bool right = false) {
+        editor.beginImageEdit();
+        for (const auto& [x, y] : points)
+            editor.applyDrawingTool(x, y, right);
+        editor.finishImageEdit();
+    }
+    std::uint16_t pixel(std::int64_t x, std::int64_t y) const {
+        const auto& image = editor.image();
+        return image.imagePixels[static_cast<std::size_t>(y * image.imageWidth + x)];
+    }
+
+    fs::path folder;
+    ManualEventLoop loop;
+    SerialPortManager link;
+    ImageEditor editor;
+};
+
+struct NewImageCase {
+    const char* name;
+    NewImageEntry entry;
+    std::optional<std::string> error;
+};
+
+class NewImageTest : public ImageEditorTest, public ::testing::WithParamInterface<NewImageCase> {};
+
+TEST_P(NewImageTest, ChecksTheEntriesInOrder) {
+    const auto& c = GetParam();
+    EXPECT_EQ(editor.createNewImage(c.entry), c.error);
+    EXPECT_EQ(editor.image().isDisplayable(), !c.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, NewImageTest,
+    ::testing::Values(
+        NewImageCase{"ThirtyOneLetters", {std::string(31, 'a'), "160", "128"}, std::nullopt},
+        NewImageCase{"SmallestSize", {" logo\n", "1", "1"}, std::nullopt},
+        NewImageCase{"BlankName", {" \t\n", "abc", "0"}, "Enter an image name."},
+        NewImageCase{
+            "ElevenThreeByteCharacters",
+            {"\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC", "8", "8"},
+            "The image name must be 31 characters or fewer."},
+        NewImageCase{"WidthZero", {"a", "0", "x"}, "Width must be between 1 and 160."},
+        NewImageCase{"WidthTooLarge", {"a", "161", "1"}, "Width must be between 1 and 160."},
+        NewImageCase{"WidthNotANumber", {"a", "abc", "1"}, "Width must be between 1 and 160."},
+        NewImageCase{"HeightTooLarge", {"a", "160", "129"}, "Height must be between 1 and 128."},
+        NewImageCase{"HeightWithSpace", {"a", "16", " 12"}, "Height must be between 1 and 128."}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(ImageEditorTest, ANewImageIsBlackWithItsEncodingAndNoHistory) {
+    create(160, 128);
+    const auto& image = editor.image();
+    EXPECT_EQ(image.imageName, "test");
+    EXPECT_EQ(image.imagePixels, std::vector<std::uint16_t>(160 * 128, 0));
+    EXPECT_EQ(image.compressedImageData.size(), 243U);
+    EXPECT_EQ(editor.compressedSizeText(), "243 / 4096 bytes");
+    EXPECT_FALSE(editor.isModified());
+    EXPECT_FALSE(editor.canUndo());
+}
+
+TEST_F(ImageEditorTest, APencilClickOnItsOwnColourLeavesNoUndoStep) {
+    create();
+    editor.setLeftDrawingColor(blackColor);
+    drag({{1, 1}});
+    EXPECT_FALSE(editor.canUndo());
+    EXPECT_FALSE(editor.isModified());
+    drag({{1, 1}}, true); // the right colour is black too
+    EXPECT_FALSE(editor.canUndo());
+}
+
+TEST_F(ImageEditorTest, PencilPaintsWithTheButtonsColourAndUndoTakesItBack) {
+    create();
+    drag({{0, 0}, {1, 0}, {2, 0}});
+    editor.setRightDrawingColor({0.0, 0.0, 1.0});
+    drag({{0, 0}}, true);
+    EXPECT_EQ(pixel(0, 0), 0x001F);
+    EXPECT_EQ(pixel(2, 0), 0xFFFF);
+    EXPECT_EQ(editor.undoHistory().size(), 2U);
+    EXPECT_TRUE(editor.isModified());
+    editor.undoImageEdit();
+    EXPECT_EQ(pixel(0, 0), 0xFFFF);
+    EXPECT_EQ(editor.image().compressedImageData,
+              rebuildCompressedImageData(editor.image().imagePixels));
+}
+
+TEST_F(ImageEditorTest, TheHistoryKeepsTheTwentyNewestSnapshots) {
+    create(30, 1);
+    for (std::int64_t x = 0; x < 25; ++x)
+        drag({{x, 0}});
+    ASSERT_EQ(editor.undoHistory().size(), 20U);
+    // The oldest kept snapshot is the one taken before the sixth gesture.
+    const auto& oldest = editor.undoHistory().front().pixels;
+    EXPECT_EQ(std::count(oldest.begin(), oldest.end(), 0xFFFF), 5);
+    for (int i = 0; i < 20; ++i)
+        editor.undoImageEdit();
+    EXPECT_EQ(
+        std::count(editor.image().imagePixels.begin(), editor.image().imagePixels.end(), 0xFFFF),
+        5);
+    editor.undoImageEdit(); // nothing left: nothing happens
+    EXPECT_FALSE(editor.canUndo());
+}
+
+TEST_F(ImageEditorTest, AShapeFollowsTheMouseWithoutTrailsAndIsOneStep) {
+    create(12, 12);
+    editor.setSelectedDrawingTool(ImageDrawingTool::line);
+    editor.beginImageEdit();
+    editor.applyDrawingTool(0, 0, false);
+    editor.applyDrawingTool(11, 0, false);
+    EXPECT_EQ(editor.shapeStart(), (std::pair<std::int64_t, std::int64_t>{0, 0}));
+    editor.applyDrawingTool(0, 11, false);
+    editor.finishImageEdit();
+    EXPECT_EQ(pixel(11, 0), 0); // the first preview is gone
+    EXPECT_EQ(pixel(0, 11), 0xFFFF);
+    EXPECT_EQ(editor.undoHistory().size(), 1U);
+    EXPECT_FALSE(editor.shapeStart());
+}
+
+TEST_F(ImageEditorTest, FillOnItsOwnColourDoesNothing) {
+    create();
+    editor.setSelectedDrawingTool(ImageDrawingTool::fill);
+    drag({{3, 3}}, true);
+    EXPECT_FALSE(editor.canUndo());
+    drag({{3, 3}});
+    EXPECT_EQ(
+        std::count(editor.image().imagePixels.begin(), editor.image().imagePixels.end(), 0xFFFF),
+        48);
+}
+
+TEST_F(ImageEditorTest, PointsMapToPixelsByTheScaleAndOutsidePointsAreIgnored) {
+    create(4, 4); // scale 6
+    editor.beginImageEdit();
+    editor.applyDrawingToolAtPoint(23.9, 6.0, false);
+    editor.applyDrawingToolAtPoint(24.0, 0.0, false);
+    editor.applyDrawingToolAtPoint(-7.0, 0.0, false);
+    editor.finishImageEdit();
+    EXPECT_EQ(pixel(3, 1), 0xFFFF);
+    EXPECT_EQ(
+        std::count(editor.image().imagePixels.begin(), editor.image().imagePixels.end(), 0xFFFF),
+        1);
+}
+
+TEST_F(ImageEditorTest, ZoomStaysBetweenTwoAndTwenty) {
+    EXPECT_EQ(editor.editorTitle(), "6×");
+    for (int i = 0; i < 20; ++i)
+        editor.zoomEditorIn();
+    EXPECT_EQ(editor.editorScale(), 20.0);
+    EXPECT_FALSE(editor.canZoomIn());
+    for (int i = 0; i < 20; ++i)
+        editor.zoomEditorOut();
+    EXPECT_EQ(editor.editorScale(), 2.0);
+    EXPECT_FALSE(editor.canZoomOut());
+    EXPECT_EQ(editor.editorTitle(), "2×");
+}
+
+TEST(ImageEditorRules, PreviewScaleFitsThreeHundredTwentyByTwoHundredFiftySix) {
+    EXPECT_EQ(previewScale(160, 128), 2);
+    EXPECT_EQ(previewScale(32, 32), 8);
+    EXPECT_EQ(previewScale(1, 1), 256);
+    EXPECT_EQ(previewScale(0, 10), 1);
+    EXPECT_EQ(previewScale(160, 1), 2);
+}
+
+TEST(ImageEditorRules, TheWellMarkIsBlackOnLightColoursAndWhiteOnDarkOnes) {
+    EXPECT_EQ(contrastingColor(whiteColor), blackColor);
+    EXPECT_EQ(contrastingColor(blackColor), whiteColor);
+    EXPECT_EQ(contrastingColor({0.0, 1.0, 0.0}), blackColor); // 0.587
+    EXPECT_EQ(contrastingColor({1.0, 0.0, 0.0}), whiteColor); // 0.299
+    EXPECT_EQ(contrastingColor({0.6, 0.6, 0.6}), blackColor);
+    EXPECT_EQ(contrastingColor({0.5, 0.5, 0.5}), whiteColor);
+}
+
+TEST_F(ImageEditorTest, FilesLoadSaveAndReportErrorsWithoutChangingTheImage) {
+    EXPECT_EQ(editor.proposedImageFileName(), "Norix Image.txt");
+    EXPECT_EQ(editor.imageFileSaveProblem(), "The file does not contain any image data.");
+    create();
+    drag({{1, 2}});
+    const fs::path file = folder / "test.txt";
+    EXPECT_EQ(editor.proposedImageFileName(), "test.txt");
+    EXPECT_EQ(editor.saveImageFile(file), std::nullopt);
+    EXPECT_FALSE(editor.isModified());
+    const NorixImage saved = editor.image();
+
+    std::ofstream(folder / "bad.txt") << "width=2\nheight=2\n[data]\n5 0 0\n";
+    EXPECT_EQ(editor.loadImageFile(folder / "bad.txt"),
+              "The image data expands to 5 pixels; 4 are required.");
+    EXPECT_EQ(editor.image(), saved);
+    EXPECT_TRUE(editor.canUndo());
+
+    EXPECT_EQ(editor.createNewImage({"other", "2", "2"}), std::nullopt);
+    EXPECT_EQ(editor.loadImageFile(file), std::nullopt);
+    EXPECT_EQ(editor.image(), saved);
+    EXPECT_FALSE(editor.canUndo());
+}
+
+TEST_F(ImageEditorTest, AnImportIsOneUndoStepThatBringsBackTheOldNameAndSize) {
+    create(8, 6);
+    PictureFit fit{2,
+                   1,
+                   {0xF800, 0x07E0},
+                   rebuildCompressedImageData(std::vector<std::uint16_t>{0xF800, 0x07E0}),
+                   2};
+    editor.importPicture(fit, "a-very-long-picture-name-that-goes-on-and-on");
+    EXPECT_EQ(editor.image().imageName, "a-very-long-picture-name-that-g");
+    EXPECT_EQ(editor.image().imageWidth, 2);
+    EXPECT_EQ(editor.importSummary(), "Imported 2 × 1 pixels, 2 colors, 6 bytes.");
+    EXPECT_TRUE(editor.isModified());
+    editor.undoImageEdit();
+    EXPECT_EQ(editor.image().imageName, "test");
+    EXPECT_EQ(editor.image().imagePixels.size(), 48U);
+}
+
+} // namespace
+} // namespace norix
