@@ -151,7 +151,7 @@ bool SerialPortManager::connect(const std::string& port, unsigned baudRate, bool
         return false;
     }
     if (auto failure = configureSerialDevice(fd, baudRate)) {
-        ::close(fd);
+        closeSerialDevice(fd);
         setLastError(failure->message());
         return false;
     }
@@ -201,7 +201,7 @@ void SerialPortManager::closeDescriptor() {
     if (readingChunk_)
         chunkAbandoned_ = true;
     if (fileDescriptor_ >= 0) {
-        ::close(fileDescriptor_);
+        closeSerialDevice(fileDescriptor_);
         fileDescriptor_ = -1;
     }
 }
