@@ -244,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
         BracketedLineCase{"EmptyBrackets", "[]", 1, "[]"},
         BracketedLineCase{"BracketsInsideALine", "SET [1] ON\n[x\n]", std::nullopt, ""},
         BracketedLineCase{"NoCode", "", std::nullopt, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(ChipFileCodec, BracketedCodeLineIsWrittenAndReadBackUpToIt) {
     ChipDocument chip("LEDS", 14, 1, 0, "LEDON\n[abc]\nLEDOFF");

@@ -23,9 +23,10 @@ class PortExclusivity : public ::testing::Test {
 protected:
     std::vector<std::string> log;
     ScopedDiagnosticSink sink{[this](std::string_view line) { log.emplace_back(line); }};
+    testing::TempDirectory dir;
     ManualEventLoop loop;
-    SerialPortManager holder{loop, "/nonexistent-norix-test", LinkConversations::None};
-    SerialPortManager second{loop, "/nonexistent-norix-test", LinkConversations::None};
+    SerialPortManager holder{loop, dir.path(), LinkConversations::None};
+    SerialPortManager second{loop, dir.path(), LinkConversations::None};
     PtyDevice device;
 };
 
