@@ -32,6 +32,27 @@ if ! $ci || [ ! -d "$build_dir/fuzz" ]; then
     nice cmake --build "$build_dir" -j "$(nproc)"
 fi
 
+# The smallest set of the corpus and the campaign's new inputs that reaches
+# all their coverage becomes the corpus. Inputs that failed once
+# (regression-*) always stay, and kept files keep their names.
+merge_back() {
+    local fuzzer=$1 corpus=$2 work=$3 file hash
+    mkdir -p "$work/merged"
+    nice -n 19 "$fuzzer" -merge=1 "$work/merged" "$corpus" "$work/new" >"$work/merge" 2>&1 ||
+        return 1
+    for file in "$corpus"/*; do
+        [ -f "$file" ] || continue
+        hash=$(sha1sum "$file" | cut -d' ' -f1)
+        case $(basename "$file") in
+            regression-*) rm -f "$work/merged/$hash" ;;
+            *) if [ -f "$work/merged/$hash" ]; then rm "$work/merged/$hash"; else rm "$file"; fi ;;
+        esac
+    done
+    cp "$work"/merged/* "$corpus"/ 2>/dev/null || true
+    echo "$name: corpus $(find "$corpus" -type f | wc -l) files," \
+        "$(du -s --apparent-size -B1 "$corpus" | cut -f1) bytes"
+}
+
 # Runs one target; prints its closing statistics, and any failing input in base64.
 run_target() {
     local fuzzer=$1 name corpus work status=0
@@ -57,8 +78,7 @@ run_target() {
             echo
         done
     elif ! $ci; then
-        nice -n 19 "$fuzzer" -merge=1 "$corpus" "$work/new" >"$work/merge" 2>&1 || status=$?
-        grep -E 'MERGE-OUTER: [0-9]+ new files' "$work/merge" | sed "s/^/$name: /"
+        merge_back "$fuzzer" "$corpus" "$work" || status=$?
     fi
     rm -rf "$work"
     return "$status"
