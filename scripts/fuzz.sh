@@ -3,8 +3,8 @@
 #
 #   scripts/fuzz.sh [TARGET] [SECONDS]        a longer run on a developer's machine:
 #       every target (or TARGET alone) for SECONDS (default 600) each; the inputs
-#       that reach new coverage are merged back into the corpus (-merge=1, so
-#       only what adds coverage is kept).
+#       that reach new code are merged back into the corpus (-merge=1, so only
+#       what adds coverage is kept).
 #   scripts/fuzz.sh --ci [TARGET] [SECONDS]   what CI runs: each target from a
 #       copy of its corpus (default 15 s), leaving the repository as it was.
 #
@@ -32,24 +32,29 @@ if ! $ci || [ ! -d "$build_dir/fuzz" ]; then
     nice cmake --build "$build_dir" -j "$(nproc)"
 fi
 
-# The smallest set of the corpus and the campaign's new inputs that reaches
-# all their coverage becomes the corpus. Inputs that failed once
-# (regression-*) always stay, and kept files keep their names.
+# Files with names of their own (the recorded seeds, the examples, inputs that
+# once failed) always stay. Of the rest (named by their SHA-1) and the
+# campaign's new inputs, only those that reach code the others do not are kept:
+# edge coverage, not hit counts, so the corpus stays small.
 merge_back() {
-    local fuzzer=$1 corpus=$2 work=$3 file hash
-    mkdir -p "$work/merged"
-    nice -n 19 "$fuzzer" -merge=1 "$work/merged" "$corpus" "$work/new" >"$work/merge" 2>&1 ||
-        return 1
+    local fuzzer=$1 corpus=$2 work=$3 file
+    mkdir -p "$work/merged" "$work/found"
     for file in "$corpus"/*; do
         [ -f "$file" ] || continue
-        hash=$(sha1sum "$file" | cut -d' ' -f1)
-        case $(basename "$file") in
-            regression-*) rm -f "$work/merged/$hash" ;;
-            *) if [ -f "$work/merged/$hash" ]; then rm "$work/merged/$hash"; else rm "$file"; fi ;;
-        esac
+        if [[ $(basename "$file") =~ ^[0-9a-f]{40}$ ]]; then
+            mv "$file" "$work/found/"
+        else
+            cp "$file" "$work/merged/"
+        fi
     done
+    if ! nice -n 19 "$fuzzer" -merge=1 -use_counters=0 "$work/merged" "$work/found" "$work/new" \
+        >"$work/merge" 2>&1; then
+        mv "$work"/found/* "$corpus"/ 2>/dev/null || true
+        return 1
+    fi
+    rm -f "$corpus"/*
     cp "$work"/merged/* "$corpus"/ 2>/dev/null || true
-    echo "$name: corpus $(find "$corpus" -type f | wc -l) files," \
+    echo "$(basename "$fuzzer"): corpus $(find "$corpus" -type f | wc -l) files," \
         "$(du -s --apparent-size -B1 "$corpus" | cut -f1) bytes"
 }
 
