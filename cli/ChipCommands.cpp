@@ -163,6 +163,9 @@ bool pullChipTo(ChipCommand& command, std::size_t index, const fs::path& path) {
         return false;
     }
     std::cout << "Saved " << path.string() << "." << std::endl;
+    if (const auto line = ChipFileCodec::firstBracketedCodeLine(document.code))
+        std::cerr << path.string() << ": " << ChipFileCodec::bracketedCodeLineWarning(*line)
+                  << "\n";
     return true;
 }
 

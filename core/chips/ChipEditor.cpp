@@ -156,11 +156,13 @@ void ChipEditor::saveChipFile(const SavePathChooser& choosePath) {
         saveChipFileAs(choosePath);
         return;
     }
-    if (auto error = ChipFileCodec::save(currentChipDocument(), *currentFileURL_)) {
+    const ChipDocument document = currentChipDocument();
+    if (auto error = ChipFileCodec::save(document, *currentFileURL_)) {
         write("Save failed: " + error->message());
         return;
     }
     write("Saved " + fileName(*currentFileURL_) + ".");
+    warnAboutBracketedCodeLine(document);
 }
 
 void ChipEditor::saveChipFileAs(const SavePathChooser& choosePath) {
@@ -194,6 +196,12 @@ void ChipEditor::saveChipFileAs(const SavePathChooser& choosePath) {
     currentFileURL_ = target;
     changed.emit();
     write("Saved " + fileName(target) + ".");
+    warnAboutBracketedCodeLine(document);
+}
+
+void ChipEditor::warnAboutBracketedCodeLine(const ChipDocument& document) {
+    if (const auto line = ChipFileCodec::firstBracketedCodeLine(document.code))
+        write(ChipFileCodec::bracketedCodeLineWarning(*line));
 }
 
 void ChipEditor::removeSelectedChipFile() {

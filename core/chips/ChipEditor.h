@@ -73,6 +73,9 @@ public:
 
 private:
     void write(std::string_view text) { terminal_.appendTerminal(text); }
+    // The file is written all the same: the code is the user's, and the
+    // terminal says what reading it back will lose.
+    void warnAboutBracketedCodeLine(const ChipDocument& document);
 
     Terminal& terminal_;
     std::string chipName_;

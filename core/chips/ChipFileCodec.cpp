@@ -105,6 +105,16 @@ std::string joinedCode(std::string code) {
     return code;
 }
 
+// The code as written, viewing `code` itself when it holds no carriage return
+// (the usual case) and `storage` otherwise.
+std::string_view writtenCodeView(std::string_view code, std::string& storage) {
+    if (code.find('\r') != std::string_view::npos) {
+        storage = replaceCarriageReturns(code, "\n");
+        code = storage;
+    }
+    return trimNewlines(code);
+}
+
 } // namespace
 
 Expected<ChipDocument, ChipFileLoadError> load(const std::filesystem::path& path) {
@@ -140,7 +150,7 @@ Expected<ChipDocument, ChipFileCodecError> decode(std::string_view text) {
         const std::string_view line = text.substr(start, end - start);
         start = end + 1;
         const std::string_view trimmed = trimWhitespace(line);
-        if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
+        if (isSectionHeader(trimmed)) {
             state.section = sectionFromHeader(trimmed);
             state.seenChips = state.seenChips || state.section == Section::chips;
             state.seenMeta = state.seenMeta || state.section == Section::meta;
@@ -184,14 +194,8 @@ Expected<ChipDocument, ChipFileCodecError> decode(std::string_view text) {
 }
 
 std::string encode(const ChipDocument& document) {
-    // Code without carriage returns (the usual case) is written without a copy.
     std::string normalizedCode;
-    std::string_view code = document.code;
-    if (code.find('\r') != std::string_view::npos) {
-        normalizedCode = replaceCarriageReturns(code, "\n");
-        code = normalizedCode;
-    }
-    code = trimNewlines(code);
+    const std::string_view code = writtenCodeView(document.code, normalizedCode);
     const std::vector<std::string> strings = normalizedStrings(document.strings);
 
     std::string text;
@@ -252,6 +256,41 @@ std::string singleLine(std::string_view text) {
         if (c == '\n')
             c = ' ';
     return result;
+}
+
+bool isSectionHeader(std::string_view line) {
+    const std::string_view trimmed = trimWhitespace(line);
+    return trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
+}
+
+std::string writtenCode(std::string_view code) {
+    std::string storage;
+    return std::string(writtenCodeView(code, storage));
+}
+
+std::optional<BracketedCodeLine> firstBracketedCodeLine(std::string_view code) {
+    std::string storage;
+    const std::string_view written = writtenCodeView(code, storage);
+    if (written.empty())
+        return std::nullopt;
+    // Line breaks trimmed off the front still count: the numbers are the editor's.
+    const std::string_view whole = storage.empty() ? code : std::string_view(storage);
+    std::size_t lineNumber =
+        1 + static_cast<std::size_t>(std::count(whole.data(), written.data(), '\n'));
+    for (std::size_t start = 0; start <= written.size(); ++lineNumber) {
+        const std::size_t end = std::min(written.find('\n', start), written.size());
+        const std::string_view line = written.substr(start, end - start);
+        if (isSectionHeader(line))
+            return BracketedCodeLine{lineNumber, std::string(trimWhitespace(line))};
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+std::string bracketedCodeLineWarning(const BracketedCodeLine& line) {
+    return "Warning: code line " + std::to_string(line.lineNumber) + " \"" + line.text +
+           "\" is enclosed in square brackets, so the code will end before it when the file "
+           "is read again.";
 }
 
 } // namespace norix::ChipFileCodec

@@ -39,4 +39,22 @@ std::vector<std::string> normalizedStrings(std::vector<std::string> strings);
 // Every CR LF, CR and LF becomes one space.
 std::string singleLine(std::string_view text);
 
+// A line the reader takes for a section header: trimmed of white space, it
+// begins with '[' and ends with ']'.
+bool isSectionHeader(std::string_view line);
+
+// The code as the writer puts it into the file: line ends made line feeds,
+// line breaks at either end removed.
+std::string writtenCode(std::string_view code);
+
+// The format has no escape for a code line that looks like a section header:
+// it is written as it is, and a later read ends the code before it. Saving
+// such a chip warns with the first of these lines.
+struct BracketedCodeLine {
+    std::size_t lineNumber; // from 1, counted in the code as given
+    std::string text;       // the line as written, trimmed of white space
+};
+std::optional<BracketedCodeLine> firstBracketedCodeLine(std::string_view code);
+std::string bracketedCodeLineWarning(const BracketedCodeLine& line);
+
 } // namespace norix::ChipFileCodec

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -48,7 +50,29 @@ std::string systemErrorText(int errorNumber) {
 }
 
 int openSerialDevice(const std::string& path) {
-    return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fd;
+    // The advisory lock is what other serial programs (and a second copy of
+    // this one) look for, and it holds even against root, whom the exclusive
+    // mode lets through. Its failure is reported the way the kernel reports an
+    // exclusive port: busy.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    // Not a terminal: the settings step that follows says so.
+    ::ioctl(fd, TIOCEXCL);
+    return fd;
+}
+
+void closeSerialDevice(int fd) {
+    // A pseudo-terminal outlives our descriptor while its master is open, and
+    // would stay closed to everyone else.
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
 }
 
 std::string openFailureMessage(const std::string& path, int errorNumber) {
@@ -56,6 +80,9 @@ std::string openFailureMessage(const std::string& path, int errorNumber) {
     if (errorNumber == EACCES)
         message += ". This user may not use serial devices; on Debian-like systems, add it to "
                    "the dialout group and log in again.";
+    else if (errorNumber == EBUSY)
+        message += ". Another program is using this port; close the port there and connect "
+                   "again.";
     return message;
 }
 

@@ -16,12 +16,18 @@ namespace norix {
 // The system's text for an error number.
 std::string systemErrorText(int errorNumber);
 
-// Opens read-write, without becoming the controlling terminal, non-blocking.
-// The raw open(2) result: a descriptor, or -1 with errno set.
+// Opens read-write, without becoming the controlling terminal, non-blocking,
+// and for this program alone: the descriptor is not inherited by child
+// processes, holds an advisory lock and puts the terminal into exclusive mode.
+// A descriptor, or -1 with errno set (EBUSY when another program holds the port).
 int openSerialDevice(const std::string& path);
 
-// "Unable to open {path}: {reason}", with a hint on how to get access when the
-// system refused it: on Linux a serial device is usually only open to a group.
+// Leaves exclusive mode and closes.
+void closeSerialDevice(int fd);
+
+// "Unable to open {path}: {reason}", with a hint when the system refused it
+// (on Linux a serial device is usually only open to a group) or when another
+// program holds the port.
 std::string openFailureMessage(const std::string& path, int errorNumber);
 
 enum class SerialSetupStep { ReadSettings, Configure };

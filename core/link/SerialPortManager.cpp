@@ -155,7 +155,7 @@ bool SerialPortManager::connect(const std::string& port, unsigned baudRate, bool
         return false;
     }
     if (auto failure = configureSerialDevice(fd, baudRate)) {
-        ::close(fd);
+        closeSerialDevice(fd);
         setLastError(failure->message());
         return false;
     }
@@ -206,7 +206,7 @@ void SerialPortManager::tearDown(bool cancelReconnect, bool notify, BackgroundQu
             onDisconnected();
     };
     if (closer && fd >= 0) {
-        closer->run([fd] { ::close(fd); },
+        closer->run([fd] { closeSerialDevice(fd); },
                     [this, alive = std::weak_ptr<bool>(alive_), announce, announceDisconnect] {
                         auto living = alive.lock();
                         if (!living || !*living)
@@ -219,7 +219,7 @@ void SerialPortManager::tearDown(bool cancelReconnect, bool notify, BackgroundQu
         return;
     }
     if (fd >= 0)
-        ::close(fd);
+        closeSerialDevice(fd);
     if (announce)
         loop_.post(announceDisconnect);
 }
@@ -227,7 +227,7 @@ void SerialPortManager::tearDown(bool cancelReconnect, bool notify, BackgroundQu
 void SerialPortManager::closeDescriptor() {
     const int fd = releaseDescriptor();
     if (fd >= 0)
-        ::close(fd);
+        closeSerialDevice(fd);
 }
 
 int SerialPortManager::releaseDescriptor() {

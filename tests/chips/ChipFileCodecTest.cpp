@@ -1,6 +1,7 @@
 #include "core/chips/ChipFileCodec.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <string>
@@ -210,6 +211,52 @@ TEST(ChipFileCodec, BracketedCodeLineEndsTheCodeSection) {
     ASSERT_TRUE(chip);
     EXPECT_EQ(chip->code, "A");
     EXPECT_EQ(chip->string(0), "s");
+}
+
+// Which line of a chip's code the reader would take for a section header.
+struct BracketedLineCase {
+    const char* name;
+    std::string code;
+    std::optional<std::size_t> lineNumber;
+    std::string text;
+    friend void PrintTo(const BracketedLineCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class FirstBracketedCodeLine : public ::testing::TestWithParam<BracketedLineCase> {};
+
+TEST_P(FirstBracketedCodeLine, NamesTheLineThatEndsTheCode) {
+    const auto found = ChipFileCodec::firstBracketedCodeLine(GetParam().code);
+    ASSERT_EQ(found.has_value(), GetParam().lineNumber.has_value());
+    if (!found)
+        return;
+    EXPECT_EQ(found->lineNumber, *GetParam().lineNumber);
+    EXPECT_EQ(found->text, GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FirstBracketedCodeLine,
+    ::testing::Values(
+        BracketedLineCase{"MiddleLine", "LEDON\n[abc]\nLEDOFF", 2, "[abc]"},
+        BracketedLineCase{"FirstOfTwoWithSpaces", "\n\nA\n \t[x y]\u00a0\n[z]", 4, "[x y]"},
+        BracketedLineCase{"CarriageReturnLineEnds", "A\r\nB\r[c]", 3, "[c]"},
+        // The writer drops the paragraph separator at the end, leaving the brackets bare.
+        BracketedLineCase{"ParagraphSeparatorAtTheEnd", "A\n[b]\u2029", 2, "[b]"},
+        BracketedLineCase{"EmptyBrackets", "[]", 1, "[]"},
+        BracketedLineCase{"BracketsInsideALine", "SET [1] ON\n[x\n]", std::nullopt, ""},
+        BracketedLineCase{"NoCode", "", std::nullopt, ""}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(ChipFileCodec, BracketedCodeLineIsWrittenAndReadBackUpToIt) {
+    ChipDocument chip("LEDS", 14, 1, 0, "LEDON\n[abc]\nLEDOFF");
+    const std::string text = ChipFileCodec::encode(chip);
+    EXPECT_NE(text.find("\nLEDON\n[abc]\nLEDOFF\n"), std::string::npos);
+    const auto read = ChipFileCodec::decode(text);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->code, "LEDON");
+    EXPECT_EQ(
+        ChipFileCodec::bracketedCodeLineWarning(*ChipFileCodec::firstBracketedCodeLine(chip.code)),
+        "Warning: code line 2 \"[abc]\" is enclosed in square brackets, so the code will "
+        "end before it when the file is read again.");
 }
 
 TEST(ChipFileCodec, LineEndVariantsReadTheSame) {

@@ -171,5 +171,26 @@ TEST_F(ChipLibraryTest, SaveAsWritesItsDiagnosticSteps) {
     EXPECT_EQ(editor().currentFileURL(), target);
 }
 
+TEST_F(ChipLibraryTest, SavingABracketedCodeLineWritesItAndWarns) {
+    setChip("LEDS", "\nLEDON\n[abc]\nLEDOFF");
+    editor().saveChipFileAs(chooser(folder / "leds.chip"));
+    const auto all = lines();
+    ASSERT_GE(all.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(all.end() - 2, all.end()),
+              (std::vector<std::string>{
+                  "Saved leds.chip.",
+                  "Warning: code line 3 \"[abc]\" is enclosed in square brackets, so the code "
+                  "will end before it when the file is read again."}));
+    const auto reread = ChipFileCodec::load(folder / "leds.chip");
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread->code, "LEDON");
+
+    // Saved again once the line is gone: no warning, and the code comes back whole.
+    editor().setChipCode("LEDON\n[abc] LEDOFF");
+    editor().saveChipFile(chooser(std::nullopt));
+    EXPECT_EQ(lines().back(), "Saved leds.chip.");
+    EXPECT_EQ(ChipFileCodec::load(folder / "leds.chip")->code, "LEDON\n[abc] LEDOFF");
+}
+
 } // namespace
 } // namespace norix::testing
