@@ -29,7 +29,7 @@ if ! $ci || [ ! -d "$build_dir/fuzz" ]; then
     CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DNORIX_BUILD_FUZZ=ON -DNORIX_BUILD_GUI=OFF -DNORIX_BUILD_TESTS=OFF \
         -DNORIX_BUILD_BENCH=OFF >/dev/null
-    nice cmake --build "$build_dir" -j "$(nproc)"
+    nice cmake --build "$build_dir" -j "$(nproc)" | { grep -v 'Built target' || true; }
 fi
 
 # Files with names of their own (the recorded seeds, the examples, inputs that
