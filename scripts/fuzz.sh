@@ -9,8 +9,9 @@
 #       copy of its corpus (default 15 s), leaving the repository as it was.
 #
 # A failing input is printed in base64, so that a log is enough to reproduce
-# it: `base64 -d > input && build-fuzz/fuzz/TARGET input`. Add it to the
-# target's corpus once it is fixed. Runs under `nice`; FUZZ_JOBS (default 1)
+# it: `base64 -d > input && build-fuzz/fuzz/TARGET input`. Once it is fixed, add
+# it to the corpus as regression-NAME (named files always stay). Runs under
+# `nice`; FUZZ_JOBS (default 1)
 # targets at a time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
