@@ -11,8 +11,7 @@
 # A failing input is printed in base64, so that a log is enough to reproduce
 # it: `base64 -d > input && build-fuzz/fuzz/TARGET input`. Once it is fixed, add
 # it to the corpus as regression-NAME (named files always stay). Runs under
-# `nice`; FUZZ_JOBS (default 1)
-# targets at a time.
+# `nice`; FUZZ_JOBS (default 1) targets at a time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
