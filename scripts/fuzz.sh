@@ -9,9 +9,9 @@
 #       copy of its corpus (default 15 s), leaving the repository as it was.
 #
 # A failing input is printed in base64, so that a log is enough to reproduce
-# it: `base64 -d > input && build-fuzz/fuzz/TARGET input`. Add it to the
-# target's corpus once it is fixed. Runs under `nice`; FUZZ_JOBS (default 1)
-# targets at a time.
+# it: `base64 -d > input && build-fuzz/fuzz/TARGET input`. Once it is fixed, add
+# it to the corpus as regression-NAME (named files always stay). Runs under
+# `nice`; FUZZ_JOBS (default 1) targets at a time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,7 +29,7 @@ if ! $ci || [ ! -d "$build_dir/fuzz" ]; then
     CC=clang CXX=clang++ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DNORIX_BUILD_FUZZ=ON -DNORIX_BUILD_GUI=OFF -DNORIX_BUILD_TESTS=OFF \
         -DNORIX_BUILD_BENCH=OFF >/dev/null
-    nice cmake --build "$build_dir" -j "$(nproc)"
+    nice cmake --build "$build_dir" -j "$(nproc)" | { grep -v 'Built target' || true; }
 fi
 
 # Files with names of their own (the recorded seeds, the examples, inputs that
