@@ -171,6 +171,9 @@ struct ToolWindowKey {
     Qt::Key key;
     const char* title;
 };
+void PrintTo(const ToolWindowKey& key, std::ostream* out) {
+    *out << key.id;
+}
 
 class ToolWindowShortcut : public ::testing::TestWithParam<ToolWindowKey> {};
 
@@ -194,7 +197,7 @@ TEST_P(ToolWindowShortcut, PressedTwiceGivesOneWindow) {
 INSTANTIATE_TEST_SUITE_P(Tools, ToolWindowShortcut,
                          ::testing::Values(ToolWindowKey{"imageWindow", Qt::Key_I, "Image Window"},
                                            ToolWindowKey{"fontWindow", Qt::Key_F, "Font Window"}),
-                         [](const auto& info) { return std::string(info.param.id); });
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.id); });
 
 TEST(AppShell, ClosingTheMainWindowAsksEveryToolWindowFirst) {
     ShellWindow f;

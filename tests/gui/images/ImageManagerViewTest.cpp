@@ -288,6 +288,20 @@ TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
     EXPECT_FALSE(w.editor().isModified());
     EXPECT_EQ(w.slotList()->item(1)->text(), QStringLiteral("002  Norix Logo"));
 
+    // Isolated pixels all over the logo need more than 4,096 bytes of runs:
+    // the size turns red and the image cannot go to the Norix until undone.
+    auto& editor = w.editor();
+    editor.beginImageEdit();
+    for (std::int64_t y = 0; y < 32; ++y)
+        for (std::int64_t x = y % 2; x < 64; x += 2)
+            editor.applyDrawingTool(x, y, false);
+    editor.finishImageEdit();
+    EXPECT_FALSE(w.saveNorixButton()->isEnabled());
+    EXPECT_FALSE(w.compressedSizeValue()->styleSheet().isEmpty());
+    editor.undoImageEdit();
+    EXPECT_TRUE(w.saveNorixButton()->isEnabled());
+    EXPECT_TRUE(w.compressedSizeValue()->styleSheet().isEmpty());
+
     f.drag(Qt::LeftButton, {9, 9}); // unsaved again: loading asks first
     f.answer = UnsavedChoice::discard;
     w.slotList()->setCurrentRow(1);
