@@ -1,11 +1,12 @@
 #include "core/chips/ChipFileCodec.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace norix {
@@ -125,9 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "The chip name is missing from the [meta] section."}));
 
 TEST(ChipFileCodec, LoadRejectsEmptyBomOnlyAndNonUtf8Files) {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("norix-chip-load-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const testing::TempFolder folder;
     struct Case {
         std::string bytes;
         std::string message;
@@ -149,7 +148,6 @@ TEST(ChipFileCodec, LoadRejectsEmptyBomOnlyAndNonUtf8Files) {
     const auto missing = ChipFileCodec::load(folder / "does-not-exist.chip");
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().message(), "No such file or directory");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ChipFileCodec, LenientReading) {

@@ -9,6 +9,7 @@
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
 #include "tests/conversations/ConversationFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <fstream>
 
@@ -43,15 +44,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 class FontEditorTest : public ConversationFixture {
 protected:
-    void SetUp() override {
-        ConversationFixture::SetUp();
-        folder = std::filesystem::temp_directory_path() /
-                 ("norix-font-editor-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     // Three columns by four rows, two glyphs; glyph 1 selected.
     void loadSmallFont() {
         editor.loadImportedFont(LoadedFont("Small", 3, 4, {0, 0, 0, 0b1000, 0, 0}));
@@ -65,7 +57,8 @@ protected:
         return {editor.canSave(), editor.canSaveToNorix(), editor.canDeleteFontFromSlot()};
     }
 
-    std::filesystem::path folder;
+    TempFolder scratch;
+    const std::filesystem::path& folder = scratch.path();
     FontEditor editor{link};
 };
 

@@ -1,12 +1,12 @@
 #include "core/fonts/FontFile.h"
 
 #include "core/fonts/NorixFontSlot.h"
+#include "tests/support/TestSupport.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <random>
-#include <unistd.h>
 
 namespace norix {
 namespace {
@@ -194,14 +194,8 @@ TEST(FontReader, SafeFilenames) {
 
 class FontFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("norix-font-file-test-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    std::filesystem::path folder;
+    testing::TempFolder scratch;
+    const std::filesystem::path& folder = scratch.path();
 };
 
 TEST_F(FontFiles, ImportRemovesAByteOrderMarkAndSetsTheSource) {

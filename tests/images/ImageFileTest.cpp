@@ -1,11 +1,11 @@
 #include "core/images/NorixImageFile.h"
 #include "core/images/Rgb565.h"
+#include "tests/support/TestSupport.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <random>
-#include <unistd.h>
 
 namespace norix {
 namespace {
@@ -213,14 +213,8 @@ TEST(ImageText, RandomImagesRoundTripThroughText) {
 
 class ImageFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("norix-image-file-test-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    std::filesystem::path folder;
+    testing::TempFolder scratch;
+    const std::filesystem::path& folder = scratch.path();
 };
 
 TEST_F(ImageFiles, SaveLoadAndUnreadableFiles) {
