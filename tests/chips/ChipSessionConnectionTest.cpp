@@ -1,7 +1,7 @@
 // Identifying the Norix, routing of answers nobody asked for, the terminal,
 // and the state after a lost link.
 
-#include "tests/chips/ChipSessionFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {

@@ -3,7 +3,7 @@
 // ones injected by hand.
 
 #include "core/language/LoadedCodeFormatter.h"
-#include "tests/chips/ChipSessionFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {

@@ -1,7 +1,7 @@
 // Sending and storing a chip: the exact bytes of the metadata and strings
 // block, chunking, retries and failures at every stage, the upload-mode check.
 
-#include "tests/chips/ChipSessionFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {

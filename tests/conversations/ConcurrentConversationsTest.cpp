@@ -5,7 +5,7 @@
 #include "core/images/ImageRLE.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
-#include "tests/conversations/ConversationFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <filesystem>
 #include <unistd.h>

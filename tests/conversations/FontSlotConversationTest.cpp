@@ -4,7 +4,7 @@
 
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
-#include "tests/conversations/ConversationFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {

@@ -8,8 +8,7 @@
 #include "core/fonts/FontLayout.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
-#include "tests/conversations/ConversationFixture.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <fstream>
 

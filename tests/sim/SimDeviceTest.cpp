@@ -2,7 +2,7 @@
 // contents: the answer code and payload byte for byte, and the sequence echo.
 
 #include "core/link/ProtocolCodes.h"
-#include "tests/sim/SimTestSupport.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <gtest/gtest.h>
 #include <ostream>

@@ -2,7 +2,7 @@
 // what it says (and leaves the device's state as a refused command would).
 
 #include "core/link/ProtocolCodes.h"
-#include "tests/sim/SimTestSupport.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <gtest/gtest.h>
 

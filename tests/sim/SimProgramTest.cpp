@@ -6,8 +6,7 @@
 #include "core/link/ProtocolCodes.h"
 #include "sim/MemoryFile.h"
 #include "sim/SampleContent.h"
-#include "tests/sim/SimTestSupport.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <cstdlib>
 #include <fcntl.h>

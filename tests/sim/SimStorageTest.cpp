@@ -3,7 +3,7 @@
 // images in the first free one.
 
 #include "core/link/ProtocolCodes.h"
-#include "tests/sim/SimTestSupport.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
