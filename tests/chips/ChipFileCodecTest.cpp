@@ -123,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "The chip name is missing from the [meta] section."},
         DecodeFailure{"meta after an unknown section is ignored",
                       "[chips]\n[meta]\n[notes]\nname = A\n", Kind::missingName,
-                      "The chip name is missing from the [meta] section."}));
+                      "The chip name is missing from the [meta] section."}),
+    testing::PrintedName());
 
 TEST(ChipFileCodec, LoadRejectsEmptyBomOnlyAndNonUtf8Files) {
     const testing::TempFolder folder;

@@ -87,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {'S', 'N', '2'},
                    true,
                    "Received Norix S/N SN2, but sequence was ",
-                   true}));
+                   true}),
+    testing::PrintedName());
 
 TEST_F(ChipConnectionTest, UnaskedSerialNumberStillIdentifiesTheNorix) {
     connect();

@@ -66,13 +66,19 @@ TEST_P(Concurrent, EachConversationReceivesOnlyItsOwnAnswers) {
     EXPECT_FALSE(link.lastError());
 }
 
+std::string faultName(const ::testing::TestParamInfo<std::optional<FaultRule>>& fault) {
+    const char* names[] = {"NoFault", "SlowImageChunks", "FontChunkRetried", "AnswersInPieces"};
+    return names[fault.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, Concurrent,
     ::testing::Values(std::nullopt,
                       FaultRule{cmdImageDataChunk, std::nullopt, FaultAction::Delay, 40},
                       FaultRule{cmdFontDataChunk, 2, FaultAction::Retry, 0},
                       // Every answer in pieces, while several are under way.
-                      FaultRule{std::nullopt, std::nullopt, FaultAction::Split, 7}));
+                      FaultRule{std::nullopt, std::nullopt, FaultAction::Split, 7}),
+    faultName);
 
 TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {
     const std::string path =

@@ -39,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                       GlyphNameCase{94, "~", "~", "Glyph 94, ASCII 126, Character ~"},
                       GlyphNameCase{95, "Glyph 95", "95", "Glyph 95"},
                       GlyphNameCase{100, "Glyph 100", "100", "Glyph 100"},
-                      GlyphNameCase{223, "Glyph 223", "223", "Glyph 223"}));
+                      GlyphNameCase{223, "Glyph 223", "223", "Glyph 223"}),
+    testing::PrintedName());
 
 class FontEditorTest : public ConversationFixture {
 protected:
@@ -89,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(Table, PixelToggles,
                                            ToggleCase{"ColumnLeftOfGlyph", -1, 0, {0b1000, 0, 0}},
                                            ToggleCase{"ColumnPastWidth", 3, 0, {0b1000, 0, 0}},
                                            ToggleCase{"RowAboveTop", 0, -1, {0b1000, 0, 0}},
-                                           ToggleCase{"RowPastHeight", 0, 4, {0b1000, 0, 0}}));
+                                           ToggleCase{"RowPastHeight", 0, 4, {0b1000, 0, 0}}),
+                         testing::PrintedName());
 
 TEST_F(FontEditorTest, NothingIsEditedWithoutAFontOrOutsideTheFontsGlyphs) {
     editor.toggleSelectedGlyphPixel(0, 0);
@@ -312,7 +314,8 @@ INSTANTIATE_TEST_SUITE_P(Table, PreviewSizes,
                          ::testing::Values(PreviewCase{6, 8, 3, 34}, PreviewCase{8, 8, 3, 34},
                                            PreviewCase{10, 8, 2, 34}, PreviewCase{8, 9, 2, 34},
                                            PreviewCase{16, 8, 1.5, 34},
-                                           PreviewCase{32, 8, 1.5, 58}));
+                                           PreviewCase{32, 8, 1.5, 58}),
+                         testing::PrintedName());
 
 TEST(FontLayoutRules, GlyphEditorPixelsFitThePanelBetweenTwoAndThirty) {
     EXPECT_EQ(glyphEditorPixelSize(424, 468, 8, 8), 30);  // 50 would fit

@@ -144,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
         FontFailure{"keys after data are data", "name=F\n[data]\nwidth=1\n", Kind::missingWidth,
                     "The font file is missing its width= entry."},
         FontFailure{"no tokens", header + "[data]\n# nothing here 0b 0B2\n", Kind::missingFontData,
-                    "No binary column values were found after [data]."}));
+                    "No binary column values were found after [data]."}),
+    testing::PrintedName());
 
 TEST(FontReader, LenientKeysAndTokens) {
     const std::string text = "# a comment\r\n  Name = Hand Made \r\n"

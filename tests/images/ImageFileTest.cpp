@@ -146,7 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
         ImageFailure{"too many pixels", twoByTwo + "5 0 0\n", Kind::pixelCountMismatch,
                      "The image data expands to 5 pixels; 4 are required."},
         ImageFailure{"too few pixels", twoByTwo + "3 0 0\n", Kind::pixelCountMismatch,
-                     "The image data expands to 3 pixels; 4 are required."}));
+                     "The image data expands to 3 pixels; 4 are required."}),
+    testing::PrintedName());
 
 TEST(ImageText, TooMuchCompressedData) {
     std::string text = "width=160\nheight=128\n[data]\n";

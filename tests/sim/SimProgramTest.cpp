@@ -214,7 +214,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadMemoryFile{"imageWithoutData", header + "image 1 " + metadata128 + " -\n"},
                       BadMemoryFile{"fontShortMetadata", header + "font 1 00 01\n"},
                       BadMemoryFile{"notHex",
-                                    header + "font 1 " + std::string(256, 'x') + " 01\n"}));
+                                    header + "font 1 " + std::string(256, 'x') + " 01\n"}),
+    testing::PrintedName());
 
 } // namespace
 } // namespace norix::testing

@@ -46,12 +46,17 @@ struct PrintedName {
         std::string name;
         bool upper = true;
         for (const char c : ::testing::PrintToString(info.param)) {
-            if (std::isalnum(static_cast<unsigned char>(c))) {
-                name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
-                upper = false;
-            } else {
+            const auto u = static_cast<unsigned char>(c);
+            if (!std::isalnum(u)) {
                 upper = true;
+                continue;
             }
+            // Numbers apart stay apart: "64 100" is 64_100, not 64100.
+            if (upper && std::isdigit(u) && !name.empty() &&
+                std::isdigit(static_cast<unsigned char>(name.back())))
+                name += '_';
+            name += upper ? static_cast<char>(std::toupper(u)) : c;
+            upper = false;
         }
         return name.empty() ? std::to_string(info.index) : name;
     }
