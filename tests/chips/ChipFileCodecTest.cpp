@@ -79,21 +79,10 @@ TEST(ChipFileCodec, CodeLineEndsAreNormalisedAndTrimmed) {
     EXPECT_EQ(ChipFileCodec::decode(text)->code, "A\n\nB\nC");
 }
 
-struct DecodeFailure {
-    const char* label;
-    std::string text;
-    Kind kind;
-    std::string message;
-    friend void PrintTo(const DecodeFailure& c, std::ostream* os) { *os << c.label; }
-};
-
-class ChipDecodeFailures : public ::testing::TestWithParam<DecodeFailure> {};
-
+using DecodeFailure = testing::ReadFailure<Kind>;
+class ChipDecodeFailures : public testing::ReadFailureTest<Kind, &ChipFileCodec::decode> {};
 TEST_P(ChipDecodeFailures, GiveTheExactMessage) {
-    const auto result = ChipFileCodec::decode(GetParam().text);
-    ASSERT_FALSE(result) << GetParam().label;
-    EXPECT_EQ(result.error().kind, GetParam().kind);
-    EXPECT_EQ(result.error().message(), GetParam().message);
+    check();
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -79,21 +79,10 @@ TEST(NorixFontSlot, EmptySlotsAndEquality) {
     EXPECT_NE(named, NorixFontSlot(2, "", 8, 8, 95));
 }
 
-struct FontFailure {
-    const char* label;
-    std::string text;
-    Kind kind;
-    std::string message;
-    friend void PrintTo(const FontFailure& c, std::ostream* os) { *os << c.label; }
-};
-
-class FontReaderFailures : public ::testing::TestWithParam<FontFailure> {};
-
+using FontFailure = testing::ReadFailure<Kind>;
+class FontReaderFailures : public testing::ReadFailureTest<Kind, &parseFontText> {};
 TEST_P(FontReaderFailures, GiveTheExactMessage) {
-    const auto result = parseFontText(GetParam().text);
-    ASSERT_FALSE(result) << GetParam().label;
-    EXPECT_EQ(result.error().kind, GetParam().kind) << GetParam().label;
-    EXPECT_EQ(result.error().message(), GetParam().message) << GetParam().label;
+    check();
 }
 
 const std::string header = "name=F\nwidth=1\nheight=3\nsize=2\n";

@@ -85,21 +85,10 @@ TEST(ImageText, WritesTheDocumentedLayout) {
               "name=Dot\n\nwidth=1\n\nheight=1\n\nsize=4\n\n[data]\n\n1 248 0");
 }
 
-struct ImageFailure {
-    const char* label;
-    std::string text;
-    Kind kind;
-    std::string message;
-    friend void PrintTo(const ImageFailure& c, std::ostream* os) { *os << c.label; }
-};
-
-class ImageReaderFailures : public ::testing::TestWithParam<ImageFailure> {};
-
+using ImageFailure = testing::ReadFailure<Kind>;
+class ImageReaderFailures : public testing::ReadFailureTest<Kind, &parseNorixImageText> {};
 TEST_P(ImageReaderFailures, GiveTheExactMessage) {
-    const auto result = parseNorixImageText(GetParam().text);
-    ASSERT_FALSE(result) << GetParam().label;
-    EXPECT_EQ(result.error().kind, GetParam().kind) << GetParam().label;
-    EXPECT_EQ(result.error().message(), GetParam().message) << GetParam().label;
+    check();
 }
 
 const std::string twoByTwo = "name=T\nwidth=2\nheight=2\n[data]\n";
