@@ -40,7 +40,7 @@ private:
 };
 
 // Names a parameterised case after what PrintTo writes for it: "bad pin count"
-// becomes "BadPinCount".
+// becomes "BadPinCount"; underscores stay.
 struct PrintedName {
     template <class T> std::string operator()(const ::testing::TestParamInfo<T>& info) const {
         std::string name;
@@ -48,6 +48,8 @@ struct PrintedName {
         for (const char c : ::testing::PrintToString(info.param)) {
             const auto u = static_cast<unsigned char>(c);
             if (!std::isalnum(u)) {
+                if (c == '_')
+                    name += c;
                 upper = true;
                 continue;
             }
