@@ -194,7 +194,7 @@ TEST_P(ToolWindowShortcut, PressedTwiceGivesOneWindow) {
 INSTANTIATE_TEST_SUITE_P(Tools, ToolWindowShortcut,
                          ::testing::Values(ToolWindowKey{"imageWindow", Qt::Key_I, "Image Window"},
                                            ToolWindowKey{"fontWindow", Qt::Key_F, "Font Window"}),
-                         [](const auto& info) { return std::string(info.param.id); });
+                         [](const auto& key) { return std::string(key.param.id); });
 
 TEST(AppShell, ClosingTheMainWindowAsksEveryToolWindowFirst) {
     ShellWindow f;
