@@ -10,6 +10,13 @@
 #include <filesystem>
 #include <unistd.h>
 
+namespace norix {
+// Fault rules in failure messages and case lists as norix-sim --fault spells them.
+void PrintTo(const FaultRule& rule, std::ostream* out) {
+    *out << describeFaultRule(rule);
+}
+} // namespace norix
+
 namespace norix::testing {
 namespace {
 

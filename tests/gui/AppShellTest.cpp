@@ -170,6 +170,7 @@ struct ToolWindowKey {
     const char* id;
     Qt::Key key;
     const char* title;
+    friend void PrintTo(const ToolWindowKey& c, std::ostream* out) { *out << c.id; }
 };
 
 class ToolWindowShortcut : public ::testing::TestWithParam<ToolWindowKey> {};

@@ -47,6 +47,7 @@ struct NewImageCase {
     const char* name;
     NewImageEntry entry;
     std::optional<std::string> error;
+    friend void PrintTo(const NewImageCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class NewImageTest : public ImageEditorTest, public ::testing::WithParamInterface<NewImageCase> {};
