@@ -1,11 +1,12 @@
 #include "core/chips/ChipFileCodec.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace norix {
@@ -78,21 +79,10 @@ TEST(ChipFileCodec, CodeLineEndsAreNormalisedAndTrimmed) {
     EXPECT_EQ(ChipFileCodec::decode(text)->code, "A\n\nB\nC");
 }
 
-struct DecodeFailure {
-    const char* label;
-    std::string text;
-    Kind kind;
-    std::string message;
-    friend void PrintTo(const DecodeFailure& c, std::ostream* os) { *os << c.label; }
-};
-
-class ChipDecodeFailures : public ::testing::TestWithParam<DecodeFailure> {};
-
+using DecodeFailure = testing::ReadFailure<Kind>;
+class ChipDecodeFailures : public testing::ReadFailureTest<Kind, &ChipFileCodec::decode> {};
 TEST_P(ChipDecodeFailures, GiveTheExactMessage) {
-    const auto result = ChipFileCodec::decode(GetParam().text);
-    ASSERT_FALSE(result) << GetParam().label;
-    EXPECT_EQ(result.error().kind, GetParam().kind);
-    EXPECT_EQ(result.error().message(), GetParam().message);
+    check();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -122,12 +112,11 @@ INSTANTIATE_TEST_SUITE_P(
                       "The chip name is missing from the [meta] section."},
         DecodeFailure{"meta after an unknown section is ignored",
                       "[chips]\n[meta]\n[notes]\nname = A\n", Kind::missingName,
-                      "The chip name is missing from the [meta] section."}));
+                      "The chip name is missing from the [meta] section."}),
+    testing::PrintedName());
 
 TEST(ChipFileCodec, LoadRejectsEmptyBomOnlyAndNonUtf8Files) {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("norix-chip-load-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const testing::TempFolder folder;
     struct Case {
         std::string bytes;
         std::string message;
@@ -149,7 +138,6 @@ TEST(ChipFileCodec, LoadRejectsEmptyBomOnlyAndNonUtf8Files) {
     const auto missing = ChipFileCodec::load(folder / "does-not-exist.chip");
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().message(), "No such file or directory");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ChipFileCodec, LenientReading) {

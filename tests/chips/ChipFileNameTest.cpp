@@ -2,9 +2,10 @@
 
 #include "core/chips/ChipFileName.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace norix {
 namespace {
@@ -30,10 +31,8 @@ TEST(ChipFileName, DeviceNamesBecomePlainFileNames) {
 }
 
 TEST(ChipFileName, PathsStayInTheFolderAndNeverRepeat) {
-    const auto folder =
-        std::filesystem::temp_directory_path() / ("norix-chip-names-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const testing::TempFolder scratch;
+    const auto& folder = scratch.path();
     std::ofstream(folder / "7400.chip") << "old";
     std::set<std::string> taken;
     EXPECT_EQ(chipFilePathIn(folder, "7400", taken, false), folder / "7400-2.chip");
@@ -45,7 +44,6 @@ TEST(ChipFileName, PathsStayInTheFolderAndNeverRepeat) {
     for (const auto& path :
          {chipFilePathIn(folder, "../x", taken, false), chipFilePathIn(folder, "..", taken, false)})
         EXPECT_EQ(path.parent_path(), folder);
-    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "core/chips/ChipFileCodec.h"
 #include "core/util/AtomicFile.h"
+#include "tests/support/TestSupport.h"
 
 #include <csignal>
 #include <cstring>
@@ -16,21 +17,13 @@ namespace fs = std::filesystem;
 
 class ChipFileSave : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("norix-save-" + std::to_string(::getpid()) + "-" +
-                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     std::size_t entries() const {
         return static_cast<std::size_t>(
             std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
     }
 
-    fs::path folder;
+    testing::TempFolder scratch;
+    const fs::path& folder = scratch.path();
 };
 
 TEST_F(ChipFileSave, SavesAndLoadsBack) {

@@ -1,7 +1,7 @@
 // Batch save: every listed chip file stored in one run, skipping files that
 // cannot be read and chips that cannot be saved, then the finish command.
 
-#include "tests/chips/ChipSessionFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {

@@ -1,7 +1,7 @@
 // Identifying the Norix, routing of answers nobody asked for, the terminal,
 // and the state after a lost link.
 
-#include "tests/chips/ChipSessionFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {
@@ -87,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {'S', 'N', '2'},
                    true,
                    "Received Norix S/N SN2, but sequence was ",
-                   true}));
+                   true}),
+    testing::PrintedName());
 
 TEST_F(ChipConnectionTest, UnaskedSerialNumberStillIdentifiesTheNorix) {
     connect();

@@ -1,7 +1,7 @@
 // The editor fields and the "Chip Files" list: validation, new, add, load,
 // save and save-as with the chosen path, remove and clear.
 
-#include "tests/chips/ChipSessionFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {
@@ -146,27 +146,26 @@ TEST_F(ChipLibraryTest, SaveAsFixesTheExtension) {
 TEST_F(ChipLibraryTest, SaveAsWritesItsDiagnosticSteps) {
     writeChipFile("seed.chip", ChipDocument("S"));
     setChip("NE555", "ab\xC3\xA9");
-    diagnostics.clear();
+    log.clear();
     editor().saveChipFileAs(chooser(std::nullopt));
-    EXPECT_EQ(diagnostics,
+    EXPECT_EQ(log,
               (std::vector<std::string>{"SAVE AS 1: function entered", "SAVE AS 2: panel created",
                                         "SAVE AS 3: before runModal", "SAVE AS 4: panel returned 0",
                                         "SAVE AS CANCELLED"}));
-    diagnostics.clear();
+    log.clear();
     const auto target = folder / "x.chip";
     editor().saveChipFileAs(chooser(target));
-    EXPECT_EQ(diagnostics,
-              (std::vector<std::string>{"SAVE AS 1: function entered", "SAVE AS 2: panel created",
-                                        "SAVE AS 3: before runModal", "SAVE AS 4: panel returned 1",
-                                        "SAVE AS 5: selected URL = " + target.string(),
-                                        "SAVE AS 6: final URL = " + target.string(),
-                                        "SAVE AS 7: document created; code length = 3, strings = 8",
-                                        "SAVE AS 8: calling ChipFileCodec.save",
-                                        "SAVE AS 9: codec save returned"}));
-    diagnostics.clear();
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "SAVE AS 1: function entered", "SAVE AS 2: panel created",
+                       "SAVE AS 3: before runModal", "SAVE AS 4: panel returned 1",
+                       "SAVE AS 5: selected URL = " + target.string(),
+                       "SAVE AS 6: final URL = " + target.string(),
+                       "SAVE AS 7: document created; code length = 3, strings = 8",
+                       "SAVE AS 8: calling ChipFileCodec.save", "SAVE AS 9: codec save returned"}));
+    log.clear();
     editor().saveChipFileAs(chooser(folder / "missing-folder" / "y.chip"));
-    ASSERT_FALSE(diagnostics.empty());
-    EXPECT_EQ(diagnostics.back().rfind("SAVE AS ERROR: ", 0), 0u);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().rfind("SAVE AS ERROR: ", 0), 0u);
     EXPECT_EQ(lines().back().rfind("Save failed: ", 0), 0u);
     EXPECT_EQ(editor().currentFileURL(), target);
 }

@@ -3,7 +3,7 @@
 // ones injected by hand.
 
 #include "core/language/LoadedCodeFormatter.h"
-#include "tests/chips/ChipSessionFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {
@@ -76,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(Chips, NorixChipListTest,
                          ::testing::Values(ListCase{{}, "No chips are stored on Norix."},
                                            ListCase{{"7400"}, "Loaded 1 chip from Norix."},
                                            ListCase{{"7400", "6502", "4116"},
-                                                    "Loaded 3 chips from Norix."}));
+                                                    "Loaded 3 chips from Norix."}),
+                         testing::PrintedName());
 
 TEST_F(NorixChipsTest, MalformedCountsAndNames) {
     connectWith({});
@@ -199,7 +200,8 @@ INSTANTIATE_TEST_SUITE_P(Chips, MetadataPartsTest,
                                            MetadataPartsCase{{100, 100}, 1},
                                            MetadataPartsCase{{0, 128}, 1},
                                            MetadataPartsCase{{200}, 0},
-                                           MetadataPartsCase{{1, 1, 126}, 2}));
+                                           MetadataPartsCase{{1, 1, 126}, 2}),
+                         testing::PrintedName());
 
 TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
     connectWith({"BAD"});

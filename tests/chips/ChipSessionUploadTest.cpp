@@ -1,7 +1,7 @@
 // Sending and storing a chip: the exact bytes of the metadata and strings
 // block, chunking, retries and failures at every stage, the upload-mode check.
 
-#include "tests/chips/ChipSessionFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {
@@ -53,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
                      ChipDocument("Y", -1, -7, 1000, "", {"1", "2", "3", "4", "5", "6", "7", "8"}),
                      16, metadataBytes("Y", {0, 0, 0, 255, 16, 0, 8})},
         MetadataCase{"type above 16 bits clamps to 65535", ChipDocument("Z", 2, 70000, 0), 0,
-                     metadataBytes("Z", {0xFF, 0xFF, 2, 0, 0, 0, 0})}));
+                     metadataBytes("Z", {0xFF, 0xFF, 2, 0, 0, 0, 0})}),
+    testing::PrintedName());
 
 TEST(UploadMetadata, RefusesCodeLargerThanItsSizeField) {
     EXPECT_TRUE(buildUploadMetadata(ChipDocument("A"), 65535).has_value());
@@ -196,7 +197,8 @@ TEST_P(CodeChunkTest, CodeIsCutInto63ByteChunks) {
 INSTANTIATE_TEST_SUITE_P(Chips, CodeChunkTest,
                          ::testing::Values(ChunkCase{35, {35}}, ChunkCase{126, {63, 63}},
                                            ChunkCase{127, {63, 63, 1}}, ChunkCase{0, {}},
-                                           ChunkCase{63, {63}}));
+                                           ChunkCase{63, {63}}),
+                         testing::PrintedName());
 
 TEST_F(ChipUploadTest, EmptyProgramCompletesAfterTheCodeLength) {
     connect();
@@ -257,7 +259,8 @@ INSTANTIATE_TEST_SUITE_P(
     Chips, UploadStageFaultTest,
     ::testing::Values(StageCase{cmdChipMetadata, 1}, StageCase{cmdChipStringsBegin, 1},
                       StageCase{cmdChipStringsChunk, 4}, StageCase{cmdChipStringsEnd, 1},
-                      StageCase{cmdChipCodeLength, 1}, StageCase{cmdChipCodeChunk, 2}));
+                      StageCase{cmdChipCodeLength, 1}, StageCase{cmdChipCodeChunk, 2}),
+    testing::PrintedName());
 
 TEST_F(ChipUploadTest, StoreFailureIsReported) {
     connect();

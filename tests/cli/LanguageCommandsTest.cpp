@@ -3,6 +3,7 @@
 
 #include "core/language/CodeCompiler.h"
 #include "tests/cli/CliRunner.h"
+#include "tests/support/TestSupport.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -184,7 +185,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{"check"}, "norix: usage: norix check [--pins N] FILE...\n"},
                       UsageCase{{"check", "-o", "x", "a.src"}, "norix: unknown option -o\n"},
                       UsageCase{{"decompile"}, "norix: usage: norix decompile FILE\n"},
-                      UsageCase{{"decompile", "a", "b"}, "norix: usage: norix decompile FILE\n"}));
+                      UsageCase{{"decompile", "a", "b"}, "norix: usage: norix decompile FILE\n"}),
+    testing::PrintedName());
 
 } // namespace
 } // namespace norix

@@ -5,10 +5,17 @@
 #include "core/images/ImageRLE.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
-#include "tests/conversations/ConversationFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <filesystem>
 #include <unistd.h>
+
+namespace norix {
+// Fault rules in failure messages and case lists as norix-sim --fault spells them.
+void PrintTo(const FaultRule& rule, std::ostream* out) {
+    *out << describeFaultRule(rule);
+}
+} // namespace norix
 
 namespace norix::testing {
 namespace {
@@ -66,13 +73,19 @@ TEST_P(Concurrent, EachConversationReceivesOnlyItsOwnAnswers) {
     EXPECT_FALSE(link.lastError());
 }
 
+std::string faultName(const ::testing::TestParamInfo<std::optional<FaultRule>>& fault) {
+    const char* names[] = {"NoFault", "SlowImageChunks", "FontChunkRetried", "AnswersInPieces"};
+    return names[fault.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Faults, Concurrent,
     ::testing::Values(std::nullopt,
                       FaultRule{cmdImageDataChunk, std::nullopt, FaultAction::Delay, 40},
                       FaultRule{cmdFontDataChunk, 2, FaultAction::Retry, 0},
                       // Every answer in pieces, while several are under way.
-                      FaultRule{std::nullopt, std::nullopt, FaultAction::Split, 7}));
+                      FaultRule{std::nullopt, std::nullopt, FaultAction::Split, 7}),
+    faultName);
 
 TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {
     const std::string path =

@@ -4,7 +4,7 @@
 
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
-#include "tests/conversations/ConversationFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {
@@ -121,6 +121,7 @@ struct StepFault {
     std::uint8_t code;
     unsigned occurrence;
     const char* operation;
+    friend void PrintTo(const StepFault& step, std::ostream* out) { *out << step.operation; }
 };
 
 const StepFault uploadSteps[] = {
@@ -196,7 +197,8 @@ TEST_P(FontUploadStep, LostConnectionStopsTheUpload) {
     EXPECT_EQ(fonts.fontUploadDoneBytes(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, FontUploadStep, ::testing::ValuesIn(uploadSteps));
+INSTANTIATE_TEST_SUITE_P(Steps, FontUploadStep, ::testing::ValuesIn(uploadSteps),
+                         testing::PrintedName());
 
 TEST_F(FontSlots, AnAnswerAfterTheTimeOutIsLeftForOthers) {
     addFault(cmdFontMetaSave, 1, FaultAction::Delay, 3500);
@@ -215,6 +217,9 @@ struct UploadRefusal {
     std::int64_t width, height, slot;
     std::size_t columns;
     const char* message;
+    friend void PrintTo(const UploadRefusal& c, std::ostream* out) {
+        *out << c.width << "x" << c.height << " slot " << c.slot << " " << c.columns << " columns";
+    }
 };
 
 class FontUploadChecks : public FontSlots, public ::testing::WithParamInterface<UploadRefusal> {};
@@ -240,7 +245,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UploadRefusal{8, 8, 0, 0, "The font contains no glyph data."},
                       UploadRefusal{8, 8, 0, 12, "The font data does not contain complete glyphs."},
                       UploadRefusal{1, 8, 0, 65536, "The font contains too much data."},
-                      UploadRefusal{1, 8, 0, 256, "The font glyph count is invalid."}));
+                      UploadRefusal{1, 8, 0, 256, "The font glyph count is invalid."}),
+    testing::PrintedName());
 
 TEST_F(FontSlots, UploadIsRefusedWhileDisconnectedOrAlreadyUploading) {
     upload();

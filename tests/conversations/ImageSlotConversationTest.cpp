@@ -5,7 +5,7 @@
 #include "core/images/ImageRLE.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
-#include "tests/conversations/ConversationFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <tuple>
 
@@ -157,6 +157,11 @@ struct BadStoredImage {
     std::uint8_t width, height;
     Bytes rle;
     const char* message;
+    friend void PrintTo(const BadStoredImage& c, std::ostream* out) {
+        *out << int(c.width) << "x" << int(c.height) << " rle";
+        for (const auto byte : c.rle)
+            *out << " " << int(byte);
+    }
 };
 
 class DownloadOfBadImage : public ImageSlots,
@@ -183,7 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadStoredImage{2, 2, {5, 0, 0}, "The downloaded image contains invalid RLE data."},
         BadStoredImage{2, 2, {3, 0, 0}, "The downloaded image contains invalid RLE data."},
         BadStoredImage{2, 2, {0, 0, 0, 4, 0, 0}, "The downloaded image contains invalid RLE data."},
-        BadStoredImage{1, 1, {1, 0}, "The downloaded image contains invalid RLE data."}));
+        BadStoredImage{1, 1, {1, 0}, "The downloaded image contains invalid RLE data."}),
+    testing::PrintedName());
 
 TEST_F(ImageSlots, CompressedSizeOf4096IsAccepted) {
     Bytes data = distinctPixels(1365);
@@ -200,6 +206,7 @@ TEST_F(ImageSlots, CompressedSizeOf4096IsAccepted) {
 struct BadPiece {
     Bytes payload;
     const char* message;
+    friend void PrintTo(const BadPiece& c, std::ostream* out) { *out << c.message; }
 };
 
 class DownloadOfBadPiece : public ImageSlots, public ::testing::WithParamInterface<BadPiece> {};
@@ -224,7 +231,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadPiece{{4, 0, 9}, "Norix returned offset 4, but the GUI requested 0."},
                       BadPiece{
                           {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19},
-                          "Norix returned more image data than expected."}));
+                          "Norix returned more image data than expected."}),
+    testing::PrintedName());
 
 TEST_F(ImageSlots, DownloadDeviceAnswers) {
     memory().setImage(1, makeStoredImage("One", 1, 1, {1, 0, 0}));
@@ -377,6 +385,7 @@ struct ImageStep {
     std::uint8_t code;
     unsigned occurrence;
     const char* operation;
+    friend void PrintTo(const ImageStep& step, std::ostream* out) { *out << step.operation; }
 };
 
 const ImageStep imageUploadSteps[] = {
@@ -443,7 +452,8 @@ TEST_P(ImageUploadStepFault, LostConnectionStopsTheUpload) {
     EXPECT_EQ(images.imageUploadTotalBytes(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, ImageUploadStepFault, ::testing::ValuesIn(imageUploadSteps));
+INSTANTIATE_TEST_SUITE_P(Steps, ImageUploadStepFault, ::testing::ValuesIn(imageUploadSteps),
+                         testing::PrintedName());
 
 } // namespace
 } // namespace norix::testing

@@ -3,7 +3,7 @@
 
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
-#include "tests/conversations/ConversationFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
 namespace {
@@ -59,6 +59,7 @@ struct Change {
     std::function<void(SettingsConversation&)> call;
     Bytes payload;
     std::string status;
+    friend void PrintTo(const Change& c, std::ostream* out) { *out << c.status; }
 };
 
 class SettingChange : public Settings, public ::testing::WithParamInterface<Change> {};
@@ -114,7 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
                              std::string("Setting default font to slot 4") + ellipsis},
                       Change{[](auto& s) { s.setSetting(settingContrast, 9, "Contrast"); },
                              {1, 1, 9},
-                             "Contrast"}));
+                             "Contrast"}),
+    testing::PrintedName());
 
 TEST_F(Settings, RefusalsSendNothing) {
     settings.setAuxOn(true);

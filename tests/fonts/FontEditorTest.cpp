@@ -8,7 +8,7 @@
 #include "core/fonts/FontLayout.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
-#include "tests/conversations/ConversationFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <fstream>
 
@@ -39,19 +39,11 @@ INSTANTIATE_TEST_SUITE_P(
                       GlyphNameCase{94, "~", "~", "Glyph 94, ASCII 126, Character ~"},
                       GlyphNameCase{95, "Glyph 95", "95", "Glyph 95"},
                       GlyphNameCase{100, "Glyph 100", "100", "Glyph 100"},
-                      GlyphNameCase{223, "Glyph 223", "223", "Glyph 223"}));
+                      GlyphNameCase{223, "Glyph 223", "223", "Glyph 223"}),
+    testing::PrintedName());
 
 class FontEditorTest : public ConversationFixture {
 protected:
-    void SetUp() override {
-        ConversationFixture::SetUp();
-        folder = std::filesystem::temp_directory_path() /
-                 ("norix-font-editor-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     // Three columns by four rows, two glyphs; glyph 1 selected.
     void loadSmallFont() {
         editor.loadImportedFont(LoadedFont("Small", 3, 4, {0, 0, 0, 0b1000, 0, 0}));
@@ -65,7 +57,8 @@ protected:
         return {editor.canSave(), editor.canSaveToNorix(), editor.canDeleteFontFromSlot()};
     }
 
-    std::filesystem::path folder;
+    TempFolder scratch;
+    const std::filesystem::path& folder = scratch.path();
     FontEditor editor{link};
 };
 
@@ -97,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(Table, PixelToggles,
                                            ToggleCase{"ColumnLeftOfGlyph", -1, 0, {0b1000, 0, 0}},
                                            ToggleCase{"ColumnPastWidth", 3, 0, {0b1000, 0, 0}},
                                            ToggleCase{"RowAboveTop", 0, -1, {0b1000, 0, 0}},
-                                           ToggleCase{"RowPastHeight", 0, 4, {0b1000, 0, 0}}));
+                                           ToggleCase{"RowPastHeight", 0, 4, {0b1000, 0, 0}}),
+                         testing::PrintedName());
 
 TEST_F(FontEditorTest, NothingIsEditedWithoutAFontOrOutsideTheFontsGlyphs) {
     editor.toggleSelectedGlyphPixel(0, 0);
@@ -320,7 +314,8 @@ INSTANTIATE_TEST_SUITE_P(Table, PreviewSizes,
                          ::testing::Values(PreviewCase{6, 8, 3, 34}, PreviewCase{8, 8, 3, 34},
                                            PreviewCase{10, 8, 2, 34}, PreviewCase{8, 9, 2, 34},
                                            PreviewCase{16, 8, 1.5, 34},
-                                           PreviewCase{32, 8, 1.5, 58}));
+                                           PreviewCase{32, 8, 1.5, 58}),
+                         testing::PrintedName());
 
 TEST(FontLayoutRules, GlyphEditorPixelsFitThePanelBetweenTwoAndThirty) {
     EXPECT_EQ(glyphEditorPixelSize(424, 468, 8, 8), 30);  // 50 would fit

@@ -1,12 +1,12 @@
 #include "core/fonts/FontFile.h"
 
 #include "core/fonts/NorixFontSlot.h"
+#include "tests/support/TestSupport.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <random>
-#include <unistd.h>
 
 namespace norix {
 namespace {
@@ -79,21 +79,10 @@ TEST(NorixFontSlot, EmptySlotsAndEquality) {
     EXPECT_NE(named, NorixFontSlot(2, "", 8, 8, 95));
 }
 
-struct FontFailure {
-    const char* label;
-    std::string text;
-    Kind kind;
-    std::string message;
-    friend void PrintTo(const FontFailure& c, std::ostream* os) { *os << c.label; }
-};
-
-class FontReaderFailures : public ::testing::TestWithParam<FontFailure> {};
-
+using FontFailure = testing::ReadFailure<Kind>;
+class FontReaderFailures : public testing::ReadFailureTest<Kind, &parseFontText> {};
 TEST_P(FontReaderFailures, GiveTheExactMessage) {
-    const auto result = parseFontText(GetParam().text);
-    ASSERT_FALSE(result) << GetParam().label;
-    EXPECT_EQ(result.error().kind, GetParam().kind) << GetParam().label;
-    EXPECT_EQ(result.error().message(), GetParam().message) << GetParam().label;
+    check();
 }
 
 const std::string header = "name=F\nwidth=1\nheight=3\nsize=2\n";
@@ -144,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
         FontFailure{"keys after data are data", "name=F\n[data]\nwidth=1\n", Kind::missingWidth,
                     "The font file is missing its width= entry."},
         FontFailure{"no tokens", header + "[data]\n# nothing here 0b 0B2\n", Kind::missingFontData,
-                    "No binary column values were found after [data]."}));
+                    "No binary column values were found after [data]."}),
+    testing::PrintedName());
 
 TEST(FontReader, LenientKeysAndTokens) {
     const std::string text = "# a comment\r\n  Name = Hand Made \r\n"
@@ -194,14 +184,8 @@ TEST(FontReader, SafeFilenames) {
 
 class FontFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("norix-font-file-test-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    std::filesystem::path folder;
+    testing::TempFolder scratch;
+    const std::filesystem::path& folder = scratch.path();
 };
 
 TEST_F(FontFiles, ImportRemovesAByteOrderMarkAndSetsTheSource) {

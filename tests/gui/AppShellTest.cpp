@@ -170,10 +170,8 @@ struct ToolWindowKey {
     const char* id;
     Qt::Key key;
     const char* title;
+    friend void PrintTo(const ToolWindowKey& c, std::ostream* out) { *out << c.id; }
 };
-void PrintTo(const ToolWindowKey& key, std::ostream* out) {
-    *out << key.id;
-}
 
 class ToolWindowShortcut : public ::testing::TestWithParam<ToolWindowKey> {};
 

@@ -22,6 +22,11 @@
 #include <gtest/gtest.h>
 
 namespace norix {
+
+void PrintTo(FaultAction action, std::ostream* out) {
+    *out << (action == FaultAction::Fail ? "refused" : "hung up");
+}
+
 namespace {
 
 using test::waitFor;

@@ -8,6 +8,7 @@
 #include "core/link/SerialPortManager.h"
 #include "gui/app/ContentView.h"
 #include "gui/app/QtEventLoop.h"
+#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,21 +51,7 @@ inline bool waitFor(const std::function<bool()>& done, int limitMs = 15000) {
     return true;
 }
 
-class TempFolder {
-public:
-    TempFolder() {
-        char pattern[] = "/tmp/norix-gui-XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using testing::TempFolder;
 
 struct WindowFixture {
     WindowFixture()

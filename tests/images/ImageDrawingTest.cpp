@@ -34,6 +34,7 @@ struct LineCase {
     const char* name;
     std::int64_t x0, y0, x1, y1;
     Points expected;
+    friend void PrintTo(const LineCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class LineTest : public ::testing::TestWithParam<LineCase> {};

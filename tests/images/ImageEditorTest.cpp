@@ -4,11 +4,11 @@
 #include "core/images/NorixImageFile.h"
 #include "core/link/SerialPortManager.h"
 #include "core/loop/ManualEventLoop.h"
+#include "tests/support/TestSupport.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace norix {
 namespace {
@@ -18,12 +18,7 @@ namespace fs = std::filesystem;
 // An editor on a link that is not connected (an empty device folder).
 class ImageEditorTest : public ::testing::Test {
 protected:
-    ImageEditorTest()
-        : folder(fs::temp_directory_path() /
-                 ("norix-editor-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name())),
-          link(loop, (fs::create_directories(folder), folder.string())), editor(link) {}
-    ~ImageEditorTest() override { fs::remove_all(folder); }
+    ImageEditorTest() : link(loop, folder.string()), editor(link) {}
 
     void create(std::int64_t width = 8, std::int64_t height = 6) {
         ASSERT_EQ(editor.createNewImage({"test", std::to_string(width), std::to_string(height)}),
@@ -42,7 +37,7 @@ protected:
         return image.imagePixels[static_cast<std::size_t>(y * image.imageWidth + x)];
     }
 
-    fs::path folder;
+    testing::TempFolder folder;
     ManualEventLoop loop;
     SerialPortManager link;
     ImageEditor editor;
@@ -52,6 +47,7 @@ struct NewImageCase {
     const char* name;
     NewImageEntry entry;
     std::optional<std::string> error;
+    friend void PrintTo(const NewImageCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class NewImageTest : public ImageEditorTest, public ::testing::WithParamInterface<NewImageCase> {};

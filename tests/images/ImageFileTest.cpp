@@ -1,11 +1,11 @@
 #include "core/images/NorixImageFile.h"
 #include "core/images/Rgb565.h"
+#include "tests/support/TestSupport.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <random>
-#include <unistd.h>
 
 namespace norix {
 namespace {
@@ -85,21 +85,10 @@ TEST(ImageText, WritesTheDocumentedLayout) {
               "name=Dot\n\nwidth=1\n\nheight=1\n\nsize=4\n\n[data]\n\n1 248 0");
 }
 
-struct ImageFailure {
-    const char* label;
-    std::string text;
-    Kind kind;
-    std::string message;
-    friend void PrintTo(const ImageFailure& c, std::ostream* os) { *os << c.label; }
-};
-
-class ImageReaderFailures : public ::testing::TestWithParam<ImageFailure> {};
-
+using ImageFailure = testing::ReadFailure<Kind>;
+class ImageReaderFailures : public testing::ReadFailureTest<Kind, &parseNorixImageText> {};
 TEST_P(ImageReaderFailures, GiveTheExactMessage) {
-    const auto result = parseNorixImageText(GetParam().text);
-    ASSERT_FALSE(result) << GetParam().label;
-    EXPECT_EQ(result.error().kind, GetParam().kind) << GetParam().label;
-    EXPECT_EQ(result.error().message(), GetParam().message) << GetParam().label;
+    check();
 }
 
 const std::string twoByTwo = "name=T\nwidth=2\nheight=2\n[data]\n";
@@ -146,7 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
         ImageFailure{"too many pixels", twoByTwo + "5 0 0\n", Kind::pixelCountMismatch,
                      "The image data expands to 5 pixels; 4 are required."},
         ImageFailure{"too few pixels", twoByTwo + "3 0 0\n", Kind::pixelCountMismatch,
-                     "The image data expands to 3 pixels; 4 are required."}));
+                     "The image data expands to 3 pixels; 4 are required."}),
+    testing::PrintedName());
 
 TEST(ImageText, TooMuchCompressedData) {
     std::string text = "width=160\nheight=128\n[data]\n";
@@ -213,14 +203,8 @@ TEST(ImageText, RandomImagesRoundTripThroughText) {
 
 class ImageFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("norix-image-file-test-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    std::filesystem::path folder;
+    testing::TempFolder scratch;
+    const std::filesystem::path& folder = scratch.path();
 };
 
 TEST_F(ImageFiles, SaveLoadAndUnreadableFiles) {

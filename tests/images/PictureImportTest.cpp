@@ -2,6 +2,7 @@
 
 #include "core/images/ImageRLE.h"
 #include "core/images/Rgb565.h"
+#include "tests/support/TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -37,6 +38,9 @@ RgbaPicture photoLike(std::int64_t width, std::int64_t height) {
 
 struct SizeCase {
     std::int64_t width, height, maxWidth, maxHeight, fittedWidth, fittedHeight;
+    friend void PrintTo(const SizeCase& c, std::ostream* out) {
+        *out << c.width << "x" << c.height << " in " << c.maxWidth << "x" << c.maxHeight;
+    }
 };
 
 class FittedSizeTest : public ::testing::TestWithParam<SizeCase> {};
@@ -53,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FittedSizeTest,
                                            SizeCase{10000, 10000, 132, 118, 118, 118},
                                            SizeCase{100, 50, 160, 128, 100, 50},
                                            SizeCase{5000, 1, 160, 128, 160, 1},
-                                           SizeCase{0, 10, 160, 128, 1, 1}));
+                                           SizeCase{0, 10, 160, 128, 1, 1}),
+                         testing::PrintedName());
 
 TEST(PictureImport, ScalingAveragesAndLaysTransparencyOverBlack) {
     const RgbaPicture checker = pictureOf(4, 2, [](std::int64_t x, std::int64_t y) {

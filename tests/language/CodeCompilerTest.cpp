@@ -1,6 +1,7 @@
 #include "core/language/CodeCompiler.h"
 
 #include "tests/language/LanguageTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
@@ -65,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
             "EveryArgumentKind", "DEF8 31 0xFF 0x1\nALLDIR 0xFFFF 0\nGETADDR #R1 31\nCLKST 40 #R3",
             40,
             concat({instruction(0x2B, 31, 0xFF, 1), instruction(0x0E, 0xFFFF, 0),
-                    instruction(0x27, 0x80000001u, 31), instruction(0x1D, 40, 0x80000003u)})}));
+                    instruction(0x27, 0x80000001u, 31), instruction(0x1D, 40, 0x80000003u)})}),
+    testing::PrintedName());
 
 struct ErrorCase {
     std::string name;
@@ -142,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NoArguments", "ENDLOOP 1",
                   "Compile error at instruction 1: ENDLOOP expects 0 arguments, but found 1."},
         ErrorCase{"DimErrorFirst", "SETIN 99\nDIM 9 1",
-                  "Compile error on source line 2: '9' is not a valid DIM name."}));
+                  "Compile error on source line 2: '9' is not a valid DIM name."}),
+    testing::PrintedName());
 
 TEST(PackedFunctionName, TwelveUpperCaseBytesInThreeWords) {
     using Words = std::array<std::uint32_t, 3>;

@@ -2,6 +2,7 @@
 
 #include "core/language/CodeCompiler.h"
 #include "tests/language/LanguageTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
@@ -67,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "Instruction 3: Function 'A' is already defined at instruction 2.\n"
                     "Line 1: Pin 99 exceeds the valid range of 1 through 16."},
         ProgramCase{"CrLfIsTwoBreaksButCountsInstructionsOnly", "SETOUT 1\r\nSETOUT 0",
-                    "Line 2: Pin 0 exceeds the valid range of 1 through 16."}));
+                    "Line 2: Pin 0 exceeds the valid range of 1 through 16."}),
+    testing::PrintedName());
 
 struct PackedCase {
     std::string name;
@@ -139,7 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {"0", "0x0404", "0x01"},
                    "DEF8",
                    {"Line 7: Address pin 4 is used more than once."},
-                   {1}}));
+                   {1}}),
+    testing::PrintedName());
 
 TEST(ValidationErrors, CommentAndBlankLinesHaveNone) {
     for (const char* line : {"", "   ", "// SETOUT 99", "/* x", " * y", "\t"})

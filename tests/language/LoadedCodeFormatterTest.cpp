@@ -2,6 +2,7 @@
 
 #include "core/language/CodeCompiler.h"
 #include "tests/language/LanguageTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
@@ -62,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         LoadedCase{"TrailingPieceReadsAsZero",
                    concat({instruction(0x09, 3), hexBytes("0B 00 00 00")}), "SETOUT 0x3\nASAFE"},
         LoadedCase{"PartialWordReadsAsZero", hexBytes("02 00 00 00 05 00"), "SETIN 0x0"},
-        LoadedCase{"SingleByte", hexBytes("10"), "UNKNOWN_0x00000000 0x0 0x0 0x0"}));
+        LoadedCase{"SingleByte", hexBytes("10"), "UNKNOWN_0x00000000 0x0 0x0 0x0"}),
+    testing::PrintedName());
 
 TEST(LoadedWords, Formatting) {
     EXPECT_EQ(formattedLoadedWord(0), "0x0");

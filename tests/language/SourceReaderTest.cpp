@@ -2,6 +2,7 @@
 
 #include "core/language/SourceText.h"
 #include "tests/language/LanguageTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <cctype>
 #include <gtest/gtest.h>
@@ -67,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"InvalidUtf8StaysInTokens", "\xFF\xFE X\xC3", {{1, Tokens{"\xFF\xFE", "X\xC3"}}}},
         TokenCase{"NulIsAnOrdinaryByte",
                   std::string("A\0B C", 5),
-                  {{1, Tokens{std::string("A\0B", 3), "C"}}}}));
+                  {{1, Tokens{std::string("A\0B", 3), "C"}}}}),
+    testing::PrintedName());
 
 TEST(SourceInstructionLines, SkipDimsAndLinesWithoutAnInstructionWord) {
     const auto lines =
@@ -115,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"#RX", std::nullopt}, ValueCase{"limit", CompilerValue{16, lit}},
                       ValueCase{"Reg", CompilerValue{0x80000002u, reg}},
                       ValueCase{"other", std::nullopt}, ValueCase{"", std::nullopt},
-                      ValueCase{"1.5", std::nullopt}, ValueCase{"\xFF", std::nullopt}));
+                      ValueCase{"1.5", std::nullopt}, ValueCase{"\xFF", std::nullopt}),
+    testing::PrintedName());
 
 TEST(DimNames, LettersDigitsAndUnderscore) {
     for (const char* valid : {"R5", "_LIMIT", "x", "_", "Größe",
@@ -171,7 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "Compile error on source line 3: DIM name 'LIMIT' is defined more than once."},
         DimCase{"RegisterOutOfRange", "DIM R #R32",
                 "Compile error on source line 1: DIM value '#R32' must be a decimal, hexadecimal, "
-                "binary, or #R0 through #R31 value."}));
+                "binary, or #R0 through #R31 value."}),
+    testing::PrintedName());
 
 TEST(DimSymbols, NamesAreStoredInUpperCaseWithTheirKind) {
     const auto symbols = buildDimSymbols("DIM top 7\n/* DIM HIDDEN 1 */\ndim Counter #R4", nullptr);

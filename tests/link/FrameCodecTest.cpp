@@ -1,5 +1,7 @@
 #include "core/link/FrameCodec.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <gtest/gtest.h>
 #include <iomanip>
 #include <ostream>
@@ -51,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(WorkedExample{{0xE4, 0x05, {0x00}}, {0x03, 0xE4, 0x05, 0x02, 0x24, 0x00}},
                       WorkedExample{{0xE4, 0x05, {0x01, 0x03, 0x02}},
                                     {0x07, 0xE4, 0x05, 0x01, 0x03, 0x02, 0xA0, 0x00}},
-                      WorkedExample{{0xB2, 0x00, {}}, encodeFrame({0xB2, 0x00, {}})}));
+                      WorkedExample{{0xB2, 0x00, {}}, encodeFrame({0xB2, 0x00, {}})}),
+    testing::PrintedName());
 
 TEST(Cobs, EmptyInputAndLongBlocks) {
     EXPECT_EQ(cobsEncode(Bytes{}), Bytes{0x01});
@@ -121,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFrame{{0x02, 0xB2}, "Received a serial frame that was too short."},
                       BadFrame{{0x09, 0x01}, "Received an invalid COBS frame."},
                       BadFrame{{0x03, 0xE4, 0x05, 0x02, 0x25},
-                               "Serial CRC mismatch. Received 25, calculated 24."}));
+                               "Serial CRC mismatch. Received 25, calculated 24."}),
+    testing::PrintedName());
 
 TEST(FrameDecoder, AcceptsAFrameOf4096BytesAndDiscardsThe4097th) {
     // A packet whose encoded form is exactly 4096 bytes: payload of non-zero bytes.

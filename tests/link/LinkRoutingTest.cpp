@@ -4,6 +4,7 @@
 #include "core/link/SerialPortManager.h"
 #include "core/loop/ManualEventLoop.h"
 #include "tests/link/PtyDevice.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,8 @@ TEST_P(Routing, OffersInTheFixedOrderUntilOneClaims) {
     EXPECT_EQ(unclaimed.size(), claimant == linkRouteCount ? 1u : 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Claimant, Routing, ::testing::Range<std::size_t>(0, linkRouteCount + 1));
+INSTANTIATE_TEST_SUITE_P(Claimant, Routing, ::testing::Range<std::size_t>(0, linkRouteCount + 1),
+                         testing::PrintedName());
 
 TEST_F(LinkFixture, RoutesCanBeReplacedAndRemoved) {
     int first = 0, second = 0, unclaimed = 0;

@@ -5,6 +5,7 @@
 #include "core/link/SerialPortManager.h"
 #include "core/loop/ManualEventLoop.h"
 #include "tests/link/PtyDevice.h"
+#include "tests/support/TestSupport.h"
 
 #include <fstream>
 #include <gmock/gmock.h>
@@ -38,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"tty.usbmodem1101", false}, NameCase{"tty.usbserial-A10K", false},
                       NameCase{"cu.Bluetooth-Incoming-Port", false}, NameCase{"ttyS0", false},
                       NameCase{"cu.usbmode", false}, NameCase{"ttyAC", false},
-                      NameCase{"xttyACM0", false}, NameCase{"", false}));
+                      NameCase{"xttyACM0", false}, NameCase{"", false}),
+    testing::PrintedName());
 
 TEST(PortDiscovery, ListsFullSortedPathsOfCandidatesOnly) {
     testing::TempDirectory dir;

@@ -4,6 +4,7 @@
 // the device directory.
 
 #include "core/link/SerialPacket.h"
+#include "tests/support/TestSupport.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -72,24 +73,9 @@ private:
     std::string slavePath_;
 };
 
-class TempDirectory {
+class TempDirectory : public TempFolder {
 public:
-    TempDirectory() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "norix-link-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        path_ = pattern;
-    }
-    ~TempDirectory() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDirectory(const TempDirectory&) = delete;
-    TempDirectory& operator=(const TempDirectory&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    std::string file(const std::string& name) const { return (path() / name).string(); }
     // A device node under a name of our choosing, pointing at a pty slave.
     std::string link(const std::string& name, const std::string& target) const {
         std::error_code ignored;
@@ -97,9 +83,6 @@ public:
         std::filesystem::create_symlink(target, file(name));
         return file(name);
     }
-
-private:
-    std::string path_;
 };
 
 } // namespace norix::testing

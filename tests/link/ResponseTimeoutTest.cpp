@@ -3,6 +3,7 @@
 #include "core/link/ResponseTimeout.h"
 
 #include "core/loop/ManualEventLoop.h"
+#include "tests/support/TestSupport.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -52,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TimeoutCase{"NewerCommandSentWithoutRearming",
                                   [](Conversation& c) { c.pending = 10; }, 0},
                       TimeoutCase{"Cancelled", [](Conversation& c) { c.timeout->cancel(); }, 0},
-                      TimeoutCase{"Destroyed", [](Conversation& c) { c.timeout.reset(); }, 0}));
+                      TimeoutCase{"Destroyed", [](Conversation& c) { c.timeout.reset(); }, 0}),
+    testing::PrintedName());
 
 TEST(ResponseTimeout, ARearmedTimeoutFires3000MsAfterTheNewCommand) {
     Conversation conversation;

@@ -6,6 +6,7 @@
 #include "core/loop/ManualEventLoop.h"
 #include "core/util/DiagnosticLog.h"
 #include "tests/link/PtyDevice.h"
+#include "tests/support/TestSupport.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -206,7 +207,8 @@ INSTANTIATE_TEST_SUITE_P(
                            EXPECT_EQ(l.connectedPort(), other.slavePath());
                        },
                        0},
-        DisconnectCase{"DeviceUnplugged", [](auto&, auto& d, auto&) { d.unplug(); }, 1}));
+        DisconnectCase{"DeviceUnplugged", [](auto&, auto& d, auto&) { d.unplug(); }, 1}),
+    testing::PrintedName());
 
 // However the outage shows itself first, it gets one reaction.
 class OneReactionPerOutage : public SerialLink, public ::testing::WithParamInterface<bool> {};
@@ -298,7 +300,8 @@ TEST_P(ReconnectSucceeds, ClearsTheErrorAndRestartsTheConversations) {
     EXPECT_EQ(device->read(), encodeFrame({cmdSendFontMeta, 1, {0}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(AfterFailedAttempts, ReconnectSucceeds, ::testing::Values(0, 1, 2));
+INSTANTIATE_TEST_SUITE_P(AfterFailedAttempts, ReconnectSucceeds, ::testing::Values(0, 1, 2),
+                         testing::PrintedName());
 
 // A requested port that vanished is replaced only by a single other candidate.
 struct ReenumerationCase {
@@ -336,7 +339,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ReenumerationCase{"None", {}, std::nullopt},
                       ReenumerationCase{"One", {"cu.usbmodem2201"}, "cu.usbmodem2201"},
                       ReenumerationCase{"OneLinuxName", {"ttyACM1"}, "ttyACM1"},
-                      ReenumerationCase{"Two", {"ttyACM0", "ttyUSB0"}, std::nullopt}));
+                      ReenumerationCase{"Two", {"ttyACM0", "ttyUSB0"}, std::nullopt}),
+    testing::PrintedName());
 
 // A failed connect leaves the link closed, without a leaked descriptor.
 struct ConnectFailureCase {
@@ -389,7 +393,8 @@ INSTANTIATE_TEST_SUITE_P(
                            "open() returned -1, errno=21"},
         ConnectFailureCase{"UnknownBaudRate", [](auto&, auto& pty) { return pty.slavePath(); },
                            12345, "Unable to configure serial port: Invalid argument",
-                           std::nullopt}));
+                           std::nullopt}),
+    testing::PrintedName());
 
 TEST(OpenFailureMessage, PermissionDeniedExplainsHowToGetAccess) {
     const std::string denied = openFailureMessage("/dev/ttyACM0", EACCES);

@@ -6,7 +6,7 @@
 
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
-#include "tests/conversations/ConversationFixture.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <map>
 
@@ -88,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                         DefaultFontSection::picker,
                         {1, 4},
                         1,
-                        std::nullopt}));
+                        std::nullopt}),
+    testing::PrintedName());
 
 TEST_F(SettingsWindow, PickingAnotherSlotEnablesSetDefaultFontWhichSendsIt) {
     store({{1, "One"}, {3, "Three"}}, 3);
@@ -162,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ToggleCase{"LedByteZeroIsOn", 7, 0, [](const auto& m) { return m.ledsOn(); },
                                  [](auto& m) { m.setLEDsOn(false); }, Bytes{1, settingLedsOn, 1}},
                       ToggleCase{"AuxByteOneIsOn", 8, 1, [](const auto& m) { return m.auxOn(); },
-                                 [](auto& m) { m.setAuxOn(false); }, Bytes{1, settingAuxOn, 0}}));
+                                 [](auto& m) { m.setAuxOn(false); }, Bytes{1, settingAuxOn, 0}}),
+    testing::PrintedName());
 
 TEST_F(SettingsWindow, ARefusedChangeShowsTheLinkErrorAndFreesTheControls) {
     connect();

@@ -2,6 +2,7 @@
 // installed program, else in the source tree it was built from.
 
 #include "sim/SampleContent.h"
+#include "tests/support/TestSupport.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -15,19 +16,15 @@ namespace fs = std::filesystem;
 
 class SampleFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::remove_all(prefix);
-        fs::create_directories(prefix / "bin");
-    }
-    void TearDown() override { fs::remove_all(prefix); }
+    void SetUp() override { fs::create_directories(prefix / "bin"); }
 
     static bool sameFolder(const fs::path& a, const fs::path& b) {
         std::error_code error;
         return fs::equivalent(a, b, error);
     }
 
-    const fs::path prefix =
-        fs::temp_directory_path() / ("norix-prefix-" + std::to_string(::getpid()));
+    testing::TempFolder scratch;
+    const fs::path prefix = scratch.path();
     const fs::path sourceExamples = fs::path(std::getenv("NORIX_SOURCE_DIR")) / "examples";
 };
 

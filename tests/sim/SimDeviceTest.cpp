@@ -2,7 +2,7 @@
 // contents: the answer code and payload byte for byte, and the sequence echo.
 
 #include "core/link/ProtocolCodes.h"
-#include "tests/sim/SimTestSupport.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
@@ -120,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
                       AnswerCase{"settingsEmpty", 0xE4, {}, 0xB4, {}},
                       AnswerCase{"settingsGetWithExtra", 0xE4, {0, 0}, 0xB4, {}},
                       AnswerCase{"settingsSetShort", 0xE4, {1, 3}, 0xB4, {}},
-                      AnswerCase{"unknownCommand", 0x42, {1, 2}, 0xB3, {}}));
+                      AnswerCase{"unknownCommand", 0x42, {1, 2}, 0xB3, {}}),
+    testing::PrintedName());
 
 TEST(DeviceAnswer, SerialNumberAndUploadModeFollowTheConfiguration) {
     SimulatorConfig config;

@@ -2,7 +2,7 @@
 // what it says (and leaves the device's state as a refused command would).
 
 #include "core/link/ProtocolCodes.h"
-#include "tests/sim/SimTestSupport.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"zz:retry", std::nullopt}, ParseCase{"0xCB:0:retry", std::nullopt},
         ParseCase{"0xCB:3:explode", std::nullopt}, ParseCase{"0xCB:delay", std::nullopt},
         ParseCase{"0xCB:split:0", std::nullopt}, ParseCase{"0xCB:retry:5", std::nullopt},
-        ParseCase{"0xCB:1:delay:x", std::nullopt}, ParseCase{"", std::nullopt}));
+        ParseCase{"0xCB:1:delay:x", std::nullopt}, ParseCase{"", std::nullopt}),
+    testing::PrintedName());
 
 // A settings change is the probe: its effect is visible in memory and its answer is unique.
 const Bytes setAux{1, 6, 1};
@@ -81,7 +82,8 @@ TEST_P(ReplacedAnswerTest, AnswersTheCodeInsteadAndLeavesTheDeviceUnchanged) {
 INSTANTIATE_TEST_SUITE_P(Codes, ReplacedAnswerTest,
                          ::testing::Values(ReplacedAnswer{FaultAction::Retry, 0xB1},
                                            ReplacedAnswer{FaultAction::Fail, 0xB3},
-                                           ReplacedAnswer{FaultAction::BadSize, 0xB4}));
+                                           ReplacedAnswer{FaultAction::BadSize, 0xB4}),
+                         testing::PrintedName());
 
 TEST(Faults, ARetriedChunkIsNotAppendedTwice) {
     PipeHarness harness;
@@ -151,7 +153,8 @@ TEST_P(SplitTest, DeliversTheAnswerInPiecesOfKBytes) {
     EXPECT_EQ(joined, frame);
 }
 
-INSTANTIATE_TEST_SUITE_P(PieceSizes, SplitTest, ::testing::Values(1u, 2u, 5u, 100u));
+INSTANTIATE_TEST_SUITE_P(PieceSizes, SplitTest, ::testing::Values(1u, 2u, 5u, 100u),
+                         testing::PrintedName());
 
 TEST(Faults, HangUpBeforeAnsweringClosesWithoutCarryingOut) {
     PipeHarness harness;

@@ -6,7 +6,7 @@
 #include "core/link/ProtocolCodes.h"
 #include "sim/MemoryFile.h"
 #include "sim/SampleContent.h"
-#include "tests/sim/SimTestSupport.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -25,14 +25,6 @@ extern char** environ;
 
 namespace norix::testing {
 namespace {
-
-std::filesystem::path scratchFolder(const std::string& name) {
-    auto folder = std::filesystem::temp_directory_path() /
-                  ("norix-sim-" + name + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
-}
 
 // norix-sim running as a child process, its standard output on a pipe.
 class SimProcess {
@@ -130,7 +122,7 @@ TEST(NorixSimProgram, PrintsAPortThatAnswersAndStopsOnSigterm) {
 }
 
 TEST(NorixSimProgram, KeepsItsMemoryInTheStorageFolderAcrossRuns) {
-    const auto folder = scratchFolder("storage");
+    const TempFolder folder;
     {
         SimProcess sim({"--storage", folder.string(), "--empty"});
         const std::string path = sim.firstLine();
@@ -145,7 +137,6 @@ TEST(NorixSimProgram, KeepsItsMemoryInTheStorageFolderAcrossRuns) {
     EXPECT_EQ(record->payload.at(11), 33) << "the changed setting survived";
     EXPECT_EQ(askPort(path, {cmdChipCount, 3, {}})->payload, (Bytes{0, 0}))
         << "saved memory wins over the samples";
-    std::filesystem::remove_all(folder);
 }
 
 TEST(NorixSimProgram, RefusesABadFaultRule) {
@@ -172,7 +163,7 @@ TEST(SampleContent, TheExamplesFillChipsAFontInSlot0AndAnImageInSlot1) {
 }
 
 TEST(SampleContent, UnreadableFilesAreReportedAndSkipped) {
-    const auto folder = scratchFolder("samples");
+    const TempFolder folder;
     std::ofstream(folder / "broken.chip") << "this is not a chip\n";
     std::ofstream(folder / "neither.txt") << "name=x\n";
     std::ofstream(folder / "notes.md") << "ignored\n";
@@ -180,7 +171,6 @@ TEST(SampleContent, UnreadableFilesAreReportedAndSkipped) {
     const SampleContentReport report = loadSampleContent(memory, folder);
     EXPECT_EQ(report.problems.size(), 2u);
     EXPECT_TRUE(memory.chips().empty());
-    std::filesystem::remove_all(folder);
 }
 
 TEST(MemoryFile, EveryItemSurvivesTheRoundTrip) {
@@ -224,7 +214,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadMemoryFile{"imageWithoutData", header + "image 1 " + metadata128 + " -\n"},
                       BadMemoryFile{"fontShortMetadata", header + "font 1 00 01\n"},
                       BadMemoryFile{"notHex",
-                                    header + "font 1 " + std::string(256, 'x') + " 01\n"}));
+                                    header + "font 1 " + std::string(256, 'x') + " 01\n"}),
+    testing::PrintedName());
 
 } // namespace
 } // namespace norix::testing

@@ -3,7 +3,7 @@
 // images in the first free one.
 
 #include "core/link/ProtocolCodes.h"
-#include "tests/sim/SimTestSupport.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -128,7 +128,8 @@ TEST_P(ChipRoundTripTest, StoredChipReadsBackExactlyAsUploaded) {
 INSTANTIATE_TEST_SUITE_P(PartSizesAndCodeSizes, ChipRoundTripTest,
                          ::testing::Values(RoundTrip{64, 35}, RoundTrip{64, 128}, RoundTrip{64, 0},
                                            RoundTrip{100, 127}, RoundTrip{7, 200},
-                                           RoundTrip{128, 4096}));
+                                           RoundTrip{128, 4096}),
+                         testing::PrintedName());
 
 TEST(ChipStorage, SameNameReplacesOtherNamesAppendAndFullMemoryFails) {
     SimulatorConfig config;
@@ -181,15 +182,16 @@ TEST_P(ChipUploadMistakeTest, IsRefusedAndNothingIsStored) {
     EXPECT_TRUE(harness.sim.memory().chips().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Mistakes, ChipUploadMistakeTest,
-    ::testing::Values(
-        UploadMistake{"lengthDisagreesWithMetadata", cmdChipCodeLength, {71, 0}, 0xB4},
-        UploadMistake{"lengthOfOneByte", cmdChipCodeLength, {70}, 0xB4},
-        UploadMistake{"chunkOf64", cmdChipCodeChunk, Bytes(64, 1), 0xB4},
-        UploadMistake{"emptyChunk", cmdChipCodeChunk, {}, 0xB4},
-        UploadMistake{"stringChunkAfterEnd", cmdChipStringsChunk, {1}, 0xB3},
-        UploadMistake{"incompleteCode", cmdChipCodeChunk, Bytes(63, 1), 0xB2}));
+INSTANTIATE_TEST_SUITE_P(Mistakes, ChipUploadMistakeTest,
+                         ::testing::Values(
+                             UploadMistake{
+                                 "lengthDisagreesWithMetadata", cmdChipCodeLength, {71, 0}, 0xB4},
+                             UploadMistake{"lengthOfOneByte", cmdChipCodeLength, {70}, 0xB4},
+                             UploadMistake{"chunkOf64", cmdChipCodeChunk, Bytes(64, 1), 0xB4},
+                             UploadMistake{"emptyChunk", cmdChipCodeChunk, {}, 0xB4},
+                             UploadMistake{"stringChunkAfterEnd", cmdChipStringsChunk, {1}, 0xB3},
+                             UploadMistake{"incompleteCode", cmdChipCodeChunk, Bytes(63, 1), 0xB2}),
+                         testing::PrintedName());
 
 // The font upload as the application performs it, into `slot`.
 void uploadFont(PipeHarness& harness, std::uint8_t slot, const std::string& name,

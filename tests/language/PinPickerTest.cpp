@@ -1,5 +1,7 @@
 #include "core/language/PinPicker.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 namespace norix {
@@ -106,7 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SideCase{14, 1, {"1", "0"}, 0}, SideCase{14, 7, {"64", "0"}, 0},
                       SideCase{14, 8, {"0", "1"}, 1}, SideCase{14, 14, {"0", "64"}, 1},
                       SideCase{2, 1, {"1", "0"}, 0}, SideCase{2, 2, {"0", "1"}, 1},
-                      SideCase{40, 40, {"0", "524288"}, 1}));
+                      SideCase{40, 40, {"0", "524288"}, 1}),
+    testing::PrintedName());
 
 TEST(PinPicker, SideBitsAccumulate) {
     Panel panel("ALLEVEL");

@@ -1,6 +1,7 @@
 #include "core/language/CodeColoring.h"
 
 #include "core/language/InstructionNumbers.h"
+#include "tests/support/TestSupport.h"
 
 #include <cctype>
 #include <gtest/gtest.h>
@@ -62,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 {{"DEFADDR", C::Opcode},
                                  {"28", C::Error},
                                  {"0x04030201", C::Error},
-                                 {"0x0605", C::Error}}}));
+                                 {"0x0605", C::Error}}}),
+    testing::PrintedName());
 
 TEST(LineColoring, SpansKeepTheSpacingAsTyped) {
     const auto spans = colorizedLine("  LOOP   #R31", 14);
