@@ -245,6 +245,9 @@ TEST_F(SerialLink, ReconnectTriesThreeTimesASecondApartThenGivesUp) {
     ASSERT_TRUE(link.connect(port));
     device.reset();
     ASSERT_TRUE(waitUntil([&] { return !link.isConnected(); }));
+    // Another test process may be given the freed pseudo-terminal's number:
+    // the port must stay gone, not come back as somebody else's device.
+    dir.link("ttyACM0", "/dev/pts/norix-test-gone");
 
     const std::string interrupted = "Serial connection was interrupted. Reconnecting, attempt ";
     const std::vector<std::pair<int, std::string>> timeline{
