@@ -199,18 +199,10 @@ bool ContentView::runReporting(const std::function<void()>& command, std::string
 bool ContentView::confirmDiscardingChanges() {
     if (!hasUnsavedChanges())
         return true;
-    const UnsavedChoice choice =
-        dialogs_.askAboutUnsavedChanges ? dialogs_.askAboutUnsavedChanges() : UnsavedChoice::cancel;
-    switch (choice) {
-    case UnsavedChoice::discard:
-        return true;
-    case UnsavedChoice::cancel:
-        return false;
-    case UnsavedChoice::save:
+    return settleUnsavedChanges(dialogs_.askAboutUnsavedChanges, {}, [this] {
         saveFile();
         return !hasUnsavedChanges();
-    }
-    return false;
+    });
 }
 
 void ContentView::newFile() {

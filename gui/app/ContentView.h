@@ -7,6 +7,7 @@
 
 #include "core/chips/ChipDocument.h"
 #include "core/util/Signal.h"
+#include "gui/app/UnsavedChanges.h"
 
 #include <QMainWindow>
 #include <filesystem>
@@ -26,8 +27,6 @@ class NorixChipsPanel;
 class QtBackgroundQueue;
 class TerminalView;
 class ToolWindows;
-
-enum class UnsavedChoice { save, discard, cancel };
 
 struct ContentViewDialogs {
     std::function<std::vector<std::filesystem::path>()> chooseChipFilesToAdd;

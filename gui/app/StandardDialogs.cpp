@@ -49,13 +49,9 @@ ContentViewDialogs standardContentViewDialogs(QWidget* parent, ChipSession& sess
         return box.clickedButton() == replace;
     };
     dialogs.askAboutUnsavedChanges = [parent] {
-        const auto answer = QMessageBox::warning(
-            parent, QObject::tr("Unsaved Changes"),
-            QObject::tr("The chip in the editor has changes that are not saved in a chip file."),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-        if (answer == QMessageBox::Save)
-            return UnsavedChoice::save;
-        return answer == QMessageBox::Discard ? UnsavedChoice::discard : UnsavedChoice::cancel;
+        return askAboutUnsavedChanges(
+            parent,
+            QObject::tr("The chip in the editor has changes that are not saved in a chip file."));
     };
     dialogs.confirmDeleteAllChips = [parent] {
         QMessageBox box(QMessageBox::Warning, QObject::tr("Delete All Chips?"),

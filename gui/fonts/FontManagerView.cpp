@@ -63,13 +63,9 @@ FontManagerDialogs standardDialogs(QWidget* parent, FontEditor& editor) {
         return panel.selectedFiles().first().toStdString();
     };
     dialogs.askAboutUnsavedChanges = [parent] {
-        const auto answer = QMessageBox::warning(
-            parent, QObject::tr("Unsaved Changes"),
-            QObject::tr("The font in the editor has changes that are not saved in a font file."),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-        if (answer == QMessageBox::Save)
-            return UnsavedChoice::save;
-        return answer == QMessageBox::Discard ? UnsavedChoice::discard : UnsavedChoice::cancel;
+        return askAboutUnsavedChanges(
+            parent,
+            QObject::tr("The font in the editor has changes that are not saved in a font file."));
     };
     dialogs.showAlert = [parent](const QString& title, const QString& message) {
         QMessageBox box(QMessageBox::Warning, title, message, QMessageBox::NoButton, parent);
@@ -306,18 +302,10 @@ void FontManagerView::presentError() {
 bool FontManagerView::confirmDiscardingChanges() {
     if (!editor_->isModified())
         return true;
-    const UnsavedChoice choice =
-        dialogs_.askAboutUnsavedChanges ? dialogs_.askAboutUnsavedChanges() : UnsavedChoice::cancel;
-    switch (choice) {
-    case UnsavedChoice::discard:
-        return true;
-    case UnsavedChoice::cancel:
-        return false;
-    case UnsavedChoice::save:
+    return settleUnsavedChanges(dialogs_.askAboutUnsavedChanges, {}, [this] {
         saveFont();
         return !editor_->isModified();
-    }
-    return false;
+    });
 }
 
 void FontManagerView::newFont() {

@@ -7,8 +7,8 @@
 
 #include "core/fonts/FontEditor.h"
 #include "core/util/Signal.h"
-#include "gui/app/ContentView.h"
 #include "gui/app/ToolWindow.h"
+#include "gui/app/UnsavedChanges.h"
 
 #include <QWidget>
 #include <functional>

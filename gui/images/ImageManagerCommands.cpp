@@ -54,14 +54,9 @@ ImageManagerDialogs standardImageDialogs(QWidget* parent) {
                                                        QObject::tr("PNG pictures (*.png)")));
     };
     dialogs.askAboutUnsavedChanges = [parent] {
-        const auto answer = QMessageBox::warning(
-            parent, QObject::tr("Unsaved Changes"),
-            QObject::tr("The image has changes that are not saved in an image file or on the "
-                        "Norix."),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-        if (answer == QMessageBox::Save)
-            return UnsavedChoice::save;
-        return answer == QMessageBox::Discard ? UnsavedChoice::discard : UnsavedChoice::cancel;
+        return askAboutUnsavedChanges(
+            parent, QObject::tr("The image has changes that are not saved in an image file or on "
+                                "the Norix."));
     };
     dialogs.chooseColor = [parent](const EditorColor& initial,
                                    const std::string& title) -> std::optional<EditorColor> {
@@ -77,18 +72,9 @@ ImageManagerDialogs standardImageDialogs(QWidget* parent) {
 bool ImageManagerView::confirmDiscardingChanges() {
     if (!editor_.isModified() || discardedRevision_ == editor_.revision())
         return true;
-    const UnsavedChoice choice =
-        dialogs_.askAboutUnsavedChanges ? dialogs_.askAboutUnsavedChanges() : UnsavedChoice::cancel;
-    switch (choice) {
-    case UnsavedChoice::discard:
-        discardedRevision_ = editor_.revision();
-        return true;
-    case UnsavedChoice::cancel:
-        return false;
-    case UnsavedChoice::save:
-        return saveImageFile();
-    }
-    return false;
+    return settleUnsavedChanges(
+        dialogs_.askAboutUnsavedChanges, [this] { discardedRevision_ = editor_.revision(); },
+        [this] { return saveImageFile(); });
 }
 
 void ImageManagerView::fileError(const std::string& message) {

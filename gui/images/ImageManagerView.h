@@ -6,8 +6,8 @@
 // choice, alerts) goes through replaceable dialogs so that tests answer them.
 
 #include "core/images/ImageEditor.h"
-#include "gui/app/ContentView.h"
 #include "gui/app/ToolWindow.h"
+#include "gui/app/UnsavedChanges.h"
 
 #include <QWidget>
 #include <array>
