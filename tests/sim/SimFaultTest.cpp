@@ -85,25 +85,6 @@ INSTANTIATE_TEST_SUITE_P(Codes, ReplacedAnswerTest,
                                            ReplacedAnswer{FaultAction::BadSize, 0xB4}),
                          testing::PrintedName());
 
-TEST(Faults, ARetriedChunkIsNotAppendedTwice) {
-    PipeHarness harness;
-    harness.sim.faults().add({cmdFontDataChunk, 1, FaultAction::Retry, 0});
-    const Bytes metadata = makeFontMetadataBlock("F", 2, 8, 2, 4);
-    harness.expectAccepted(cmdFontMetaBegin, {0x80, 0, 0}, 0xB0);
-    for (std::size_t offset = 0; offset < 128; offset += 48)
-        harness.expectAccepted(
-            cmdFontMetaChunk,
-            Bytes(metadata.begin() + static_cast<long>(offset),
-                  metadata.begin() + static_cast<long>(std::min<std::size_t>(offset + 48, 128))),
-            0xB0);
-    harness.expectAccepted(cmdFontMetaSave, {}, 0xB2);
-    harness.expectAccepted(cmdFontDataBegin, {4, 0}, 0xB0);
-    EXPECT_EQ(harness.ask(cmdFontDataChunk, {1, 2, 3, 4}).code, respRetry);
-    harness.expectAccepted(cmdFontDataChunk, {1, 2, 3, 4}, 0xB0);
-    harness.expectAccepted(cmdFontDataSave, {}, 0xB2);
-    EXPECT_EQ(harness.sim.memory().font(0)->data, (Bytes{1, 2, 3, 4}));
-}
-
 TEST(Faults, DropLosesTheAnswerButTheCommandIsCarriedOut) {
     PipeHarness harness;
     harness.sim.faults().add({cmdSettings, std::nullopt, FaultAction::Drop, 0});
