@@ -31,9 +31,27 @@ protected:
         connect();
     }
 
-    std::uint8_t pending(const std::optional<std::uint8_t>& sequence) {
+    // Answers the outstanding request whose sequence is given, as the Norix would.
+    void answer(std::uint8_t code, const std::optional<std::uint8_t>& sequence,
+                Bytes payload = {}) {
         EXPECT_TRUE(sequence.has_value());
-        return sequence.value_or(0);
+        inject({code, sequence.value_or(0), std::move(payload)});
+    }
+    const NorixChipList& list() { return session.norixChipList(); }
+    const NorixChipLoad& load() { return session.norixChipLoad(); }
+
+    // Starts loading the chip at `index` and lets its first request go out.
+    void startLoad(std::size_t index) {
+        session.setSelectedNorixChipIndex(index);
+        session.loadSelectedNorixChip();
+        settle();
+    }
+
+    std::vector<Bytes> payloadsOf(std::uint8_t code) const {
+        std::vector<Bytes> payloads;
+        for (const auto& command : commandsWithCode(code))
+            payloads.push_back(command.payload);
+        return payloads;
     }
 
     // Metadata as the Norix stores it: the upload bytes, then zeros up to 128.
@@ -89,71 +107,58 @@ TEST_F(NorixChipsTest, MalformedCountsAndNames) {
     session.requestChipList();
     EXPECT_EQ(lines().back(), "The Norix chip list is already being loaded.");
     EXPECT_FALSE(session.canRefreshNorixChips());
-    inject({respChipCount, pending(session.norixChipList().pendingChipCountSequence()), {3}});
+    answer(respChipCount, list().pendingChipCountSequence(), {3});
     EXPECT_EQ(lines().back(), "Norix returned an invalid chip count.");
 
     session.requestChipList();
     settle();
-    inject({respChipCount, pending(session.norixChipList().pendingChipCountSequence()), {3, 0, 9}});
-    inject({respChipName, pending(session.norixChipList().pendingChipNameSequence()), {0, 0, 0}});
-    inject({respChipName,
-            pending(session.norixChipList().pendingChipNameSequence()),
-            {0xC3, 0x28, 'x'}});
-    inject({respChipName,
-            pending(session.norixChipList().pendingChipNameSequence()),
-            {' ', '\t', 'Z', '8', '0', '\r', 0, 'j', 'u', 'n', 'k'}});
-    EXPECT_EQ(session.norixChipList().norixChips(),
+    answer(respChipCount, list().pendingChipCountSequence(), {3, 0, 9});
+    for (const Bytes& name : {Bytes{0, 0, 0}, Bytes{0xC3, 0x28, 'x'},
+                              Bytes{' ', '\t', 'Z', '8', '0', '\r', 0, 'j', 'u', 'n', 'k'}})
+        answer(respChipName, list().pendingChipNameSequence(), name);
+    EXPECT_EQ(list().norixChips(),
               (std::vector<std::string>{"Unnamed Chip 1", "Unnamed Chip 2", "Z80"}));
     EXPECT_EQ(lines().back(), "Loaded 3 chips from Norix.");
 
     // A failure answer keeps the names received so far.
     session.requestChipList();
     settle();
-    inject({respChipCount, pending(session.norixChipList().pendingChipCountSequence()), {2, 0}});
-    inject({respChipName,
-            pending(session.norixChipList().pendingChipNameSequence()),
-            {'6', '8', '0', '0'}});
-    inject({respFail, pending(session.norixChipList().pendingChipNameSequence()), {}});
+    answer(respChipCount, list().pendingChipCountSequence(), {2, 0});
+    answer(respChipName, list().pendingChipNameSequence(), {'6', '8', '0', '0'});
+    answer(respFail, list().pendingChipNameSequence());
     EXPECT_EQ(lines().back(), "Norix chip-name request failed with response 0xB3.");
-    EXPECT_EQ(session.norixChipList().norixChips(), std::vector<std::string>{"6800"});
-    EXPECT_FALSE(session.norixChipList().isLoadingChipList());
+    EXPECT_EQ(list().norixChips(), std::vector<std::string>{"6800"});
+    EXPECT_FALSE(list().isLoadingChipList());
 }
 
 TEST_F(NorixChipsTest, LoadsAStoredChipIntoTheEditor) {
     const Bytes code = sampleCode(9); // 144 bytes: three code parts of 64 bytes at most
-    sim.simulator().memory().storeChip(
-        makeStoredChip("6116", 2, 24, 5, {"RAM", "", "x\x7Fz", "", "", "", "", "end"}, code), 128);
+    const std::vector<std::string> strings{"RAM", "", "x\x7Fz", "", "", "", "", "end"};
+    sim.simulator().memory().storeChip(makeStoredChip("6116", 2, 24, 5, strings, code), 128);
     connect();
     session.editor().setSelectedType(6);
-    session.setSelectedNorixChipIndex(0);
-    session.loadSelectedNorixChip();
-    settle();
+    startLoad(0);
 
     const auto& editor = session.editor();
+    EXPECT_EQ((std::vector<std::int64_t>{editor.selectedType(), editor.selectedPins(),
+                                         editor.selectedImage()}),
+              (std::vector<std::int64_t>{2, 24, 5}));
     EXPECT_EQ(editor.chipName(), "6116");
-    EXPECT_EQ(editor.selectedType(), 2);
-    EXPECT_EQ(editor.selectedPins(), 24);
-    EXPECT_EQ(editor.selectedImage(), 5);
     EXPECT_EQ(editor.chipCode(), formatLoadedNorixCode(code));
-    EXPECT_EQ(editor.chipStrings(),
-              (std::vector<std::string>{"RAM", "", "x\x7Fz", "", "", "", "", "end"}));
+    EXPECT_EQ(editor.chipStrings(), strings);
     EXPECT_FALSE(editor.currentFileURL().has_value());
     EXPECT_EQ(lines(), (std::vector<std::string>{
                            "Loading 6116 from Norix...",
                            "Loaded metadata for 6116. Stored code size: 144 bytes.",
                            "Loaded 144 bytes of test code.", "Loaded all chip strings."}));
-    const auto metadataRequests = commandsWithCode(cmdLoadChipMetadata);
-    ASSERT_EQ(metadataRequests.size(), 2u);
-    EXPECT_EQ(metadataRequests[0].payload, Bytes({0, 0}));
-    EXPECT_EQ(metadataRequests[1].payload, Bytes({0xAA, 0xAA}));
-    const auto codeRequests = commandsWithCode(cmdLoadChipCode);
-    ASSERT_EQ(codeRequests.size(), 4u); // the size header, then three parts
-    EXPECT_EQ(codeRequests[0].payload, Bytes({0, 0}));
-    EXPECT_EQ(codeRequests[3].payload, Bytes({0xAA, 0xAA}));
-    const auto stringRequests = commandsWithCode(cmdLoadChipString);
+    const Bytes first{0, 0}, next{0xAA, 0xAA};
+    EXPECT_EQ(payloadsOf(cmdLoadChipMetadata), (std::vector<Bytes>{first, next}));
+    // The size header, then three parts.
+    EXPECT_EQ(payloadsOf(cmdLoadChipCode), (std::vector<Bytes>{first, next, next, next}));
+    const auto stringRequests = payloadsOf(cmdLoadChipString);
     ASSERT_EQ(stringRequests.size(), 8u);
-    EXPECT_EQ(stringRequests[7].payload, Bytes({0, 0, 7}));
-    EXPECT_FALSE(session.norixChipLoad().isLoadingNorixChip());
+    EXPECT_EQ(stringRequests[7], Bytes({0, 0, 7}));
+    EXPECT_FALSE(load().isLoadingNorixChip());
     EXPECT_TRUE(session.canLoadSelectedNorixChip());
 }
 
@@ -177,16 +182,12 @@ TEST_P(MetadataPartsTest, AssemblesTheFirst128Bytes) {
     addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
     Bytes metadata = storedMetadata("4164", 32);
     metadata.resize(256, 0xEE); // anything beyond 128 bytes must be ignored
-    session.setSelectedNorixChipIndex(0);
-    session.loadSelectedNorixChip();
-    settle();
-    std::size_t offset = 0;
+    startLoad(0);
+    auto part = metadata.begin();
     for (std::size_t size : GetParam().parts) {
-        const Bytes part(metadata.begin() + static_cast<std::ptrdiff_t>(offset),
-                         metadata.begin() + static_cast<std::ptrdiff_t>(offset + size));
-        inject({respChipMetadata, pending(session.norixChipLoad().pendingLoadMetadataSequence()),
-                part});
-        offset += size;
+        answer(respChipMetadata, load().pendingLoadMetadataSequence(),
+               Bytes(part, part + static_cast<std::ptrdiff_t>(size)));
+        part += static_cast<std::ptrdiff_t>(size);
     }
     EXPECT_EQ(commandsWithCode(cmdLoadChipMetadata).size(), 1 + GetParam().continueRequests);
     EXPECT_EQ(session.editor().chipName(), "4164");
@@ -210,51 +211,47 @@ TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
     setChip("MINE", "/* mine */", 16, 4);
     Bytes metadata = storedMetadata("BAD", 16);
     std::swap(metadata[0], metadata[1]);
-    session.setSelectedNorixChipIndex(0);
-    session.loadSelectedNorixChip();
-    settle();
-    inject({respChipMetadata, pending(session.norixChipLoad().pendingLoadMetadataSequence()),
-            metadata});
+    startLoad(0);
+    answer(respChipMetadata, load().pendingLoadMetadataSequence(), metadata);
     EXPECT_TRUE(wrote("Selected chip has invalid metadata marker 0x5AA5."));
-    EXPECT_EQ(session.norixChipLoad().metadataProblem(),
-              "Selected chip has invalid metadata marker 0x5AA5.");
+    EXPECT_EQ(load().metadataProblem(), "Selected chip has invalid metadata marker 0x5AA5.");
     EXPECT_EQ(session.editor().chipName(), "MINE");
     EXPECT_EQ(session.editor().selectedPins(), 16);
-    ASSERT_EQ(commandsWithCode(cmdLoadChipCode).size(), 1u);
-    EXPECT_EQ(commandsWithCode(cmdLoadChipCode)[0].payload, Bytes({0, 0}));
+    EXPECT_EQ(payloadsOf(cmdLoadChipCode), std::vector<Bytes>{Bytes({0, 0})});
 }
 
 TEST_F(NorixChipsTest, CodeAnswersOfEveryShape) {
     connectWith({"A", "B"});
     addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
     addFault(cmdLoadChipString, std::nullopt, FaultAction::Drop);
-    const auto startLoad = [&](std::size_t index) {
+    // Starts loading chip `index` and answers its code request with `payload`.
+    const auto codeAnswer = [&](std::size_t index, Bytes payload,
+                                std::uint8_t code = respChipCode) {
         clearRecords();
-        session.setSelectedNorixChipIndex(index);
-        session.loadSelectedNorixChip();
-        settle();
-        return pending(session.norixChipLoad().pendingLoadCodeSequence());
+        startLoad(index);
+        answer(code, load().pendingLoadCodeSequence(), std::move(payload));
+    };
+    const auto moreCode = [&](Bytes part) {
+        answer(respChipCode, load().pendingLoadCodeSequence(), std::move(part));
     };
 
     // A size of 0: no code, no strings.
-    inject({respChipCode, startLoad(1), {0, 0}});
+    codeAnswer(1, {0, 0});
     EXPECT_EQ(lines().back(), "The selected chip contains no test code.");
     EXPECT_EQ(session.editor().chipCode(), "");
     EXPECT_TRUE(commandsWithCode(cmdLoadChipString).empty());
-    EXPECT_FALSE(session.norixChipLoad().isLoadingNorixChip());
+    EXPECT_FALSE(load().isLoadingNorixChip());
 
-    // A short header.
-    inject({respChipCode, startLoad(0), {5}});
+    codeAnswer(0, {5}); // a short header
     EXPECT_EQ(lines().back(), "Norix returned an invalid chip code length.");
 
     // More code than announced is cut at the size.
     const Bytes code = sampleCode(2);
-    inject({respChipCode, startLoad(0), {32, 0}});
-    inject({respChipCode, pending(session.norixChipLoad().pendingLoadCodeSequence()),
-            Bytes(code.begin(), code.begin() + 20)});
+    codeAnswer(0, {32, 0});
+    moreCode(Bytes(code.begin(), code.begin() + 20));
     Bytes tooMuch(code.begin() + 20, code.end());
     tooMuch.insert(tooMuch.end(), {0xDE, 0xAD, 0xBE, 0xEF});
-    inject({respChipCode, pending(session.norixChipLoad().pendingLoadCodeSequence()), tooMuch});
+    moreCode(tooMuch);
     EXPECT_TRUE(wrote("Loaded 32 bytes of test code."));
     EXPECT_EQ(session.editor().chipCode(), formatLoadedNorixCode(code));
     EXPECT_EQ(commandsWithCode(cmdLoadChipString).size(), 1u);
@@ -264,29 +261,27 @@ TEST_F(NorixChipsTest, CodeAnswersOfEveryShape) {
     for (int i = 3; i < 8; ++i)
         strings.push_back({static_cast<std::uint8_t>('0' + i)});
     for (const auto& payload : strings)
-        inject({respChipString, pending(session.norixChipLoad().pendingLoadStringSequence()),
-                payload});
+        answer(respChipString, load().pendingLoadStringSequence(), payload);
     EXPECT_EQ(session.editor().chipStrings(),
               (std::vector<std::string>{"ABC", "", "", "3", "4", "5", "6", "7"}));
     EXPECT_EQ(lines().back(), "Loaded all chip strings.");
 
     // The device stops sending code: the load ends, the editor keeps what it has.
-    inject({respChipCode, startLoad(1), {64, 0}});
-    inject({respChipCode, pending(session.norixChipLoad().pendingLoadCodeSequence()), {1, 2}});
-    inject({respChipCode, pending(session.norixChipLoad().pendingLoadCodeSequence()), {}});
+    codeAnswer(1, {64, 0});
+    moreCode({1, 2});
+    moreCode({});
     EXPECT_EQ(lines().back(), "Norix stopped sending code before the complete test was received.");
     EXPECT_EQ(session.editor().chipName(), "B");
-    EXPECT_FALSE(session.norixChipLoad().isLoadingNorixChip());
+    EXPECT_FALSE(load().isLoadingNorixChip());
 
     // Failure answers at each step.
-    inject({respFail, startLoad(0), {}});
+    codeAnswer(0, {}, respFail);
     EXPECT_EQ(lines().back(), "Chip code request failed with response 0xB3.");
-    inject({respChipCode, startLoad(0), {16, 0}});
-    inject(
-        {respChipCode, pending(session.norixChipLoad().pendingLoadCodeSequence()), sampleCode(1)});
-    inject({respBadSize, pending(session.norixChipLoad().pendingLoadStringSequence()), {}});
+    codeAnswer(0, {16, 0});
+    moreCode(sampleCode(1));
+    answer(respBadSize, load().pendingLoadStringSequence());
     EXPECT_EQ(lines().back(), "String 0 request failed (0xB4).");
-    EXPECT_FALSE(session.norixChipLoad().isLoadingNorixChip());
+    EXPECT_FALSE(load().isLoadingNorixChip());
 }
 
 TEST_F(NorixChipsTest, LoadRefusals) {
@@ -299,9 +294,7 @@ TEST_F(NorixChipsTest, LoadRefusals) {
     session.loadSelectedNorixChip();
     EXPECT_EQ(lines().back(), "Select a chip from the Norix list first.");
     addFault(cmdLoadChipMetadata, 1, FaultAction::Fail);
-    session.setSelectedNorixChipIndex(0);
-    session.loadSelectedNorixChip();
-    settle();
+    startLoad(0);
     EXPECT_EQ(lines().back(), "Chip metadata request failed with response 0xB3.");
     addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::Drop);
     session.loadSelectedNorixChip();
