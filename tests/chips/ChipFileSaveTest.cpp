@@ -26,25 +26,6 @@ protected:
     const fs::path& folder = scratch.path();
 };
 
-TEST_F(ChipFileSave, SavesAndLoadsBack) {
-    const ChipDocument chip("7400", 14, 4, 1, "SET 1 ON\n\nSET 2 OFF", {"Quad NAND"});
-    const auto path = folder / "7400.chip";
-    ASSERT_FALSE(ChipFileCodec::save(chip, path));
-    const auto read = ChipFileCodec::load(path);
-    ASSERT_TRUE(read);
-    EXPECT_EQ(ChipFileCodec::encode(*read), ChipFileCodec::encode(chip));
-    EXPECT_EQ(read->string(0), "Quad NAND");
-    EXPECT_EQ(entries(), 1u);
-}
-
-TEST_F(ChipFileSave, LoadDropsAByteOrderMarkAndReadsCrLf) {
-    const auto path = folder / "bom.chip";
-    ASSERT_FALSE(writeFileAtomically(path, "\xEF\xBB\xBF[chips]\r\n[meta]\r\nname = A\r\n"));
-    const auto read = ChipFileCodec::load(path);
-    ASSERT_TRUE(read);
-    EXPECT_EQ(read->name, "A");
-}
-
 TEST_F(ChipFileSave, KeepsThePermissionsOfTheFileItReplaces) {
     const auto path = folder / "mode.chip";
     ASSERT_FALSE(ChipFileCodec::save(ChipDocument("A"), path));
@@ -53,6 +34,7 @@ TEST_F(ChipFileSave, KeepsThePermissionsOfTheFileItReplaces) {
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(ChipFileCodec::load(path)->name, "B");
+    EXPECT_EQ(entries(), 1u) << "no temporary file is left";
 }
 
 TEST_F(ChipFileSave, SavingThroughASymbolicLinkKeepsTheLink) {
