@@ -18,28 +18,6 @@ protected:
     }
 };
 
-TEST_F(ChipConnectionTest, ConnectIdentifiesTheNorixAndLoadsItsChips) {
-    sim.simulator().config().serialNumber = "  NX-42\r\n";
-    sim.simulator().memory().storeChip(makeStoredChip("7400", 4, 14, 1, {}, {}), 128);
-    session.setSelectedPort(sim.slavePath());
-    session.connectOrDisconnect();
-    settle();
-    EXPECT_EQ(session.deviceStatus(), "Connected");
-    EXPECT_EQ(lines(), std::vector<std::string>{"Serial port opened. Waiting for Norix..."});
-    advance(serialNumberRequestDelay - Milliseconds(1));
-    EXPECT_TRUE(commandsWithCode(cmdSerialNumber).empty());
-    advance(Milliseconds(1));
-    EXPECT_EQ(session.norixSerialNumber(), "NX-42");
-    EXPECT_TRUE(wrote("Requesting Norix serial number..."));
-    EXPECT_EQ(lines().back(), "Connected to Norix S/N NX-42.");
-    EXPECT_FALSE(session.pendingSerialSequence().has_value());
-    EXPECT_TRUE(commandsWithCode(cmdChipCount).empty());
-    advance(connectionStepDelay);
-    EXPECT_EQ(session.norixChipList().norixChips(), std::vector<std::string>{"7400"});
-    advance(connectionStepDelay);
-    EXPECT_EQ(fontListRequests, 1);
-}
-
 struct SerialCase {
     const char* label;
     Bytes payload;
@@ -69,26 +47,24 @@ TEST_P(SerialAnswerTest, EndsAsItShould) {
     EXPECT_EQ(commandsWithCode(cmdChipCount).size(), GetParam().listRequested ? 1u : 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Chips, SerialAnswerTest,
-    ::testing::Values(
-        SerialCase{"plain", {'S', 'N', '1'}, false, "Connected to Norix S/N SN1.", true},
-        SerialCase{"blank",
-                   {' ', '\t', 0x01, '\n'},
-                   false,
-                   "Norix returned an empty serial number.",
-                   true},
-        SerialCase{"nonAscii",
-                   {0x41, 0xFF},
-                   false,
-                   "Norix returned non-ASCII serial payload [41 FF].",
-                   false},
-        SerialCase{"otherSequence",
-                   {'S', 'N', '2'},
-                   true,
-                   "Received Norix S/N SN2, but sequence was ",
-                   true}),
-    testing::PrintedName());
+INSTANTIATE_TEST_SUITE_P(Chips, SerialAnswerTest,
+                         ::testing::Values(SerialCase{"blank",
+                                                      {' ', '\t', 0x01, '\n'},
+                                                      false,
+                                                      "Norix returned an empty serial number.",
+                                                      true},
+                                           SerialCase{
+                                               "nonAscii",
+                                               {0x41, 0xFF},
+                                               false,
+                                               "Norix returned non-ASCII serial payload [41 FF].",
+                                               false},
+                                           SerialCase{"otherSequence",
+                                                      {'S', 'N', '2'},
+                                                      true,
+                                                      "Received Norix S/N SN2, but sequence was ",
+                                                      true}),
+                         testing::PrintedName());
 
 TEST_F(ChipConnectionTest, UnaskedSerialNumberStillIdentifiesTheNorix) {
     connect();

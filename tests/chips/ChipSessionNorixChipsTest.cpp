@@ -70,20 +70,31 @@ struct ListCase {
 
 class NorixChipListTest : public NorixChipsTest, public ::testing::WithParamInterface<ListCase> {};
 
-TEST_P(NorixChipListTest, ListsEveryStoredChipThenAsksForTheFonts) {
+// Connecting: the serial number after half a second, the chip list one step
+// later, then the fonts.
+TEST_P(NorixChipListTest, ConnectIdentifiesTheNorixListsEveryStoredChipThenAsksForTheFonts) {
     for (const auto& name : GetParam().stored)
         store(name);
+    sim.simulator().config().serialNumber = "  NX-42\r\n";
     session.setSelectedPort(sim.slavePath());
-    ASSERT_TRUE(link.connect(sim.slavePath()));
+    session.connectOrDisconnect();
     settle();
-    advance(serialNumberRequestDelay);
+    EXPECT_EQ(session.deviceStatus(), "Connected");
+    EXPECT_EQ(lines(), std::vector<std::string>{"Serial port opened. Waiting for Norix..."});
+    advance(serialNumberRequestDelay - Milliseconds(1));
+    EXPECT_TRUE(commands.empty());
+    advance(Milliseconds(1));
+    EXPECT_EQ(session.norixSerialNumber(), "NX-42");
+    EXPECT_EQ(lines().back(), "Connected to Norix S/N NX-42.");
+    EXPECT_TRUE(wrote("Requesting Norix serial number..."));
+    EXPECT_TRUE(commandsWithCode(cmdChipCount).empty());
     advance(connectionStepDelay);
-    EXPECT_EQ(session.norixChipList().norixChips(), GetParam().stored);
+    EXPECT_EQ(list().norixChips(), GetParam().stored);
     EXPECT_EQ(lines().back(), GetParam().summary);
-    const auto names = commandsWithCode(cmdChipName);
+    const auto names = payloadsOf(cmdChipName);
     ASSERT_EQ(names.size(), GetParam().stored.size());
     for (std::size_t i = 0; i < names.size(); ++i)
-        EXPECT_EQ(names[i].payload, Bytes({static_cast<std::uint8_t>(i), 0}));
+        EXPECT_EQ(names[i], Bytes({static_cast<std::uint8_t>(i), 0}));
     EXPECT_EQ(fontListRequests, 0);
     advance(connectionStepDelay);
     EXPECT_EQ(fontListRequests, 1);
