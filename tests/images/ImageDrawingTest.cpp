@@ -1,7 +1,10 @@
 #include "core/images/ImageDrawing.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 #include <utility>
@@ -30,41 +33,49 @@ Points inked(const NorixImage& image) {
     return points;
 }
 
-struct LineCase {
+// A shape drawn on a blank 8 × 6 image, and the pixels it must set.
+struct ShapeCase {
     const char* name;
-    std::int64_t x0, y0, x1, y1;
+    std::function<void(NorixImage&)> draw;
     Points expected;
-    friend void PrintTo(const LineCase& c, std::ostream* out) { *out << c.name; }
+    friend void PrintTo(const ShapeCase& c, std::ostream* out) { *out << c.name; }
 };
 
-class LineTest : public ::testing::TestWithParam<LineCase> {};
+class ShapeTest : public ::testing::TestWithParam<ShapeCase> {};
 
-TEST_P(LineTest, SetsTheBresenhamPixelsInsideTheImage) {
-    const auto& c = GetParam();
+TEST_P(ShapeTest, SetsExactlyItsPixelsInsideTheImage) {
     NorixImage image = blank(8, 6);
-    drawLine(image, c.x0, c.y0, c.x1, c.y1, ink);
-    EXPECT_EQ(inked(image), c.expected);
+    GetParam().draw(image);
+    EXPECT_EQ(inked(image), GetParam().expected);
+}
+
+auto line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
+    return [=](NorixImage& image) { drawLine(image, x0, y0, x1, y1, ink); };
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Lines, LineTest,
+    Shapes, ShapeTest,
     ::testing::Values(
-        LineCase{"ShallowRight", 0, 0, 3, 1, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
-        LineCase{"ShallowLeftIsTheSameLineBackwards", 3, 1, 0, 0, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
-        LineCase{"Vertical", 2, 4, 2, 1, {{2, 1}, {2, 2}, {2, 3}, {2, 4}}},
-        LineCase{"SinglePoint", 5, 5, 5, 5, {{5, 5}}},
-        LineCase{"ClippedAtTheEdges", -2, -2, 2, 2, {{0, 0}, {1, 1}, {2, 2}}},
-        LineCase{"EntirelyOutside", -5, -1, -1, -5, {}}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-TEST(Ellipse, AFlatBoxDrawsTheLineBetweenThePoints) {
-    NorixImage image = blank(16, 8);
-    drawEllipse(image, 2, 5, 10, 5, ink);
-    Points line;
-    for (std::int64_t x = 2; x <= 10; ++x)
-        line.insert({x, 5});
-    EXPECT_EQ(inked(image), line);
-}
+        ShapeCase{"ShallowLine", line(0, 0, 3, 1), {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
+        ShapeCase{"ShallowLineBackwards", line(3, 1, 0, 0), {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
+        ShapeCase{"VerticalLine", line(2, 4, 2, 1), {{2, 1}, {2, 2}, {2, 3}, {2, 4}}},
+        ShapeCase{"SinglePoint", line(5, 5, 5, 5), {{5, 5}}},
+        ShapeCase{"LineClippedAtTheEdges", line(-2, -2, 2, 2), {{0, 0}, {1, 1}, {2, 2}}},
+        ShapeCase{"LineEntirelyOutside", line(-5, -1, -1, -5), {}},
+        ShapeCase{"FlatEllipseIsTheLineBetweenThePoints",
+                  [](NorixImage& image) { drawEllipse(image, 2, 5, 7, 5, ink); },
+                  {{2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 5}, {7, 5}}},
+        ShapeCase{"CircleOfRadiusZeroIsItsCentre",
+                  [](NorixImage& image) { drawCircle(image, 2, 3, 2, 3, ink); },
+                  {{2, 3}}},
+        ShapeCase{"FillDoesNotSpreadAcrossDiagonals",
+                  [](NorixImage& image) {
+                      for (std::size_t i = 0; i < image.imagePixels.size(); ++i)
+                          image.imagePixels[i] = (i % 8 + i / 8) % 2 ? 0xFFFF : 0x0000;
+                      floodFill(image, 2, 2, ink);
+                  },
+                  {{2, 2}}}),
+    testing::PrintedName());
 
 TEST(Ellipse, TouchesEverySideOfItsBoxAndIsSymmetric) {
     NorixImage image = blank(20, 20);
@@ -97,21 +108,6 @@ TEST(Circle, TakesItsRadiusFromTheDistanceToTheDragPoint) {
     for (const auto& [x, y] : points)
         EXPECT_NEAR(std::hypot(x - 10.0, y - 10.0), 5.0, 0.75);
     EXPECT_EQ(points.size(), 28U);
-}
-
-TEST(Circle, RadiusZeroSetsTheCentreOnly) {
-    NorixImage image = blank(5, 5);
-    drawCircle(image, 2, 3, 2, 3, ink);
-    EXPECT_EQ(inked(image), (Points{{2, 3}}));
-}
-
-TEST(FloodFill, DoesNotSpreadAcrossDiagonals) {
-    NorixImage image = blank(6, 6);
-    for (std::int64_t y = 0; y < 6; ++y)
-        for (std::int64_t x = 0; x < 6; ++x)
-            image.imagePixels[static_cast<std::size_t>(y * 6 + x)] = (x + y) % 2 ? 0xFFFF : 0x0000;
-    floodFill(image, 2, 2, ink);
-    EXPECT_EQ(inked(image), (Points{{2, 2}}));
 }
 
 TEST(FloodFill, FillsTheRegionUpToItsBorderAndTheWholeImageWhenOpen) {
