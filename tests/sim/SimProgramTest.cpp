@@ -6,6 +6,7 @@
 #include "core/link/ProtocolCodes.h"
 #include "sim/MemoryFile.h"
 #include "sim/SampleContent.h"
+#include "tests/sim/PtyClient.h"
 #include "tests/support/SimulatedNorix.h"
 
 #include <cstdlib>
@@ -18,7 +19,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -83,31 +83,13 @@ private:
     int output_ = -1;
 };
 
-// Opens the port raw, sends one command and waits for its answer.
+// Opens the port as the link would, sends one command and waits for its answer.
 std::optional<SerialPacket> askPort(const std::string& path, const SerialPacket& command) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-    if (fd < 0)
-        return std::nullopt;
-    termios attributes{};
-    ::tcgetattr(fd, &attributes);
-    ::cfmakeraw(&attributes);
-    ::tcsetattr(fd, TCSANOW, &attributes);
-    const Bytes frame = encodeFrame(command);
-    std::optional<SerialPacket> answer;
-    if (::write(fd, frame.data(), frame.size()) == static_cast<ssize_t>(frame.size())) {
-        FrameDecoder decoder([&](const SerialPacket& packet) { answer = packet; }, {});
-        pollfd poller{fd, POLLIN, 0};
-        while (!answer && ::poll(&poller, 1, 5000) > 0) {
-            std::uint8_t buffer[256];
-            const ssize_t count = ::read(fd, buffer, sizeof buffer);
-            if (count <= 0)
-                break;
-            decoder.processReceivedBytes(
-                std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(count)));
-        }
-    }
-    ::close(fd);
-    return answer;
+    ManualEventLoop loop;
+    PtyClient client(path);
+    client.send(command);
+    const auto answers = client.receive(loop);
+    return answers.empty() ? std::nullopt : std::optional(answers.front());
 }
 
 TEST(NorixSimProgram, PrintsAPortThatAnswersAndStopsOnSigterm) {
