@@ -4,16 +4,6 @@
 
 #include "tests/cli/CliRunner.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <iterator>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
 namespace norix {
 namespace {
 
