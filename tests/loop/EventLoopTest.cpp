@@ -11,6 +11,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Both ends of a pipe, closed when the test ends.
+struct Pipe {
+    Pipe() { EXPECT_EQ(::pipe(fds), 0); }
+    ~Pipe() {
+        ::close(fds[0]);
+        ::close(fds[1]);
+    }
+    void write(const char* text) { ASSERT_EQ(::write(fds[1], text, 2), 2); }
+    int fds[2] = {-1, -1};
+};
+
 TEST(ManualEventLoop, TimersFireInDueOrderOnlyWhenTheClockReachesThem) {
     ManualEventLoop loop;
     std::vector<std::string> fired;
@@ -73,8 +84,8 @@ TEST(ManualEventLoop, PostedTasksRunInOrderIncludingTasksTheyPost) {
 
 TEST(ManualEventLoop, ServesReadableDescriptorsAndStopsWhenUnwatched) {
     ManualEventLoop loop;
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
+    Pipe pipe;
+    const int* fds = pipe.fds;
     std::string received;
     WatchId watch = WatchId::None;
     watch = loop.watchReadable(fds[0], [&] {
@@ -84,21 +95,19 @@ TEST(ManualEventLoop, ServesReadableDescriptorsAndStopsWhenUnwatched) {
         if (received.size() >= 4)
             loop.unwatch(watch);
     });
-    ASSERT_EQ(::write(fds[1], "ab", 2), 2);
+    pipe.write("ab");
     loop.runPending();
     EXPECT_EQ(received, "ab");
-    ASSERT_EQ(::write(fds[1], "cd", 2), 2);
-    ASSERT_EQ(::write(fds[1], "ef", 2), 2);
+    pipe.write("cd");
+    pipe.write("ef");
     loop.runPending();
     EXPECT_EQ(received, "abcdef");
-    ::close(fds[0]);
-    ::close(fds[1]);
 }
 
 TEST(PollEventLoop, RunUntilServesTimersAndDescriptorsInRealTime) {
     PollEventLoop loop;
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
+    Pipe pipe;
+    const int* fds = pipe.fds;
     bool readable = false;
     bool timerFired = false;
     ScopedWatch watch(loop);
@@ -108,13 +117,11 @@ TEST(PollEventLoop, RunUntilServesTimersAndDescriptorsInRealTime) {
     });
     loop.schedule(5ms, [&] {
         timerFired = true;
-        ASSERT_EQ(::write(fds[1], "x", 1), 1);
+        pipe.write("xy");
     });
     EXPECT_TRUE(loop.runUntil([&] { return readable; }, 2000ms));
     EXPECT_TRUE(timerFired);
     EXPECT_FALSE(loop.runUntil([] { return false; }, 20ms));
-    ::close(fds[0]);
-    ::close(fds[1]);
 }
 
 } // namespace

@@ -114,12 +114,11 @@ TEST_F(SettingsWindow, ShowingReadsFontsThenSettingsOnlyWhenConnected) {
 
     connect();
     showWindow();
-    std::vector<std::uint8_t> codes;
+    std::vector<std::uint8_t> codes, sixSlotsThenSettings(6, cmdSendFontMeta);
+    sixSlotsThenSettings.push_back(cmdSettings);
     for (const auto& command : commands)
         codes.push_back(command.code);
-    EXPECT_EQ(codes, (std::vector<std::uint8_t>{cmdSendFontMeta, cmdSendFontMeta, cmdSendFontMeta,
-                                                cmdSendFontMeta, cmdSendFontMeta, cmdSendFontMeta,
-                                                cmdSettings}));
+    EXPECT_EQ(codes, sixSlotsThenSettings);
     EXPECT_TRUE(model.settingsControlsEnabled());
 }
 
