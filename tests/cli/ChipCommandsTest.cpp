@@ -175,18 +175,11 @@ TEST_F(ChipCommands, FailuresExitWithStatusOneAndSayWhy) {
 
 TEST_F(ChipCommands, UsageErrorsSendNothing) {
     startSim();
-    for (const auto& args : std::vector<std::vector<std::string>>{{"pull"},
-                                                                  {"pull", "x"},
-                                                                  {"delete"},
-                                                                  {"delete", "1", "--all", "--yes"},
-                                                                  {"send"},
-                                                                  {"send", "a.chip", "--bogus"},
-                                                                  {"store"},
-                                                                  {"backup"},
-                                                                  {"chips", "extra"}}) {
-        const Outcome run = norix(args);
-        EXPECT_EQ(run.status, 2) << args.front();
-        EXPECT_EQ(run.out, "") << args.front();
+    for (const char* command : {"pull", "pull x", "delete", "delete 1 --all --yes", "send",
+                                "send a.chip --bogus", "store", "backup", "chips extra"}) {
+        const Outcome run = norix(clitest::words(command));
+        EXPECT_EQ(run.status, 2) << command;
+        EXPECT_EQ(run.out, "") << command;
     }
 }
 

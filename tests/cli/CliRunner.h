@@ -34,6 +34,15 @@ inline std::string readFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// "a b c" -> {"a", "b", "c"}: arguments written the way a shell user types them.
+inline std::vector<std::string> words(const std::string& text) {
+    std::vector<std::string> all;
+    std::istringstream in(text);
+    for (std::string word; std::getline(in, word, ' ');)
+        all.push_back(word);
+    return all;
+}
+
 // Starts `args` in `folder` with no input, standard output to `out` (or to the
 // descriptor `outFd`) and standard error to `err`; the process id, or -1. Safe
 // to call from several threads at once, unlike system().
@@ -151,11 +160,7 @@ protected:
     void check(const std::map<std::string, std::string>& files) {
         for (const auto& [name, contents] : files)
             write(name, contents);
-        std::vector<std::string> args;
-        std::istringstream words(GetParam().command);
-        for (std::string word; std::getline(words, word, ' ');)
-            args.push_back(word);
-        const Outcome run = norix(args);
+        const Outcome run = norix(words(GetParam().command));
         EXPECT_EQ(run.status, GetParam().status);
         EXPECT_EQ(run.out, GetParam().out);
         EXPECT_EQ(run.err, GetParam().err);
