@@ -147,15 +147,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "Compile error on source line 2: '9' is not a valid DIM name."}),
     testing::PrintedName());
 
-TEST(CompiledArgumentWord, TextArgumentsNeverCompileAsValues) {
-    RecordingTerminal terminal;
-    const OpcodeArg text{0, "Function Name", "myFunc", "myFunc", OpcodeArgType::text};
-    EXPECT_EQ(compiledArgumentWord("5", text, {}, 4, 14, terminal.sink()), std::nullopt);
-    EXPECT_EQ(
-        terminal.entries,
-        std::vector<std::string>{"Compile error at instruction 4: Unexpected text argument '5'."});
-}
-
 TEST(CompileChipCode, HugeAndHostileInputsGiveAResult) {
     std::string longLine(1 << 20, 'A');
     RecordingTerminal terminal;

@@ -66,13 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
         LoadedCase{"SingleByte", hexBytes("10"), "UNKNOWN_0x00000000 0x0 0x0 0x0"}),
     testing::PrintedName());
 
-TEST(DecompileLoadedFunctionCalls, NumbersCountNonBlankLines) {
-    EXPECT_EQ(decompileLoadedFunctionCalls("\nfunc  one\n  \ncall 1\nCALL 0X1\nCALL one\nCALL"),
-              "\nfunc  one\n  \nCALL one\nCALL one\nCALL one\nCALL");
-    EXPECT_EQ(decompileLoadedFunctionCalls("A\r\nB"), "A\n\nB");
-    EXPECT_EQ(decompileLoadedFunctionCalls(""), "");
-}
-
 // Every instruction word, with registers where a value may be one, and a CALL
 // before its FUNC: the image survives the trip through the decompiler.
 TEST(RoundTrip, EveryOpcodeWithAWordSurvives) {
