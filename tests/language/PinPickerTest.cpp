@@ -129,12 +129,6 @@ TEST(PinPicker, RepeatedClicksStepThroughTheFreeHigherBits) {
     EXPECT_EQ(seen, (std::vector<int>{2, 3, 4, 5, 6, 7, -1}));
 }
 
-TEST(PinPicker, PackFourPinsKeepsTheLowByteOfEachPin) {
-    EXPECT_EQ(PinPicker::packFourPins({0, 0, 0, 0}), "0x00000000");
-    EXPECT_EQ(PinPicker::packFourPins({1, 2, 3, 40}), "0x28030201");
-    EXPECT_EQ(PinPicker::packFourPins({0x1FF, 0, 0, 0}), "0x000000FF");
-}
-
 TEST(OpcodePanel, InsertNormalisesNumbersExceptForPackedAddressValues) {
     struct Case {
         const char* opcode;
