@@ -86,14 +86,11 @@ TEST_F(ChipCommands, BackupWritesEveryChipWithoutOverwriting) {
 
 TEST_F(ChipCommands, NamesFromTheDeviceStayInsideTheFolder) {
     startSim();
-    const fs::path evil = folder_ / "evil.chip";
-    {
-        std::ofstream out(evil);
-        out << "[chipfile]\ntype = single\n\n[chips]\n\n---\n\n[meta]\n\nname = ../up/.hidden\n"
-               "pins = 14\ntype = 1\nimageIndex = 0\n\n[code]\n\nENDTEST\n\n[strings]\n\n"
-               "0=\n1=\n2=\n3=\n4=\n5=\n6=\n7=\n\n[ENDCHIPS]\n";
-    }
-    ASSERT_EQ(norix({"-q", "send", evil.string(), "--store"}).status, 0);
+    write("evil.chip",
+          "[chipfile]\ntype = single\n\n[chips]\n\n---\n\n[meta]\n\nname = ../up/.hidden\n"
+          "pins = 14\ntype = 1\nimageIndex = 0\n\n[code]\n\nENDTEST\n\n[strings]\n\n"
+          "0=\n1=\n2=\n3=\n4=\n5=\n6=\n7=\n\n[ENDCHIPS]\n");
+    ASSERT_EQ(norix({"-q", "send", "evil.chip", "--store"}).status, 0);
     fs::create_directories(folder_ / "inner");
     const Outcome pulled = norix({"-q", "pull", "0"});
     ASSERT_EQ(pulled.status, 0) << pulled.err;
