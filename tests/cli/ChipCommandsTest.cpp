@@ -4,28 +4,18 @@
 
 #include "tests/cli/CliRunner.h"
 
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <iterator>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
 namespace norix {
 namespace {
 
 namespace fs = std::filesystem;
 using clitest::Outcome;
-using clitest::quoted;
 using clitest::readFile;
 using clitest::SimProcess;
 
 const fs::path examples = fs::path(NORIX_SOURCE_ROOT) / "examples" / "chips";
+std::string example(const std::string& chip) {
+    return (examples / (chip + ".chip")).string();
+}
 
 class ChipCommands : public clitest::CliFolderTest {
 protected:
@@ -38,10 +28,7 @@ protected:
     }
 
     std::string compiled(const fs::path& chipFile) {
-        const std::string command = quoted(NORIX_BINARY) + " compile " + quoted(chipFile.string()) +
-                                    " >" + quoted((folder_ / ".compiled").string());
-        EXPECT_EQ(std::system(command.c_str()), 0);
-        return readFile(folder_ / ".compiled");
+        return norix({"compile", chipFile.string()}).out;
     }
 
     std::optional<SimProcess> sim_;
@@ -49,8 +36,7 @@ protected:
 
 TEST_F(ChipCommands, StoreListPullAndStoreAgainRoundTrip) {
     startSim();
-    const Outcome stored =
-        norix({"store", (examples / "7400.chip").string(), (examples / "6116.chip").string()});
+    const Outcome stored = norix({"store", example("7400"), example("6116")});
     ASSERT_EQ(stored.status, 0) << stored.out << stored.err;
     EXPECT_NE(stored.out.find("Starting batch save of 2 chip files...\n"), std::string::npos);
     EXPECT_NE(stored.out.find("Batch save completed successfully. 2 chips saved.\n"),
@@ -66,7 +52,7 @@ TEST_F(ChipCommands, StoreListPullAndStoreAgainRoundTrip) {
     EXPECT_EQ(pulled.out, "Saved 7400.chip.\n");
     const std::string first = readFile(folder_ / "7400.chip");
     // The source text comes back decompiled, but it compiles to the same image.
-    EXPECT_EQ(compiled(folder_ / "7400.chip"), compiled(examples / "7400.chip"));
+    EXPECT_EQ(compiled(folder_ / "7400.chip"), compiled(example("7400")));
     EXPECT_NE(first.find("0=7400 Quad NAND\n"), std::string::npos);
 
     // Storing the pulled file and pulling it again gives the same file, byte for byte.
@@ -86,10 +72,7 @@ TEST_F(ChipCommands, StoreListPullAndStoreAgainRoundTrip) {
 
 TEST_F(ChipCommands, BackupWritesEveryChipWithoutOverwriting) {
     startSim();
-    ASSERT_EQ(
-        norix({"-q", "store", (examples / "4164.chip").string(), (examples / "7400.chip").string()})
-            .status,
-        0);
+    ASSERT_EQ(norix({"-q", "store", example("4164"), example("7400")}).status, 0);
     const Outcome first = norix({"-q", "backup", "saved"});
     ASSERT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(first.out, "Saved saved/4164.chip.\nSaved saved/7400.chip.\n");
@@ -103,14 +86,11 @@ TEST_F(ChipCommands, BackupWritesEveryChipWithoutOverwriting) {
 
 TEST_F(ChipCommands, NamesFromTheDeviceStayInsideTheFolder) {
     startSim();
-    const fs::path evil = folder_ / "evil.chip";
-    {
-        std::ofstream out(evil);
-        out << "[chipfile]\ntype = single\n\n[chips]\n\n---\n\n[meta]\n\nname = ../up/.hidden\n"
-               "pins = 14\ntype = 1\nimageIndex = 0\n\n[code]\n\nENDTEST\n\n[strings]\n\n"
-               "0=\n1=\n2=\n3=\n4=\n5=\n6=\n7=\n\n[ENDCHIPS]\n";
-    }
-    ASSERT_EQ(norix({"-q", "send", evil.string(), "--store"}).status, 0);
+    write("evil.chip",
+          "[chipfile]\ntype = single\n\n[chips]\n\n---\n\n[meta]\n\nname = ../up/.hidden\n"
+          "pins = 14\ntype = 1\nimageIndex = 0\n\n[code]\n\nENDTEST\n\n[strings]\n\n"
+          "0=\n1=\n2=\n3=\n4=\n5=\n6=\n7=\n\n[ENDCHIPS]\n");
+    ASSERT_EQ(norix({"-q", "send", "evil.chip", "--store"}).status, 0);
     fs::create_directories(folder_ / "inner");
     const Outcome pulled = norix({"-q", "pull", "0"});
     ASSERT_EQ(pulled.status, 0) << pulled.err;
@@ -122,10 +102,7 @@ TEST_F(ChipCommands, NamesFromTheDeviceStayInsideTheFolder) {
 
 TEST_F(ChipCommands, DeleteOneThenAll) {
     startSim();
-    ASSERT_EQ(norix({"-q", "store", (examples / "4164.chip").string(),
-                     (examples / "6116.chip").string(), (examples / "7400.chip").string()})
-                  .status,
-              0);
+    ASSERT_EQ(norix({"-q", "store", example("4164"), example("6116"), example("7400")}).status, 0);
     const Outcome one = norix({"delete", "1"});
     ASSERT_EQ(one.status, 0) << one.err;
     EXPECT_NE(one.out.find("Deleting Norix slot 1, shown as 6116.\nDeleting 6116 from Norix...\n"
@@ -150,7 +127,7 @@ TEST_F(ChipCommands, DeleteOneThenAll) {
 
 TEST_F(ChipCommands, InfoIdentifiesTheNorixAndListsWhatItHolds) {
     startSim({"--serial", " NX-7 "});
-    ASSERT_EQ(norix({"-q", "store", (examples / "7400.chip").string()}).status, 0);
+    ASSERT_EQ(norix({"-q", "store", example("7400")}).status, 0);
     const Outcome run = norix({"-q", "info"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.substr(0, run.out.find("Images:")),
@@ -174,7 +151,7 @@ struct FailureCase {
 };
 
 TEST_F(ChipCommands, FailuresExitWithStatusOneAndSayWhy) {
-    const std::string chip = (examples / "7400.chip").string();
+    const std::string chip = example("7400");
     const std::vector<FailureCase> cases = {
         {{"--upload-mode", "off"},
          {"-q", "send", chip},
@@ -195,18 +172,11 @@ TEST_F(ChipCommands, FailuresExitWithStatusOneAndSayWhy) {
 
 TEST_F(ChipCommands, UsageErrorsSendNothing) {
     startSim();
-    for (const auto& args : std::vector<std::vector<std::string>>{{"pull"},
-                                                                  {"pull", "x"},
-                                                                  {"delete"},
-                                                                  {"delete", "1", "--all", "--yes"},
-                                                                  {"send"},
-                                                                  {"send", "a.chip", "--bogus"},
-                                                                  {"store"},
-                                                                  {"backup"},
-                                                                  {"chips", "extra"}}) {
-        const Outcome run = norix(args);
-        EXPECT_EQ(run.status, 2) << args.front();
-        EXPECT_EQ(run.out, "") << args.front();
+    for (const char* command : {"pull", "pull x", "delete", "delete 1 --all --yes", "send",
+                                "send a.chip --bogus", "store", "backup", "chips extra"}) {
+        const Outcome run = norix(clitest::words(command));
+        EXPECT_EQ(run.status, 2) << command;
+        EXPECT_EQ(run.out, "") << command;
     }
 }
 

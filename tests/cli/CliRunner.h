@@ -2,14 +2,16 @@
 // Runs the real norix binary in a temporary folder of its own, the way a shell
 // would, and collects its standard output, standard error and exit status.
 
+#include "tests/support/TestSupport.h"
+
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <iterator>
+#include <map>
 #include <spawn.h>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,16 +29,18 @@ struct Outcome {
     std::string err;
 };
 
-inline std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
-
 inline std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// "a b c" -> {"a", "b", "c"}: arguments written the way a shell user types them.
+inline std::vector<std::string> words(const std::string& text) {
+    std::vector<std::string> all;
+    std::istringstream in(text);
+    for (std::string word; std::getline(in, word, ' ');)
+        all.push_back(word);
+    return all;
 }
 
 // Starts `args` in `folder` with no input, standard output to `out` (or to the
@@ -113,19 +117,9 @@ private:
 };
 #endif
 
-// Each test gets a fresh folder named after the process and the test, so that
-// ctest may run the tests of one binary in parallel.
+// Each test runs norix in a fresh folder of its own; its outputs are kept apart.
 class CliFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() / ("norix-cli-" + std::to_string(::getpid()) + "-" +
-                                               info->test_suite_name() + "-" + info->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string write(const std::string& name, const std::string& contents) {
         std::ofstream(folder_ / name, std::ios::binary) << contents;
         return name;
@@ -134,23 +128,43 @@ protected:
     // Runs norix inside the folder, so that paths in its messages stay short;
     // globalArgs_ (for example "-p PORT") come before the given arguments.
     Outcome norix(const std::vector<std::string>& args) {
-        std::string command = "cd " + quoted(folder_.string()) + " && " + quoted(NORIX_BINARY);
-        for (const auto& arg : globalArgs_)
-            command += " " + quoted(arg);
-        for (const auto& arg : args)
-            command += " " + quoted(arg);
-        command += " >" + quoted((folder_ / ".out").string()) + " 2>" +
-                   quoted((folder_ / ".err").string()) + " </dev/null";
-        const int raw = std::system(command.c_str());
+        std::vector<std::string> all = {NORIX_BINARY};
+        all.insert(all.end(), globalArgs_.begin(), globalArgs_.end());
+        all.insert(all.end(), args.begin(), args.end());
         Outcome run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = readFile(folder_ / ".out");
-        run.err = readFile(folder_ / ".err");
+        run.status = waitForExit(spawnProgram(all, folder_, outputs_ / "out", outputs_ / "err"));
+        run.out = readFile(outputs_ / "out");
+        run.err = readFile(outputs_ / "err");
         return run;
     }
 
-    fs::path folder_;
+    testing::TempFolder folder_;
+    testing::TempFolder outputs_;
     std::vector<std::string> globalArgs_;
+};
+
+// One run of norix, its arguments separated by single spaces, and the status,
+// standard output and standard error it must give.
+struct RunCase {
+    const char* name;
+    std::string command;
+    int status;
+    std::string out;
+    std::string err;
+    friend void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CliRun : public CliFolderTest, public ::testing::WithParamInterface<RunCase> {
+protected:
+    // Writes `files` into the folder, then runs the case's command there.
+    void check(const std::map<std::string, std::string>& files) {
+        for (const auto& [name, contents] : files)
+            write(name, contents);
+        const Outcome run = norix(words(GetParam().command));
+        EXPECT_EQ(run.status, GetParam().status);
+        EXPECT_EQ(run.out, GetParam().out);
+        EXPECT_EQ(run.err, GetParam().err);
+    }
 };
 
 } // namespace norix::clitest

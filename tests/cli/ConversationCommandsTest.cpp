@@ -4,43 +4,24 @@
 
 #include "tests/cli/CliRunner.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <iterator>
-#include <string>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
 namespace norix {
 namespace {
 
 namespace fs = std::filesystem;
 using clitest::Outcome;
 using clitest::readFile;
+using clitest::RunCase;
 
 const std::string examples = std::string(NORIX_SOURCE_ROOT) + "/examples";
+const std::string font = examples + "/fonts/Norix5x7.txt";
 
 class ConversationCommands : public clitest::CliFolderTest {
 protected:
-    void SetUp() override {
-        CliFolderTest::SetUp();
-        globalArgs_ = {"-p", "sim"};
-    }
+    ConversationCommands() { globalArgs_ = {"-p", "sim"}; }
 };
 
-TEST_F(ConversationCommands, FontsListsTheSixSlots) {
-    const Outcome run = norix({"-q", "fonts"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "0: Norix 5x7 (5x7, 95 glyphs)\n1: Empty\n2: Empty\n3: Empty\n"
-                       "4: Empty\n5: Empty\n");
-    EXPECT_EQ(run.err, "");
-}
-
 TEST_F(ConversationCommands, FontUploadPrintsEachStatusOnce) {
-    const Outcome run = norix({"font", "upload", examples + "/fonts/Norix5x7.txt", "4"});
+    const Outcome run = norix({"font", "upload", font, "4"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     std::string expected = "Starting font upload\u2026\nPreparing slot 4\u2026\n"
@@ -64,54 +45,54 @@ TEST_F(ConversationCommands, FontUploadPrintsEachStatusOnce) {
     EXPECT_EQ(statuses, expected);
 }
 
-struct Refusal {
-    std::vector<std::string> args;
-    int status;
-    std::string err;
-};
+const std::string settingsUsage = "norix: usage: norix settings set logo on|off | speed "
+                                  "slow|medium|fast | leds on|off | aux on|off | font SLOT\n";
 
-TEST_F(ConversationCommands, RefusalsGoToStandardErrorWithTheirStatus) {
-    const std::vector<Refusal> cases = {
-        {{"font", "upload", examples + "/fonts/Norix5x7.txt", "6"},
-         1,
-         "The selected font slot is invalid.\n"},
-        {{"font", "upload", "missing.txt", "1"},
-         1,
-         "The selected font file could not be read as text.\n"},
-        {{"font", "upload", examples + "/fonts/Norix5x7.txt", "x"},
-         2,
-         "norix: the font slot must be a number\n"},
-        {{"font", "delete", "3"}, 1, "The selected font slot is empty.\n"},
-        // Slot 0 holds the default font, which the Norix keeps.
-        {{"font", "delete", "0"},
-         1,
-         "Norix could not delete that font. If it is the default font, select another default "
-         "font first.\n"},
-        {{"image", "pull", "9"}, 1, "The selected image slot is empty.\n"},
-        {{"image", "pull", "0"}, 1, "The selected image slot is invalid.\n"},
-        {{"image", "upload", "missing.txt"}, 1, "No such file or directory\n"},
-        {{"settings", "set", "font", "3"}, 1, "The selected font slot is empty.\n"},
-        {{"settings", "set", "speed", "warp"}, 2, ""},
-        {{"settings", "set", "leds"}, 2, ""},
-    };
-    for (const auto& refusal : cases) {
-        std::vector<std::string> args{"-q"};
-        args.insert(args.end(), refusal.args.begin(), refusal.args.end());
-        const Outcome run = norix(args);
-        EXPECT_EQ(run.status, refusal.status) << refusal.args[1];
-        if (!refusal.err.empty()) {
-            EXPECT_EQ(run.err, refusal.err) << refusal.args[1];
-        }
-        EXPECT_EQ(run.out, "") << refusal.args[1];
-    }
+// Listings go to standard output, refusals to standard error with their status.
+class SimRuns : public clitest::CliRun {};
+
+TEST_P(SimRuns, PrintAndExitAsExpected) {
+    check({});
 }
 
-TEST_F(ConversationCommands, ImagesAndImagePullWriteTheStoredFile) {
-    Outcome run = norix({"-q", "images"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "001: Norix Logo\n");
+INSTANTIATE_TEST_SUITE_P(
+    Cli, SimRuns,
+    ::testing::Values(
+        RunCase{"FontsListsTheSixSlots", "-p sim -q fonts", 0,
+                "0: Norix 5x7 (5x7, 95 glyphs)\n1: Empty\n2: Empty\n3: Empty\n4: Empty\n5: Empty\n",
+                ""},
+        RunCase{"ImagesListsTheStoredImages", "-p sim -q images", 0, "001: Norix Logo\n", ""},
+        RunCase{"SettingsPrintsTheRecord", "-p sim -q settings", 0,
+                "celsius = true\nversion = 1\ncontrast = 8\nlogo = 0\nlogoSpeed = 1\n"
+                "defaultChipIndex = 0\nnumFonts = 1\nledsOn = false\nauxOn = false\n"
+                "fontNumber = 0\nminTempC = 10\nmaxTempC = 40\nminTempF = 50\nmaxTempF = 104\n",
+                ""},
+        RunCase{"NoSuchFontSlot", "-p sim -q font upload " + font + " 6", 1, "",
+                "The selected font slot is invalid.\n"},
+        RunCase{"MissingFontFile", "-p sim -q font upload missing.txt 1", 1, "",
+                "The selected font file could not be read as text.\n"},
+        RunCase{"FontSlotNotANumber", "-p sim -q font upload " + font + " x", 2, "",
+                "norix: the font slot must be a number\n"},
+        RunCase{"DeleteOfAnEmptyFontSlot", "-p sim -q font delete 3", 1, "",
+                "The selected font slot is empty.\n"},
+        // Slot 0 holds the default font, which the Norix keeps.
+        RunCase{"DeleteOfTheDefaultFont", "-p sim -q font delete 0", 1, "",
+                "Norix could not delete that font. If it is the default font, select another "
+                "default font first.\n"},
+        RunCase{"PullOfAnEmptyImageSlot", "-p sim -q image pull 9", 1, "",
+                "The selected image slot is empty.\n"},
+        RunCase{"PullOfImageSlotZero", "-p sim -q image pull 0", 1, "",
+                "The selected image slot is invalid.\n"},
+        RunCase{"MissingImageFile", "-p sim -q image upload missing.txt", 1, "",
+                "No such file or directory\n"},
+        RunCase{"EmptySlotAsDefaultFont", "-p sim -q settings set font 3", 1, "",
+                "The selected font slot is empty.\n"},
+        RunCase{"UnknownSpeed", "-p sim -q settings set speed warp", 2, "", settingsUsage},
+        RunCase{"SettingWithoutValue", "-p sim -q settings set leds", 2, "", settingsUsage}),
+    ::testing::PrintToStringParamName());
 
-    run = norix({"-q", "image", "pull", "1", "-o", "logo.txt"});
+TEST_F(ConversationCommands, ImagePullWritesTheStoredFile) {
+    Outcome run = norix({"-q", "image", "pull", "1", "-o", "logo.txt"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     const Outcome original = norix({"image", "cat", examples + "/images/NorixLogo.txt"});
@@ -132,15 +113,8 @@ TEST_F(ConversationCommands, ImageUploadEndsWithTheNewList) {
               std::string::npos);
 }
 
-TEST_F(ConversationCommands, SettingsPrintsTheRecordAndSetChangesOneField) {
-    Outcome run = norix({"-q", "settings"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "celsius = true\nversion = 1\ncontrast = 8\nlogo = 0\nlogoSpeed = 1\n"
-                       "defaultChipIndex = 0\nnumFonts = 1\nledsOn = false\nauxOn = false\n"
-                       "fontNumber = 0\nminTempC = 10\nmaxTempC = 40\nminTempF = 50\n"
-                       "maxTempF = 104\n");
-
-    run = norix({"settings", "set", "speed", "fast"});
+TEST_F(ConversationCommands, SettingsSetChangesOneField) {
+    Outcome run = norix({"settings", "set", "speed", "fast"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Setting logo speed to fast\u2026\nNorix settings updated.\n"),
               std::string::npos);

@@ -90,17 +90,6 @@ TEST(DeviceConnection, ALostLinkEndsTheWaitAndEveryNewLastErrorIsPrinted) {
                                   connection.link().lastError().value_or("") + "\n");
 }
 
-TEST(DeviceConnection, APortThatCannotBeOpenedIsReported) {
-    GlobalOptions options;
-    options.port = "/nonexistent/ttyACM9";
-    options.quiet = true;
-    DeviceConnection connection(options);
-    StandardErrorCapture capture;
-    EXPECT_FALSE(connection.open());
-    EXPECT_FALSE(capture.text().empty());
-    EXPECT_FALSE(connection.link().isConnected());
-}
-
 TEST(ProgressBar, DrawsTheShareDoneInThirtyCells) {
     EXPECT_EQ(ProgressBar::render("Sending", 0, 10),
               "Sending [                              ]   0%");

@@ -96,7 +96,7 @@ TEST_F(PictureCommandsTest, ALargeGreyPngIsScaledWhileItIsRead) {
 
 struct FailureCase {
     const char* name;
-    std::vector<std::string> args;
+    std::string command;
     int status;
     std::string errStart;
 };
@@ -107,37 +107,24 @@ class PictureCommandFailures : public PictureCommandsTest,
 TEST_P(PictureCommandFailures, ReportAndExit) {
     write("junk.png", "this is no picture");
     write("bad.txt", "width=1\nheight=1\n[data]\n0 0 0\n");
-    const Outcome run = norix(GetParam().args);
+    const Outcome run = norix(words(GetParam().command));
     EXPECT_EQ(run.status, GetParam().status);
     EXPECT_TRUE(run.err.starts_with(GetParam().errStart)) << run.err;
     EXPECT_FALSE(fs::exists(folder_ / "junk.txt"));
 }
 
+const std::string unreadable = "The picture could not be read: ";
 INSTANTIATE_TEST_SUITE_P(
     Cases, PictureCommandFailures,
-    ::testing::Values(FailureCase{"UnreadablePicture",
-                                  {"image", "import", "junk.png"},
-                                  1,
-                                  "The picture could not be read: "},
-                      FailureCase{"MissingPicture",
-                                  {"image", "import", "none.gif"},
-                                  1,
-                                  "The picture could not be read: "},
-                      FailureCase{"SizeTooLarge",
-                                  {"image", "import", "junk.png", "--size", "200x10"},
-                                  2,
+    ::testing::Values(FailureCase{"UnreadablePicture", "image import junk.png", 1, unreadable},
+                      FailureCase{"MissingPicture", "image import none.gif", 1, unreadable},
+                      FailureCase{"SizeTooLarge", "image import junk.png --size 200x10", 2,
                                   "norix: usage: norix image import"},
-                      FailureCase{"ZeroColours",
-                                  {"image", "import", "junk.png", "--colors", "0"},
-                                  2,
+                      FailureCase{"ZeroColours", "image import junk.png --colors 0", 2,
                                   "norix: usage: norix image import"},
-                      FailureCase{"ExportWithoutOutput",
-                                  {"image", "export", "bad.txt"},
-                                  2,
+                      FailureCase{"ExportWithoutOutput", "image export bad.txt", 2,
                                   "norix: usage: norix image export"},
-                      FailureCase{"ExportOfABadFile",
-                                  {"image", "export", "bad.txt", "-o", "x.png"},
-                                  1,
+                      FailureCase{"ExportOfABadFile", "image export bad.txt -o x.png", 1,
                                   "An image data run has a count of zero."}),
     [](const auto& p) { return std::string(p.param.name); });
 

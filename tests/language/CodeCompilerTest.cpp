@@ -147,31 +147,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "Compile error on source line 2: '9' is not a valid DIM name."}),
     testing::PrintedName());
 
-TEST(PackedFunctionName, TwelveUpperCaseBytesInThreeWords) {
-    using Words = std::array<std::uint32_t, 3>;
-    EXPECT_EQ(packedFunctionName("blink"), (Words{0x4E494C42u, 0x4Bu, 0}));
-    EXPECT_EQ(packedFunctionName(""), (Words{0, 0, 0}));
-    EXPECT_EQ(packedFunctionName("abcdefghijklmnop"),
-              (Words{0x44434241u, 0x48474645u, 0x4C4B4A49u}));
-    // Seven two-byte characters: the buffer holds the first twelve bytes.
-    EXPECT_EQ(packedFunctionName("äääääää"), (Words{0x84C384C3u, 0x84C384C3u, 0x84C384C3u}));
-}
-
-TEST(AppendLittleEndian, LeastSignificantByteFirst) {
-    Bytes bytes{0xAA};
-    appendLittleEndian(0x80000102u, bytes);
-    EXPECT_EQ(bytes, (Bytes{0xAA, 0x02, 0x01, 0x00, 0x80}));
-}
-
-TEST(CompiledArgumentWord, TextArgumentsNeverCompileAsValues) {
-    RecordingTerminal terminal;
-    const OpcodeArg text{0, "Function Name", "myFunc", "myFunc", OpcodeArgType::text};
-    EXPECT_EQ(compiledArgumentWord("5", text, {}, 4, 14, terminal.sink()), std::nullopt);
-    EXPECT_EQ(
-        terminal.entries,
-        std::vector<std::string>{"Compile error at instruction 4: Unexpected text argument '5'."});
-}
-
 TEST(CompileChipCode, HugeAndHostileInputsGiveAResult) {
     std::string longLine(1 << 20, 'A');
     RecordingTerminal terminal;

@@ -14,7 +14,7 @@ struct Panel {
         if (option)
             model.chooseOpcode(*option);
     }
-    void click(std::initializer_list<int> pins) {
+    void click(const std::vector<int>& pins) {
         for (int pin : pins)
             picker.handleMockPinClick(pin);
     }
@@ -24,26 +24,78 @@ struct Panel {
     PinPicker picker;
 };
 
-TEST(PinPicker, SeveralPinsFillTheFieldsInOrderAndTheLastOneIsOverwritten) {
-    Panel panel("MULTIO");
-    panel.click({4, 9, 12});
-    EXPECT_EQ(panel.values(), (std::vector<std::string>{"4", "9", "12"}));
-    EXPECT_EQ(panel.model.focusedField(), 2);
-    EXPECT_EQ(panel.model.selectedMockPins(), (std::set<int>{4, 9, 12}));
+// Clicks on the DIP pins, and the fields, selected pins and focus they leave.
+// Address pins are kept as bits, which the packed fields show in full.
+struct ClickCase {
+    const char* name;
+    const char* opcode;
+    std::vector<int> clicks;
+    std::vector<std::string> values;
+    std::set<int> selected;
+    std::optional<int> focus;
+    int pinCount = 14;
+    friend void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.name; }
+};
 
-    panel.click({2});
-    EXPECT_EQ(panel.values(), (std::vector<std::string>{"4", "9", "2"}));
-    EXPECT_EQ(panel.model.selectedMockPins(), (std::set<int>{2, 4, 9}));
+class Clicks : public ::testing::TestWithParam<ClickCase> {};
 
-    panel.click({9}); // a selected pin: its field goes back to 0 and takes the focus
-    EXPECT_EQ(panel.values(), (std::vector<std::string>{"4", "0", "2"}));
-    EXPECT_EQ(panel.model.focusedField(), 1);
-    EXPECT_EQ(panel.model.selectedMockPins(), (std::set<int>{2, 4}));
-
-    panel.click({6}); // fills the focused field
-    EXPECT_EQ(panel.values(), (std::vector<std::string>{"4", "6", "2"}));
-    EXPECT_EQ(panel.model.focusedField(), 2);
+TEST_P(Clicks, FillTheFields) {
+    Panel panel(GetParam().opcode, GetParam().pinCount);
+    panel.click(GetParam().clicks);
+    EXPECT_EQ(panel.values(), GetParam().values);
+    EXPECT_EQ(panel.model.selectedMockPins(), GetParam().selected);
+    EXPECT_EQ(panel.model.focusedField(), GetParam().focus);
 }
+
+using V = std::vector<std::string>;
+constexpr std::nullopt_t none = std::nullopt;
+INSTANTIATE_TEST_SUITE_P(
+    PinPicker, Clicks,
+    ::testing::Values(
+        ClickCase{
+            "PinsFillTheFieldsInOrder", "MULTIO", {4, 9, 12}, V{"4", "9", "12"}, {4, 9, 12}, 2},
+        ClickCase{
+            "LastFieldIsOverwritten", "MULTIO", {4, 9, 12, 2}, V{"4", "9", "2"}, {2, 4, 9}, 2},
+        // A selected pin: its field goes back to 0 and takes the focus, then the next pin.
+        ClickCase{"SelectedPinLetsGo", "MULTIO", {4, 9, 12, 2, 9}, V{"4", "0", "2"}, {2, 4}, 1},
+        ClickCase{
+            "FocusTakesTheNextPin", "MULTIO", {4, 9, 12, 2, 9, 6}, V{"4", "6", "2"}, {2, 4, 6}, 2},
+        ClickCase{"SinglePinOpcodeKeepsTheLast", "SETIN", {5, 9}, V{"9"}, {9}, 0},
+        ClickCase{"ValueAfterThePinIsLeftAlone", "CLKST", {7}, V{"7", "0"}, {7}, 0},
+        ClickCase{"SetPinTakesNoPins", "SETPIN", {3}, V{"0", "0"}, {}, none},
+        ClickCase{"ReadPinTakesNoPins", "RDPIN", {3}, V{"0", "0"}, {}, none},
+        ClickCase{"PinsToArrayTakesNoPins", "PIN2ARR", {3}, V{"0", "0", "0"}, {}, none},
+        ClickCase{"SideAFirstPin", "ALLDIR", {1}, V{"1", "0"}, {1}, 0},
+        ClickCase{"SideALastPin", "ALLDIR", {7}, V{"64", "0"}, {7}, 0},
+        ClickCase{"SideBFirstPin", "ALLDIR", {8}, V{"0", "1"}, {8}, 1},
+        ClickCase{"SideBLastPin", "ALLDIR", {14}, V{"0", "64"}, {14}, 1},
+        ClickCase{"TwoPinChipSideA", "ALLDIR", {1}, V{"1", "0"}, {1}, 0, 2},
+        ClickCase{"TwoPinChipSideB", "ALLDIR", {2}, V{"0", "1"}, {2}, 1, 2},
+        ClickCase{"FortyPinChipLastPin", "ALLDIR", {40}, V{"0", "524288"}, {40}, 1, 40},
+        ClickCase{"SecondClickClearsTheSideBit", "ALLDIR", {7, 7}, V{"0", "0"}, {}, 0},
+        ClickCase{"SideBitsAccumulate", "ALLEVEL", {1, 3, 9}, V{"5", "2"}, {1, 3, 9}, 1},
+        // Bits 0 to 4, then pin 7 moves from bit 2 to the lowest free bit above it, 5.
+        ClickCase{"AddressPinsTakeFreeBits",
+                  "DEFADDR",
+                  {3, 5, 7, 8, 9, 7},
+                  V{"0", "0x08000503", "0x00000709"},
+                  {},
+                  none},
+        ClickCase{"NinthAddressPinGetsNoBit",
+                  "DEF8",
+                  {1, 2, 3, 4, 5, 6, 7, 8, 9},
+                  V{"0", "0x04030201", "0x08070605"},
+                  {},
+                  none,
+                  20},
+        ClickCase{"BitSevenIsFreedByItsPin",
+                  "DEF8",
+                  {1, 2, 3, 4, 5, 6, 7, 8, 9, 8, 9},
+                  V{"0", "0x04030201", "0x09070605"},
+                  {},
+                  none,
+                  20}),
+    testing::PrintedName());
 
 TEST(PinPicker, AFocusedFieldReceivesTheClickedPin) {
     Panel panel("MULTIHI");
@@ -51,81 +103,10 @@ TEST(PinPicker, AFocusedFieldReceivesTheClickedPin) {
     panel.click({3});
     EXPECT_EQ(panel.values(), (std::vector<std::string>{"0", "3", "0"}));
     EXPECT_EQ(panel.model.focusedField(), 2);
-}
-
-TEST(PinPicker, ASinglePinOpcodeKeepsOnlyTheLastPin) {
-    Panel panel("SETIN");
-    panel.click({5, 9});
-    EXPECT_EQ(panel.values(), (std::vector<std::string>{"9"}));
-    EXPECT_EQ(panel.model.selectedMockPins(), (std::set<int>{9}));
-    EXPECT_EQ(panel.model.focusedField(), 0);
-
-    Panel clock("CLKST"); // pin first, then a value the picker leaves alone
-    clock.click({7});
-    EXPECT_EQ(clock.values(), (std::vector<std::string>{"7", "0"}));
-}
-
-TEST(PinPicker, OpcodesWithoutPinArgumentsIgnoreClicks) {
-    for (const char* opcode : {"SETPIN", "RDPIN", "PIN2ARR"}) {
-        Panel panel(opcode);
-        const auto before = panel.values();
-        panel.click({3});
-        EXPECT_EQ(panel.values(), before) << opcode;
-        EXPECT_TRUE(panel.model.selectedMockPins().empty()) << opcode;
-    }
     OpcodePanelModel nothingChosen;
     PinPicker picker(nothingChosen, 14);
     picker.handleMockPinClick(3);
     EXPECT_TRUE(nothingChosen.selectedMockPins().empty());
-}
-
-struct SideCase {
-    int pinCount;
-    int pin;
-    std::vector<std::string> values;
-    int focus;
-    friend void PrintTo(const SideCase& c, std::ostream* os) {
-        *os << c.pinCount << "pins_pin" << c.pin;
-    }
-};
-
-class SideBitfield : public ::testing::TestWithParam<SideCase> {};
-
-TEST_P(SideBitfield, PinsMapToBitsOfTheirSide) {
-    const auto& c = GetParam();
-    Panel panel("ALLDIR", c.pinCount);
-    panel.click({c.pin});
-    EXPECT_EQ(panel.values(), c.values);
-    EXPECT_EQ(panel.model.focusedField(), c.focus);
-    EXPECT_EQ(panel.model.selectedMockPins(), (std::set<int>{c.pin}));
-    panel.click({c.pin}); // a second click clears the bit again
-    EXPECT_EQ(panel.values()[static_cast<std::size_t>(c.focus)], "0");
-    EXPECT_TRUE(panel.model.selectedMockPins().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Sides, SideBitfield,
-    ::testing::Values(SideCase{14, 1, {"1", "0"}, 0}, SideCase{14, 7, {"64", "0"}, 0},
-                      SideCase{14, 8, {"0", "1"}, 1}, SideCase{14, 14, {"0", "64"}, 1},
-                      SideCase{2, 1, {"1", "0"}, 0}, SideCase{2, 2, {"0", "1"}, 1},
-                      SideCase{40, 40, {"0", "524288"}, 1}),
-    testing::PrintedName());
-
-TEST(PinPicker, SideBitsAccumulate) {
-    Panel panel("ALLEVEL");
-    panel.click({1, 3, 9});
-    EXPECT_EQ(panel.values(), (std::vector<std::string>{"5", "2"}));
-}
-
-TEST(PinPicker, AddressPinsTakeTheLowestFreeBitsAndPackIntoTwoValues) {
-    Panel panel("DEFADDR");
-    EXPECT_TRUE(panel.picker.isAddressPinMode());
-    panel.click({3, 5, 7, 8, 9}); // bits 0, 1, 2, 3, 4
-    panel.click({7});             // bit 2 -> 5 (the lowest free above 2)
-    EXPECT_EQ(panel.model.addressPinBits(),
-              (std::map<int, int>{{3, 0}, {5, 1}, {7, 5}, {8, 3}, {9, 4}}));
-    EXPECT_EQ(panel.values()[1], "0x08000503");
-    EXPECT_EQ(panel.values()[2], "0x00000709");
 }
 
 TEST(PinPicker, BitsZeroOneAndFourGiveTheDocumentedPackedValues) {
@@ -134,19 +115,6 @@ TEST(PinPicker, BitsZeroOneAndFourGiveTheDocumentedPackedValues) {
     panel.picker.rebuildAddressPinLists();
     EXPECT_EQ(panel.values()[1], "0x00000503");
     EXPECT_EQ(panel.values()[2], "0x00000007");
-}
-
-TEST(PinPicker, NinthAddressPinGetsNoBitAndBitSevenIsReleasedByItsNextClick) {
-    Panel panel("DEF8", 20);
-    panel.click({1, 2, 3, 4, 5, 6, 7, 8, 9});
-    EXPECT_EQ(panel.model.addressPinBits().size(), 8u);
-    EXPECT_FALSE(panel.model.addressPinBits().contains(9));
-    EXPECT_EQ(panel.model.addressPinBits().at(8), 7);
-    panel.click({8});
-    EXPECT_FALSE(panel.model.addressPinBits().contains(8));
-    EXPECT_EQ(panel.values()[2], "0x00070605");
-    panel.click({9}); // bit 7 is free again
-    EXPECT_EQ(panel.model.addressPinBits().at(9), 7);
 }
 
 TEST(PinPicker, RepeatedClicksStepThroughTheFreeHigherBits) {
@@ -159,12 +127,6 @@ TEST(PinPicker, RepeatedClicksStepThroughTheFreeHigherBits) {
         seen.push_back(found == panel.model.addressPinBits().end() ? -1 : found->second);
     }
     EXPECT_EQ(seen, (std::vector<int>{2, 3, 4, 5, 6, 7, -1}));
-}
-
-TEST(PinPicker, PackFourPinsKeepsTheLowByteOfEachPin) {
-    EXPECT_EQ(PinPicker::packFourPins({0, 0, 0, 0}), "0x00000000");
-    EXPECT_EQ(PinPicker::packFourPins({1, 2, 3, 40}), "0x28030201");
-    EXPECT_EQ(PinPicker::packFourPins({0x1FF, 0, 0, 0}), "0x000000FF");
 }
 
 TEST(OpcodePanel, InsertNormalisesNumbersExceptForPackedAddressValues) {
