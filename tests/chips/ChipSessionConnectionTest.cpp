@@ -10,7 +10,7 @@ class ChipConnectionTest : public ChipSessionFixture {
 protected:
     // Opens the port and lets the 0.5 s delay pass; the serial number is then outstanding.
     void openAndRequestSerial() {
-        addFault(cmdSerialNumber, std::nullopt, FaultAction::Drop);
+        addFault(cmdSerialNumber, std::nullopt, sim::FaultAction::Drop);
         session.setSelectedPort(sim.slavePath());
         session.connectOrDisconnect();
         settle();
@@ -20,7 +20,7 @@ protected:
 
 TEST_F(ChipConnectionTest, ConnectIdentifiesTheNorixAndLoadsItsChips) {
     sim.simulator().config().serialNumber = "  NX-42\r\n";
-    sim.simulator().memory().storeChip(makeStoredChip("7400", 4, 14, 1, {}, {}), 128);
+    sim.simulator().memory().storeChip(sim::makeStoredChip("7400", 4, 14, 1, {}, {}), 128);
     session.setSelectedPort(sim.slavePath());
     session.connectOrDisconnect();
     settle();
@@ -115,11 +115,11 @@ TEST_F(ChipConnectionTest, StrayAnswersCompleteNothing) {
 
 TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStartsFresh) {
     connect();
-    sim.simulator().memory().storeChip(makeStoredChip("A", 1, 14, 0, {}, Bytes(32, 1)), 128);
+    sim.simulator().memory().storeChip(sim::makeStoredChip("A", 1, 14, 0, {}, Bytes(32, 1)), 128);
     session.requestChipList();
     settle();
     // Leave one request of every kind outstanding.
-    addFault(std::nullopt, std::nullopt, FaultAction::Drop);
+    addFault(std::nullopt, std::nullopt, sim::FaultAction::Drop);
     session.setSelectedNorixChipIndex(0);
     session.loadSelectedNorixChip();
     session.deleteSelectedChipFromNorix();
@@ -148,10 +148,11 @@ TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStart
     EXPECT_FALSE(list.selectedNorixChipIndex().has_value());
 
     // A fresh simulator on a new port: everything works from scratch.
-    PtySimulator second(loop);
+    sim::PtySimulator second(loop);
     ASSERT_TRUE(second.open());
     second.simulator().memory().clear();
-    second.simulator().memory().storeChip(makeStoredChip("B", 1, 14, 0, {}, Bytes(16, 2)), 128);
+    second.simulator().memory().storeChip(sim::makeStoredChip("B", 1, 14, 0, {}, Bytes(16, 2)),
+                                          128);
     clearRecords();
     session.setSelectedPort(second.slavePath());
     ASSERT_TRUE(link.connect(second.slavePath()));

@@ -21,7 +21,7 @@ class NorixChipsTest : public ChipSessionFixture {
 protected:
     void store(const std::string& name, const Bytes& code = sampleCode(2),
                std::vector<std::string> strings = {"one", "", "three"}) {
-        sim.simulator().memory().storeChip(makeStoredChip(name, 3, 24, 5, strings, code), 128);
+        sim.simulator().memory().storeChip(sim::makeStoredChip(name, 3, 24, 5, strings, code), 128);
     }
 
     // Connects with `names` stored; the handshake loads the list.
@@ -38,7 +38,7 @@ protected:
 
     // Metadata as the Norix stores it: the upload bytes, then zeros up to 128.
     static Bytes storedMetadata(const std::string& name, std::uint16_t codeSize) {
-        Bytes metadata = makeChipUploadMetadata(name, 3, 24, 5, codeSize, 0);
+        Bytes metadata = sim::makeChipUploadMetadata(name, 3, 24, 5, codeSize, 0);
         metadata.resize(128, 0);
         return metadata;
     }
@@ -81,8 +81,8 @@ INSTANTIATE_TEST_SUITE_P(Chips, NorixChipListTest,
 
 TEST_F(NorixChipsTest, MalformedCountsAndNames) {
     connectWith({});
-    addFault(cmdChipCount, std::nullopt, FaultAction::Drop);
-    addFault(cmdChipName, std::nullopt, FaultAction::Drop);
+    addFault(cmdChipCount, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdChipName, std::nullopt, sim::FaultAction::Drop);
 
     session.requestChipList();
     settle();
@@ -122,7 +122,8 @@ TEST_F(NorixChipsTest, MalformedCountsAndNames) {
 TEST_F(NorixChipsTest, LoadsAStoredChipIntoTheEditor) {
     const Bytes code = sampleCode(9); // 144 bytes: three code parts of 64 bytes at most
     sim.simulator().memory().storeChip(
-        makeStoredChip("6116", 2, 24, 5, {"RAM", "", "x\x7Fz", "", "", "", "", "end"}, code), 128);
+        sim::makeStoredChip("6116", 2, 24, 5, {"RAM", "", "x\x7Fz", "", "", "", "", "end"}, code),
+        128);
     connect();
     session.editor().setSelectedType(6);
     session.setSelectedNorixChipIndex(0);
@@ -173,8 +174,8 @@ class MetadataPartsTest : public NorixChipsTest,
 
 TEST_P(MetadataPartsTest, AssemblesTheFirst128Bytes) {
     connectWith({"4164"});
-    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::Drop);
-    addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
     Bytes metadata = storedMetadata("4164", 32);
     metadata.resize(256, 0xEE); // anything beyond 128 bytes must be ignored
     session.setSelectedNorixChipIndex(0);
@@ -205,8 +206,8 @@ INSTANTIATE_TEST_SUITE_P(Chips, MetadataPartsTest,
 
 TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
     connectWith({"BAD"});
-    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::Drop);
-    addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
     setChip("MINE", "/* mine */", 16, 4);
     Bytes metadata = storedMetadata("BAD", 16);
     std::swap(metadata[0], metadata[1]);
@@ -226,8 +227,8 @@ TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
 
 TEST_F(NorixChipsTest, CodeAnswersOfEveryShape) {
     connectWith({"A", "B"});
-    addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
-    addFault(cmdLoadChipString, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipString, std::nullopt, sim::FaultAction::Drop);
     const auto startLoad = [&](std::size_t index) {
         clearRecords();
         session.setSelectedNorixChipIndex(index);
@@ -298,12 +299,12 @@ TEST_F(NorixChipsTest, LoadRefusals) {
     session.setSelectedNorixChipIndex(1);
     session.loadSelectedNorixChip();
     EXPECT_EQ(lines().back(), "Select a chip from the Norix list first.");
-    addFault(cmdLoadChipMetadata, 1, FaultAction::Fail);
+    addFault(cmdLoadChipMetadata, 1, sim::FaultAction::Fail);
     session.setSelectedNorixChipIndex(0);
     session.loadSelectedNorixChip();
     settle();
     EXPECT_EQ(lines().back(), "Chip metadata request failed with response 0xB3.");
-    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::Drop);
     session.loadSelectedNorixChip();
     settle();
     EXPECT_FALSE(session.canLoadSelectedNorixChip());
@@ -324,7 +325,7 @@ TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
     EXPECT_EQ(lines()[2], "Chip deleted from Norix.");
     EXPECT_EQ(lines().back(), "Loaded 2 chips from Norix.");
 
-    addFault(cmdDeleteChip, 2, FaultAction::Fail);
+    addFault(cmdDeleteChip, 2, sim::FaultAction::Fail);
     session.setSelectedNorixChipIndex(0);
     session.deleteSelectedChipFromNorix();
     settle();
@@ -335,7 +336,7 @@ TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
 TEST_F(NorixChipsTest, DeleteWaitsForAnUploadAndForItsOwnRequest) {
     connectWith({"A"});
     setChip("UP", programOf(8));
-    addFault(cmdChipCodeChunk, 1, FaultAction::Drop);
+    addFault(cmdChipCodeChunk, 1, sim::FaultAction::Drop);
     sendChip();
     ASSERT_TRUE(session.isUploading());
     clearRecords();
@@ -362,7 +363,7 @@ TEST_F(NorixChipsTest, DeleteAllAfterConfirmationAndUploadModeCheck) {
     EXPECT_TRUE(session.norixChipList().norixChips().empty());
     EXPECT_TRUE(sim.simulator().memory().chips().empty());
 
-    addFault(cmdDeleteAllChips, 2, FaultAction::Fail);
+    addFault(cmdDeleteAllChips, 2, sim::FaultAction::Fail);
     session.requestDeleteAllChips();
     session.confirmDeleteAllChips();
     settle();

@@ -76,7 +76,7 @@ private:
 
 TEST(SimulatorOnPty, AnswersAClientThatOpensTheSlavePath) {
     ManualEventLoop loop;
-    PtySimulator pty(loop);
+    sim::PtySimulator pty(loop);
     ASSERT_TRUE(pty.open()) << pty.lastError();
     PtyClient client(pty.slavePath());
     ASSERT_TRUE(client.isOpen());
@@ -89,9 +89,9 @@ TEST(SimulatorOnPty, AnswersAClientThatOpensTheSlavePath) {
 
 TEST(SimulatorOnPty, HangingUpAfterAnsweringEndsTheConnectionForTheClient) {
     ManualEventLoop loop;
-    PtySimulator pty(loop);
+    sim::PtySimulator pty(loop);
     ASSERT_TRUE(pty.open());
-    pty.simulator().faults().add({cmdUploadModeQuery, 1, FaultAction::HangUpAfter, 0});
+    pty.simulator().faults().add({cmdUploadModeQuery, 1, sim::FaultAction::HangUpAfter, 0});
     PtyClient client(pty.slavePath());
     client.send({cmdUploadModeQuery, 1, {}});
     const auto answers = client.receive(loop);
@@ -103,7 +103,7 @@ TEST(SimulatorOnPty, HangingUpAfterAnsweringEndsTheConnectionForTheClient) {
 
 TEST(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
     ManualEventLoop loop;
-    PtySimulator pty(loop);
+    sim::PtySimulator pty(loop);
     const auto link =
         std::filesystem::temp_directory_path() / ("norix-sim-test-" + std::to_string(::getpid()));
     pty.setReplugDelay(Milliseconds(500));
@@ -111,7 +111,7 @@ TEST(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
     pty.setLinkPath(link.string());
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.slavePath());
 
-    pty.simulator().faults().add({cmdSerialNumber, 1, FaultAction::HangUpBefore, 0});
+    pty.simulator().faults().add({cmdSerialNumber, 1, sim::FaultAction::HangUpBefore, 0});
     {
         PtyClient client(link.string());
         client.send({cmdSerialNumber, 1, {}});
@@ -130,7 +130,7 @@ TEST(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
 
 TEST(SimulatorOnPty, TheLinkConnectsThroughTheSlavePathAndSeesTheHangUp) {
     ManualEventLoop loop;
-    PtySimulator pty(loop);
+    sim::PtySimulator pty(loop);
     ASSERT_TRUE(pty.open());
     const auto folder =
         std::filesystem::temp_directory_path() / ("norix-sim-devdir-" + std::to_string(::getpid()));
@@ -147,7 +147,8 @@ TEST(SimulatorOnPty, TheLinkConnectsThroughTheSlavePathAndSeesTheHangUp) {
     ASSERT_TRUE(loop.runUntil([&] { return !packets.empty(); }));
     EXPECT_EQ(packets[0], (SerialPacket{respChipCount, *sequence, {0, 0}}));
 
-    pty.simulator().faults().add({cmdSerialNumber, std::nullopt, FaultAction::HangUpBefore, 0});
+    pty.simulator().faults().add(
+        {cmdSerialNumber, std::nullopt, sim::FaultAction::HangUpBefore, 0});
     link.sendPacket(cmdSerialNumber);
     ASSERT_TRUE(loop.runUntil([&] { return disconnected; }));
     EXPECT_FALSE(link.isConnected());

@@ -39,7 +39,7 @@ UploadedChip uploadChip(PipeHarness& harness, const std::string& name, const Byt
                         bool store = true) {
     UploadedChip chip;
     chip.metadata =
-        makeChipUploadMetadata(name, 4, 14, 1, static_cast<std::uint16_t>(code.size()), 2);
+        sim::makeChipUploadMetadata(name, 4, 14, 1, static_cast<std::uint16_t>(code.size()), 2);
     chip.strings = Bytes(512, 0);
     std::copy_n("first", 5, chip.strings.begin());
     std::copy_n("eighth", 6, chip.strings.begin() + 7 * 64);
@@ -106,7 +106,7 @@ struct RoundTrip {
 class ChipRoundTripTest : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(ChipRoundTripTest, StoredChipReadsBackExactlyAsUploaded) {
-    SimulatorConfig config;
+    sim::SimulatorConfig config;
     config.chipPartSize = GetParam().partSize;
     PipeHarness harness(config);
     const UploadedChip sent = uploadChip(harness, "74LS138", rampBytes(GetParam().codeSize));
@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(PartSizesAndCodeSizes, ChipRoundTripTest,
                          testing::PrintedName());
 
 TEST(ChipStorage, SameNameReplacesOtherNamesAppendAndFullMemoryFails) {
-    SimulatorConfig config;
+    sim::SimulatorConfig config;
     config.chipCapacity = 2;
     PipeHarness harness(config);
     uploadChip(harness, "A", Bytes{1});
@@ -170,7 +170,7 @@ class ChipUploadMistakeTest : public ::testing::TestWithParam<UploadMistake> {};
 // After metadata (code size 70) and the whole strings block, each mistake is refused.
 TEST_P(ChipUploadMistakeTest, IsRefusedAndNothingIsStored) {
     PipeHarness harness;
-    harness.expectAccepted(cmdChipMetadata, makeChipUploadMetadata("X", 0, 14, 0, 70, 0), B2);
+    harness.expectAccepted(cmdChipMetadata, sim::makeChipUploadMetadata("X", 0, 14, 0, 70, 0), B2);
     harness.expectAccepted(cmdChipStringsBegin, {}, B2);
     harness.expectAccepted(cmdChipStringsChunk, Bytes(63, 0x41), B2);
     harness.expectAccepted(cmdChipStringsEnd, {}, B2);
@@ -196,9 +196,9 @@ INSTANTIATE_TEST_SUITE_P(Mistakes, ChipUploadMistakeTest,
 // The font upload as the application performs it, into `slot`.
 void uploadFont(PipeHarness& harness, std::uint8_t slot, const std::string& name,
                 const Bytes& columns, std::uint8_t width) {
-    const Bytes metadata =
-        makeFontMetadataBlock(name, width, 7, static_cast<std::uint8_t>(columns.size() / width),
-                              static_cast<std::uint32_t>(columns.size()));
+    const Bytes metadata = sim::makeFontMetadataBlock(
+        name, width, 7, static_cast<std::uint8_t>(columns.size() / width),
+        static_cast<std::uint32_t>(columns.size()));
     harness.expectAccepted(cmdFontMetaBegin, {0x80, 0x00, slot}, B0);
     for (std::size_t offset = 0; offset < metadata.size(); offset += 48)
         harness.expectAccepted(cmdFontMetaChunk, slice(metadata, offset, 48), B0);
@@ -246,7 +246,7 @@ TEST(FontStorage, TheDefaultFontCanBeDeletedOnlyAfterAnotherBecomesDefault) {
 
 TEST(FontStorage, DataOfAnotherSizeThanTheMetadataSaysIsRefused) {
     PipeHarness harness;
-    const Bytes metadata = makeFontMetadataBlock("F", 5, 7, 2, 10);
+    const Bytes metadata = sim::makeFontMetadataBlock("F", 5, 7, 2, 10);
     harness.expectAccepted(cmdFontMetaBegin, {0x80, 0x00, 1}, B0);
     for (std::size_t offset = 0; offset < 128; offset += 48)
         harness.expectAccepted(cmdFontMetaChunk, slice(metadata, offset, 48), B0);
@@ -262,7 +262,7 @@ TEST(FontStorage, DataOfAnotherSizeThanTheMetadataSaysIsRefused) {
 void uploadImage(PipeHarness& harness, const std::string& name, std::uint8_t width,
                  std::uint8_t height, const Bytes& rle, std::uint8_t lastAnswer = B2) {
     const Bytes metadata =
-        makeImageMetadataBlock(name, width, height, static_cast<std::uint32_t>(rle.size()));
+        sim::makeImageMetadataBlock(name, width, height, static_cast<std::uint32_t>(rle.size()));
     harness.expectAccepted(cmdImageMetaBegin, {0x80, 0x00}, B0);
     for (std::size_t offset = 0; offset < metadata.size(); offset += 48)
         harness.expectAccepted(cmdImageMetaChunk, slice(metadata, offset, 48), B0);
@@ -284,7 +284,7 @@ Bytes stripedImage() {
 }
 
 TEST(ImageStorage, UploadTakesTheFirstFreeSlotAndReadsBackInPiecesAtTheAskedOffset) {
-    SimulatorConfig config;
+    sim::SimulatorConfig config;
     config.imagePieceSize = 100;
     PipeHarness harness(config);
     EXPECT_EQ(harness.ask(cmdSendImageCount).payload, (Bytes{1, 0})) << "no images";
@@ -317,7 +317,7 @@ TEST(ImageStorage, DataThatDoesNotCoverTheImageIsRefusedAndAFullDeviceTakesNoUpl
     uploadImage(harness, "Short", 2, 2, {3, 0, 0}, respFail);
     EXPECT_FALSE(harness.sim.memory().image(1).has_value());
     for (int slot = 1; slot <= 255; ++slot)
-        harness.sim.memory().setImage(slot, makeStoredImage("I", 1, 1, {1, 0, 0}));
+        harness.sim.memory().setImage(slot, sim::makeStoredImage("I", 1, 1, {1, 0, 0}));
     EXPECT_EQ(harness.ask(cmdSendImageCount).payload, (Bytes{0, 1}));
     EXPECT_EQ(harness.ask(cmdImageMetaBegin, {0x80, 0x00}).code, respFail);
 }
