@@ -74,7 +74,7 @@ void BM_SendAndStoreChip(benchmark::State& state) {
     const auto sizes = uploadPayloadSizes();
     std::vector<double> floors;
 
-    PtySimulator sim(loop);
+    sim::PtySimulator sim(loop);
     if (!sim.open()) {
         state.SkipWithError(sim.lastError().c_str());
         return;

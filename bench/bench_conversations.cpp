@@ -63,7 +63,7 @@ void measure(benchmark::State& state, const std::vector<std::size_t>& sizes,
     PollEventLoop loop;
     bench::PtyEchoPeer peer(loop);
     SerialPortManager echoLink(loop, "/nonexistent-norix-bench", LinkConversations::None);
-    PtySimulator sim(loop);
+    sim::PtySimulator sim(loop);
     if (!echoLink.connect(peer.slavePath()) || !sim.open()) {
         state.SkipWithError("could not open the pseudo-terminals");
         return;

@@ -41,7 +41,7 @@ struct Setup {
     ScopedDiagnosticSink quiet{[](std::string_view) {}};
     PollEventLoop loop;
     bench::PtyEchoPeer echo{loop};
-    PtySimulator sim{loop};
+    sim::PtySimulator sim{loop};
     std::unique_ptr<BenchLink> echoLink;
     std::unique_ptr<BenchLink> simLink;
 

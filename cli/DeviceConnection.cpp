@@ -44,7 +44,7 @@ DeviceConnection::~DeviceConnection() {
 
 bool DeviceConnection::open() {
     if (options_.port == "sim") {
-        simulator_ = std::make_unique<BuiltInSimulator>(loop_, *link_);
+        simulator_ = std::make_unique<sim::BuiltInSimulator>(loop_, *link_);
         if (!simulator_->start()) {
             std::cerr << "norix: could not start the built-in simulator: "
                       << simulator_->lastError() << "\n";

@@ -52,7 +52,7 @@ public:
     // The port connected to (or chosen), empty before open().
     const std::string& port() const { return port_; }
     // The in-process simulator when the port is "sim".
-    BuiltInSimulator* simulator() { return simulator_.get(); }
+    sim::BuiltInSimulator* simulator() { return simulator_.get(); }
 
 private:
     void reportLastErrorChange();
@@ -60,7 +60,7 @@ private:
     GlobalOptions options_;
     PollEventLoop loop_;
     std::unique_ptr<SerialPortManager> link_;
-    std::unique_ptr<BuiltInSimulator> simulator_;
+    std::unique_ptr<sim::BuiltInSimulator> simulator_;
     std::optional<ScopedDiagnosticSink> quietSink_;
     std::string port_;
     Connection lastErrorWatch_;

@@ -12,12 +12,12 @@ using namespace norix;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ManualEventLoop loop;
-    SimulatorConfig config;
+    sim::SimulatorConfig config;
     config.chipPartSize = 17;
     config.imagePieceSize = 23;
-    SimulatedNorix sim(loop, config);
-    sim.memory().setFont(0, makeStoredFont("F", 2, 8, Bytes{1, 2, 3, 4}));
-    sim.memory().setImage(1, makeStoredImage("I", 1, 1, Bytes{1, 0, 0}));
+    sim::SimulatedNorix sim(loop, config);
+    sim.memory().setFont(0, sim::makeStoredFont("F", 2, 8, Bytes{1, 2, 3, 4}));
+    sim.memory().setImage(1, sim::makeStoredImage("I", 1, 1, Bytes{1, 0, 0}));
     std::vector<SerialPacket> answers;
     FrameDecoder decoder([&](const SerialPacket& packet) { answers.push_back(packet); },
                          [](const std::string&) { std::abort(); });

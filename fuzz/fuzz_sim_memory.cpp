@@ -10,10 +10,10 @@ using namespace norix;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const auto decoded = decodeMemoryFile(text);
+    const auto decoded = sim::decodeMemoryFile(text);
     if (!decoded)
         return 0;
-    const auto again = decodeMemoryFile(encodeMemoryFile(decoded.value()));
+    const auto again = sim::decodeMemoryFile(sim::encodeMemoryFile(decoded.value()));
     if (!again || !(again.value() == decoded.value()))
         std::abort();
     return 0;

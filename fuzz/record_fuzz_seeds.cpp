@@ -63,7 +63,7 @@ public:
     explicit Recorder(const fs::path& examples) : examples_(examples) {
         simulator_.simulator().onExchange =
             [this](const SerialPacket& command, const std::optional<SerialPacket>& answer,
-                   const std::optional<FaultRule>&) { record(command, answer); };
+                   const std::optional<sim::FaultRule>&) { record(command, answer); };
         session_.configureSerialPacketHandling();
         auto installed = link_.onBytesReceived;
         link_.onBytesReceived = [this, installed](const Bytes& bytes) {
@@ -83,7 +83,7 @@ public:
 
     ChipSession& session() { return session_; }
     SerialPortManager& link() { return link_; }
-    SimulatedNorix& simulator() { return simulator_.simulator(); }
+    sim::SimulatedNorix& simulator() { return simulator_.simulator(); }
     const std::string& port() const { return simulator_.portPath(); }
 
     // Runs `scenario` with a fresh recording; `actions` are its opening
@@ -137,7 +137,7 @@ private:
     ManualEventLoop loop_;
     SerialPortManager link_{loop_, "/nonexistent-norix-seeds", LinkConversations::Included};
     ChipSession session_{link_};
-    BuiltInSimulator simulator_{loop_, link_};
+    sim::BuiltInSimulator simulator_{loop_, link_};
     Recording current_;
 };
 
@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path out = argv[1];
-    const fs::path examples = argc == 3 ? fs::path(argv[2]) : defaultExamplesDirectory();
+    const fs::path examples = argc == 3 ? fs::path(argv[2]) : sim::defaultExamplesDirectory();
     if (!copyExamples(out, examples))
         return 1;
 
@@ -215,8 +215,8 @@ int main(int argc, char** argv) {
     ChipSession& session = recorder.session();
     SerialPortManager& link = recorder.link();
 
-    const MemorySnapshot samples = recorder.simulator().memory().snapshot();
-    bool ok = writeSeed(out / "fuzz_sim_memory", "samples", encodeMemoryFile(samples));
+    const sim::MemorySnapshot samples = recorder.simulator().memory().snapshot();
+    bool ok = writeSeed(out / "fuzz_sim_memory", "samples", sim::encodeMemoryFile(samples));
     for (std::size_t i = 0; i < samples.chips.size(); ++i)
         ok = ok &&
              writeSeed(out / "fuzz_decompiler", samples.chips[i].name(), samples.chips[i].code);
@@ -279,8 +279,9 @@ int main(int argc, char** argv) {
              link.settings().setDefaultFont(0);
          }));
 
-    const MemorySnapshot after = recorder.simulator().memory().snapshot();
-    ok = ok && writeSeed(out / "fuzz_sim_memory", "after-conversations", encodeMemoryFile(after));
+    const sim::MemorySnapshot after = recorder.simulator().memory().snapshot();
+    ok = ok &&
+         writeSeed(out / "fuzz_sim_memory", "after-conversations", sim::encodeMemoryFile(after));
     for (const auto& chip : after.chips)
         ok = ok && writeSeed(out / "fuzz_decompiler", chip.name(), chip.code);
     return ok ? 0 : 1;

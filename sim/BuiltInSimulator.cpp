@@ -1,6 +1,6 @@
 #include "sim/BuiltInSimulator.h"
 
-namespace norix {
+namespace norix::sim {
 
 BuiltInSimulator::BuiltInSimulator(EventLoop& loop, SerialPortManager& link, SimulatorConfig config)
     : link_(link), pty_(loop, std::move(config)) {}
@@ -14,4 +14,4 @@ bool BuiltInSimulator::start(const std::filesystem::path& examples) {
     return true;
 }
 
-} // namespace norix
+} // namespace norix::sim

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <string>
 
-namespace norix {
+namespace norix::sim {
 
 inline constexpr const char* builtInSimulatorName = "Norix simulator";
 
@@ -38,4 +38,4 @@ private:
     SampleContentReport sampleReport_;
 };
 
-} // namespace norix
+} // namespace norix::sim

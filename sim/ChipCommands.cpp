@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace norix {
+namespace norix::sim {
 namespace {
 
 using sim::reply;
@@ -256,4 +256,4 @@ SerialPacket ChipCommands::deleteChip(const SerialPacket& command) {
     return reply(command, respDone);
 }
 
-} // namespace norix
+} // namespace norix::sim

@@ -9,7 +9,7 @@
 
 #include <optional>
 
-namespace norix {
+namespace norix::sim {
 
 class ChipCommands {
 public:
@@ -53,4 +53,4 @@ private:
     ReadCursor codeCursor_;
 };
 
-} // namespace norix
+} // namespace norix::sim

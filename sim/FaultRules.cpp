@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
-namespace norix {
+namespace norix::sim {
 namespace {
 
 struct ActionName {
@@ -137,4 +137,4 @@ void FaultInjector::resetCounts() {
     fired_ = 0;
 }
 
-} // namespace norix
+} // namespace norix::sim

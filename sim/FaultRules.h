@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace norix {
+namespace norix::sim {
 
 enum class FaultAction {
     Drop,         // the command is carried out, its answer is lost
@@ -65,4 +65,4 @@ private:
     unsigned fired_ = 0;
 };
 
-} // namespace norix
+} // namespace norix::sim

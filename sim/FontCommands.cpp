@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace norix {
+namespace norix::sim {
 namespace {
 
 using sim::reply;
@@ -133,4 +133,4 @@ SerialPacket FontCommands::deleteFont(const SerialPacket& command) {
     return reply(command, respDone);
 }
 
-} // namespace norix
+} // namespace norix::sim

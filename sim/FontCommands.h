@@ -9,7 +9,7 @@
 
 #include <optional>
 
-namespace norix {
+namespace norix::sim {
 
 class FontCommands {
 public:
@@ -33,4 +33,4 @@ private:
     std::size_t dataSize_ = 0;
 };
 
-} // namespace norix
+} // namespace norix::sim

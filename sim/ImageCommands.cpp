@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace norix {
+namespace norix::sim {
 namespace {
 
 using sim::reply;
@@ -183,4 +183,4 @@ SerialPacket ImageCommands::uploadStep(const SerialPacket& command) {
     }
 }
 
-} // namespace norix
+} // namespace norix::sim

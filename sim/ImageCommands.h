@@ -9,7 +9,7 @@
 
 #include <optional>
 
-namespace norix {
+namespace norix::sim {
 
 class ImageCommands {
 public:
@@ -40,4 +40,4 @@ private:
 // width × height pixels with no run of length zero.
 bool rleCoversImage(const Bytes& rle, std::size_t width, std::size_t height);
 
-} // namespace norix
+} // namespace norix::sim

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-namespace norix {
+namespace norix::sim {
 namespace {
 
 constexpr std::string_view header = "norix-sim-memory 1";
@@ -206,4 +206,4 @@ void MemoryStore::saveOnChange() {
     });
 }
 
-} // namespace norix
+} // namespace norix::sim

@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-namespace norix {
+namespace norix::sim {
 
 inline constexpr const char* memoryFileName = "norix-memory.txt";
 
@@ -47,4 +47,4 @@ private:
     Connection changedConnection_;
 };
 
-} // namespace norix
+} // namespace norix::sim

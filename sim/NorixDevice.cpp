@@ -3,7 +3,7 @@
 #include "core/link/ProtocolCodes.h"
 #include "sim/DeviceAnswer.h"
 
-namespace norix {
+namespace norix::sim {
 
 NorixDevice::NorixDevice(SimulatorConfig config)
     : config_(std::move(config)), chips_(memory_, config_), fonts_(memory_),
@@ -34,4 +34,4 @@ SerialPacket NorixDevice::answer(const SerialPacket& command) {
     return sim::reply(command, respFail);
 }
 
-} // namespace norix
+} // namespace norix::sim

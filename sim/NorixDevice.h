@@ -11,7 +11,7 @@
 #include "sim/SettingsCommands.h"
 #include "sim/SimulatorConfig.h"
 
-namespace norix {
+namespace norix::sim {
 
 class NorixDevice {
 public:
@@ -36,4 +36,4 @@ private:
     SettingsCommands settings_;
 };
 
-} // namespace norix
+} // namespace norix::sim

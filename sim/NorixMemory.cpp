@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace norix {
+namespace norix::sim {
 namespace {
 
 // Text stored in a fixed field: the bytes up to the first zero, or the whole field.
@@ -243,4 +243,4 @@ void NorixMemory::restore(MemorySnapshot snapshot) {
     changed();
 }
 
-} // namespace norix
+} // namespace norix::sim

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace norix {
+namespace norix::sim {
 
 inline constexpr std::size_t chipUploadMetadataSize = 41;
 inline constexpr std::size_t chipStoredMetadataSize = 128;
@@ -145,4 +145,4 @@ private:
     SettingsRecord settings_;
 };
 
-} // namespace norix
+} // namespace norix::sim

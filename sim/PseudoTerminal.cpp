@@ -9,7 +9,7 @@
 #include <unistd.h>
 #include <utility>
 
-namespace norix {
+namespace norix::sim {
 
 std::optional<PseudoTerminal> PseudoTerminal::open(std::string& error) {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
@@ -81,4 +81,4 @@ void PseudoTerminal::close() {
     slaveKeeper_ = -1;
 }
 
-} // namespace norix
+} // namespace norix::sim

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-namespace norix {
+namespace norix::sim {
 
 class PseudoTerminal {
 public:
@@ -37,4 +37,4 @@ private:
     std::string slavePath_;
 };
 
-} // namespace norix
+} // namespace norix::sim

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace norix {
+namespace norix::sim {
 
 PtySimulator::PtySimulator(EventLoop& loop, SimulatorConfig config)
     : simulator_(loop, std::move(config)), replugTimer_(loop) {
@@ -62,4 +62,4 @@ void PtySimulator::onDisconnected() {
         replugTimer_.start(*replugDelay_, [this] { open(); });
 }
 
-} // namespace norix
+} // namespace norix::sim

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-namespace norix {
+namespace norix::sim {
 
 class PtySimulator {
 public:
@@ -52,4 +52,4 @@ private:
     Connection disconnectedConnection_;
 };
 
-} // namespace norix
+} // namespace norix::sim

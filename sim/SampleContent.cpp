@@ -16,7 +16,7 @@
 #define NORIX_INSTALLED_EXAMPLES_DIR "../share/norixgui/examples"
 #endif
 
-namespace norix {
+namespace norix::sim {
 namespace {
 
 constexpr std::size_t simulatorChipCapacity = 128;
@@ -130,4 +130,4 @@ SampleContentReport loadSampleContent(NorixMemory& memory, const std::filesystem
     return report;
 }
 
-} // namespace norix
+} // namespace norix::sim

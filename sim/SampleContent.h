@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace norix {
+namespace norix::sim {
 
 struct SampleContentReport {
     std::size_t chips = 0;
@@ -28,4 +28,4 @@ std::filesystem::path examplesDirectoryFor(const std::filesystem::path& executab
 // Adds the samples found (recursively) in the folder to the memory.
 SampleContentReport loadSampleContent(NorixMemory& memory, const std::filesystem::path& folder);
 
-} // namespace norix
+} // namespace norix::sim

@@ -3,7 +3,7 @@
 #include "core/link/ProtocolCodes.h"
 #include "sim/DeviceAnswer.h"
 
-namespace norix {
+namespace norix::sim {
 namespace {
 
 using sim::reply;
@@ -44,4 +44,4 @@ std::optional<SerialPacket> SettingsCommands::handle(const SerialPacket& command
     return recordAnswer(command, memory_.settings());
 }
 
-} // namespace norix
+} // namespace norix::sim

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-namespace norix {
+namespace norix::sim {
 
 class SettingsCommands {
 public:
@@ -20,4 +20,4 @@ private:
     NorixMemory& memory_;
 };
 
-} // namespace norix
+} // namespace norix::sim

@@ -7,7 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace norix {
+namespace norix::sim {
 namespace {
 
 // When the other side is slow to read, try again soon rather than block the loop.
@@ -121,4 +121,4 @@ void PipeTransport::close() {
         onHangUp_();
 }
 
-} // namespace norix
+} // namespace norix::sim

@@ -11,7 +11,7 @@
 #include <memory>
 #include <span>
 
-namespace norix {
+namespace norix::sim {
 
 using ByteHandler = std::function<void(std::span<const std::uint8_t>)>;
 
@@ -91,4 +91,4 @@ private:
     bool open_ = true;
 };
 
-} // namespace norix
+} // namespace norix::sim

@@ -3,7 +3,7 @@
 #include "core/link/ProtocolCodes.h"
 #include "sim/DeviceAnswer.h"
 
-namespace norix {
+namespace norix::sim {
 
 Bytes encodeFrameWithBadCrc(const SerialPacket& packet) {
     Bytes raw{packet.code, packet.sequence};
@@ -182,4 +182,4 @@ void SimulatedNorix::clearQueue() {
     ++queueGeneration_;
 }
 
-} // namespace norix
+} // namespace norix::sim

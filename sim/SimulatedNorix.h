@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-namespace norix {
+namespace norix::sim {
 
 class SimulatedNorix {
 public:
@@ -91,4 +91,4 @@ private:
 // The wire form of an answer whose CRC byte is wrong.
 Bytes encodeFrameWithBadCrc(const SerialPacket& packet);
 
-} // namespace norix
+} // namespace norix::sim

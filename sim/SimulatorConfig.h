@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-namespace norix {
+namespace norix::sim {
 
 struct SimulatorConfig {
     std::string serialNumber = "SIM-0001";
@@ -19,4 +19,4 @@ struct SimulatorConfig {
     std::size_t chipCapacity = 128;
 };
 
-} // namespace norix
+} // namespace norix::sim

@@ -18,7 +18,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace norix {
+namespace norix::sim {
 namespace {
 
 constexpr int exitUsage = 2;
@@ -243,8 +243,8 @@ int run(int argc, char** argv) {
 }
 
 } // namespace
-} // namespace norix
+} // namespace norix::sim
 
 int main(int argc, char** argv) {
-    return norix::run(argc, argv);
+    return norix::sim::run(argc, argv);
 }

@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
     auto& link = norix::SerialPortManager::shared();
     int status = 0;
     {
-        norix::BuiltInSimulator simulator(loop, link);
+        norix::sim::BuiltInSimulator simulator(loop, link);
         if (!simulator.start())
             norix::logLine("Built-in simulator unavailable: " + simulator.lastError());
         norix::ChipSession session(link);

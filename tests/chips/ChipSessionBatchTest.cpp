@@ -70,9 +70,14 @@ TEST_F(ChipBatchTest, ChipsThatCannotBeSavedAreSkippedAndNamed) {
               {"c.chip", chip("BROKEN", 2, "FUNC F\nENDFUNC\nFUNC F\nENDFUNC\n")},
               {"d.chip", chip("NOSTORE")},
               {"e.chip", chip("EPSILON")}});
+<<<<<<< HEAD
     // The second store command (that of d.chip) is refused, and e.chip's only code chunk.
-    addFault(cmdSaveChip, 2, FaultAction::Fail);
-    addFault(cmdChipCodeChunk, 3, FaultAction::BadSize);
+    addFault(cmdSaveChip, 2, sim::FaultAction::Fail);
+    addFault(cmdChipCodeChunk, 3, sim::FaultAction::BadSize);
+=======
+    // The second store command (that of d.chip) is refused.
+    addFault(cmdSaveChip, 2, sim::FaultAction::Fail);
+>>>>>>> simns
     session.batchSaveToNorixPressed();
     settle();
 
@@ -93,6 +98,19 @@ TEST_F(ChipBatchTest, ChipsThatCannotBeSavedAreSkippedAndNamed) {
     EXPECT_TRUE(session.canUseUploadButtons());
 }
 
+<<<<<<< HEAD
+=======
+TEST_F(ChipBatchTest, AFailedLastChipStillFinishesTheBatch) {
+    connect();
+    addFiles({{"a.chip", chip("ALPHA")}, {"z.chip", chip("ZETA")}});
+    addFault(cmdChipCodeChunk, 2, sim::FaultAction::BadSize); // z.chip's only chunk
+    session.batchSaveToNorixPressed();
+    settle();
+    EXPECT_EQ(storedNames(), std::vector<std::string>{"ALPHA"});
+    EXPECT_EQ(lines().back(), "Batch save completed. 1 chips saved; not saved: z.chip.");
+}
+
+>>>>>>> simns
 TEST_F(ChipBatchTest, NothingReadableMeansNoRun) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
@@ -113,7 +131,7 @@ TEST_F(ChipBatchTest, NothingReadableMeansNoRun) {
 TEST_F(ChipBatchTest, FinishFailureEndsTheRun) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
-    addFault(cmdFinishBatch, 1, FaultAction::Fail);
+    addFault(cmdFinishBatch, 1, sim::FaultAction::Fail);
     session.batchSaveToNorixPressed();
     settle();
     EXPECT_EQ(lines().back(), "Batch finish failed with response 0xB3.");
@@ -124,7 +142,7 @@ TEST_F(ChipBatchTest, FinishFailureEndsTheRun) {
 TEST_F(ChipBatchTest, RunningBatchRefusesOtherCommandsUntilCancelled) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
-    addFault(cmdChipCodeChunk, 1, FaultAction::Drop);
+    addFault(cmdChipCodeChunk, 1, sim::FaultAction::Drop);
     session.batchSaveToNorixPressed();
     settle();
     ASSERT_TRUE(session.isBatchSaving());
@@ -160,7 +178,7 @@ TEST_F(ChipBatchTest, RunningBatchRefusesOtherCommandsUntilCancelled) {
 TEST_F(ChipBatchTest, LostLinkEndsTheRunAndAReconnectStartsClean) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
-    addFault(cmdChipStringsChunk, 5, FaultAction::HangUpBefore);
+    addFault(cmdChipStringsChunk, 5, sim::FaultAction::HangUpBefore);
     session.batchSaveToNorixPressed();
     settle();
     EXPECT_TRUE(wrote("Norix disconnected."));

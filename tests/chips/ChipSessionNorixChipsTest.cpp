@@ -21,7 +21,7 @@ class NorixChipsTest : public ChipSessionFixture {
 protected:
     void store(const std::string& name, const Bytes& code = sampleCode(2),
                std::vector<std::string> strings = {"one", "", "three"}) {
-        sim.simulator().memory().storeChip(makeStoredChip(name, 3, 24, 5, strings, code), 128);
+        sim.simulator().memory().storeChip(sim::makeStoredChip(name, 3, 24, 5, strings, code), 128);
     }
 
     // Connects with `names` stored; the handshake loads the list.
@@ -56,7 +56,7 @@ protected:
 
     // Metadata as the Norix stores it: the upload bytes, then zeros up to 128.
     static Bytes storedMetadata(const std::string& name, std::uint16_t codeSize) {
-        Bytes metadata = makeChipUploadMetadata(name, 3, 24, 5, codeSize, 0);
+        Bytes metadata = sim::makeChipUploadMetadata(name, 3, 24, 5, codeSize, 0);
         metadata.resize(128, 0);
         return metadata;
     }
@@ -110,8 +110,8 @@ INSTANTIATE_TEST_SUITE_P(Chips, NorixChipListTest,
 
 TEST_F(NorixChipsTest, MalformedCountsAndNames) {
     connectWith({});
-    addFault(cmdChipCount, std::nullopt, FaultAction::Drop);
-    addFault(cmdChipName, std::nullopt, FaultAction::Drop);
+    addFault(cmdChipCount, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdChipName, std::nullopt, sim::FaultAction::Drop);
 
     session.requestChipList();
     settle();
@@ -144,8 +144,14 @@ TEST_F(NorixChipsTest, MalformedCountsAndNames) {
 
 TEST_F(NorixChipsTest, LoadsAStoredChipIntoTheEditor) {
     const Bytes code = sampleCode(9); // 144 bytes: three code parts of 64 bytes at most
+<<<<<<< HEAD
     const std::vector<std::string> strings{"RAM", "", "x\x7Fz", "", "", "", "", "end"};
-    sim.simulator().memory().storeChip(makeStoredChip("6116", 2, 24, 5, strings, code), 128);
+    sim.simulator().memory().storeChip(sim::makeStoredChip("6116", 2, 24, 5, strings, code), 128);
+=======
+    sim.simulator().memory().storeChip(
+        sim::makeStoredChip("6116", 2, 24, 5, {"RAM", "", "x\x7Fz", "", "", "", "", "end"}, code),
+        128);
+>>>>>>> simns
     connect();
     session.editor().setSelectedType(6);
     startLoad(0);
@@ -189,8 +195,8 @@ class MetadataPartsTest : public NorixChipsTest,
 
 TEST_P(MetadataPartsTest, AssemblesTheFirst128Bytes) {
     connectWith({"4164"});
-    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::Drop);
-    addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
     Bytes metadata = storedMetadata("4164", 32);
     metadata.resize(256, 0xEE); // anything beyond 128 bytes must be ignored
     startLoad(0);
@@ -217,8 +223,8 @@ INSTANTIATE_TEST_SUITE_P(Chips, MetadataPartsTest,
 
 TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
     connectWith({"BAD"});
-    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::Drop);
-    addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
     setChip("MINE", "/* mine */", 16, 4);
     Bytes metadata = storedMetadata("BAD", 16);
     std::swap(metadata[0], metadata[1]);
@@ -233,11 +239,17 @@ TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
 
 TEST_F(NorixChipsTest, CodeAnswersOfEveryShape) {
     connectWith({"A", "B"});
-    addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
-    addFault(cmdLoadChipString, std::nullopt, FaultAction::Drop);
+<<<<<<< HEAD
+    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipString, std::nullopt, sim::FaultAction::Drop);
     // Starts loading chip `index` and answers its code request with `payload`.
     const auto codeAnswer = [&](std::size_t index, Bytes payload,
                                 std::uint8_t code = respChipCode) {
+=======
+    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipString, std::nullopt, sim::FaultAction::Drop);
+    const auto startLoad = [&](std::size_t index) {
+>>>>>>> simns
         clearRecords();
         startLoad(index);
         answer(code, load().pendingLoadCodeSequence(), std::move(payload));
@@ -304,10 +316,17 @@ TEST_F(NorixChipsTest, LoadRefusals) {
     session.setSelectedNorixChipIndex(1);
     session.loadSelectedNorixChip();
     EXPECT_EQ(lines().back(), "Select a chip from the Norix list first.");
-    addFault(cmdLoadChipMetadata, 1, FaultAction::Fail);
+<<<<<<< HEAD
+    addFault(cmdLoadChipMetadata, 1, sim::FaultAction::Fail);
     startLoad(0);
+=======
+    addFault(cmdLoadChipMetadata, 1, sim::FaultAction::Fail);
+    session.setSelectedNorixChipIndex(0);
+    session.loadSelectedNorixChip();
+    settle();
+>>>>>>> simns
     EXPECT_EQ(lines().back(), "Chip metadata request failed with response 0xB3.");
-    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::Drop);
     session.loadSelectedNorixChip();
     settle();
     EXPECT_FALSE(session.canLoadSelectedNorixChip());
@@ -328,7 +347,7 @@ TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
     EXPECT_EQ(lines()[2], "Chip deleted from Norix.");
     EXPECT_EQ(lines().back(), "Loaded 2 chips from Norix.");
 
-    addFault(cmdDeleteChip, 2, FaultAction::Fail);
+    addFault(cmdDeleteChip, 2, sim::FaultAction::Fail);
     session.setSelectedNorixChipIndex(0);
     session.deleteSelectedChipFromNorix();
     settle();
@@ -339,7 +358,7 @@ TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
 TEST_F(NorixChipsTest, DeleteWaitsForAnUploadAndForItsOwnRequest) {
     connectWith({"A"});
     setChip("UP", programOf(8));
-    addFault(cmdChipCodeChunk, 1, FaultAction::Drop);
+    addFault(cmdChipCodeChunk, 1, sim::FaultAction::Drop);
     sendChip();
     ASSERT_TRUE(session.isUploading());
     clearRecords();
@@ -366,7 +385,7 @@ TEST_F(NorixChipsTest, DeleteAllAfterConfirmationAndUploadModeCheck) {
     EXPECT_TRUE(session.norixChipList().norixChips().empty());
     EXPECT_TRUE(sim.simulator().memory().chips().empty());
 
-    addFault(cmdDeleteAllChips, 2, FaultAction::Fail);
+    addFault(cmdDeleteAllChips, 2, sim::FaultAction::Fail);
     session.requestDeleteAllChips();
     session.confirmDeleteAllChips();
     settle();

@@ -136,7 +136,7 @@ TEST_F(ChipUploadTest, SendsEveryStepInOrderAndStoresOnRequest) {
     EXPECT_TRUE(wrote("Saving uploaded chip to Norix..."));
     EXPECT_TRUE(wrote("Chip saved successfully."));
     ASSERT_EQ(sim.simulator().memory().chips().size(), 1u);
-    const StoredChip& stored = sim.simulator().memory().chips().front();
+    const sim::StoredChip& stored = sim.simulator().memory().chips().front();
     EXPECT_EQ(stored.name(), "NE555");
     EXPECT_EQ(stored.stringBytes(0), Bytes({'T', 'i', 'm', 'e', 'r'}));
 
@@ -227,14 +227,14 @@ class UploadStageFaultTest : public ChipSessionFixture,
 TEST_P(UploadStageFaultTest, RetryRepeatsTheSamePacket) {
     connect();
     setChip("RETRY", programOf(8));
-    addFault(GetParam().command, GetParam().occurrence, FaultAction::Retry);
+    addFault(GetParam().command, GetParam().occurrence, sim::FaultAction::Retry);
     sendChip();
     EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
     EXPECT_TRUE(wrote("Norix requested a retry."));
     const auto sent = commandsWithCode(GetParam().command);
     ASSERT_GT(sent.size(), GetParam().occurrence);
     EXPECT_EQ(sent[GetParam().occurrence - 1].payload, sent[GetParam().occurrence].payload);
-    const StoredChip& uploaded = *sim.simulator().device().chipCommands().uploadedChip();
+    const sim::StoredChip& uploaded = *sim.simulator().device().chipCommands().uploadedChip();
     EXPECT_EQ(uploaded.code.size(), 128u);
     EXPECT_EQ(uploaded.name(), "RETRY");
 }
@@ -242,7 +242,7 @@ TEST_P(UploadStageFaultTest, RetryRepeatsTheSamePacket) {
 TEST_P(UploadStageFaultTest, FailureEndsTheUpload) {
     connect();
     setChip("FAIL", programOf(8));
-    addFault(GetParam().command, GetParam().occurrence, FaultAction::Fail);
+    addFault(GetParam().command, GetParam().occurrence, sim::FaultAction::Fail);
     sendChip();
     EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::idle);
     EXPECT_FALSE(session.upload().uploadExpectedSequence().has_value());
@@ -266,7 +266,7 @@ TEST_F(ChipUploadTest, StoreFailureIsReported) {
     connect();
     setChip("NOROOM", programOf(1));
     sendChip();
-    addFault(cmdSaveChip, 1, FaultAction::BadSize);
+    addFault(cmdSaveChip, 1, sim::FaultAction::BadSize);
     session.saveToNorixPressed();
     settle();
     EXPECT_EQ(lines().back(), "Upload failed with response 0xB4.");
@@ -292,7 +292,7 @@ TEST_F(ChipUploadTest, UploadModeRefusals) {
     connect();
     setChip("BUSY", programOf(4));
     // An unanswered query blocks a second one.
-    addFault(cmdUploadModeQuery, 1, FaultAction::Drop);
+    addFault(cmdUploadModeQuery, 1, sim::FaultAction::Drop);
     session.sendToNorixPressed();
     settle();
     EXPECT_FALSE(session.canUseUploadButtons());
@@ -306,7 +306,7 @@ TEST_F(ChipUploadTest, UploadModeRefusals) {
     EXPECT_TRUE(session.canUseUploadButtons());
 
     // While chunks are still going out, another send is refused.
-    addFault(cmdChipCodeChunk, 1, FaultAction::Drop);
+    addFault(cmdChipCodeChunk, 1, sim::FaultAction::Drop);
     sendChip();
     ASSERT_EQ(session.upload().uploadStage(), NorixUploadStage::codeChunk);
     clearRecords();

@@ -12,8 +12,8 @@
 
 namespace norix {
 // Fault rules in failure messages and case lists as norix-sim --fault spells them.
-void PrintTo(const FaultRule& rule, std::ostream* out) {
-    *out << describeFaultRule(rule);
+void PrintTo(const sim::FaultRule& rule, std::ostream* out) {
+    *out << sim::describeFaultRule(rule);
 }
 } // namespace norix
 
@@ -28,11 +28,11 @@ Bytes distinctRle(std::size_t pixels, std::uint16_t seed) {
 }
 
 class Concurrent : public ConversationFixture,
-                   public ::testing::WithParamInterface<std::optional<FaultRule>> {};
+                   public ::testing::WithParamInterface<std::optional<sim::FaultRule>> {};
 
 TEST_P(Concurrent, EachConversationReceivesOnlyItsOwnAnswers) {
     const Bytes stored = distinctRle(200, 3);
-    sim.simulator().memory().setImage(1, makeStoredImage("Stored", 20, 10, stored));
+    sim.simulator().memory().setImage(1, sim::makeStoredImage("Stored", 20, 10, stored));
     sim.simulator().config().imagePieceSize = 40;
     if (GetParam())
         sim.simulator().faults().add(*GetParam());
@@ -73,7 +73,7 @@ TEST_P(Concurrent, EachConversationReceivesOnlyItsOwnAnswers) {
     EXPECT_FALSE(link.lastError());
 }
 
-std::string faultName(const ::testing::TestParamInfo<std::optional<FaultRule>>& fault) {
+std::string faultName(const ::testing::TestParamInfo<std::optional<sim::FaultRule>>& fault) {
     const char* names[] = {"NoFault", "SlowImageChunks", "FontChunkRetried", "AnswersInPieces"};
     return names[fault.index];
 }
@@ -81,10 +81,10 @@ std::string faultName(const ::testing::TestParamInfo<std::optional<FaultRule>>& 
 INSTANTIATE_TEST_SUITE_P(
     Faults, Concurrent,
     ::testing::Values(std::nullopt,
-                      FaultRule{cmdImageDataChunk, std::nullopt, FaultAction::Delay, 40},
-                      FaultRule{cmdFontDataChunk, 2, FaultAction::Retry, 0},
+                      sim::FaultRule{cmdImageDataChunk, std::nullopt, sim::FaultAction::Delay, 40},
+                      sim::FaultRule{cmdFontDataChunk, 2, sim::FaultAction::Retry, 0},
                       // Every answer in pieces, while several are under way.
-                      FaultRule{std::nullopt, std::nullopt, FaultAction::Split, 7}),
+                      sim::FaultRule{std::nullopt, std::nullopt, sim::FaultAction::Split, 7}),
     faultName);
 
 TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {

@@ -37,7 +37,7 @@ protected:
 };
 
 TEST_F(FontSlots, ConnectReadsTheSixSlotsIntoTheCache) {
-    sim.simulator().memory().setFont(2, makeStoredFont("Tiny", 3, 5, Bytes(30, 0x11)));
+    sim.simulator().memory().setFont(2, sim::makeStoredFont("Tiny", 3, 5, Bytes(30, 0x11)));
     ASSERT_TRUE(link.connect(sim.slavePath()));
     ASSERT_TRUE(runUntil([this] { return !fonts.isLoadingFontList(); }));
     const auto queries = commandsWithCode(cmdSendFontMeta);
@@ -136,7 +136,7 @@ const StepFault uploadSteps[] = {
 class FontUploadStep : public FontSlots, public ::testing::WithParamInterface<StepFault> {};
 
 TEST_P(FontUploadStep, RetryResendsTheSameBytesAndTheUploadCompletes) {
-    addFault(GetParam().code, GetParam().occurrence, FaultAction::Retry);
+    addFault(GetParam().code, GetParam().occurrence, sim::FaultAction::Retry);
     connect();
     uploadToTheEnd();
     const auto sent = commandsWithCode(GetParam().code);
@@ -150,8 +150,8 @@ TEST_P(FontUploadStep, RetryResendsTheSameBytesAndTheUploadCompletes) {
 
 TEST_P(FontUploadStep, RefusalsEndTheUploadWithTheirMessage) {
     for (auto [action, message] :
-         {std::pair{FaultAction::BadSize, "Norix rejected the upload size."},
-          std::pair{FaultAction::Fail, "Norix reported that the font upload failed."}}) {
+         {std::pair{sim::FaultAction::BadSize, "Norix rejected the upload size."},
+          std::pair{sim::FaultAction::Fail, "Norix reported that the font upload failed."}}) {
         sim.simulator().faults().clear();
         addFault(GetParam().code, std::nullopt, action);
         connect();
@@ -166,7 +166,7 @@ TEST_P(FontUploadStep, RefusalsEndTheUploadWithTheirMessage) {
 }
 
 TEST_P(FontUploadStep, SilenceTimesOutAfterThreeSecondsAndRereadsTheSlots) {
-    addFault(GetParam().code, GetParam().occurrence, FaultAction::Drop);
+    addFault(GetParam().code, GetParam().occurrence, sim::FaultAction::Drop);
     connect();
     upload();
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
@@ -186,7 +186,7 @@ TEST_P(FontUploadStep, SilenceTimesOutAfterThreeSecondsAndRereadsTheSlots) {
 }
 
 TEST_P(FontUploadStep, LostConnectionStopsTheUpload) {
-    addFault(GetParam().code, GetParam().occurrence, FaultAction::HangUpBefore);
+    addFault(GetParam().code, GetParam().occurrence, sim::FaultAction::HangUpBefore);
     connect();
     upload();
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(Steps, FontUploadStep, ::testing::ValuesIn(uploadSteps)
                          testing::PrintedName());
 
 TEST_F(FontSlots, AnAnswerAfterTheTimeOutIsLeftForOthers) {
-    addFault(cmdFontMetaSave, 1, FaultAction::Delay, 3500);
+    addFault(cmdFontMetaSave, 1, sim::FaultAction::Delay, 3500);
     connect();
     upload();
     ASSERT_TRUE(runUntil([this] { return !commandsWithCode(cmdFontMetaSave).empty(); }));
@@ -260,7 +260,7 @@ TEST_F(FontSlots, UploadIsRefusedWhileDisconnectedOrAlreadyUploading) {
 
 TEST_F(FontSlots, MalformedSlotAnswersOnlyReachTheLog) {
     connect();
-    sim.simulator().memory().setFont(1, makeStoredFont("One", 8, 8, Bytes(8, 1)));
+    sim.simulator().memory().setFont(1, sim::makeStoredFont("One", 8, 8, Bytes(8, 1)));
     fonts.requestFontList();
     settle();
     const auto before = fonts.norixFontSlots();
@@ -297,10 +297,10 @@ class FontDelete : public FontSlots {
 protected:
     void SetUp() override {
         FontSlots::SetUp();
-        sim.simulator().memory().setFont(2, makeStoredFont("Two", 8, 8, Bytes(16, 3)));
+        sim.simulator().memory().setFont(2, sim::makeStoredFont("Two", 8, 8, Bytes(16, 3)));
         connect();
         // The default font cannot be deleted by the Norix; make slot 2 an ordinary one.
-        sim.simulator().memory().setSettingByte(settingsFontNumberOffset, 0);
+        sim.simulator().memory().setSettingByte(sim::settingsFontNumberOffset, 0);
     }
 };
 
@@ -343,18 +343,19 @@ TEST_F(FontDelete, UploadingWhileADeleteRunsIsAllowed) {
 }
 
 TEST_F(FontDelete, DeviceAnswersAndSilence) {
-    const std::pair<FaultAction, const char*> cases[] = {
-        {FaultAction::BadSize, "Norix rejected the delete command size."},
-        {FaultAction::Fail, "Norix could not delete that font. If it is the default font, select "
-                            "another default font first."},
-        {FaultAction::Drop, "Norix did not respond to the delete-font command."},
+    const std::pair<sim::FaultAction, const char*> cases[] = {
+        {sim::FaultAction::BadSize, "Norix rejected the delete command size."},
+        {sim::FaultAction::Fail,
+         "Norix could not delete that font. If it is the default font, select "
+         "another default font first."},
+        {sim::FaultAction::Drop, "Norix did not respond to the delete-font command."},
     };
     for (const auto& [action, message] : cases) {
         sim.simulator().faults().clear();
         addFault(cmdDeleteFont, std::nullopt, action);
         fonts.deleteFont(2);
         settle();
-        if (action == FaultAction::Drop) {
+        if (action == sim::FaultAction::Drop) {
             advance(Milliseconds(2999));
             EXPECT_TRUE(fonts.isDeletingFont());
             advance(Milliseconds(1));
@@ -366,7 +367,7 @@ TEST_F(FontDelete, DeviceAnswersAndSilence) {
 }
 
 TEST_F(FontDelete, RetrySendsTheDeleteAgain) {
-    addFault(cmdDeleteFont, 1, FaultAction::Retry);
+    addFault(cmdDeleteFont, 1, sim::FaultAction::Retry);
     fonts.deleteFont(2);
     ASSERT_TRUE(
         runUntil([this] { return fonts.fontDeleteStatus() == "Font deleted from slot 2."; }));
@@ -376,7 +377,7 @@ TEST_F(FontDelete, RetrySendsTheDeleteAgain) {
 }
 
 TEST_F(FontDelete, LostConnectionClearsTheDelete) {
-    addFault(cmdDeleteFont, 1, FaultAction::HangUpBefore);
+    addFault(cmdDeleteFont, 1, sim::FaultAction::HangUpBefore);
     fonts.deleteFont(2);
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
     EXPECT_FALSE(fonts.isDeletingFont());

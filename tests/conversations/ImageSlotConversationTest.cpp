@@ -29,7 +29,7 @@ protected:
                             [](const SerialPacket& p) { return p.code == cmdSendImageCount; })
             ->sequence;
     }
-    NorixMemory& memory() { return sim.simulator().memory(); }
+    sim::NorixMemory& memory() { return sim.simulator().memory(); }
     void loadToTheEnd(std::int64_t slot) {
         images.loadNorixImage(slot);
         ASSERT_TRUE(runUntil([this] { return !images.isLoadingNorixImage(); }));
@@ -48,8 +48,8 @@ protected:
 };
 
 TEST_F(ImageSlots, ListAsksForEveryNameBelowTheCount) {
-    memory().setImage(1, makeStoredImage("Logo", 2, 2, {4, 0xF8, 0}));
-    memory().setImage(3, makeStoredImage("Chip", 1, 1, {1, 0, 0x1F}));
+    memory().setImage(1, sim::makeStoredImage("Logo", 2, 2, {4, 0xF8, 0}));
+    memory().setImage(3, sim::makeStoredImage("Chip", 1, 1, {1, 0, 0x1F}));
     std::vector<std::string> statuses;
     Connection watch = images.changed.connect([&] {
         if (statuses.empty() || statuses.back() != images.imageListStatus())
@@ -75,7 +75,7 @@ TEST_F(ImageSlots, ListAsksForEveryNameBelowTheCount) {
 }
 
 TEST_F(ImageSlots, CountsOfZeroOneAndAThousand) {
-    addFault(cmdSendImageCount, std::nullopt, FaultAction::Drop);
+    addFault(cmdSendImageCount, std::nullopt, sim::FaultAction::Drop);
     for (auto [count, requests] : {std::pair{0, 0u}, std::pair{1, 0u}, std::pair{1000, 255u}}) {
         connect();
         ASSERT_TRUE(images.isLoadingImageList());
@@ -94,7 +94,7 @@ TEST_F(ImageSlots, CountsOfZeroOneAndAThousand) {
 }
 
 TEST_F(ImageSlots, ShortCountAndLostListAnswers) {
-    addFault(cmdSendImageCount, std::nullopt, FaultAction::Drop);
+    addFault(cmdSendImageCount, std::nullopt, sim::FaultAction::Drop);
     connect();
     inject({respImageCount, countRequest(), {3}});
     EXPECT_FALSE(images.isLoadingImageList());
@@ -112,7 +112,7 @@ TEST_F(ImageSlots, ShortCountAndLostListAnswers) {
 
 TEST_F(ImageSlots, DownloadReadsMetadataThenEveryPiece) {
     const Bytes rle = distinctPixels(100); // 300 bytes: pieces of 64
-    memory().setImage(2, makeStoredImage("Stripes", 10, 10, rle));
+    memory().setImage(2, sim::makeStoredImage("Stripes", 10, 10, rle));
     connect();
     loadToTheEnd(2);
     ASSERT_TRUE(images.loadedNorixImage());
@@ -137,7 +137,7 @@ TEST_F(ImageSlots, DownloadReadsMetadataThenEveryPiece) {
 TEST_F(ImageSlots, DownloadRefusals) {
     images.loadNorixImage(1);
     EXPECT_EQ(images.imageLoadError(), "Norix is not connected.");
-    memory().setImage(1, makeStoredImage("One", 1, 1, {1, 0, 0}));
+    memory().setImage(1, sim::makeStoredImage("One", 1, 1, {1, 0, 0}));
     connect();
     for (auto [slot, message] : {std::pair{0, "The selected image slot is invalid."},
                                  std::pair{256, "The selected image slot is invalid."},
@@ -169,7 +169,7 @@ class DownloadOfBadImage : public ImageSlots,
 
 TEST_P(DownloadOfBadImage, FailsWithItsMessage) {
     const auto& p = GetParam();
-    memory().setImage(1, makeStoredImage("Bad", p.width, p.height, p.rle));
+    memory().setImage(1, sim::makeStoredImage("Bad", p.width, p.height, p.rle));
     connect();
     loadToTheEnd(1);
     EXPECT_EQ(images.imageLoadError(), p.message);
@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ImageSlots, CompressedSizeOf4096IsAccepted) {
     Bytes data = distinctPixels(1365);
     data.push_back(1); // 4096 bytes: accepted as a size, though not whole records
-    memory().setImage(1, makeStoredImage("Big", 160, 128, data));
+    memory().setImage(1, sim::makeStoredImage("Big", 160, 128, data));
     connect();
     loadToTheEnd(1);
     EXPECT_EQ(commandsWithCode(cmdSendImageData).size(), 64u);
@@ -212,8 +212,8 @@ struct BadPiece {
 class DownloadOfBadPiece : public ImageSlots, public ::testing::WithParamInterface<BadPiece> {};
 
 TEST_P(DownloadOfBadPiece, FailsWithItsMessage) {
-    memory().setImage(1, makeStoredImage("Six", 3, 2, distinctPixels(6))); // 18 bytes
-    addFault(cmdSendImageData, 1, FaultAction::Drop);
+    memory().setImage(1, sim::makeStoredImage("Six", 3, 2, distinctPixels(6))); // 18 bytes
+    addFault(cmdSendImageData, 1, sim::FaultAction::Drop);
     connect();
     images.loadNorixImage(1);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
@@ -235,22 +235,23 @@ INSTANTIATE_TEST_SUITE_P(
     testing::PrintedName());
 
 TEST_F(ImageSlots, DownloadDeviceAnswers) {
-    memory().setImage(1, makeStoredImage("One", 1, 1, {1, 0, 0}));
+    memory().setImage(1, sim::makeStoredImage("One", 1, 1, {1, 0, 0}));
     connect();
-    const std::tuple<std::uint8_t, FaultAction, const char*> cases[] = {
-        {cmdSendImageMeta, FaultAction::BadSize, "Norix rejected the image-load packet size."},
-        {cmdSendImageData, FaultAction::BadSize, "Norix rejected the image-load packet size."},
-        {cmdSendImageMeta, FaultAction::Fail, "Norix could not load the selected image."},
-        {cmdSendImageData, FaultAction::Fail, "Norix could not load the selected image."},
-        {cmdSendImageMeta, FaultAction::Drop, "Norix did not return the image metadata."},
-        {cmdSendImageData, FaultAction::Drop, "Norix did not return the next image-data chunk."},
+    const std::tuple<std::uint8_t, sim::FaultAction, const char*> cases[] = {
+        {cmdSendImageMeta, sim::FaultAction::BadSize, "Norix rejected the image-load packet size."},
+        {cmdSendImageData, sim::FaultAction::BadSize, "Norix rejected the image-load packet size."},
+        {cmdSendImageMeta, sim::FaultAction::Fail, "Norix could not load the selected image."},
+        {cmdSendImageData, sim::FaultAction::Fail, "Norix could not load the selected image."},
+        {cmdSendImageMeta, sim::FaultAction::Drop, "Norix did not return the image metadata."},
+        {cmdSendImageData, sim::FaultAction::Drop,
+         "Norix did not return the next image-data chunk."},
     };
     for (const auto& [code, action, message] : cases) {
         sim.simulator().faults().clear();
         addFault(code, std::nullopt, action);
         images.loadNorixImage(1);
         settle();
-        if (action == FaultAction::Drop) {
+        if (action == sim::FaultAction::Drop) {
             advance(Milliseconds(2999));
             EXPECT_TRUE(images.isLoadingNorixImage());
             advance(Milliseconds(1));
@@ -262,8 +263,8 @@ TEST_F(ImageSlots, DownloadDeviceAnswers) {
 }
 
 TEST_F(ImageSlots, DownloadRetryStartsAgainFromTheMetadata) {
-    memory().setImage(1, makeStoredImage("Six", 3, 2, distinctPixels(6)));
-    addFault(cmdSendImageData, 1, FaultAction::Retry);
+    memory().setImage(1, sim::makeStoredImage("Six", 3, 2, distinctPixels(6)));
+    addFault(cmdSendImageData, 1, sim::FaultAction::Retry);
     connect();
     loadToTheEnd(1);
     EXPECT_EQ(commandsWithCode(cmdSendImageMeta).size(), 2u);
@@ -273,9 +274,9 @@ TEST_F(ImageSlots, DownloadRetryStartsAgainFromTheMetadata) {
 }
 
 TEST_F(ImageSlots, ShortMetadataAndLateAnswers) {
-    memory().setImage(1, makeStoredImage("One", 1, 1, {1, 0, 0}));
-    addFault(cmdSendImageMeta, 1, FaultAction::Drop);
-    addFault(cmdSendImageMeta, 2, FaultAction::Delay, 3500);
+    memory().setImage(1, sim::makeStoredImage("One", 1, 1, {1, 0, 0}));
+    addFault(cmdSendImageMeta, 1, sim::FaultAction::Drop);
+    addFault(cmdSendImageMeta, 2, sim::FaultAction::Delay, 3500);
     connect();
     images.loadNorixImage(1);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
@@ -292,11 +293,11 @@ TEST_F(ImageSlots, ShortMetadataAndLateAnswers) {
 }
 
 TEST_F(ImageSlots, DisconnectDropsTheDownloadAndTheLoadedImage) {
-    memory().setImage(1, makeStoredImage("Six", 3, 2, distinctPixels(6)));
+    memory().setImage(1, sim::makeStoredImage("Six", 3, 2, distinctPixels(6)));
     connect();
     loadToTheEnd(1);
     ASSERT_TRUE(images.loadedNorixImage());
-    addFault(cmdSendImageData, std::nullopt, FaultAction::HangUpBefore);
+    addFault(cmdSendImageData, std::nullopt, sim::FaultAction::HangUpBefore);
     images.loadNorixImage(1);
     EXPECT_FALSE(images.loadedNorixImage());
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
@@ -403,7 +404,7 @@ protected:
 };
 
 TEST_P(ImageUploadStepFault, RetryResendsTheStepAndTheUploadCompletes) {
-    addFault(GetParam().code, GetParam().occurrence, FaultAction::Retry);
+    addFault(GetParam().code, GetParam().occurrence, sim::FaultAction::Retry);
     connect();
     uploadToTheEnd(rle, 8, 5);
     const auto sent = commandsWithCode(GetParam().code);
@@ -415,10 +416,10 @@ TEST_P(ImageUploadStepFault, RetryResendsTheStepAndTheUploadCompletes) {
 }
 
 TEST_P(ImageUploadStepFault, RefusalsAndSilenceEndTheUpload) {
-    const std::pair<FaultAction, std::string> cases[] = {
-        {FaultAction::BadSize, "Norix rejected the image upload size."},
-        {FaultAction::Fail, "Norix reported that the image upload failed."},
-        {FaultAction::Drop,
+    const std::pair<sim::FaultAction, std::string> cases[] = {
+        {sim::FaultAction::BadSize, "Norix rejected the image upload size."},
+        {sim::FaultAction::Fail, "Norix reported that the image upload failed."},
+        {sim::FaultAction::Drop,
          std::string("Norix did not respond while ") + GetParam().operation + "."},
     };
     connect();
@@ -429,7 +430,7 @@ TEST_P(ImageUploadStepFault, RefusalsAndSilenceEndTheUpload) {
         images.uploadNorixImage("Upload", 8, 5, rle);
         ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
         settle();
-        if (action == FaultAction::Drop) {
+        if (action == sim::FaultAction::Drop) {
             advance(Milliseconds(2999));
             EXPECT_TRUE(images.isUploadingNorixImage());
             advance(Milliseconds(1));
@@ -443,7 +444,7 @@ TEST_P(ImageUploadStepFault, RefusalsAndSilenceEndTheUpload) {
 }
 
 TEST_P(ImageUploadStepFault, LostConnectionStopsTheUpload) {
-    addFault(GetParam().code, GetParam().occurrence, FaultAction::HangUpBefore);
+    addFault(GetParam().code, GetParam().occurrence, sim::FaultAction::HangUpBefore);
     connect();
     images.uploadNorixImage("Upload", 8, 5, rle);
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));

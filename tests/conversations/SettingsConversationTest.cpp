@@ -14,8 +14,8 @@ class Settings : public ConversationFixture {
 protected:
     void SetUp() override {
         ConversationFixture::SetUp();
-        sim.simulator().memory().setFont(1, makeStoredFont("One", 8, 8, Bytes(8, 1)));
-        sim.simulator().memory().setFont(4, makeStoredFont("Four", 8, 8, Bytes(8, 1)));
+        sim.simulator().memory().setFont(1, sim::makeStoredFont("One", 8, 8, Bytes(8, 1)));
+        sim.simulator().memory().setFont(4, sim::makeStoredFont("Four", 8, 8, Bytes(8, 1)));
     }
     void finish() {
         ASSERT_TRUE(runUntil([this] { return !settings.isUpdatingSettings(); }));
@@ -73,7 +73,7 @@ TEST_P(SettingChange, SendsItsIdAndValueAndReadsTheAnswer) {
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0].code, cmdSettings);
     EXPECT_EQ(commands[0].payload, GetParam().payload);
-    const auto offset = settingOffsets[GetParam().payload[1]];
+    const auto offset = sim::settingOffsets[GetParam().payload[1]];
     EXPECT_EQ(sim.simulator().memory().settings()[offset], GetParam().payload[2]);
     EXPECT_EQ(settings.norixSettings(), decodeNorixSettings(sim.simulator().memory().settings()));
     EXPECT_EQ(settings.settingsStatus(), GetParam().payload[1] == settingFontNumber
@@ -149,8 +149,8 @@ TEST_F(Settings, ASecondChangeWaitsForTheFirstAnswer) {
 }
 
 TEST_F(Settings, RetryRepeatsTheRequestWithANewSequence) {
-    addFault(cmdSettings, 1, FaultAction::Retry);
-    addFault(cmdSettings, 3, FaultAction::Retry);
+    addFault(cmdSettings, 1, sim::FaultAction::Retry);
+    addFault(cmdSettings, 3, sim::FaultAction::Retry);
     ASSERT_TRUE(link.connect(sim.slavePath()));
     finish();
     settle();
@@ -176,8 +176,8 @@ TEST_F(Settings, RetryRepeatsTheRequestWithANewSequence) {
 TEST_F(Settings, FailuresAndBadRecords) {
     connect();
     for (auto [action, message] :
-         {std::pair{FaultAction::Fail, "Norix rejected the selected setting."},
-          std::pair{FaultAction::BadSize, "Norix rejected the settings packet size."}}) {
+         {std::pair{sim::FaultAction::Fail, "Norix rejected the selected setting."},
+          std::pair{sim::FaultAction::BadSize, "Norix rejected the settings packet size."}}) {
         sim.simulator().faults().clear();
         addFault(cmdSettings, std::nullopt, action);
         settings.setAuxOn(true);
@@ -188,7 +188,7 @@ TEST_F(Settings, FailuresAndBadRecords) {
     sim.simulator().faults().clear();
     sim.simulator().faults().resetCounts();
     const NorixSettings before = settings.norixSettings();
-    addFault(cmdSettings, std::nullopt, FaultAction::Drop);
+    addFault(cmdSettings, std::nullopt, sim::FaultAction::Drop);
     settings.setAuxOn(true);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
     // An acknowledgement is claimed but ends nothing; a short record does.
@@ -210,7 +210,7 @@ TEST_F(Settings, FailuresAndBadRecords) {
 
 TEST_F(Settings, AnUnansweredRequestBlocksChangesUntilDisconnect) {
     connect();
-    addFault(cmdSettings, std::nullopt, FaultAction::Drop);
+    addFault(cmdSettings, std::nullopt, sim::FaultAction::Drop);
     settings.setAuxOn(true);
     advance(Milliseconds(60000));
     settings.setAuxOn(false);

@@ -229,7 +229,7 @@ TEST_F(FontEditorTest, ButtonsFollowTheFontTheLinkAndTheSelectedSlot) {
     loadSmallFont();
     EXPECT_EQ(buttons(), (std::vector<bool>{true, false, false})); // not connected
 
-    sim.simulator().memory().setFont(2, makeStoredFont("Tiny", 3, 5, Bytes(30, 0x11)));
+    sim.simulator().memory().setFont(2, sim::makeStoredFont("Tiny", 3, 5, Bytes(30, 0x11)));
     connect();
     EXPECT_EQ(buttons(), (std::vector<bool>{true, true, false})); // slot 0 is empty
     editor.selectNorixSlot(2);

@@ -23,8 +23,8 @@
 
 namespace norix {
 
-void PrintTo(FaultAction action, std::ostream* out) {
-    *out << (action == FaultAction::Fail ? "refused" : "hung up");
+void PrintTo(sim::FaultAction action, std::ostream* out) {
+    *out << (action == sim::FaultAction::Fail ? "refused" : "hung up");
 }
 
 namespace {
@@ -51,7 +51,7 @@ struct SimulatorWindow : test::WindowFixture {
                });
     }
 
-    BuiltInSimulator simulator;
+    sim::BuiltInSimulator simulator;
 };
 
 TEST(ConnectionBar, WithoutPortsTheConnectButtonReportsNorixNotFound) {
@@ -93,7 +93,7 @@ TEST(ConnectionBar, ListsTheSimulatorLastAndConnectsToItFirstTime) {
 TEST(MainWindow, ButtonsFollowTheConnectionAndTheOutstandingRequests) {
     // A port that never answers keeps every request outstanding.
     std::string error;
-    auto silent = PseudoTerminal::open(error);
+    auto silent = sim::PseudoTerminal::open(error);
     ASSERT_TRUE(silent) << error;
     test::WindowFixture f;
     f.link.addExtraPort(silent->slavePath(), "Silent");
@@ -185,8 +185,8 @@ TEST(MainWindow, DeleteSelectedWaitsForItsOwnAnswerAndFailuresAreReported) {
     ASSERT_TRUE(f.connectAndIdentify());
     auto* norix = f.window->norixChips();
     // The Norix carries out the delete but its answer is lost, then refuses the next one.
-    f.simulator.simulator().faults().add({0xDA, 1, FaultAction::Drop, 0});
-    f.simulator.simulator().faults().add({0xDA, 2, FaultAction::Fail, 0});
+    f.simulator.simulator().faults().add({0xDA, 1, sim::FaultAction::Drop, 0});
+    f.simulator.simulator().faults().add({0xDA, 2, sim::FaultAction::Fail, 0});
     norix->list()->setCurrentRow(0);
     EXPECT_TRUE(norix->loadButton()->isEnabled());
     f.click(norix->deleteButton());
@@ -212,16 +212,16 @@ TEST(MainWindow, DeleteSelectedWaitsForItsOwnAnswerAndFailuresAreReported) {
 // half-way: afterwards the window offers what the state allows and says so.
 struct MidConversationFault {
     std::string name;
-    FaultRule rule;
+    sim::FaultRule rule;
     std::string failureLine; // the terminal line of a refusal
 };
 
 void PrintTo(const MidConversationFault& fault, std::ostream* out) {
-    *out << fault.name << " at " << describeFaultRule(fault.rule);
+    *out << fault.name << " at " << sim::describeFaultRule(fault.rule);
 }
 
 class ChipConversationFault
-    : public ::testing::TestWithParam<std::tuple<MidConversationFault, FaultAction>> {};
+    : public ::testing::TestWithParam<std::tuple<MidConversationFault, sim::FaultAction>> {};
 
 TEST_P(ChipConversationFault, LeavesTheButtonsUsableAndTheStatusTrue) {
     auto [conversation, action] = GetParam();
@@ -249,7 +249,7 @@ TEST_P(ChipConversationFault, LeavesTheButtonsUsableAndTheStatusTrue) {
     const std::vector<QPushButton*> deviceButtons = {
         f.filesButton("Send to Norix"), f.filesButton("Save to Norix"),
         f.filesButton("Batch Save to Norix"), norix->refreshButton()};
-    if (action == FaultAction::Fail) {
+    if (action == sim::FaultAction::Fail) {
         ASSERT_TRUE(f.waitForLine(conversation.failureLine));
         ASSERT_TRUE(waitFor([&] { return norix->refreshButton()->isEnabled(); }));
         for (auto* button : deviceButtons)
@@ -274,20 +274,20 @@ TEST_P(ChipConversationFault, LeavesTheButtonsUsableAndTheStatusTrue) {
 INSTANTIATE_TEST_SUITE_P(
     MainWindow, ChipConversationFault,
     ::testing::Combine(::testing::Values(MidConversationFault{"Send",
-                                                              {0xCA, 1, FaultAction::Fail, 0},
+                                                              {0xCA, 1, sim::FaultAction::Fail, 0},
                                                               "Upload failed with response 0xB3."},
                                          MidConversationFault{
                                              "Load",
-                                             {0xD7, 1, FaultAction::Fail, 0},
+                                             {0xD7, 1, sim::FaultAction::Fail, 0},
                                              "Chip code request failed with response 0xB3."},
                                          MidConversationFault{
                                              "Refresh",
-                                             {0xC7, 2, FaultAction::Fail, 0},
+                                             {0xC7, 2, sim::FaultAction::Fail, 0},
                                              "Norix chip-name request failed with response 0xB3."}),
-                       ::testing::Values(FaultAction::Fail, FaultAction::HangUpBefore)),
+                       ::testing::Values(sim::FaultAction::Fail, sim::FaultAction::HangUpBefore)),
     [](const auto& caseInfo) {
         return std::get<0>(caseInfo.param).name +
-               (std::get<1>(caseInfo.param) == FaultAction::Fail ? "Refused" : "HungUp");
+               (std::get<1>(caseInfo.param) == sim::FaultAction::Fail ? "Refused" : "HungUp");
     });
 
 TEST(MainWindow, BatchSaveShowsCancelBatchWhileItRuns) {
@@ -301,7 +301,7 @@ TEST(MainWindow, BatchSaveShowsCancelBatchWhileItRuns) {
     f.click(f.filesButton("Add Files"));
     EXPECT_EQ(f.window->chipFiles()->list()->count(), 2);
     f.window->dialogs().askAboutUnsavedChanges = [] { return UnsavedChoice::discard; };
-    f.simulator.simulator().faults().add({0xCD, std::nullopt, FaultAction::Delay, 500});
+    f.simulator.simulator().faults().add({0xCD, std::nullopt, sim::FaultAction::Delay, 500});
     f.click(f.filesButton("Batch Save to Norix"));
     ASSERT_TRUE(waitFor([&] { return f.session.isBatchSaving(); }));
     EXPECT_TRUE(f.filesButton("Cancel Batch")->isVisible());
@@ -408,7 +408,7 @@ TEST(MainWindow, DeleteAllAsksFirstAndRefusesWhileTheDeviceIsBusy) {
     f.session.editor().setChipName("BUSY");
     f.session.editor().setSelectedType(1);
     // The Norix takes its time over the code length, so the upload is still running.
-    f.simulator.simulator().faults().add({0xCD, std::nullopt, FaultAction::Delay, 500});
+    f.simulator.simulator().faults().add({0xCD, std::nullopt, sim::FaultAction::Delay, 500});
     f.click(f.filesButton("Send to Norix"));
     ASSERT_TRUE(waitFor([&] { return f.session.isUploading(); }));
     AppNotifications::instance().postDeleteAllNorixChips();

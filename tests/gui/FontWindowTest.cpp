@@ -283,7 +283,7 @@ struct SimulatorFontWindow : FontWindow {
     QString slotText(std::size_t slot) const {
         return window->slotsPanel()->slotButtons().at(slot)->text();
     }
-    BuiltInSimulator simulator;
+    sim::BuiltInSimulator simulator;
 };
 
 TEST(FontWindow, SlotButtonsFollowTheSimulatorAndSaveToNorixFillsASlot) {
@@ -322,7 +322,7 @@ TEST(FontWindow, SlotButtonsFollowTheSimulatorAndSaveToNorixFillsASlot) {
 
 TEST(FontWindow, ALinkLostMidUploadShowsWhyAndFreesTheButtons) {
     SimulatorFontWindow f;
-    f.simulator.simulator().faults().add({cmdFontDataChunk, 1u, FaultAction::HangUpBefore, 0});
+    f.simulator.simulator().faults().add({cmdFontDataChunk, 1u, sim::FaultAction::HangUpBefore, 0});
     f.createNewFont();
     FontSlotsPanel* slots = f.window->slotsPanel();
     QTest::mouseClick(slots->saveToNorixButton(), Qt::LeftButton);

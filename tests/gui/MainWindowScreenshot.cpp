@@ -86,7 +86,7 @@ int main(int argc, char* argv[]) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     norix::QtEventLoop loop;
     norix::SerialPortManager link(loop, "/dev", norix::LinkConversations::Included);
-    norix::BuiltInSimulator simulator(loop, link);
+    norix::sim::BuiltInSimulator simulator(loop, link);
     if (!simulator.start()) {
         std::fprintf(stderr, "simulator: %s\n", simulator.lastError().c_str());
         return 1;

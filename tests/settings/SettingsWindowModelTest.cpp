@@ -17,8 +17,8 @@ class SettingsWindow : public ConversationFixture {
 protected:
     void store(const std::map<std::size_t, std::string>& stored, std::uint8_t defaultSlot) {
         for (const auto& [slot, name] : stored)
-            sim.simulator().memory().setFont(slot, makeStoredFont(name, 5, 7, Bytes(5, 1)));
-        sim.simulator().memory().setSettingByte(settingsFontNumberOffset, defaultSlot);
+            sim.simulator().memory().setFont(slot, sim::makeStoredFont(name, 5, 7, Bytes(5, 1)));
+        sim.simulator().memory().setSettingByte(sim::settingsFontNumberOffset, defaultSlot);
     }
     void showWindow() {
         model.windowShown();
@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SettingsWindow, ARefusedChangeShowsTheLinkErrorAndFreesTheControls) {
     connect();
     showWindow();
-    addFault(cmdSettings, 3, FaultAction::Fail); // after the reads of connect and show
+    addFault(cmdSettings, 3, sim::FaultAction::Fail); // after the reads of connect and show
     const int speedBefore = model.logoSpeed();
     model.setLogoSpeed(speedBefore == 2 ? 0 : 2);
     EXPECT_FALSE(model.settingsControlsEnabled());

@@ -30,17 +30,17 @@ protected:
 
 TEST_F(SampleFolder, AnInstalledProgramReadsTheSamplesInstalledBesideIt) {
     fs::create_directories(prefix / "share/norixgui/examples");
-    EXPECT_EQ(examplesDirectoryFor(prefix / "bin/norix"), prefix / "share/norixgui/examples");
+    EXPECT_EQ(sim::examplesDirectoryFor(prefix / "bin/norix"), prefix / "share/norixgui/examples");
 }
 
 TEST_F(SampleFolder, WithoutInstalledSamplesTheSourceTreeIsRead) {
     // A file where the folder belongs is no folder of samples.
     fs::create_directories(prefix / "share/norixgui");
     { std::ofstream(prefix / "share/norixgui/examples") << "x"; }
-    EXPECT_TRUE(sameFolder(examplesDirectoryFor(prefix / "bin/norix"), sourceExamples));
-    EXPECT_TRUE(sameFolder(examplesDirectoryFor({}), sourceExamples));
+    EXPECT_TRUE(sameFolder(sim::examplesDirectoryFor(prefix / "bin/norix"), sourceExamples));
+    EXPECT_TRUE(sameFolder(sim::examplesDirectoryFor({}), sourceExamples));
     // This test program runs from the build folder.
-    EXPECT_TRUE(sameFolder(defaultExamplesDirectory(), sourceExamples));
+    EXPECT_TRUE(sameFolder(sim::defaultExamplesDirectory(), sourceExamples));
 }
 
 } // namespace

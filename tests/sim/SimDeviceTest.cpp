@@ -115,18 +115,18 @@ INSTANTIATE_TEST_SUITE_P(
     testing::PrintedName());
 
 TEST(DeviceAnswer, SerialNumberAndUploadModeFollowTheConfiguration) {
-    SimulatorConfig config;
+    sim::SimulatorConfig config;
     config.serialNumber = "NX-123";
     config.uploadMode = false;
     PipeHarness harness(config);
     EXPECT_EQ(harness.ask(0xDC).payload, textBytes("NX-123"));
     EXPECT_EQ(harness.ask(0xAF).code, 0x06);
     // Without upload mode nothing is changed on the device.
-    EXPECT_EQ(harness.ask(0xCA, makeChipUploadMetadata("X", 0, 14, 0, 0, 0)).code, 0xB3);
+    EXPECT_EQ(harness.ask(0xCA, sim::makeChipUploadMetadata("X", 0, 14, 0, 0, 0)).code, 0xB3);
     EXPECT_EQ(harness.ask(0xD3).code, 0xB3);
     harness.sim.config().uploadMode = true;
     EXPECT_EQ(harness.ask(0xAF).code, 0x05);
-    EXPECT_EQ(harness.ask(0xCA, makeChipUploadMetadata("X", 0, 14, 0, 0, 0)).code, 0xB2);
+    EXPECT_EQ(harness.ask(0xCA, sim::makeChipUploadMetadata("X", 0, 14, 0, 0, 0)).code, 0xB2);
 }
 
 TEST(DeviceAnswer, EveryGarbledCommandGetsAnAnswer) {

@@ -111,7 +111,7 @@ TEST(NorixSimProgram, KeepsItsMemoryInTheStorageFolderAcrossRuns) {
         ASSERT_EQ(askPort(path, {cmdSettings, 1, {1, 9, 33}})->code, respSettings);
         EXPECT_EQ(sim.stop(), 0);
     }
-    EXPECT_TRUE(std::filesystem::exists(folder / memoryFileName));
+    EXPECT_TRUE(std::filesystem::exists(folder / sim::memoryFileName));
     SimProcess again({"--storage", folder.string()});
     const std::string path = again.firstLine();
     const auto record = askPort(path, {cmdSettings, 2, {0}});
@@ -128,8 +128,8 @@ TEST(NorixSimProgram, RefusesABadFaultRule) {
 }
 
 TEST(SampleContent, TheExamplesFillChipsAFontInSlot0AndAnImageInSlot1) {
-    NorixMemory memory;
-    const SampleContentReport report = loadSampleContent(
+    sim::NorixMemory memory;
+    const sim::SampleContentReport report = sim::loadSampleContent(
         memory, std::filesystem::path(std::getenv("NORIX_SOURCE_DIR")) / "examples");
     EXPECT_TRUE(report.problems.empty()) << report.problems.front();
     EXPECT_EQ(report.chips, memory.chips().size());
@@ -138,8 +138,8 @@ TEST(SampleContent, TheExamplesFillChipsAFontInSlot0AndAnImageInSlot1) {
     EXPECT_EQ(memory.font(0)->data.size(),
               1u * memory.font(0)->width() * memory.font(0)->glyphCount());
     ASSERT_TRUE(memory.image(1).has_value());
-    EXPECT_TRUE(
-        rleCoversImage(memory.image(1)->data, memory.image(1)->width(), memory.image(1)->height()));
+    EXPECT_TRUE(sim::rleCoversImage(memory.image(1)->data, memory.image(1)->width(),
+                                    memory.image(1)->height()));
     for (const auto& chip : memory.chips())
         EXPECT_EQ(chip.code.size(), chip.declaredCodeSize()) << chip.name();
 }
@@ -149,17 +149,17 @@ TEST(SampleContent, UnreadableFilesAreReportedAndSkipped) {
     std::ofstream(folder / "broken.chip") << "this is not a chip\n";
     std::ofstream(folder / "neither.txt") << "name=x\n";
     std::ofstream(folder / "notes.md") << "ignored\n";
-    NorixMemory memory;
-    const SampleContentReport report = loadSampleContent(memory, folder);
+    sim::NorixMemory memory;
+    const sim::SampleContentReport report = sim::loadSampleContent(memory, folder);
     EXPECT_EQ(report.problems.size(), 2u);
     EXPECT_TRUE(memory.chips().empty());
 }
 
 TEST(MemoryFile, EveryItemSurvivesTheRoundTrip) {
-    NorixMemory memory;
+    sim::NorixMemory memory;
     fillSampleMemory(memory);
     memory.setSettingByte(13, 77);
-    const auto decoded = decodeMemoryFile(encodeMemoryFile(memory.snapshot()));
+    const auto decoded = sim::decodeMemoryFile(sim::encodeMemoryFile(memory.snapshot()));
     ASSERT_TRUE(decoded.hasValue()) << decoded.error().message;
     EXPECT_EQ(decoded.value(), memory.snapshot());
 }
@@ -176,7 +176,7 @@ void PrintTo(const BadMemoryFile& value, std::ostream* out) {
 class BadMemoryFileTest : public ::testing::TestWithParam<BadMemoryFile> {};
 
 TEST_P(BadMemoryFileTest, IsRefusedWithAReason) {
-    const auto decoded = decodeMemoryFile(GetParam().text);
+    const auto decoded = sim::decodeMemoryFile(GetParam().text);
     ASSERT_FALSE(decoded.hasValue());
     EXPECT_FALSE(decoded.error().message.empty());
 }

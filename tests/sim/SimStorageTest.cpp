@@ -40,7 +40,7 @@ UploadedChip uploadChip(PipeHarness& harness, const std::string& name, const Byt
                         bool store = true) {
     UploadedChip chip;
     chip.metadata =
-        makeChipUploadMetadata(name, 4, 14, 1, static_cast<std::uint16_t>(code.size()), 2);
+        sim::makeChipUploadMetadata(name, 4, 14, 1, static_cast<std::uint16_t>(code.size()), 2);
     chip.strings = Bytes(512, 0);
     std::copy_n("first", 5, chip.strings.begin());
     std::copy_n("eighth", 6, chip.strings.begin() + 7 * 64);
@@ -107,7 +107,7 @@ struct RoundTrip {
 class ChipRoundTripTest : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(ChipRoundTripTest, StoredChipReadsBackExactlyAsUploaded) {
-    SimulatorConfig config;
+    sim::SimulatorConfig config;
     config.chipPartSize = GetParam().partSize;
     PipeHarness harness(config);
     const UploadedChip sent = uploadChip(harness, "74LS138", rampBytes(GetParam().codeSize));
@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(PartSizesAndCodeSizes, ChipRoundTripTest,
                          testing::PrintedName());
 
 TEST(ChipStorage, SameNameReplacesOtherNamesAppendAndFullMemoryFails) {
-    SimulatorConfig config;
+    sim::SimulatorConfig config;
     config.chipCapacity = 2;
     PipeHarness harness(config);
     uploadChip(harness, "A", Bytes{1});
@@ -171,7 +171,7 @@ class ChipUploadMistakeTest : public ::testing::TestWithParam<UploadMistake> {};
 // After metadata (code size 70) and the whole strings block, each mistake is refused.
 TEST_P(ChipUploadMistakeTest, IsRefusedAndNothingIsStored) {
     PipeHarness harness;
-    harness.expectAccepted(cmdChipMetadata, makeChipUploadMetadata("X", 0, 14, 0, 70, 0), B2);
+    harness.expectAccepted(cmdChipMetadata, sim::makeChipUploadMetadata("X", 0, 14, 0, 70, 0), B2);
     harness.expectAccepted(cmdChipStringsBegin, {}, B2);
     harness.expectAccepted(cmdChipStringsChunk, Bytes(63, 0x41), B2);
     harness.expectAccepted(cmdChipStringsEnd, {}, B2);
@@ -203,7 +203,7 @@ struct UploadKind {
     bool font;
     Bytes metadata, data;
 
-    std::optional<Bytes> stored(const NorixMemory& memory) const {
+    std::optional<Bytes> stored(const sim::NorixMemory& memory) const {
         if (font)
             return memory.font(2) ? std::optional(memory.font(2)->data) : std::nullopt;
         return memory.image(1) ? std::optional(memory.image(1)->data) : std::nullopt;
@@ -222,13 +222,13 @@ const UploadKind fontKind{"font",
                           {cmdFontMetaBegin, cmdFontMetaChunk, cmdFontMetaSave, cmdFontDataBegin,
                            cmdFontDataChunk, cmdFontDataSave},
                           true,
-                          makeFontMetadataBlock("F", 3, 8, 100, 300),
+                          sim::makeFontMetadataBlock("F", 3, 8, 100, 300),
                           rampBytes(300)};
 const UploadKind imageKind{"image",
                            {cmdImageMetaBegin, cmdImageMetaChunk, cmdImageMetaSave,
                             cmdImageDataBegin, cmdImageDataChunk, cmdImageDataSave},
                            false,
-                           makeImageMetadataBlock("I", 10, 10, 300),
+                           sim::makeImageMetadataBlock("I", 10, 10, 300),
                            pixelRuns(100)};
 
 // The commands of one upload as the application sends them.
@@ -276,8 +276,8 @@ TEST_P(UploadReceiverTest, StoresTheItemAsSentAndARepeatedChunkOnlyOnce) {
     const UploadKind& kind = *GetParam();
     PipeHarness harness;
     // The device asks for the second metadata and the third data chunk again.
-    harness.sim.faults().add({kind.codes[1], 2, FaultAction::Retry, 0});
-    harness.sim.faults().add({kind.codes[4], 3, FaultAction::Retry, 0});
+    harness.sim.faults().add({kind.codes[1], 2, sim::FaultAction::Retry, 0});
+    harness.sim.faults().add({kind.codes[4], 3, sim::FaultAction::Retry, 0});
     const auto steps = uploadSteps(kind, kind.metadata, kind.data);
     EXPECT_EQ(sendAll(harness, steps), accepted(steps));
     EXPECT_EQ(kind.stored(harness.sim.memory()), kind.data);
@@ -336,7 +336,7 @@ TEST(FontStorage, UploadLandsInTheNamedSlotAndOnlyAFontNotTheDefaultCanBeDeleted
     fillSampleMemory(harness.sim.memory());
     const Bytes columns = rampBytes(5 * 95);
     const auto steps =
-        uploadSteps(fontKind, makeFontMetadataBlock("Five by seven", 5, 7, 95, 5 * 95), columns, 5);
+        uploadSteps(fontKind, sim::makeFontMetadataBlock("Five by seven", 5, 7, 95, 5 * 95), columns, 5);
     EXPECT_EQ(sendAll(harness, steps), accepted(steps));
     EXPECT_EQ(harness.sim.memory().font(5)->data, columns);
     const SerialPacket slot = harness.ask(cmdSendFontMeta, {5});
@@ -359,12 +359,12 @@ TEST(FontStorage, UploadLandsInTheNamedSlotAndOnlyAFontNotTheDefaultCanBeDeleted
 std::uint8_t uploadImage(PipeHarness& harness, const std::string& name, std::uint8_t width,
                          std::uint8_t height, const Bytes& rle) {
     const auto metadata =
-        makeImageMetadataBlock(name, width, height, static_cast<std::uint32_t>(rle.size()));
+        sim::makeImageMetadataBlock(name, width, height, static_cast<std::uint32_t>(rle.size()));
     return sendAll(harness, uploadSteps(imageKind, metadata, rle)).back();
 }
 
 TEST(ImageStorage, UploadTakesTheFirstFreeSlotAndReadsBackInPiecesAtTheAskedOffset) {
-    SimulatorConfig config;
+    sim::SimulatorConfig config;
     config.imagePieceSize = 100;
     PipeHarness harness(config);
     EXPECT_EQ(harness.ask(cmdSendImageCount).payload, (Bytes{1, 0})) << "no images";
@@ -397,7 +397,7 @@ TEST(ImageStorage, DataThatDoesNotCoverTheImageIsRefusedAndAFullDeviceTakesNoUpl
     EXPECT_EQ(uploadImage(harness, "Short", 2, 2, {3, 0, 0}), respFail);
     EXPECT_FALSE(harness.sim.memory().image(1).has_value());
     for (int slot = 1; slot <= 255; ++slot)
-        harness.sim.memory().setImage(slot, makeStoredImage("I", 1, 1, {1, 0, 0}));
+        harness.sim.memory().setImage(slot, sim::makeStoredImage("I", 1, 1, {1, 0, 0}));
     EXPECT_EQ(harness.ask(cmdSendImageCount).payload, (Bytes{0, 1}));
     EXPECT_EQ(harness.ask(cmdImageMetaBegin, {0x80, 0x00}).code, respFail);
 }

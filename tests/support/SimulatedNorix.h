@@ -39,7 +39,7 @@ inline Bytes textBytes(const std::string& text) {
 // gets back the answer packets exactly as they were framed.
 class PipeHarness {
 public:
-    explicit PipeHarness(SimulatorConfig config = {}) : sim(loop, std::move(config)) {
+    explicit PipeHarness(sim::SimulatorConfig config = {}) : sim(loop, std::move(config)) {
         sim.attachPipe(
             [this](std::span<const std::uint8_t> bytes) {
                 chunks.emplace_back(bytes.begin(), bytes.end());
@@ -72,7 +72,7 @@ public:
     }
 
     ManualEventLoop loop;
-    SimulatedNorix sim;
+    sim::SimulatedNorix sim;
     std::vector<SerialPacket> answers;
     std::vector<Bytes> chunks;
     std::vector<std::string> frameErrors;
@@ -82,13 +82,13 @@ public:
 };
 
 // Sample memory: two chips, a 5-wide font in slot 0 (the default font), images in slots 1 and 3.
-inline void fillSampleMemory(NorixMemory& memory) {
-    memory.storeChip(makeStoredChip("7400", 4, 14, 0, {"Quad NAND", "", "Gate"}, Bytes{1, 2, 3, 4}),
-                     10);
-    memory.storeChip(makeStoredChip("4116", 1, 16, 2, {}, Bytes(40, 0x11)), 10);
-    memory.setFont(0, makeStoredFont("Small", 5, 7, Bytes(5 * 3, 0x7F)));
-    memory.setImage(1, makeStoredImage("Logo", 2, 2, Bytes{4, 0xF8, 0x00}));
-    memory.setImage(3, makeStoredImage("Chip", 10, 10, Bytes{100, 0x00, 0x1F}));
+inline void fillSampleMemory(sim::NorixMemory& memory) {
+    memory.storeChip(
+        sim::makeStoredChip("7400", 4, 14, 0, {"Quad NAND", "", "Gate"}, Bytes{1, 2, 3, 4}), 10);
+    memory.storeChip(sim::makeStoredChip("4116", 1, 16, 2, {}, Bytes(40, 0x11)), 10);
+    memory.setFont(0, sim::makeStoredFont("Small", 5, 7, Bytes(5 * 3, 0x7F)));
+    memory.setImage(1, sim::makeStoredImage("Logo", 2, 2, Bytes{4, 0xF8, 0x00}));
+    memory.setImage(3, sim::makeStoredImage("Chip", 10, 10, Bytes{100, 0x00, 0x1F}));
 }
 
 // A link on a ManualEventLoop to a simulated Norix on a pseudo-terminal.
@@ -100,7 +100,7 @@ protected:
         ASSERT_TRUE(sim.open()) << sim.lastError();
         sim.simulator().onExchange =
             [this](const SerialPacket& command, const std::optional<SerialPacket>&,
-                   const std::optional<FaultRule>&) { commands.push_back(command); };
+                   const std::optional<sim::FaultRule>&) { commands.push_back(command); };
     }
 
     // Runs the loop (real time for the pty, virtual clock standing still) until
@@ -132,7 +132,7 @@ protected:
     void inject(const SerialPacket& packet) { link.processReceivedBytes(encodeFrame(packet)); }
 
     void addFault(std::optional<std::uint8_t> code, std::optional<unsigned> occurrence,
-                  FaultAction action, unsigned argument = 0) {
+                  sim::FaultAction action, unsigned argument = 0) {
         sim.simulator().faults().add({code, occurrence, action, argument});
     }
 
@@ -150,7 +150,7 @@ protected:
     std::vector<std::string> log;
     ScopedDiagnosticSink logSink{[this](std::string_view line) { log.emplace_back(line); }};
     ManualEventLoop loop;
-    PtySimulator sim{loop};
+    sim::PtySimulator sim{loop};
     SerialPortManager link;
     std::vector<SerialPacket> commands;
 };

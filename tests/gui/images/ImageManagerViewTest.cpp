@@ -253,7 +253,7 @@ TEST(ImageWindow, PngExportImportsBackExactlyAndBadPicturesRaiseTheAlert) {
 // new image, list again, load that one back.
 TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
     ImageWindow f;
-    BuiltInSimulator simulator(f.loop, f.link);
+    sim::BuiltInSimulator simulator(f.loop, f.link);
     ASSERT_TRUE(simulator.start()) << simulator.lastError();
     ASSERT_TRUE(f.link.connect(simulator.portPath()));
     ImageManagerView& w = *f.window;
@@ -314,9 +314,9 @@ TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
 
 TEST(ImageWindow, ALinkLostMidDownloadLeavesTheImageAndShowsTheLinksError) {
     ImageWindow f;
-    BuiltInSimulator simulator(f.loop, f.link);
+    sim::BuiltInSimulator simulator(f.loop, f.link);
     ASSERT_TRUE(simulator.start()) << simulator.lastError();
-    simulator.simulator().faults().add({0xE8, 1, FaultAction::HangUpBefore, 0});
+    simulator.simulator().faults().add({0xE8, 1, sim::FaultAction::HangUpBefore, 0});
     ASSERT_TRUE(f.link.connect(simulator.portPath()));
     auto& images = f.link.images();
     ASSERT_TRUE(waitFor([&] { return !images.isLoadingImageList(); }));

@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     norix::QtEventLoop loop;
     norix::SerialPortManager link(loop, "/dev", norix::LinkConversations::Included);
-    norix::BuiltInSimulator simulator(loop, link);
+    norix::sim::BuiltInSimulator simulator(loop, link);
     if (!simulator.start() || !link.connect(simulator.portPath())) {
         std::fprintf(stderr, "simulator: %s\n", simulator.lastError().c_str());
         return 1;
