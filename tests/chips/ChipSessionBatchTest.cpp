@@ -70,14 +70,9 @@ TEST_F(ChipBatchTest, ChipsThatCannotBeSavedAreSkippedAndNamed) {
               {"c.chip", chip("BROKEN", 2, "FUNC F\nENDFUNC\nFUNC F\nENDFUNC\n")},
               {"d.chip", chip("NOSTORE")},
               {"e.chip", chip("EPSILON")}});
-<<<<<<< HEAD
     // The second store command (that of d.chip) is refused, and e.chip's only code chunk.
     addFault(cmdSaveChip, 2, sim::FaultAction::Fail);
     addFault(cmdChipCodeChunk, 3, sim::FaultAction::BadSize);
-=======
-    // The second store command (that of d.chip) is refused.
-    addFault(cmdSaveChip, 2, sim::FaultAction::Fail);
->>>>>>> simns
     session.batchSaveToNorixPressed();
     settle();
 
@@ -98,19 +93,6 @@ TEST_F(ChipBatchTest, ChipsThatCannotBeSavedAreSkippedAndNamed) {
     EXPECT_TRUE(session.canUseUploadButtons());
 }
 
-<<<<<<< HEAD
-=======
-TEST_F(ChipBatchTest, AFailedLastChipStillFinishesTheBatch) {
-    connect();
-    addFiles({{"a.chip", chip("ALPHA")}, {"z.chip", chip("ZETA")}});
-    addFault(cmdChipCodeChunk, 2, sim::FaultAction::BadSize); // z.chip's only chunk
-    session.batchSaveToNorixPressed();
-    settle();
-    EXPECT_EQ(storedNames(), std::vector<std::string>{"ALPHA"});
-    EXPECT_EQ(lines().back(), "Batch save completed. 1 chips saved; not saved: z.chip.");
-}
-
->>>>>>> simns
 TEST_F(ChipBatchTest, NothingReadableMeansNoRun) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});

@@ -18,31 +18,6 @@ protected:
     }
 };
 
-<<<<<<< HEAD
-=======
-TEST_F(ChipConnectionTest, ConnectIdentifiesTheNorixAndLoadsItsChips) {
-    sim.simulator().config().serialNumber = "  NX-42\r\n";
-    sim.simulator().memory().storeChip(sim::makeStoredChip("7400", 4, 14, 1, {}, {}), 128);
-    session.setSelectedPort(sim.slavePath());
-    session.connectOrDisconnect();
-    settle();
-    EXPECT_EQ(session.deviceStatus(), "Connected");
-    EXPECT_EQ(lines(), std::vector<std::string>{"Serial port opened. Waiting for Norix..."});
-    advance(serialNumberRequestDelay - Milliseconds(1));
-    EXPECT_TRUE(commandsWithCode(cmdSerialNumber).empty());
-    advance(Milliseconds(1));
-    EXPECT_EQ(session.norixSerialNumber(), "NX-42");
-    EXPECT_TRUE(wrote("Requesting Norix serial number..."));
-    EXPECT_EQ(lines().back(), "Connected to Norix S/N NX-42.");
-    EXPECT_FALSE(session.pendingSerialSequence().has_value());
-    EXPECT_TRUE(commandsWithCode(cmdChipCount).empty());
-    advance(connectionStepDelay);
-    EXPECT_EQ(session.norixChipList().norixChips(), std::vector<std::string>{"7400"});
-    advance(connectionStepDelay);
-    EXPECT_EQ(fontListRequests, 1);
-}
-
->>>>>>> simns
 struct SerialCase {
     const char* label;
     Bytes payload;
@@ -152,8 +127,7 @@ TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStart
     sim::PtySimulator second(loop);
     ASSERT_TRUE(second.open());
     second.simulator().memory().clear();
-    second.simulator().memory().storeChip(sim::makeStoredChip("B", 1, 14, 0, {}, Bytes(16, 2)),
-                                          128);
+    second.simulator().memory().storeChip(sim::makeStoredChip("B", 1, 14, 0, {}, Bytes(16, 2)), 128);
     clearRecords();
     session.setSelectedPort(second.slavePath());
     ASSERT_TRUE(link.connect(second.slavePath()));

@@ -144,14 +144,8 @@ TEST_F(NorixChipsTest, MalformedCountsAndNames) {
 
 TEST_F(NorixChipsTest, LoadsAStoredChipIntoTheEditor) {
     const Bytes code = sampleCode(9); // 144 bytes: three code parts of 64 bytes at most
-<<<<<<< HEAD
     const std::vector<std::string> strings{"RAM", "", "x\x7Fz", "", "", "", "", "end"};
     sim.simulator().memory().storeChip(sim::makeStoredChip("6116", 2, 24, 5, strings, code), 128);
-=======
-    sim.simulator().memory().storeChip(
-        sim::makeStoredChip("6116", 2, 24, 5, {"RAM", "", "x\x7Fz", "", "", "", "", "end"}, code),
-        128);
->>>>>>> simns
     connect();
     session.editor().setSelectedType(6);
     startLoad(0);
@@ -239,17 +233,11 @@ TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
 
 TEST_F(NorixChipsTest, CodeAnswersOfEveryShape) {
     connectWith({"A", "B"});
-<<<<<<< HEAD
     addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
     addFault(cmdLoadChipString, std::nullopt, sim::FaultAction::Drop);
     // Starts loading chip `index` and answers its code request with `payload`.
     const auto codeAnswer = [&](std::size_t index, Bytes payload,
                                 std::uint8_t code = respChipCode) {
-=======
-    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
-    addFault(cmdLoadChipString, std::nullopt, sim::FaultAction::Drop);
-    const auto startLoad = [&](std::size_t index) {
->>>>>>> simns
         clearRecords();
         startLoad(index);
         answer(code, load().pendingLoadCodeSequence(), std::move(payload));
@@ -316,15 +304,8 @@ TEST_F(NorixChipsTest, LoadRefusals) {
     session.setSelectedNorixChipIndex(1);
     session.loadSelectedNorixChip();
     EXPECT_EQ(lines().back(), "Select a chip from the Norix list first.");
-<<<<<<< HEAD
     addFault(cmdLoadChipMetadata, 1, sim::FaultAction::Fail);
     startLoad(0);
-=======
-    addFault(cmdLoadChipMetadata, 1, sim::FaultAction::Fail);
-    session.setSelectedNorixChipIndex(0);
-    session.loadSelectedNorixChip();
-    settle();
->>>>>>> simns
     EXPECT_EQ(lines().back(), "Chip metadata request failed with response 0xB3.");
     addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::Drop);
     session.loadSelectedNorixChip();

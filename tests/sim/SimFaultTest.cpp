@@ -36,18 +36,14 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"0xCB:3:retry", sim::FaultRule{0xCB, 3, sim::FaultAction::Retry, 0}},
         ParseCase{"cb:3:retry", sim::FaultRule{0xCB, 3, sim::FaultAction::Retry, 0}},
         ParseCase{"0xE4:drop", sim::FaultRule{0xE4, std::nullopt, sim::FaultAction::Drop, 0}},
-        ParseCase{"*:*:fail",
-                  sim::FaultRule{std::nullopt, std::nullopt, sim::FaultAction::Fail, 0}},
+        ParseCase{"*:*:fail", sim::FaultRule{std::nullopt, std::nullopt, sim::FaultAction::Fail, 0}},
         ParseCase{"*:7:badsize", sim::FaultRule{std::nullopt, 7, sim::FaultAction::BadSize, 0}},
         ParseCase{"0xD0:crc", sim::FaultRule{0xD0, std::nullopt, sim::FaultAction::CorruptCrc, 0}},
         ParseCase{"0xD0:2:delay:250", sim::FaultRule{0xD0, 2, sim::FaultAction::Delay, 250}},
-        ParseCase{"0xD0:delay:250",
-                  sim::FaultRule{0xD0, std::nullopt, sim::FaultAction::Delay, 250}},
+        ParseCase{"0xD0:delay:250", sim::FaultRule{0xD0, std::nullopt, sim::FaultAction::Delay, 250}},
         ParseCase{"0xDC:1:split:2", sim::FaultRule{0xDC, 1, sim::FaultAction::Split, 2}},
-        ParseCase{"*:5:hangup-before",
-                  sim::FaultRule{std::nullopt, 5, sim::FaultAction::HangUpBefore, 0}},
-        ParseCase{"0xC6:hangup-after",
-                  sim::FaultRule{0xC6, std::nullopt, sim::FaultAction::HangUpAfter, 0}},
+        ParseCase{"*:5:hangup-before", sim::FaultRule{std::nullopt, 5, sim::FaultAction::HangUpBefore, 0}},
+        ParseCase{"0xC6:hangup-after", sim::FaultRule{0xC6, std::nullopt, sim::FaultAction::HangUpAfter, 0}},
         ParseCase{"0xCB", std::nullopt}, ParseCase{"0x1CB:retry", std::nullopt},
         ParseCase{"zz:retry", std::nullopt}, ParseCase{"0xCB:0:retry", std::nullopt},
         ParseCase{"0xCB:3:explode", std::nullopt}, ParseCase{"0xCB:delay", std::nullopt},
@@ -61,7 +57,6 @@ bool auxIsOn(PipeHarness& harness) {
     return harness.sim.memory().settings()[8] == 1;
 }
 
-<<<<<<< HEAD
 // What a fault on the second settings command does: the answer the host gets
 // (none when nullopt), whether the change is carried out, and whether the
 // device hangs up.
@@ -72,14 +67,6 @@ struct FaultEffect {
     bool carriedOut;
     bool hangsUp;
     friend void PrintTo(const FaultEffect& c, std::ostream* os) { *os << c.name; }
-=======
-struct ReplacedAnswer {
-    sim::FaultAction action;
-    std::uint8_t code;
-    friend void PrintTo(const ReplacedAnswer& c, std::ostream* os) {
-        *os << "answer" << std::hex << std::uppercase << int{c.code};
-    }
->>>>>>> simns
 };
 
 class FaultEffectTest : public ::testing::TestWithParam<FaultEffect> {};
@@ -109,7 +96,6 @@ TEST_P(FaultEffectTest, ChangesTheAnswerAndTheDeviceAsItSays) {
     EXPECT_EQ(auxIsOn(harness), effect.carriedOut || !effect.hangsUp);
 }
 
-<<<<<<< HEAD
 INSTANTIATE_TEST_SUITE_P(
     Actions, FaultEffectTest,
     ::testing::Values(
@@ -123,44 +109,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::PrintedName());
 
 TEST(Faults, ACorruptCrcFailsTheHostsCheck) {
-=======
-INSTANTIATE_TEST_SUITE_P(Codes, ReplacedAnswerTest,
-                         ::testing::Values(ReplacedAnswer{sim::FaultAction::Retry, 0xB1},
-                                           ReplacedAnswer{sim::FaultAction::Fail, 0xB3},
-                                           ReplacedAnswer{sim::FaultAction::BadSize, 0xB4}),
-                         testing::PrintedName());
-
-TEST(Faults, ARetriedChunkIsNotAppendedTwice) {
-    PipeHarness harness;
-    harness.sim.faults().add({cmdFontDataChunk, 1, sim::FaultAction::Retry, 0});
-    const Bytes metadata = sim::makeFontMetadataBlock("F", 2, 8, 2, 4);
-    harness.expectAccepted(cmdFontMetaBegin, {0x80, 0, 0}, 0xB0);
-    for (std::size_t offset = 0; offset < 128; offset += 48)
-        harness.expectAccepted(
-            cmdFontMetaChunk,
-            Bytes(metadata.begin() + static_cast<long>(offset),
-                  metadata.begin() + static_cast<long>(std::min<std::size_t>(offset + 48, 128))),
-            0xB0);
-    harness.expectAccepted(cmdFontMetaSave, {}, 0xB2);
-    harness.expectAccepted(cmdFontDataBegin, {4, 0}, 0xB0);
-    EXPECT_EQ(harness.ask(cmdFontDataChunk, {1, 2, 3, 4}).code, respRetry);
-    harness.expectAccepted(cmdFontDataChunk, {1, 2, 3, 4}, 0xB0);
-    harness.expectAccepted(cmdFontDataSave, {}, 0xB2);
-    EXPECT_EQ(harness.sim.memory().font(0)->data, (Bytes{1, 2, 3, 4}));
-}
-
-TEST(Faults, DropLosesTheAnswerButTheCommandIsCarriedOut) {
-    PipeHarness harness;
-    harness.sim.faults().add({cmdSettings, std::nullopt, sim::FaultAction::Drop, 0});
-    EXPECT_TRUE(harness.exchange(cmdSettings, setAux).empty());
-    EXPECT_TRUE(harness.chunks.empty());
-    EXPECT_TRUE(auxIsOn(harness));
-    EXPECT_EQ(harness.ask(cmdSerialNumber).code, respSerialNumber)
-        << "other commands still answered";
-}
-
-TEST(Faults, CorruptCrcFailsTheHostsCheck) {
->>>>>>> simns
     PipeHarness harness;
     harness.sim.faults().add({cmdSerialNumber, 1, sim::FaultAction::CorruptCrc, 0});
     EXPECT_TRUE(harness.exchange(cmdSerialNumber).empty());
@@ -201,22 +149,6 @@ TEST_P(SplitTest, DeliversTheAnswerInPiecesOfKBytes) {
 INSTANTIATE_TEST_SUITE_P(PieceSizes, SplitTest, ::testing::Values(1u, 2u, 5u, 100u),
                          testing::PrintedName());
 
-<<<<<<< HEAD
-=======
-TEST(Faults, HangUpBeforeAnsweringClosesWithoutCarryingOut) {
-    PipeHarness harness;
-    bool announced = false;
-    Connection connection = harness.sim.disconnected.connect([&] { announced = true; });
-    harness.sim.faults().add({cmdSettings, 1, sim::FaultAction::HangUpBefore, 0});
-    EXPECT_TRUE(harness.exchange(cmdSettings, setAux).empty());
-    EXPECT_TRUE(harness.hungUp);
-    EXPECT_TRUE(announced);
-    EXPECT_FALSE(harness.sim.isAttached());
-    EXPECT_FALSE(auxIsOn(harness));
-    EXPECT_TRUE(harness.exchange(cmdSerialNumber).empty()) << "nothing is served after a hang-up";
-}
-
->>>>>>> simns
 TEST(Faults, CommandsBehindAHangUpInTheSameChunkAreNotCarriedOut) {
     PipeHarness harness;
     harness.sim.faults().add({cmdSerialNumber, 1, sim::FaultAction::HangUpBefore, 0});
@@ -230,19 +162,6 @@ TEST(Faults, CommandsBehindAHangUpInTheSameChunkAreNotCarriedOut) {
     EXPECT_FALSE(auxIsOn(harness));
 }
 
-<<<<<<< HEAD
-=======
-TEST(Faults, HangUpAfterAnsweringDeliversTheAnswerFirst) {
-    PipeHarness harness;
-    harness.sim.faults().add({cmdSettings, 1, sim::FaultAction::HangUpAfter, 0});
-    const auto answers = harness.exchange(cmdSettings, setAux);
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0].code, respSettings);
-    EXPECT_TRUE(harness.hungUp);
-    EXPECT_TRUE(auxIsOn(harness));
-}
-
->>>>>>> simns
 TEST(Faults, OccurrencesCountPerCodeOrOverAllCommands) {
     PipeHarness harness;
     harness.sim.faults().add({std::nullopt, 3, sim::FaultAction::Fail, 0});

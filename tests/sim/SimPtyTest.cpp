@@ -20,30 +20,9 @@ protected:
     sim::PtySimulator pty{loop};
 };
 
-<<<<<<< HEAD
 TEST_F(SimulatorOnPty, AnswersAndThenHangsUpSoThatTheClientSeesTheEnd) {
     ASSERT_TRUE(pty.open()) << pty.lastError();
     pty.simulator().faults().add({cmdUploadModeQuery, 1, sim::FaultAction::HangUpAfter, 0});
-=======
-TEST(SimulatorOnPty, AnswersAClientThatOpensTheSlavePath) {
-    ManualEventLoop loop;
-    sim::PtySimulator pty(loop);
-    ASSERT_TRUE(pty.open()) << pty.lastError();
-    PtyClient client(pty.slavePath());
-    ASSERT_TRUE(client.isOpen());
-    client.send({cmdSerialNumber, 42, {}});
-    const auto answers = client.receive(loop);
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0],
-              (SerialPacket{respSerialNumber, 42, Bytes{'S', 'I', 'M', '-', '0', '0', '0', '1'}}));
-}
-
-TEST(SimulatorOnPty, HangingUpAfterAnsweringEndsTheConnectionForTheClient) {
-    ManualEventLoop loop;
-    sim::PtySimulator pty(loop);
-    ASSERT_TRUE(pty.open());
-    pty.simulator().faults().add({cmdUploadModeQuery, 1, sim::FaultAction::HangUpAfter, 0});
->>>>>>> simns
     PtyClient client(pty.slavePath());
     ASSERT_TRUE(client.isOpen());
     client.send({cmdUploadModeQuery, 42, {}});
@@ -54,13 +33,7 @@ TEST(SimulatorOnPty, HangingUpAfterAnsweringEndsTheConnectionForTheClient) {
     EXPECT_FALSE(pty.isOpen());
 }
 
-<<<<<<< HEAD
 TEST_F(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
-=======
-TEST(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
-    ManualEventLoop loop;
-    sim::PtySimulator pty(loop);
->>>>>>> simns
     const auto link =
         std::filesystem::temp_directory_path() / ("norix-sim-test-" + std::to_string(::getpid()));
     pty.setReplugDelay(Milliseconds(500));
@@ -82,40 +55,8 @@ TEST(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
     again.send({cmdSerialNumber, 2, {}});
     const auto answers = again.receive(loop);
     ASSERT_EQ(answers.size(), 1u);
-<<<<<<< HEAD
     EXPECT_EQ(answers[0],
               (SerialPacket{respSerialNumber, 2, Bytes{'S', 'I', 'M', '-', '0', '0', '0', '1'}}));
-=======
-    EXPECT_EQ(answers[0].sequence, 2);
-}
-
-TEST(SimulatorOnPty, TheLinkConnectsThroughTheSlavePathAndSeesTheHangUp) {
-    ManualEventLoop loop;
-    sim::PtySimulator pty(loop);
-    ASSERT_TRUE(pty.open());
-    const auto folder =
-        std::filesystem::temp_directory_path() / ("norix-sim-devdir-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    SerialPortManager link(loop, folder.string(), LinkConversations::None);
-    std::vector<SerialPacket> packets;
-    bool disconnected = false;
-    link.onPacketReceived = [&](const SerialPacket& packet) { packets.push_back(packet); };
-    link.onDisconnected = [&] { disconnected = true; };
-    ASSERT_TRUE(link.connect(pty.slavePath())) << link.lastError().value_or("");
-
-    const auto sequence = link.sendPacket(cmdChipCount);
-    ASSERT_TRUE(sequence.has_value());
-    ASSERT_TRUE(loop.runUntil([&] { return !packets.empty(); }));
-    EXPECT_EQ(packets[0], (SerialPacket{respChipCount, *sequence, {0, 0}}));
-
-    pty.simulator().faults().add(
-        {cmdSerialNumber, std::nullopt, sim::FaultAction::HangUpBefore, 0});
-    link.sendPacket(cmdSerialNumber);
-    ASSERT_TRUE(loop.runUntil([&] { return disconnected; }));
-    EXPECT_FALSE(link.isConnected());
-    EXPECT_TRUE(link.lastError().has_value());
-    std::filesystem::remove_all(folder);
->>>>>>> simns
 }
 
 } // namespace
