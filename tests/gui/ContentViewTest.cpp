@@ -191,6 +191,12 @@ TEST(MainWindow, UnsavedEditsAreSavedDiscardedOrKept) {
     f.window->dialogs().chooseSavePath = [&folder](const std::string& proposed) {
         return std::optional(folder.path() / proposed);
     };
+    std::vector<std::filesystem::path> replaced;
+    f.window->dialogs().confirmReplacingFile = [&replaced](const std::filesystem::path& path) {
+        replaced.push_back(path);
+        return true;
+    };
+    ASSERT_FALSE(ChipFileCodec::save(ChipDocument("OLD"), folder.path() / "NE555.chip"));
     QTest::keyClicks(f.window->chipFields()->nameField(), QStringLiteral("NE555"));
     EXPECT_TRUE(f.window->isWindowModified());
 
@@ -198,9 +204,10 @@ TEST(MainWindow, UnsavedEditsAreSavedDiscardedOrKept) {
     QTest::mouseClick(f.window->chipFiles()->newFileButton(), Qt::LeftButton);
     EXPECT_EQ(f.session.editor().chipName(), "NE555");
     EXPECT_FALSE(f.window->close());
-    // Saved first (as NE555.chip), then replaced by the new chip.
+    // Saved first (over NE555.chip, after asking), then replaced by the new chip.
     QTest::mouseClick(f.window->chipFiles()->newFileButton(), Qt::LeftButton);
     EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(replaced, std::vector{folder.path() / "NE555.chip"});
     EXPECT_EQ(ChipFileCodec::load(folder.path() / "NE555.chip")->name, "NE555");
     EXPECT_EQ(f.session.editor().chipName(), "");
     EXPECT_FALSE(f.window->isWindowModified());

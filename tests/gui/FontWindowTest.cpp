@@ -242,6 +242,7 @@ TEST(FontWindow, SlotButtonsFollowTheSimulatorAndSaveToNorixFillsASlot) {
     ASSERT_TRUE(waitFor([&] { return !f.link.fonts().norixFontSlots()[2].isEmpty(); }));
     EXPECT_EQ(f.slotText(2), QStringLiteral("Slot 2\nNew Font\n8 × 8 • 95 glyphs"));
     EXPECT_EQ(slots->uploadStatusLabel()->text(), QStringLiteral("Font uploaded to slot 2."));
+    EXPECT_FALSE(slots->uploadStatusLabel()->isHidden());
     EXPECT_TRUE(slots->deleteButton()->isEnabled());
 
     QTest::mouseClick(slots->deleteButton(), Qt::LeftButton);
