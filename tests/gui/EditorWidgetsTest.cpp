@@ -99,9 +99,11 @@ TEST(CodePanel, GutterPaintsNumbersAndRedStars) {
     EXPECT_TRUE(rowHasColor(top, top + line, gutterNumberColor()));
 }
 
-TEST(OpcodePanelView, InsertsTheChosenOpcodeWithNormalisedArguments) {
+TEST(OpcodePanelView, InsertsTheChosenOpcodeWithNormalisedArgumentsByMouseOrKeyboard) {
     test::WindowFixture f;
     f.window->show();
+    f.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
     OpcodePanelView* panel = f.window->codePanel()->opcodePanel();
     f.session.editor().setChipCode("SETOUT 1");
 
@@ -126,7 +128,12 @@ TEST(OpcodePanelView, InsertsTheChosenOpcodeWithNormalisedArguments) {
     list->setCurrentItem(list->findItems(QStringLiteral("ENDLOOP\n"), Qt::MatchStartsWith).at(0));
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(panel->titleLabel()->text(), QStringLiteral("Opcode: ENDLOOP"));
-    f.window->codePanel()->opcodeModel().chooseOpcode(*opcodeOption("DELMS"));
+    auto& model = f.window->codePanel()->opcodeModel();
+    model.chooseOpcode(*opcodeOption("DELMS"));
+    QTest::keyClick(panel->argumentField(0), Qt::Key_Escape); // back to the list
+    EXPECT_FALSE(model.showOpcodePanel());
+    EXPECT_TRUE(model.showOpcodeTools());
+    model.chooseOpcode(*opcodeOption("DELMS"));
     QTest::keyClicks(panel->argumentField(0), QStringLiteral("5"));
     QTest::keyClick(panel->argumentField(0), Qt::Key_Return);
     ASSERT_TRUE(test::waitFor([&] { return f.session.editor().chipCode().ends_with("DELMS 05"); }));
