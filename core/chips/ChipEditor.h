@@ -28,8 +28,8 @@ using ReplaceConfirmer = std::function<bool(const std::filesystem::path& existin
 
 enum class ChipFileOutcome { succeeded, cancelled, failed };
 
-// How loading or saving a chip file ended; a failure carries the text the
-// terminal was given (one line per failed check).
+// How loading or saving a chip file ended; a failure carries what the
+// terminal was told (one line per failed check, joined by line feeds).
 struct ChipFileResult {
     ChipFileOutcome outcome = ChipFileOutcome::succeeded;
     std::string failure;
@@ -78,9 +78,9 @@ public:
 
     // The fields differ from what was last started, loaded or saved.
     bool isModified() const;
-    // What the editor holds now counts as saved: a chip that arrived from the
-    // Norix, or the last chip of a batch, which the user agreed to lose the
-    // old chip for.
+    // What the editor holds now counts as unchanged: a chip that arrived from
+    // the Norix, or the last chip of a batch, for which the user already
+    // agreed to lose the chip before.
     void markUnmodified();
 
     void newChipFile();

@@ -30,13 +30,12 @@ class ToolWindows;
 
 struct ContentViewDialogs {
     std::function<std::vector<std::filesystem::path>()> chooseChipFilesToAdd;
-    std::function<std::optional<std::filesystem::path>(const std::string& proposedName)>
-        chooseSavePath;
+    SavePathChooser chooseSavePath;
     std::function<UnsavedChoice()> askAboutUnsavedChanges;
     std::function<bool()> confirmDeleteAllChips;
     // Whether an existing file may be replaced: asked once the chosen name
     // has its ".chip", so the question is about the file really written.
-    std::function<bool(const std::filesystem::path& existing)> confirmReplacingFile;
+    ReplaceConfirmer confirmReplacingFile;
 };
 
 class ContentView : public QMainWindow {
