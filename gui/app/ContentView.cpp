@@ -202,14 +202,8 @@ ChipFileResult ContentView::saveFileAs() {
 
 void ContentView::loadChipFileCommand() {
     logLine("Load file");
-    if (!dialogs_.chooseChipFilesToAdd)
-        return;
-    const auto files = dialogs_.chooseChipFilesToAdd();
-    if (files.empty())
-        return;
-    session_.editor().addChipFiles(files);
-    session_.editor().setSelectedChip(files.front().filename().string());
-    loadSelectedFile();
+    if (dialogs_.chooseChipFilesToAdd)
+        openChipFiles(dialogs_.chooseChipFilesToAdd());
 }
 
 void ContentView::openChipFiles(const std::vector<std::filesystem::path>& files) {
