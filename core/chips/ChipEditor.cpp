@@ -20,6 +20,18 @@ std::size_t characterCount(std::string_view text) {
     }));
 }
 
+bool sameDocument(const ChipDocument& a, const ChipDocument& b) {
+    return a.name == b.name && a.pinCount == b.pinCount && a.chipType == b.chipType &&
+           a.imageIndex == b.imageIndex && a.code == b.code && a.strings == b.strings;
+}
+
+std::string joinedLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
 } // namespace
 
 ChipEditor::ChipEditor(Terminal& terminal) : terminal_(terminal) {}
@@ -89,27 +101,43 @@ void ChipEditor::applyChipDocument(const ChipDocument& document) {
     changed.emit();
 }
 
+ChipFileResult ChipEditor::checkChipInformation() {
+    std::vector<std::string> problems;
+    if (trimWhitespaceAndNewlines(chipName_).empty())
+        problems.emplace_back("Chip name is required.");
+    if (selectedType_ == 0)
+        problems.emplace_back("Select a chip type.");
+    if (selectedPins_ < 2 || selectedPins_ > 40)
+        problems.emplace_back("Chip pin count must be between 2 and 40.");
+    if (problems.empty())
+        return {};
+    for (const auto& problem : problems)
+        write(problem);
+    return {ChipFileOutcome::failed, joinedLines(problems)};
+}
+
 bool ChipEditor::validateChipInformation() {
-    bool valid = true;
-    if (trimWhitespaceAndNewlines(chipName_).empty()) {
-        write("Chip name is required.");
-        valid = false;
-    }
-    if (selectedType_ == 0) {
-        write("Select a chip type.");
-        valid = false;
-    }
-    if (selectedPins_ < 2 || selectedPins_ > 40) {
-        write("Chip pin count must be between 2 and 40.");
-        valid = false;
-    }
-    return valid;
+    return checkChipInformation().succeeded();
+}
+
+bool ChipEditor::isModified() const {
+    return !sameDocument(currentChipDocument(), unmodifiedDocument_);
+}
+
+void ChipEditor::markUnmodified() {
+    unmodifiedDocument_ = currentChipDocument();
+    changed.emit();
+}
+
+ChipFileResult ChipEditor::fail(std::string text) {
+    write(text);
+    return {ChipFileOutcome::failed, std::move(text)};
 }
 
 void ChipEditor::newChipFile() {
     applyChipDocument(ChipDocument());
     currentFileURL_.reset();
-    changed.emit();
+    markUnmodified();
     write("New chip file.");
 }
 
@@ -127,57 +155,67 @@ void ChipEditor::addChipFiles(const std::vector<std::filesystem::path>& files) {
     write("Added " + std::to_string(n) + (n == 1 ? " chip file." : " chip files."));
 }
 
-void ChipEditor::loadSelectedChipFile() {
-    if (!selectedChip_) {
-        write("Select a chip file first.");
-        return;
-    }
+ChipFileResult ChipEditor::loadSelectedChipFile() {
+    if (!selectedChip_)
+        return fail("Select a chip file first.");
     const auto location = chipFileURLs_.find(*selectedChip_);
-    if (location == chipFileURLs_.end()) {
-        write("The selected chip file could not be found.");
-        return;
-    }
+    if (location == chipFileURLs_.end())
+        return fail("The selected chip file could not be found.");
     const std::filesystem::path path = location->second;
     auto document = ChipFileCodec::load(path);
-    if (!document) {
-        write("Load failed: " + document.error().message());
-        return;
-    }
+    if (!document)
+        return fail("Load failed: " + document.error().message());
     applyChipDocument(*document);
     currentFileURL_ = path;
-    changed.emit();
+    markUnmodified();
     write("Loaded " + fileName(path) + ".");
+    return {};
 }
 
-void ChipEditor::saveChipFile(const SavePathChooser& choosePath) {
-    if (!validateChipInformation())
-        return;
-    if (!currentFileURL_) {
-        saveChipFileAs(choosePath);
-        return;
-    }
+ChipFileResult ChipEditor::saveChipFile(const SavePathChooser& choosePath,
+                                        const ReplaceConfirmer& mayReplace) {
+    if (auto invalid = checkChipInformation(); !invalid.succeeded())
+        return invalid;
+    if (!currentFileURL_)
+        return saveChipFileAs(choosePath, mayReplace);
     const ChipDocument document = currentChipDocument();
-    if (auto error = ChipFileCodec::save(document, *currentFileURL_)) {
-        write("Save failed: " + error->message());
-        return;
-    }
+    if (auto error = ChipFileCodec::save(document, *currentFileURL_))
+        return fail("Save failed: " + error->message());
+    markUnmodified();
     write("Saved " + fileName(*currentFileURL_) + ".");
     warnAboutBracketedCodeLine(document);
+    return {};
 }
 
-void ChipEditor::saveChipFileAs(const SavePathChooser& choosePath) {
+std::optional<std::filesystem::path>
+ChipEditor::chooseTarget(const SavePathChooser& choosePath,
+                         const ReplaceConfirmer& mayReplace) const {
+    if (!choosePath)
+        return std::nullopt;
+    auto chosen = choosePath(chipName_ + ".chip");
+    if (!chosen || chosen->empty() || !mayReplace)
+        return chosen;
+    // Asked about the file that will really be written: the name may still
+    // gain ".chip" after the panel, which a native panel never sees.
+    const std::filesystem::path target = withChipExtension(*chosen);
+    std::error_code ignored;
+    if (std::filesystem::exists(target, ignored) && !mayReplace(target))
+        return std::nullopt;
+    return chosen;
+}
+
+ChipFileResult ChipEditor::saveChipFileAs(const SavePathChooser& choosePath,
+                                          const ReplaceConfirmer& mayReplace) {
     logLine("SAVE AS 1: function entered");
-    if (!validateChipInformation())
-        return;
+    if (auto invalid = checkChipInformation(); !invalid.succeeded())
+        return invalid;
     logLine("SAVE AS 2: panel created");
     logLine("SAVE AS 3: before runModal");
-    std::optional<std::filesystem::path> chosen;
-    if (choosePath)
-        chosen = choosePath(chipName_ + ".chip");
+    const auto chosen = chooseTarget(choosePath, mayReplace);
     logLine("SAVE AS 4: panel returned " + std::string(chosen ? "1" : "0"));
     if (!chosen || chosen->empty()) {
         logLine("SAVE AS CANCELLED");
-        return;
+        return {ChipFileOutcome::cancelled, {}};
     }
     logLine("SAVE AS 5: selected URL = " + chosen->string());
     const std::filesystem::path target = withChipExtension(*chosen);
@@ -189,14 +227,14 @@ void ChipEditor::saveChipFileAs(const SavePathChooser& choosePath) {
     logLine("SAVE AS 8: calling ChipFileCodec.save");
     if (auto error = ChipFileCodec::save(document, target)) {
         logLine("SAVE AS ERROR: " + error->message());
-        write("Save failed: " + error->message());
-        return;
+        return fail("Save failed: " + error->message());
     }
     logLine("SAVE AS 9: codec save returned");
     currentFileURL_ = target;
-    changed.emit();
+    markUnmodified();
     write("Saved " + fileName(target) + ".");
     warnAboutBracketedCodeLine(document);
+    return {};
 }
 
 void ChipEditor::warnAboutBracketedCodeLine(const ChipDocument& document) {

@@ -1,8 +1,9 @@
 #pragma once
 // The chip in the main window's editor and the "Chip Files" list beside it:
-// converting the fields to and from a ChipDocument, validating them, and
-// adding, loading, saving and removing chip files. File dialogs belong to the
-// window, so the chosen paths come in as arguments.
+// converting the fields to and from a ChipDocument, validating them, knowing
+// whether they hold unsaved changes, and adding, loading, saving and removing
+// chip files. File dialogs belong to the window, so their answers come in as
+// arguments.
 
 #include "core/chips/ChipDocument.h"
 #include "core/chips/Terminal.h"
@@ -21,6 +22,20 @@ namespace norix {
 // Asked for the file to save to, given the proposed file name; nothing when cancelled.
 using SavePathChooser =
     std::function<std::optional<std::filesystem::path>(const std::string& proposedName)>;
+
+// Whether an existing file may be replaced by the one being saved.
+using ReplaceConfirmer = std::function<bool(const std::filesystem::path& existing)>;
+
+enum class ChipFileOutcome { succeeded, cancelled, failed };
+
+// How loading or saving a chip file ended; a failure carries what the
+// terminal was told (one line per failed check, joined by line feeds).
+struct ChipFileResult {
+    ChipFileOutcome outcome = ChipFileOutcome::succeeded;
+    std::string failure;
+
+    bool succeeded() const { return outcome == ChipFileOutcome::succeeded; }
+};
 
 inline constexpr std::string_view initialChipCode = "\n/* code starts here */";
 
@@ -61,11 +76,21 @@ public:
     // Writes every failing check to the terminal; true when none fails.
     bool validateChipInformation();
 
+    // The fields differ from what was last started, loaded or saved.
+    bool isModified() const;
+    // What the editor holds now counts as unchanged: a chip that arrived from
+    // the Norix, or the last chip of a batch, for which the user already
+    // agreed to lose the chip before.
+    void markUnmodified();
+
     void newChipFile();
     void addChipFiles(const std::vector<std::filesystem::path>& files);
-    void loadSelectedChipFile();
-    void saveChipFile(const SavePathChooser& choosePath);
-    void saveChipFileAs(const SavePathChooser& choosePath);
+    ChipFileResult loadSelectedChipFile();
+    // A new chip asks `choosePath`; without `mayReplace` an existing file is replaced.
+    ChipFileResult saveChipFile(const SavePathChooser& choosePath,
+                                const ReplaceConfirmer& mayReplace = {});
+    ChipFileResult saveChipFileAs(const SavePathChooser& choosePath,
+                                  const ReplaceConfirmer& mayReplace = {});
     void removeSelectedChipFile();
     void clearChipFiles();
 
@@ -73,6 +98,13 @@ public:
 
 private:
     void write(std::string_view text) { terminal_.appendTerminal(text); }
+    // Writes every failing check to the terminal.
+    ChipFileResult checkChipInformation();
+    // Writes the failure to the terminal and returns it.
+    ChipFileResult fail(std::string text);
+    // The save panel's answer, after asking about replacing the file really written.
+    std::optional<std::filesystem::path> chooseTarget(const SavePathChooser& choosePath,
+                                                      const ReplaceConfirmer& mayReplace) const;
     // The file is written all the same: the code is the user's, and the
     // terminal says what reading it back will lose.
     void warnAboutBracketedCodeLine(const ChipDocument& document);
@@ -85,6 +117,7 @@ private:
     std::string chipCode_{initialChipCode};
     std::vector<std::string> chipStrings_ = std::vector<std::string>(chipStringCount);
     std::optional<std::filesystem::path> currentFileURL_;
+    ChipDocument unmodifiedDocument_ = currentChipDocument();
     std::vector<std::string> chips_;
     std::map<std::string, std::filesystem::path> chipFileURLs_;
     std::optional<std::string> selectedChip_;

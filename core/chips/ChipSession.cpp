@@ -34,6 +34,11 @@ ChipSession::ChipSession(SerialPortManager& link)
     connections_.push_back(upload_.uploadCompleted.connect([this] { uploadCompleted(); }));
     connections_.push_back(upload_.chipStored.connect([this] { batch_.advanceBatchAfterSave(); }));
     connections_.push_back(upload_.uploadFailed.connect([this] { batch_.skipFailedChip(); }));
+    // The user agreed to lose the editor's chip before a Norix load or a batch
+    // began; what either leaves in the editor is then the unchanged chip.
+    const auto unmodified = [this](bool) { editor_.markUnmodified(); };
+    connections_.push_back(norixChipLoad_.loadFinished.connect(unmodified));
+    connections_.push_back(batch_.ended.connect(unmodified));
     batch_.beginChip = [this](const ChipDocument& document) {
         editor_.applyChipDocument(document);
         return sendChipToNorix();
@@ -235,7 +240,10 @@ void ChipSession::handleDisconnect() {
     pendingUploadModeSequence_.reset();
     pendingUploadModeAction_.reset();
     norixChipList_.reset();
+    const bool wasLoadingNorixChip = norixChipLoad_.isLoadingNorixChip();
     norixChipLoad_.reset();
+    if (wasLoadingNorixChip)
+        editor_.markUnmodified();
     upload_.reset();
     pendingSerialSequence_.reset();
     batch_.cancelBatchSave();

@@ -11,7 +11,13 @@
 namespace norix {
 
 ChipFilesPanel::ChipFilesPanel(ChipSession& session, QWidget* parent)
-    : QWidget(parent), session_(session), list_(new QListWidget) {
+    : QWidget(parent), session_(session), list_(new QListWidget),
+      addFiles_(new QPushButton(tr("Add Files"))), load_(new QPushButton(tr("Load"))),
+      deleteFile_(new QPushButton(tr("Delete File"))), clear_(new QPushButton(tr("Clear"))),
+      newFile_(new QPushButton(tr("New File"))), sendToNorix_(new QPushButton(tr("Send to Norix"))),
+      saveToNorix_(new QPushButton(tr("Save to Norix"))),
+      batchSave_(new QPushButton(tr("Batch Save to Norix"))),
+      cancelBatch_(new QPushButton(tr("Cancel Batch"))) {
     list_->setObjectName(QStringLiteral("chipFiles"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -19,35 +25,29 @@ ChipFilesPanel::ChipFilesPanel(ChipSession& session, QWidget* parent)
     layout->addWidget(list_, 1);
 
     auto* files = new QGridLayout;
-    files->addWidget(addButton(tr("Add Files")), 0, 0);
-    files->addWidget(addButton(tr("Load")), 0, 1);
-    files->addWidget(addButton(tr("Delete File")), 1, 0);
-    files->addWidget(addButton(tr("Clear")), 1, 1);
-    files->addWidget(addButton(tr("New File")), 2, 0, 1, 2);
+    files->addWidget(addFiles_, 0, 0);
+    files->addWidget(load_, 0, 1);
+    files->addWidget(deleteFile_, 1, 0);
+    files->addWidget(clear_, 1, 1);
+    files->addWidget(newFile_, 2, 0, 1, 2);
     layout->addLayout(files);
     auto* device = new QVBoxLayout;
-    device->addWidget(addButton(tr("Send to Norix")));
-    device->addWidget(addButton(tr("Save to Norix")));
-    device->addWidget(addButton(tr("Batch Save to Norix")));
-    device->addWidget(addButton(tr("Cancel Batch")));
+    device->addWidget(sendToNorix_);
+    device->addWidget(saveToNorix_);
+    device->addWidget(batchSave_);
+    device->addWidget(cancelBatch_);
     layout->addLayout(device);
 
-    connect(button(tr("Add Files")), &QPushButton::clicked, this,
-            &ChipFilesPanel::addFilesRequested);
-    connect(button(tr("Load")), &QPushButton::clicked, this, &ChipFilesPanel::loadRequested);
-    connect(button(tr("New File")), &QPushButton::clicked, this, &ChipFilesPanel::newFileRequested);
-    connect(button(tr("Batch Save to Norix")), &QPushButton::clicked, this,
-            &ChipFilesPanel::batchSaveRequested);
-    connect(button(tr("Delete File")), &QPushButton::clicked, this,
+    connect(addFiles_, &QPushButton::clicked, this, &ChipFilesPanel::addFilesRequested);
+    connect(load_, &QPushButton::clicked, this, &ChipFilesPanel::loadRequested);
+    connect(newFile_, &QPushButton::clicked, this, &ChipFilesPanel::newFileRequested);
+    connect(batchSave_, &QPushButton::clicked, this, &ChipFilesPanel::batchSaveRequested);
+    connect(deleteFile_, &QPushButton::clicked, this,
             [this] { session_.editor().removeSelectedChipFile(); });
-    connect(button(tr("Clear")), &QPushButton::clicked, this,
-            [this] { session_.editor().clearChipFiles(); });
-    connect(button(tr("Send to Norix")), &QPushButton::clicked, this,
-            [this] { session_.sendToNorixPressed(); });
-    connect(button(tr("Save to Norix")), &QPushButton::clicked, this,
-            [this] { session_.saveToNorixPressed(); });
-    connect(button(tr("Cancel Batch")), &QPushButton::clicked, this,
-            [this] { session_.cancelBatchSave(); });
+    connect(clear_, &QPushButton::clicked, this, [this] { session_.editor().clearChipFiles(); });
+    connect(sendToNorix_, &QPushButton::clicked, this, [this] { session_.sendToNorixPressed(); });
+    connect(saveToNorix_, &QPushButton::clicked, this, [this] { session_.saveToNorixPressed(); });
+    connect(cancelBatch_, &QPushButton::clicked, this, [this] { session_.cancelBatchSave(); });
     connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
         const auto& chips = session_.editor().chips();
         session_.editor().setSelectedChip(row >= 0 && row < static_cast<int>(chips.size())
@@ -59,19 +59,6 @@ ChipFilesPanel::ChipFilesPanel(ChipSession& session, QWidget* parent)
 
     connection_ = session_.changed.connect([this] { refresh(); });
     refresh();
-}
-
-QPushButton* ChipFilesPanel::addButton(const QString& label) {
-    auto* pushButton = new QPushButton(label);
-    buttons_.push_back(pushButton);
-    return pushButton;
-}
-
-QPushButton* ChipFilesPanel::button(const QString& label) const {
-    for (QPushButton* candidate : buttons_)
-        if (candidate->text() == label)
-            return candidate;
-    return nullptr;
 }
 
 void ChipFilesPanel::refresh() {
@@ -96,10 +83,10 @@ void ChipFilesPanel::refresh() {
     }
 
     const bool uploadAllowed = session_.canUseUploadButtons();
-    button(tr("Send to Norix"))->setEnabled(uploadAllowed);
-    button(tr("Save to Norix"))->setEnabled(uploadAllowed);
-    button(tr("Batch Save to Norix"))->setEnabled(uploadAllowed);
-    button(tr("Cancel Batch"))->setVisible(session_.isBatchSaving());
+    sendToNorix_->setEnabled(uploadAllowed);
+    saveToNorix_->setEnabled(uploadAllowed);
+    batchSave_->setEnabled(uploadAllowed);
+    cancelBatch_->setVisible(session_.isBatchSaving());
 }
 
 } // namespace norix

@@ -20,7 +20,15 @@ public:
     explicit ChipFilesPanel(ChipSession& session, QWidget* parent = nullptr);
 
     QListWidget* list() const { return list_; }
-    QPushButton* button(const QString& label) const;
+    QPushButton* addFilesButton() const { return addFiles_; }
+    QPushButton* loadButton() const { return load_; }
+    QPushButton* deleteFileButton() const { return deleteFile_; }
+    QPushButton* clearButton() const { return clear_; }
+    QPushButton* newFileButton() const { return newFile_; }
+    QPushButton* sendToNorixButton() const { return sendToNorix_; }
+    QPushButton* saveToNorixButton() const { return saveToNorix_; }
+    QPushButton* batchSaveButton() const { return batchSave_; }
+    QPushButton* cancelBatchButton() const { return cancelBatch_; }
 
     void refresh();
 
@@ -32,11 +40,17 @@ Q_SIGNALS:
     void batchSaveRequested();
 
 private:
-    QPushButton* addButton(const QString& label);
-
     ChipSession& session_;
     QListWidget* list_;
-    std::vector<QPushButton*> buttons_;
+    QPushButton* addFiles_;
+    QPushButton* load_;
+    QPushButton* deleteFile_;
+    QPushButton* clear_;
+    QPushButton* newFile_;
+    QPushButton* sendToNorix_;
+    QPushButton* saveToNorix_;
+    QPushButton* batchSave_;
+    QPushButton* cancelBatch_;
     Connection connection_;
 };
 

@@ -1,6 +1,5 @@
 #include "gui/app/ContentView.h"
 
-#include "core/chips/ChipFileName.h"
 #include "core/chips/ChipSession.h"
 #include "core/util/DiagnosticLog.h"
 #include "gui/app/AppNotifications.h"
@@ -25,14 +24,6 @@
 #include <QVBoxLayout>
 
 namespace norix {
-namespace {
-
-bool sameDocument(const ChipDocument& a, const ChipDocument& b) {
-    return a.name == b.name && a.pinCount == b.pinCount && a.chipType == b.chipType &&
-           a.imageIndex == b.imageIndex && a.code == b.code && a.strings == b.strings;
-}
-
-} // namespace
 
 ContentView::ContentView(ChipSession& session, QWidget* parent)
     : QMainWindow(parent), session_(session), dialogs_(standardContentViewDialogs(this, session)),
@@ -50,7 +41,7 @@ ContentView::ContentView(ChipSession& session, QWidget* parent)
     }
     // Listing ports and closing one may block: off the window's thread.
     session_.setBackgroundQueue(background_.get());
-    markClean();
+    updateTitle();
 
     connect(chipFiles_, &ChipFilesPanel::addFilesRequested, this, &ContentView::addFiles);
     connect(chipFiles_, &ChipFilesPanel::loadRequested, this, &ContentView::loadSelectedFile);
@@ -141,31 +132,14 @@ void ContentView::buildToolBar() {
     toolbar->addWidget(connectionBar_);
 }
 
-bool ContentView::hasUnsavedChanges() const {
-    return !sameDocument(session_.editor().currentChipDocument(), cleanDocument_);
-}
-
-void ContentView::markClean() {
-    cleanDocument_ = session_.editor().currentChipDocument();
-    updateTitle();
-}
-
 void ContentView::updateTitle() {
     const auto& file = session_.editor().currentFileURL();
     const QString name = file ? QString::fromStdString(file->filename().string()) : tr("Untitled");
     setWindowTitle(name + QStringLiteral("[*] \u2014 NorixGUI"));
-    setWindowModified(hasUnsavedChanges());
+    setWindowModified(session_.editor().isModified());
 }
 
 void ContentView::sessionChanged() {
-    // A chip that arrived from the Norix, or the last chip of a batch, is
-    // what the editor now holds unchanged.
-    const bool loading = session_.norixChipLoad().isLoadingNorixChip();
-    const bool batching = session_.isBatchSaving();
-    if ((wasLoadingNorixChip_ && !loading) || (wasBatchSaving_ && !batching))
-        cleanDocument_ = session_.editor().currentChipDocument();
-    wasLoadingNorixChip_ = loading;
-    wasBatchSaving_ = batching;
     updateTitle();
 
     if (session_.showDeleteAllChipsConfirmation() && !confirmationOpen_) {
@@ -185,31 +159,17 @@ void ContentView::sessionChanged() {
     }
 }
 
-bool ContentView::runReporting(const std::function<void()>& command, std::string_view success) {
-    bool succeeded = false;
-    Connection watch =
-        session_.terminal().lineAppended.connect([&succeeded, success](const std::string& line) {
-            if (line.starts_with(success))
-                succeeded = true;
-        });
-    command();
-    return succeeded;
-}
-
 bool ContentView::confirmDiscardingChanges() {
-    if (!hasUnsavedChanges())
+    if (!session_.editor().isModified())
         return true;
-    return settleUnsavedChanges(dialogs_.askAboutUnsavedChanges, {}, [this] {
-        saveFile();
-        return !hasUnsavedChanges();
-    });
+    return settleUnsavedChanges(dialogs_.askAboutUnsavedChanges, {},
+                                [this] { return saveFile().succeeded(); });
 }
 
 void ContentView::newFile() {
     if (!confirmDiscardingChanges())
         return;
     session_.editor().newChipFile();
-    markClean();
 }
 
 void ContentView::addFiles() {
@@ -221,48 +181,29 @@ void ContentView::addFiles() {
 void ContentView::loadSelectedFile() {
     if (!confirmDiscardingChanges())
         return;
-    if (runReporting([this] { session_.editor().loadSelectedChipFile(); }, "Loaded "))
-        markClean();
+    session_.editor().loadSelectedChipFile();
 }
 
-std::optional<std::filesystem::path> ContentView::chooseSavePath(const std::string& proposedName) {
-    if (!dialogs_.chooseSavePath)
-        return std::nullopt;
-    auto chosen = dialogs_.chooseSavePath(proposedName);
-    if (!chosen || chosen->empty())
-        return chosen;
-    // Asked here, about the file that will really be written: the name may
-    // still gain ".chip" after the dialog, which a native dialog never sees.
-    const std::filesystem::path target = withChipExtension(*chosen);
-    std::error_code ignored;
-    if (std::filesystem::exists(target, ignored) &&
-        !(dialogs_.confirmReplacingFile && dialogs_.confirmReplacingFile(target)))
-        return std::nullopt;
-    return chosen;
+bool ContentView::mayReplace(const std::filesystem::path& existing) const {
+    return dialogs_.confirmReplacingFile && dialogs_.confirmReplacingFile(existing);
 }
 
-void ContentView::saveFile() {
-    const auto choose = [this](const std::string& name) { return chooseSavePath(name); };
-    if (runReporting([this, &choose] { session_.editor().saveChipFile(choose); }, "Saved "))
-        markClean();
+ChipFileResult ContentView::saveFile() {
+    return session_.editor().saveChipFile(
+        dialogs_.chooseSavePath,
+        [this](const std::filesystem::path& path) { return mayReplace(path); });
 }
 
-void ContentView::saveFileAs() {
-    const auto choose = [this](const std::string& name) { return chooseSavePath(name); };
-    if (runReporting([this, &choose] { session_.editor().saveChipFileAs(choose); }, "Saved "))
-        markClean();
+ChipFileResult ContentView::saveFileAs() {
+    return session_.editor().saveChipFileAs(
+        dialogs_.chooseSavePath,
+        [this](const std::filesystem::path& path) { return mayReplace(path); });
 }
 
 void ContentView::loadChipFileCommand() {
     logLine("Load file");
-    if (!dialogs_.chooseChipFilesToAdd)
-        return;
-    const auto files = dialogs_.chooseChipFilesToAdd();
-    if (files.empty())
-        return;
-    session_.editor().addChipFiles(files);
-    session_.editor().setSelectedChip(files.front().filename().string());
-    loadSelectedFile();
+    if (dialogs_.chooseChipFilesToAdd)
+        openChipFiles(dialogs_.chooseChipFilesToAdd());
 }
 
 void ContentView::openChipFiles(const std::vector<std::filesystem::path>& files) {

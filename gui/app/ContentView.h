@@ -5,7 +5,7 @@
 // dialogs, the unsaved-changes question, the delete-all confirmation) goes
 // through replaceable Dialogs, so that tests can answer them.
 
-#include "core/chips/ChipDocument.h"
+#include "core/chips/ChipEditor.h"
 #include "core/util/Signal.h"
 #include "gui/app/UnsavedChanges.h"
 
@@ -30,13 +30,12 @@ class ToolWindows;
 
 struct ContentViewDialogs {
     std::function<std::vector<std::filesystem::path>()> chooseChipFilesToAdd;
-    std::function<std::optional<std::filesystem::path>(const std::string& proposedName)>
-        chooseSavePath;
+    SavePathChooser chooseSavePath;
     std::function<UnsavedChoice()> askAboutUnsavedChanges;
     std::function<bool()> confirmDeleteAllChips;
     // Whether an existing file may be replaced: asked once the chosen name
     // has its ".chip", so the question is about the file really written.
-    std::function<bool(const std::filesystem::path& existing)> confirmReplacingFile;
+    ReplaceConfirmer confirmReplacingFile;
 };
 
 class ContentView : public QMainWindow {
@@ -59,8 +58,6 @@ public:
     // Keeps a subscription (of a menu, say) alive as long as the window.
     void keepConnection(Connection connection) { connections_.push_back(std::move(connection)); }
 
-    // The chip in the editor differs from what was last loaded, saved or started.
-    bool hasUnsavedChanges() const;
     // Asks about unsaved changes when there are some; true when the caller may go on.
     bool confirmDiscardingChanges();
 
@@ -68,8 +65,8 @@ public:
     void newFile();
     void addFiles();
     void loadSelectedFile();
-    void saveFile();
-    void saveFileAs();
+    ChipFileResult saveFile();
+    ChipFileResult saveFileAs();
     void loadChipFileCommand(); // File > Load Chip File: add, then load what was chosen
     // Files handed over by the command line or a file manager: added to the
     // list, and the first one loaded (after asking about unsaved changes).
@@ -87,12 +84,9 @@ private:
     QWidget* buildCentralWidget();
     void buildToolBar();
     void sessionChanged();
-    void markClean();
     void updateTitle();
-    // Runs a file command and tells whether it wrote a line starting with `success`.
-    bool runReporting(const std::function<void()>& command, std::string_view success);
-    // The save-path question with the replace question for the name really written.
-    std::optional<std::filesystem::path> chooseSavePath(const std::string& proposedName);
+    // The window's replace question; no question means no.
+    bool mayReplace(const std::filesystem::path& existing) const;
 
     ChipSession& session_;
     ContentViewDialogs dialogs_;
@@ -105,10 +99,7 @@ private:
     ToolWindows* toolWindows_ = nullptr;
     std::unique_ptr<QtBackgroundQueue> background_;
 
-    ChipDocument cleanDocument_;
     bool shownOnce_ = false;
-    bool wasBatchSaving_ = false;
-    bool wasLoadingNorixChip_ = false;
     bool confirmationOpen_ = false;
     std::vector<Connection> connections_;
 };

@@ -1,5 +1,6 @@
 // The editor fields and the "Chip Files" list: validation, new, add, load,
-// save and save-as with the chosen path, remove and clear.
+// save and save-as with the chosen path, remove and clear, what each load and
+// save returns, and when the editor holds unsaved changes.
 
 #include "tests/support/SimulatedNorix.h"
 
@@ -19,6 +20,13 @@ protected:
     }
     std::vector<std::string> proposedNames;
 };
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines)
+        text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
 
 TEST_F(ChipLibraryTest, NewChipFileEmptiesTheEditor) {
     editor().newChipFile();
@@ -49,13 +57,14 @@ TEST_F(ChipLibraryTest, ValidationWritesEveryFailureInOrder) {
     for (const auto& c : cases) {
         session.terminal().clear();
         setChip(c.name, "", c.pins, c.type);
-        EXPECT_EQ(editor().validateChipInformation(), c.messages.empty()) << c.name << c.pins;
+        // An invalid chip never reaches the save panel; a valid one is cancelled there.
+        const auto result = editor().saveChipFile(chooser(std::nullopt));
         EXPECT_EQ(lines(), c.messages) << c.name << c.pins;
+        EXPECT_EQ(result.outcome,
+                  c.messages.empty() ? ChipFileOutcome::cancelled : ChipFileOutcome::failed);
+        EXPECT_EQ(result.failure, joined(c.messages));
     }
-    // An invalid chip is not saved.
-    setChip("", "", 50, 0);
-    editor().saveChipFileAs(chooser(std::filesystem::path("/tmp/never.chip")));
-    EXPECT_TRUE(proposedNames.empty());
+    EXPECT_EQ(proposedNames.size(), 2u);
 }
 
 TEST_F(ChipLibraryTest, AddingListsEachNameOnce) {
@@ -89,13 +98,17 @@ TEST_F(ChipLibraryTest, AddingListsEachNameOnce) {
     EXPECT_TRUE(editor().chipFileURLs().empty());
 }
 
-TEST_F(ChipLibraryTest, LoadFailuresLeaveTheEditorAlone) {
+TEST_F(ChipLibraryTest, LoadFailuresLeaveTheEditorAloneAndReturnTheTerminalsText) {
     setChip("KEEP", "/* keep */");
-    editor().loadSelectedChipFile();
-    EXPECT_EQ(lines().back(), "Select a chip file first.");
+    const auto failure = [this] {
+        const auto result = editor().loadSelectedChipFile();
+        EXPECT_EQ(result.outcome, ChipFileOutcome::failed);
+        EXPECT_EQ(result.failure, lines().back());
+        return result.failure;
+    };
+    EXPECT_EQ(failure(), "Select a chip file first.");
     editor().setSelectedChip("ghost.chip");
-    editor().loadSelectedChipFile();
-    EXPECT_EQ(lines().back(), "The selected chip file could not be found.");
+    EXPECT_EQ(failure(), "The selected chip file could not be found.");
     const auto broken = writeChipFile("broken.chip", ChipDocument("X"));
     {
         std::ofstream out(broken, std::ios::trunc);
@@ -103,9 +116,9 @@ TEST_F(ChipLibraryTest, LoadFailuresLeaveTheEditorAlone) {
     }
     editor().addChipFiles({broken});
     editor().setSelectedChip("broken.chip");
-    editor().loadSelectedChipFile();
-    EXPECT_EQ(lines().back(), "Load failed: Unsupported chip file type: multi.");
+    EXPECT_EQ(failure(), "Load failed: Unsupported chip file type: multi.");
     EXPECT_EQ(editor().chipName(), "KEEP");
+    EXPECT_TRUE(editor().isModified());
 }
 
 TEST_F(ChipLibraryTest, SaveAsksForAPathOnceThenWritesBack) {
@@ -159,11 +172,15 @@ TEST_F(ChipLibraryTest, SaveAsWritesItsDiagnosticSteps) {
                        "SAVE AS 7: document created; code length = 3, strings = 8",
                        "SAVE AS 8: calling ChipFileCodec.save", "SAVE AS 9: codec save returned"}));
     log.clear();
-    editor().saveChipFileAs(chooser(folder / "missing-folder" / "y.chip"));
+    editor().setChipName("NE556");
+    const auto failed = editor().saveChipFileAs(chooser(folder / "missing-folder" / "y.chip"));
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back().rfind("SAVE AS ERROR: ", 0), 0u);
-    EXPECT_EQ(lines().back().rfind("Save failed: ", 0), 0u);
+    EXPECT_EQ(failed.outcome, ChipFileOutcome::failed);
+    EXPECT_EQ(failed.failure.rfind("Save failed: ", 0), 0u);
+    EXPECT_EQ(failed.failure, lines().back());
     EXPECT_EQ(editor().currentFileURL(), target);
+    EXPECT_TRUE(editor().isModified());
 }
 
 TEST_F(ChipLibraryTest, SavingABracketedCodeLineWritesItAndWarns) {
@@ -185,6 +202,66 @@ TEST_F(ChipLibraryTest, SavingABracketedCodeLineWritesItAndWarns) {
     editor().saveChipFile(chooser(std::nullopt));
     EXPECT_EQ(lines().back(), "Saved leds.chip.");
     EXPECT_EQ(ChipFileCodec::load(folder / "leds.chip")->code, "LEDON\n[abc] LEDOFF");
+}
+
+TEST_F(ChipLibraryTest, SavingOverAnExistingFileAsksAboutTheNameReallyWritten) {
+    const auto existing = writeChipFile("mine.chip", ChipDocument("OLD", 14, 1));
+    setChip("7404", "");
+    std::vector<std::filesystem::path> asked;
+    bool replace = false;
+    const ReplaceConfirmer mayReplace = [&](const std::filesystem::path& path) {
+        asked.push_back(path);
+        return replace;
+    };
+    EXPECT_EQ(editor().saveChipFileAs(chooser(folder / "mine"), mayReplace).outcome,
+              ChipFileOutcome::cancelled);
+    EXPECT_EQ(ChipFileCodec::load(existing)->name, "OLD");
+    EXPECT_TRUE(editor().isModified());
+    replace = true;
+    EXPECT_TRUE(editor().saveChipFileAs(chooser(existing), mayReplace).succeeded());
+    EXPECT_EQ(ChipFileCodec::load(existing)->name, "7404");
+    EXPECT_TRUE(editor().saveChipFileAs(chooser(folder / "new.chip"), mayReplace).succeeded());
+    EXPECT_EQ(asked, (std::vector{existing, existing})); // a new file is not asked about
+}
+
+TEST_F(ChipLibraryTest, ModifiedFollowsEditsNewLoadAndSave) {
+    EXPECT_FALSE(editor().isModified());
+    editor().setChipName("NE555");
+    EXPECT_TRUE(editor().isModified());
+    editor().setChipName("");
+    EXPECT_FALSE(editor().isModified()); // back to what it was
+    setChip("NE555", "ENDTEST");
+    ASSERT_TRUE(editor().saveChipFile(chooser(folder / "timer.chip")).succeeded());
+    EXPECT_FALSE(editor().isModified());
+    editor().setChipString(7, "last");
+    EXPECT_TRUE(editor().isModified());
+    editor().newChipFile();
+    EXPECT_FALSE(editor().isModified());
+    editor().addChipFiles({folder / "timer.chip"});
+    editor().setSelectedChip("timer.chip");
+    editor().setSelectedPins(8);
+    ASSERT_TRUE(editor().loadSelectedChipFile().succeeded());
+    EXPECT_FALSE(editor().isModified());
+}
+
+// Before a Norix load or a batch the user agreed to lose the editor's chip;
+// what either leaves there is not asked about again.
+TEST_F(ChipLibraryTest, WhatANorixLoadOrABatchLeavesInTheEditorIsUnmodified) {
+    sim.simulator().memory().storeChip(sim::makeStoredChip("6116", 2, 24, 5, {}, {}), 128);
+    connect();
+    setChip("MINE", "");
+    session.setSelectedNorixChipIndex(0);
+    session.loadSelectedNorixChip();
+    settle();
+    EXPECT_EQ(editor().chipName(), "6116");
+    EXPECT_FALSE(editor().isModified());
+
+    editor().addChipFiles({writeChipFile("7400.chip", ChipDocument("7400", 14, 4))});
+    setChip("MINE", "");
+    session.saveAllChipsToNorix();
+    settle();
+    EXPECT_EQ(editor().chipName(), "7400");
+    EXPECT_FALSE(editor().isModified());
 }
 
 } // namespace

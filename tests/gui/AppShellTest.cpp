@@ -1,19 +1,16 @@
-// The application shell as a user meets it: the Tools and Device menus, the
-// single tool windows and the questions before quitting, copying from the
-// terminal, and the connection bar's slow steps seen while they last.
+// The application shell as a user meets it: the shortcuts, the single tool
+// windows and the questions before quitting, copying from the terminal, and
+// the connection bar's slow steps seen while they last.
 
-#include "core/chips/ChipFileCodec.h"
 #include "core/loop/BackgroundQueue.h"
 #include "core/settings/SettingsConversation.h"
 #include "core/util/DiagnosticLog.h"
 #include "gui/app/AppMenus.h"
-#include "gui/app/ChipFieldsPanel.h"
-#include "gui/app/ChipFilesPanel.h"
+#include "gui/app/AppNotifications.h"
 #include "gui/app/ConnectionBar.h"
 #include "gui/app/NorixToolsMenu.h"
 #include "gui/app/TerminalView.h"
 #include "gui/settings/NorixSettingsView.h"
-#include "sim/BuiltInSimulator.h"
 #include "tests/gui/GuiTestSupport.h"
 
 #include <QAction>
@@ -21,11 +18,9 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <deque>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace norix {
@@ -33,28 +28,12 @@ namespace {
 
 using test::waitFor;
 
-struct ShellWindow : test::WindowFixture {
-    ShellWindow() : simulator(loop, link), tools(installMainMenus(*window)) {
-        EXPECT_TRUE(simulator.start()) << simulator.lastError();
-        window->show();
+struct ShellWindow : test::SimulatorWindowFixture {
+    ShellWindow() : tools(installMainMenus(*window)) {
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    bool connectAndIdentify() {
-        QTest::mouseClick(window->connectionBar()->connectButton(), Qt::LeftButton);
-        return waitForLine("Connected to Norix S/N SIM-0001.") && waitFor([this] {
-                   return !session.norixChipList().norixChips().empty() &&
-                          !session.norixChipList().isLoadingChipList();
-               });
-    }
-    QAction* menuAction(const QString& text) const {
-        for (QAction* action : window->menuBar()->findChildren<QAction*>())
-            if (action->text() == text)
-                return action;
-        return nullptr;
-    }
 
-    sim::BuiltInSimulator simulator;
     NorixToolsMenu& tools;
 };
 
@@ -84,35 +63,11 @@ public:
     bool mayDiscard = false;
 };
 
-TEST(AppShell, RefreshNorixChipsReachesTheMainWindowOnce) {
+TEST(AppShell, ShortcutsRunTheirCommandsAndCtrlCStillCopies) {
     ShellWindow f;
     std::vector<std::string> diagnostics;
-    ScopedDiagnosticSink sink([&diagnostics](std::string_view line) {
-        if (line == "Refreshing Norix Chips...")
-            diagnostics.emplace_back(line);
-    });
-    f.menuAction(QStringLiteral("Refresh Norix Chips"))->trigger();
-    EXPECT_EQ(diagnostics.size(), 1u);
-}
-
-TEST(AppShell, DeleteAllChipsDuringAnUploadWritesTheWaitMessageAndAsksNothing) {
-    ShellWindow f;
-    int alerts = 0;
-    f.window->dialogs().confirmDeleteAllChips = [&alerts] { return ++alerts, false; };
-    ASSERT_TRUE(f.connectAndIdentify());
-    f.session.editor().setChipName("BUSY");
-    f.simulator.simulator().faults().add({0xCD, std::nullopt, sim::FaultAction::Delay, 500});
-    QTest::mouseClick(f.window->chipFiles()->button("Send to Norix"), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return f.session.isUploading(); }));
-    f.tools.deleteAllChipsAction()->trigger();
-    QTest::qWait(30);
-    EXPECT_TRUE(
-        f.terminalHas("Wait for the current Norix operation to finish before deleting all chips."));
-    EXPECT_EQ(alerts, 0);
-}
-
-TEST(AppShell, CtrlCInTheTerminalCopiesAndCtrlShiftCConnects) {
-    ShellWindow f;
+    ScopedDiagnosticSink sink(
+        [&diagnostics](std::string_view line) { diagnostics.emplace_back(line); });
     f.session.appendTerminal("a line worth copying");
     QPlainTextEdit* terminal = f.window->terminal()->text();
     terminal->setFocus();
@@ -121,37 +76,32 @@ TEST(AppShell, CtrlCInTheTerminalCopiesAndCtrlShiftCConnects) {
     EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("a line worth copying")));
     EXPECT_FALSE(f.link.isConnected());
 
-    QAction* connectAction = f.menuAction(QStringLiteral("Connect"));
-    ASSERT_NE(connectAction, nullptr);
     QTest::keyClick(terminal, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(f.link.isConnected());
-    EXPECT_EQ(connectAction->text(), QStringLiteral("Disconnect"));
+    EXPECT_EQ(f.window->findChild<QAction*>(QStringLiteral("connectAction"))->text(),
+              QStringLiteral("Disconnect"));
+
+    int refreshes = 0;
+    QObject::connect(&AppNotifications::instance(), &AppNotifications::refreshNorixChips,
+                     f.window.get(), [&refreshes] { ++refreshes; });
+    QTest::keyClick(terminal, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(std::count(diagnostics.begin(), diagnostics.end(), "Connect device"), 1);
+    EXPECT_EQ(std::count(diagnostics.begin(), diagnostics.end(), "Refreshing Norix Chips..."), 1);
 }
 
-TEST(AppShell, SettingsWindowIsSingleAndClosingItKeepsTheConnection) {
+TEST(AppShell, SettingsWindowSendsOnlyWhenConnectedAndClosingItKeepsTheConnection) {
     ShellWindow f;
-    // Disconnected: the last known record, nothing to press.
-    QTest::keyClick(f.window.get(), Qt::Key_Comma, Qt::ControlModifier);
+    f.tools.settingsAction()->trigger();
     auto* settings = qobject_cast<NorixSettingsView*>(
         f.tools.toolWindows().window(QStringLiteral("settingsWindow")));
     ASSERT_NE(settings, nullptr);
-    EXPECT_EQ(settings->windowTitle(), QStringLiteral("Norix Settings"));
-    EXPECT_FALSE(settings->showLogoToggle()->isEnabled());
-    EXPECT_FALSE(settings->logoSpeedButton(1)->isEnabled());
-    EXPECT_EQ(settings->defaultFontMessage()->text(),
-              QStringLiteral("Connect to Norix to change the default font."));
+    EXPECT_FALSE(settings->logoSpeedButton(1)->isEnabled()); // the last known record only
     EXPECT_FALSE(settings->fontPicker()->isVisible());
     settings->close();
 
     ASSERT_TRUE(f.connectAndIdentify());
-    EXPECT_TRUE(f.link.isConnected());
-    f.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
-    QTest::keyClick(f.window.get(), Qt::Key_Comma, Qt::ControlModifier);
-    EXPECT_EQ(f.tools.toolWindows().count(), 1);
-    EXPECT_EQ(f.tools.toolWindows().window(QStringLiteral("settingsWindow")), settings);
-    EXPECT_TRUE(settings->isVisible());
-
+    f.tools.settingsAction()->trigger();
     // Shown again, it reads the device; then the speed buttons send at once.
     ASSERT_TRUE(waitFor([&] { return settings->logoSpeedButton(0)->isEnabled(); }));
     EXPECT_TRUE(settings->fontPicker()->isVisible());
@@ -159,7 +109,6 @@ TEST(AppShell, SettingsWindowIsSingleAndClosingItKeepsTheConnection) {
     QTest::mouseClick(settings->logoSpeedButton(other), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return !f.link.settings().isUpdatingSettings(); }));
     EXPECT_EQ(f.link.settings().norixSettings().logoSpeed, other);
-    EXPECT_TRUE(settings->logoSpeedButton(other)->isChecked());
     settings->close();
     EXPECT_TRUE(f.link.isConnected());
 }
@@ -168,7 +117,7 @@ TEST(AppShell, SettingsWindowIsSingleAndClosingItKeepsTheConnection) {
 // window of the right kind, raised the second time.
 struct ToolWindowKey {
     const char* id;
-    Qt::Key key;
+    QKeyCombination key;
     const char* title;
     friend void PrintTo(const ToolWindowKey& c, std::ostream* out) { *out << c.id; }
 };
@@ -178,12 +127,11 @@ class ToolWindowShortcut : public ::testing::TestWithParam<ToolWindowKey> {};
 TEST_P(ToolWindowShortcut, PressedTwiceGivesOneWindow) {
     ShellWindow f;
     const auto& key = GetParam();
-    const QString id = QString::fromLatin1(key.id);
     for (int press = 0; press < 2; ++press) {
         f.window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
-        QTest::keyClick(f.window.get(), key.key, Qt::ControlModifier | Qt::ShiftModifier);
-        QWidget* tool = f.tools.toolWindows().window(id);
+        QTest::keyClick(f.window.get(), key.key.key(), key.key.keyboardModifiers());
+        QWidget* tool = f.tools.toolWindows().window(QString::fromLatin1(key.id));
         ASSERT_NE(tool, nullptr);
         EXPECT_TRUE(tool->isVisible());
         EXPECT_EQ(tool->windowTitle(), QString::fromUtf8(key.title));
@@ -192,10 +140,13 @@ TEST_P(ToolWindowShortcut, PressedTwiceGivesOneWindow) {
     f.tools.toolWindows().closeAll();
 }
 
-INSTANTIATE_TEST_SUITE_P(Tools, ToolWindowShortcut,
-                         ::testing::Values(ToolWindowKey{"imageWindow", Qt::Key_I, "Image Window"},
-                                           ToolWindowKey{"fontWindow", Qt::Key_F, "Font Window"}),
-                         [](const auto& caseInfo) { return std::string(caseInfo.param.id); });
+INSTANTIATE_TEST_SUITE_P(
+    Tools, ToolWindowShortcut,
+    ::testing::Values(ToolWindowKey{"imageWindow", Qt::CTRL | Qt::SHIFT | Qt::Key_I,
+                                    "Image Window"},
+                      ToolWindowKey{"fontWindow", Qt::CTRL | Qt::SHIFT | Qt::Key_F, "Font Window"},
+                      ToolWindowKey{"settingsWindow", Qt::CTRL | Qt::Key_Comma, "Norix Settings"}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.id); });
 
 TEST(AppShell, ClosingTheMainWindowAsksEveryToolWindowFirst) {
     ShellWindow f;
@@ -222,39 +173,6 @@ TEST(AppShell, ClosingTheMainWindowAsksEveryToolWindowFirst) {
     EXPECT_TRUE(f.window->close());
     EXPECT_EQ(mainAsked, 1);
     EXPECT_FALSE(work->isVisible());
-}
-
-TEST(AppShell, SaveAsOntoAnExistingChipFileAsksBeforeReplacingIt) {
-    test::WindowFixture f;
-    test::TempFolder folder;
-    const auto existing = folder.path() / "mine.chip";
-    std::ofstream(existing) << "kept";
-    f.session.editor().setChipName("7404");
-    // The dialog was given "mine"; the file written is "mine.chip".
-    f.window->dialogs().chooseSavePath = [&folder](const std::string&) {
-        return std::optional(folder.path() / "mine");
-    };
-    std::vector<std::filesystem::path> asked;
-    bool replace = false;
-    f.window->dialogs().confirmReplacingFile = [&](const std::filesystem::path& path) {
-        asked.push_back(path);
-        return replace;
-    };
-    QTest::mouseClick(f.window->chipFields()->saveAsButton(), Qt::LeftButton);
-    EXPECT_EQ(asked, std::vector{existing});
-    std::ifstream kept(existing);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
-
-    // The full name is asked about just the same; yes replaces it.
-    f.window->dialogs().chooseSavePath = [&existing](const std::string&) {
-        return std::optional(existing);
-    };
-    replace = true;
-    QTest::mouseClick(f.window->chipFields()->saveAsButton(), Qt::LeftButton);
-    EXPECT_EQ(asked, (std::vector{existing, existing}));
-    const auto saved = ChipFileCodec::load(existing);
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->name, "7404");
 }
 
 TEST(AppShell, RefreshingAndDisconnectingShowWhileTheyLast) {

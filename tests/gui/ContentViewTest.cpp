@@ -1,19 +1,19 @@
+// The main window driven through its widgets: the connection bar, a chip's
+// road to the Norix and back, device faults half-way, the batch, the unsaved-
+// changes question, files opened from outside, and the delete-all command.
+
 #include "core/chips/ChipFileCodec.h"
-#include "core/util/DiagnosticLog.h"
 #include "gui/app/AppMenus.h"
-#include "gui/app/AppNotifications.h"
 #include "gui/app/ChipFieldsPanel.h"
 #include "gui/app/ChipFilesPanel.h"
 #include "gui/app/CodePanel.h"
 #include "gui/app/ConnectionBar.h"
 #include "gui/app/NorixChipsPanel.h"
+#include "gui/app/NorixToolsMenu.h"
 #include "gui/editor/CodeEditor.h"
-#include "sim/BuiltInSimulator.h"
-#include "sim/PseudoTerminal.h"
 #include "tests/gui/GuiTestSupport.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,37 +22,13 @@
 #include <gtest/gtest.h>
 
 namespace norix {
-
-void PrintTo(sim::FaultAction action, std::ostream* out) {
-    *out << (action == sim::FaultAction::Fail ? "refused" : "hung up");
-}
-
 namespace {
 
 using test::waitFor;
 
-// The main window with the built-in simulator as its only port.
-struct SimulatorWindow : test::WindowFixture {
-    SimulatorWindow() : simulator(loop, link) {
-        EXPECT_TRUE(simulator.start()) << simulator.lastError();
-        window->show();
-    }
-    void click(QPushButton* button) {
-        ASSERT_NE(button, nullptr);
-        ASSERT_TRUE(button->isEnabled()) << button->text().toStdString();
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-    QPushButton* filesButton(const char* label) { return window->chipFiles()->button(label); }
-    bool connectAndIdentify() {
-        click(window->connectionBar()->connectButton());
-        return waitForLine("Connected to Norix S/N SIM-0001.") && waitFor([this] {
-                   return !session.norixChipList().norixChips().empty() &&
-                          !session.norixChipList().isLoadingChipList();
-               });
-    }
+const std::filesystem::path examples = std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips";
 
-    sim::BuiltInSimulator simulator;
-};
+using SimulatorWindow = test::SimulatorWindowFixture;
 
 TEST(ConnectionBar, WithoutPortsTheConnectButtonReportsNorixNotFound) {
     test::WindowFixture f;
@@ -66,68 +42,21 @@ TEST(ConnectionBar, WithoutPortsTheConnectButtonReportsNorixNotFound) {
     EXPECT_FALSE(bar->serialLabel()->isVisible());
 }
 
-TEST(ConnectionBar, ListsTheSimulatorLastAndConnectsToItFirstTime) {
+// The whole road: connect, write a chip, send and store it, list it, load it
+// back over a new chip, delete it, disconnect.
+TEST(MainWindow, ConnectSendStoreListLoadDeleteAndDisconnectWithTheButtons) {
     SimulatorWindow f;
     ConnectionBar* bar = f.window->connectionBar();
     EXPECT_EQ(bar->portPicker()->itemText(bar->portPicker()->count() - 1),
               QStringLiteral("Norix simulator"));
     EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("Not Connected"));
-    EXPECT_EQ(bar->connectButton()->text(), QStringLiteral("Connect"));
-
     ASSERT_TRUE(f.connectAndIdentify());
     EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("Connected"));
     EXPECT_TRUE(bar->statusLabel()->styleSheet().contains(QStringLiteral("#1E9E3A")));
-    EXPECT_TRUE(bar->serialLabel()->isVisible());
     EXPECT_EQ(bar->serialLabel()->text(), QStringLiteral("S/N: SIM-0001"));
     EXPECT_EQ(bar->connectButton()->text(), QStringLiteral("Disconnect"));
-    EXPECT_EQ(f.window->norixChips()->list()->count(),
-              static_cast<int>(f.simulator.simulator().memory().chips().size()));
 
-    f.click(bar->connectButton());
-    EXPECT_TRUE(f.waitForLine("Norix disconnected."));
-    EXPECT_EQ(bar->connectButton()->text(), QStringLiteral("Connect"));
-    EXPECT_FALSE(bar->serialLabel()->isVisible());
-    EXPECT_EQ(f.window->norixChips()->list()->count(), 0);
-}
-
-TEST(MainWindow, ButtonsFollowTheConnectionAndTheOutstandingRequests) {
-    // A port that never answers keeps every request outstanding.
-    std::string error;
-    auto silent = sim::PseudoTerminal::open(error);
-    ASSERT_TRUE(silent) << error;
-    test::WindowFixture f;
-    f.link.addExtraPort(silent->slavePath(), "Silent");
-    f.window->show();
     auto* files = f.window->chipFiles();
-    auto* norix = f.window->norixChips();
-    const auto uploadButtons = [files] {
-        return std::vector<bool>{files->button("Send to Norix")->isEnabled(),
-                                 files->button("Save to Norix")->isEnabled(),
-                                 files->button("Batch Save to Norix")->isEnabled()};
-    };
-    EXPECT_EQ(uploadButtons(), (std::vector<bool>{false, false, false}));
-    EXPECT_FALSE(norix->refreshButton()->isEnabled());
-
-    QTest::mouseClick(f.window->connectionBar()->connectButton(), Qt::LeftButton);
-    ASSERT_TRUE(f.link.isConnected());
-    EXPECT_EQ(uploadButtons(), (std::vector<bool>{true, true, true}));
-    EXPECT_TRUE(norix->refreshButton()->isEnabled());
-    EXPECT_FALSE(norix->loadButton()->isEnabled()); // nothing selected
-
-    QTest::mouseClick(files->button("Send to Norix"), Qt::LeftButton);
-    EXPECT_TRUE(f.terminalHas("Checking Norix upload mode..."));
-    EXPECT_EQ(uploadButtons(), (std::vector<bool>{false, false, false}));
-
-    QTest::mouseClick(norix->refreshButton(), Qt::LeftButton);
-    EXPECT_FALSE(norix->refreshButton()->isEnabled()); // the chip count is outstanding
-    EXPECT_FALSE(files->button("Cancel Batch")->isVisible());
-}
-
-TEST(MainWindow, SendStoreListLoadAndDeleteAChipWithTheButtons) {
-    SimulatorWindow f;
-    ASSERT_TRUE(f.connectAndIdentify());
-    const std::size_t storedBefore = f.session.norixChipList().norixChips().size();
-
     auto* fields = f.window->chipFields();
     QTest::keyClicks(fields->nameField(), QStringLiteral("GUI TEST"));
     fields->typePicker()->setCurrentIndex(4);
@@ -139,28 +68,25 @@ TEST(MainWindow, SendStoreListLoadAndDeleteAChipWithTheButtons) {
     QTest::keyClick(code, Qt::Key_Return);
     QTest::keyClicks(code, QStringLiteral("REGLOD 2 #R1"));
     EXPECT_EQ(f.session.editor().chipCode(), "SETOUT 3\nREGLOD 2 #R1");
-    EXPECT_EQ(f.session.editor().chipName(), "GUI TEST");
     EXPECT_EQ(f.session.editor().selectedType(), 4);
 
-    f.click(f.filesButton("Send to Norix"));
+    f.click(files->sendToNorixButton());
     ASSERT_TRUE(f.waitForLine("Chip Upload complete. Click Save to Norix to store it or run it by "
                               "pressing button 2"));
-    f.click(f.filesButton("Save to Norix"));
+    f.click(files->saveToNorixButton());
     ASSERT_TRUE(f.waitForLine("Chip saved successfully."));
-
     auto* norix = f.window->norixChips();
+    const int storedBefore = norix->list()->count();
     ASSERT_TRUE(waitFor([norix] { return norix->refreshButton()->isEnabled(); }));
     f.click(norix->refreshButton());
     ASSERT_TRUE(waitFor([&] {
-        return norix->list()->count() == static_cast<int>(storedBefore) + 1 &&
-               norix->refreshButton()->isEnabled();
+        return norix->list()->count() == storedBefore + 1 && norix->refreshButton()->isEnabled();
     }));
     const int row = norix->list()->count() - 1;
     EXPECT_EQ(norix->list()->item(row)->text(), QStringLiteral("GUI TEST"));
 
-    // Load it back over a new, empty chip.
     f.window->dialogs().askAboutUnsavedChanges = [] { return UnsavedChoice::discard; };
-    f.click(f.filesButton("New File"));
+    f.click(files->newFileButton());
     EXPECT_EQ(fields->nameField()->text(), QString());
     norix->list()->setCurrentRow(row);
     f.click(norix->loadButton());
@@ -168,44 +94,25 @@ TEST(MainWindow, SendStoreListLoadAndDeleteAChipWithTheButtons) {
     EXPECT_EQ(fields->nameField()->text(), QStringLiteral("GUI TEST"));
     EXPECT_EQ(fields->stringField(2)->text(), QStringLiteral("third"));
     EXPECT_EQ(code->toPlainText(), QStringLiteral("SETOUT 0x3\nREGLOD 0x2 #R1"));
-    EXPECT_FALSE(f.window->hasUnsavedChanges());
+    EXPECT_FALSE(f.window->isWindowModified());
 
-    norix->list()->setCurrentRow(row);
-    f.click(norix->deleteButton());
-    ASSERT_TRUE(f.waitForLine("Chip deleted from Norix."));
-    ASSERT_TRUE(waitFor([&] {
-        return norix->list()->count() == static_cast<int>(storedBefore) &&
-               norix->refreshButton()->isEnabled();
-    }));
-    EXPECT_EQ(f.simulator.simulator().memory().chips().size(), storedBefore);
-}
-
-TEST(MainWindow, DeleteSelectedWaitsForItsOwnAnswerAndFailuresAreReported) {
-    SimulatorWindow f;
-    ASSERT_TRUE(f.connectAndIdentify());
-    auto* norix = f.window->norixChips();
-    // The Norix carries out the delete but its answer is lost, then refuses the next one.
+    // The Norix deletes the chip but its answer is lost: only "Delete Selected" waits.
     f.simulator.simulator().faults().add({0xDA, 1, sim::FaultAction::Drop, 0});
-    f.simulator.simulator().faults().add({0xDA, 2, sim::FaultAction::Fail, 0});
-    norix->list()->setCurrentRow(0);
-    EXPECT_TRUE(norix->loadButton()->isEnabled());
     f.click(norix->deleteButton());
-    ASSERT_TRUE(
-        waitFor([&] { return f.session.norixChipList().pendingDeleteChipSequence().has_value(); }));
+    ASSERT_TRUE(waitFor([&] {
+        return f.simulator.simulator().memory().chips().size() ==
+               static_cast<std::size_t>(storedBefore);
+    }));
     QTest::qWait(50);
     EXPECT_FALSE(norix->deleteButton()->isEnabled());
     EXPECT_TRUE(norix->loadButton()->isEnabled());
     EXPECT_TRUE(norix->refreshButton()->isEnabled());
 
-    // Losing the link ends the wait; after reconnecting the refusal is reported.
-    f.click(f.window->connectionBar()->connectButton());
-    ASSERT_TRUE(f.waitForLine("Norix disconnected."));
-    EXPECT_FALSE(norix->deleteButton()->isEnabled());
-    ASSERT_TRUE(f.connectAndIdentify());
-    norix->list()->setCurrentRow(0);
-    f.click(norix->deleteButton());
-    EXPECT_TRUE(f.waitForLine("Delete chip failed with response 0xB3."));
-    EXPECT_TRUE(norix->deleteButton()->isEnabled());
+    f.click(bar->connectButton());
+    EXPECT_TRUE(f.waitForLine("Norix disconnected."));
+    EXPECT_EQ(bar->connectButton()->text(), QStringLiteral("Connect"));
+    EXPECT_FALSE(bar->serialLabel()->isVisible());
+    EXPECT_EQ(norix->list()->count(), 0);
 }
 
 // A chip conversation that the Norix refuses, or that it leaves by hanging up,
@@ -213,251 +120,191 @@ TEST(MainWindow, DeleteSelectedWaitsForItsOwnAnswerAndFailuresAreReported) {
 struct MidConversationFault {
     std::string name;
     sim::FaultRule rule;
-    std::string failureLine; // the terminal line of a refusal
+    std::string line; // the terminal line that ends it
+    QPushButton* (*button)(const ContentView&);
+    friend void PrintTo(const MidConversationFault& c, std::ostream* out) { *out << c.name; }
 };
 
-void PrintTo(const MidConversationFault& fault, std::ostream* out) {
-    *out << fault.name << " at " << sim::describeFaultRule(fault.rule);
-}
-
-class ChipConversationFault
-    : public ::testing::TestWithParam<std::tuple<MidConversationFault, sim::FaultAction>> {};
+class ChipConversationFault : public ::testing::TestWithParam<MidConversationFault> {};
 
 TEST_P(ChipConversationFault, LeavesTheButtonsUsableAndTheStatusTrue) {
-    auto [conversation, action] = GetParam();
+    const auto& fault = GetParam();
     SimulatorWindow f;
     ASSERT_TRUE(f.connectAndIdentify());
     auto* norix = f.window->norixChips();
-    auto* bar = f.window->connectionBar();
-    conversation.rule.action = action;
-    // Occurrences count from here: the connect has read the list once already.
-    f.simulator.simulator().faults().resetCounts();
-    f.simulator.simulator().faults().add(conversation.rule);
-    const auto chip =
-        ChipFileCodec::load(std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips/7400.chip");
-    ASSERT_TRUE(chip);
-    f.session.editor().applyChipDocument(*chip);
+    auto* files = f.window->chipFiles();
+    f.simulator.simulator().faults().resetCounts(); // the connect has read the list already
+    f.simulator.simulator().faults().add(fault.rule);
+    f.session.editor().applyChipDocument(*ChipFileCodec::load(examples / "7400.chip"));
     f.window->dialogs().askAboutUnsavedChanges = [] { return UnsavedChoice::discard; };
     norix->list()->setCurrentRow(0);
-    if (conversation.name == "Send")
-        f.click(f.filesButton("Send to Norix"));
-    else if (conversation.name == "Load")
-        f.click(norix->loadButton());
-    else
-        f.click(norix->refreshButton());
+    f.click(fault.button(*f.window));
 
-    const std::vector<QPushButton*> deviceButtons = {
-        f.filesButton("Send to Norix"), f.filesButton("Save to Norix"),
-        f.filesButton("Batch Save to Norix"), norix->refreshButton()};
-    if (action == sim::FaultAction::Fail) {
-        ASSERT_TRUE(f.waitForLine(conversation.failureLine));
+    const bool refused = fault.rule.action == sim::FaultAction::Fail;
+    ASSERT_TRUE(f.waitForLine(fault.line));
+    if (refused) {
         ASSERT_TRUE(waitFor([&] { return norix->refreshButton()->isEnabled(); }));
-        for (auto* button : deviceButtons)
-            EXPECT_TRUE(button->isEnabled()) << button->text().toStdString();
-        norix->list()->setCurrentRow(0);
-        EXPECT_TRUE(norix->loadButton()->isEnabled());
-        EXPECT_TRUE(norix->deleteButton()->isEnabled());
-        EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("Connected"));
-    } else {
-        ASSERT_TRUE(f.waitForLine("Norix disconnected."));
-        for (auto* button : deviceButtons)
-            EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
-        EXPECT_FALSE(norix->loadButton()->isEnabled());
-        EXPECT_FALSE(norix->deleteButton()->isEnabled());
-        EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("Disconnected"));
-        EXPECT_EQ(bar->connectButton()->text(), QStringLiteral("Connect"));
-        EXPECT_TRUE(bar->connectButton()->isEnabled());
     }
-    EXPECT_FALSE(f.filesButton("Cancel Batch")->isVisible());
+    norix->list()->setCurrentRow(0);
+    for (auto* button :
+         {files->sendToNorixButton(), files->saveToNorixButton(), files->batchSaveButton(),
+          norix->refreshButton(), norix->loadButton(), norix->deleteButton()})
+        EXPECT_EQ(button->isEnabled(), refused) << button->text().toStdString();
+    EXPECT_EQ(f.window->connectionBar()->statusLabel()->text(),
+              refused ? QStringLiteral("Connected") : QStringLiteral("Disconnected"));
+    EXPECT_TRUE(f.window->connectionBar()->connectButton()->isEnabled());
+    EXPECT_FALSE(files->cancelBatchButton()->isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     MainWindow, ChipConversationFault,
-    ::testing::Combine(::testing::Values(MidConversationFault{"Send",
-                                                              {0xCA, 1, sim::FaultAction::Fail, 0},
-                                                              "Upload failed with response 0xB3."},
-                                         MidConversationFault{
-                                             "Load",
-                                             {0xD7, 1, sim::FaultAction::Fail, 0},
-                                             "Chip code request failed with response 0xB3."},
-                                         MidConversationFault{
-                                             "Refresh",
-                                             {0xC7, 2, sim::FaultAction::Fail, 0},
-                                             "Norix chip-name request failed with response 0xB3."}),
-                       ::testing::Values(sim::FaultAction::Fail, sim::FaultAction::HangUpBefore)),
-    [](const auto& caseInfo) {
-        return std::get<0>(caseInfo.param).name +
-               (std::get<1>(caseInfo.param) == sim::FaultAction::Fail ? "Refused" : "HungUp");
-    });
-
-TEST(MainWindow, BatchSaveShowsCancelBatchWhileItRuns) {
-    SimulatorWindow f;
-    ASSERT_TRUE(f.connectAndIdentify());
-    const std::filesystem::path examples =
-        std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips";
-    f.window->dialogs().chooseChipFilesToAdd = [&examples] {
-        return std::vector<std::filesystem::path>{examples / "7400.chip", examples / "6116.chip"};
-    };
-    f.click(f.filesButton("Add Files"));
-    EXPECT_EQ(f.window->chipFiles()->list()->count(), 2);
-    f.window->dialogs().askAboutUnsavedChanges = [] { return UnsavedChoice::discard; };
-    f.simulator.simulator().faults().add({0xCD, std::nullopt, sim::FaultAction::Delay, 500});
-    f.click(f.filesButton("Batch Save to Norix"));
-    ASSERT_TRUE(waitFor([&] { return f.session.isBatchSaving(); }));
-    EXPECT_TRUE(f.filesButton("Cancel Batch")->isVisible());
-    EXPECT_FALSE(f.filesButton("Send to Norix")->isEnabled());
-    f.click(f.filesButton("Cancel Batch"));
-    EXPECT_FALSE(f.session.isBatchSaving());
-    EXPECT_FALSE(f.filesButton("Cancel Batch")->isVisible());
-}
+    ::testing::Values(
+        MidConversationFault{
+            "SendHungUp",
+            {0xCA, 1, sim::FaultAction::HangUpBefore, 0},
+            "Norix disconnected.",
+            [](const ContentView& w) { return w.chipFiles()->sendToNorixButton(); }},
+        MidConversationFault{"LoadRefused",
+                             {0xD7, 1, sim::FaultAction::Fail, 0},
+                             "Chip code request failed with response 0xB3.",
+                             [](const ContentView& w) { return w.norixChips()->loadButton(); }},
+        MidConversationFault{"RefreshHungUp",
+                             {0xC7, 2, sim::FaultAction::HangUpBefore, 0},
+                             "Norix disconnected.",
+                             [](const ContentView& w) { return w.norixChips()->refreshButton(); }},
+        MidConversationFault{"DeleteRefused",
+                             {0xDA, 1, sim::FaultAction::Fail, 0},
+                             "Delete chip failed with response 0xB3.",
+                             [](const ContentView& w) { return w.norixChips()->deleteButton(); }}),
+    [](const auto& caseInfo) { return caseInfo.param.name; });
 
 TEST(MainWindow, UnsavedEditsAreSavedDiscardedOrKept) {
     test::WindowFixture f;
     test::TempFolder folder;
     f.window->show();
     std::vector<UnsavedChoice> answers;
-    int asked = 0;
-    f.window->dialogs().askAboutUnsavedChanges = [&] {
-        return answers.at(static_cast<std::size_t>(asked++));
+    f.window->dialogs().askAboutUnsavedChanges = [&answers] {
+        const UnsavedChoice answer = answers.at(0);
+        answers.erase(answers.begin());
+        return answer;
     };
     f.window->dialogs().chooseSavePath = [&folder](const std::string& proposed) {
         return std::optional(folder.path() / proposed);
     };
-
+    std::vector<std::filesystem::path> replaced;
+    f.window->dialogs().confirmReplacingFile = [&replaced](const std::filesystem::path& path) {
+        replaced.push_back(path);
+        return true;
+    };
+    ASSERT_FALSE(ChipFileCodec::save(ChipDocument("OLD"), folder.path() / "NE555.chip"));
     QTest::keyClicks(f.window->chipFields()->nameField(), QStringLiteral("NE555"));
     EXPECT_TRUE(f.window->isWindowModified());
 
     answers = {UnsavedChoice::cancel, UnsavedChoice::cancel, UnsavedChoice::save};
-    QTest::mouseClick(f.window->chipFiles()->button("New File"), Qt::LeftButton);
+    QTest::mouseClick(f.window->chipFiles()->newFileButton(), Qt::LeftButton);
     EXPECT_EQ(f.session.editor().chipName(), "NE555");
     EXPECT_FALSE(f.window->close());
-    EXPECT_EQ(asked, 2);
-    QTest::mouseClick(f.window->chipFiles()->button("New File"), Qt::LeftButton);
-    EXPECT_EQ(asked, 3);
-    // Saved first (as NE555.chip), then replaced by the new chip.
-    const auto saved = ChipFileCodec::load(folder.path() / "NE555.chip");
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->name, "NE555");
+    // Saved first (over NE555.chip, after asking), then replaced by the new chip.
+    QTest::mouseClick(f.window->chipFiles()->newFileButton(), Qt::LeftButton);
+    EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(replaced, std::vector{folder.path() / "NE555.chip"});
+    EXPECT_EQ(ChipFileCodec::load(folder.path() / "NE555.chip")->name, "NE555");
     EXPECT_EQ(f.session.editor().chipName(), "");
     EXPECT_FALSE(f.window->isWindowModified());
 
     QTest::keyClicks(f.window->chipFields()->stringField(0), QStringLiteral("x"));
     answers = {UnsavedChoice::discard};
-    asked = 0;
     EXPECT_TRUE(f.window->close());
-    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(answers.empty());
 }
 
-TEST(MainWindow, LoadChipFileAddsTheFileAndLoadsItAfterAsking) {
+// The two ways a chip file arrives from outside the list: File > Load Chip
+// File, and files handed over by the command line or a file manager.
+struct ChipFileArrival {
+    const char* name;
+    void (*open)(ContentView&, const std::vector<std::filesystem::path>&);
+    friend void PrintTo(const ChipFileArrival& c, std::ostream* out) { *out << c.name; }
+};
+
+class OpenChipFiles : public ::testing::TestWithParam<ChipFileArrival> {};
+
+TEST_P(OpenChipFiles, AddsEveryFileAndLoadsTheFirstAfterAsking) {
     test::WindowFixture f;
     installMainMenus(*f.window);
     f.window->show();
-    const auto file = std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips/7400.chip";
-    f.window->dialogs().chooseChipFilesToAdd = [&file] { return std::vector{file}; };
     int asked = 0;
     UnsavedChoice answer = UnsavedChoice::cancel;
     f.window->dialogs().askAboutUnsavedChanges = [&] { return ++asked, answer; };
-    QAction* load = nullptr;
-    for (QAction* action : f.window->findChildren<QAction*>())
-        if (action->text() == QStringLiteral("Load Chip File"))
-            load = action;
-    ASSERT_NE(load, nullptr);
-    EXPECT_EQ(load->shortcut(), QKeySequence(QKeySequence::Open));
+    const std::vector files = {examples / "6116.chip", examples / "7400.chip"};
 
     QTest::keyClicks(f.window->chipFields()->nameField(), QStringLiteral("mine"));
-    load->trigger();
+    GetParam().open(*f.window, files);
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(f.session.editor().chipName(), "mine"); // kept: the question was cancelled
-    EXPECT_EQ(f.window->chipFiles()->list()->count(), 1);
+    EXPECT_EQ(f.window->chipFiles()->list()->count(), 2);
 
     answer = UnsavedChoice::discard;
-    load->trigger();
-    EXPECT_EQ(f.session.editor().chipName(), "7400");
+    GetParam().open(*f.window, files);
+    EXPECT_EQ(f.session.editor().chipName(), "6116");
     EXPECT_FALSE(f.window->isWindowModified());
-    EXPECT_TRUE(f.window->windowTitle().startsWith(QStringLiteral("7400.chip")));
-    load->trigger(); // nothing to lose now: no question
+    EXPECT_TRUE(f.window->windowTitle().startsWith(QStringLiteral("6116.chip")));
+    GetParam().open(*f.window, files); // nothing to lose now: no question
     EXPECT_EQ(asked, 2);
 }
 
-TEST(MainWindow, SaveFileAsWritesItsDiagnosticLines) {
-    test::WindowFixture f;
-    test::TempFolder folder;
-    std::vector<std::string> diagnostics;
-    ScopedDiagnosticSink sink(
-        [&diagnostics](std::string_view line) { diagnostics.emplace_back(line); });
-    f.session.editor().setChipName("7404");
-    f.window->dialogs().chooseSavePath = [&folder](const std::string&) {
-        return std::optional(folder.path() / "inverter.txt");
-    };
-    QTest::mouseClick(f.window->chipFields()->saveAsButton(), Qt::LeftButton);
-    EXPECT_TRUE(std::filesystem::exists(folder.path() / "inverter.chip"));
-    ASSERT_EQ(diagnostics.size(), 9u);
-    EXPECT_EQ(diagnostics.front(), "SAVE AS 1: function entered");
-    EXPECT_EQ(diagnostics.back(), "SAVE AS 9: codec save returned");
-    EXPECT_TRUE(f.window->windowTitle().startsWith(QStringLiteral("inverter.chip")));
-}
+INSTANTIATE_TEST_SUITE_P(
+    MainWindow, OpenChipFiles,
+    ::testing::Values(
+        ChipFileArrival{"LoadChipFileMenu",
+                        [](ContentView& window, const std::vector<std::filesystem::path>& files) {
+                            window.dialogs().chooseChipFilesToAdd = [files] { return files; };
+                            window.activateWindow();
+                            ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+                            QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+                        }},
+        ChipFileArrival{"CommandLine",
+                        [](ContentView& window, const std::vector<std::filesystem::path>& files) {
+                            window.openChipFiles(files);
+                        }}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
-TEST(MainWindow, DeleteAllAsksFirstAndRefusesWhileTheDeviceIsBusy) {
+// While a batch runs it can be cancelled, and delete-all waits for it; once it
+// is over, delete-all asks and erases.
+TEST(MainWindow, BatchSaveCanBeCancelledAndDeleteAllWaitsForIt) {
     SimulatorWindow f;
+    NorixToolsMenu& tools = installMainMenus(*f.window);
     int alerts = 0;
     f.window->dialogs().confirmDeleteAllChips = [&alerts] { return ++alerts, true; };
-    AppNotifications::instance().postDeleteAllNorixChips();
+    tools.deleteAllChipsAction()->trigger();
     EXPECT_TRUE(f.terminalHas("Connect to a Norix first."));
 
     ASSERT_TRUE(f.connectAndIdentify());
-    f.session.editor().setChipName("BUSY");
-    f.session.editor().setSelectedType(1);
-    // The Norix takes its time over the code length, so the upload is still running.
+    auto* files = f.window->chipFiles();
+    f.window->dialogs().chooseChipFilesToAdd = [] {
+        return std::vector{examples / "7400.chip", examples / "6116.chip"};
+    };
+    f.click(files->addFilesButton());
+    EXPECT_EQ(files->list()->count(), 2);
+    // The Norix takes its time over the code length, so the batch is still running.
     f.simulator.simulator().faults().add({0xCD, std::nullopt, sim::FaultAction::Delay, 500});
-    f.click(f.filesButton("Send to Norix"));
-    ASSERT_TRUE(waitFor([&] { return f.session.isUploading(); }));
-    AppNotifications::instance().postDeleteAllNorixChips();
+    f.click(files->batchSaveButton());
+    ASSERT_TRUE(waitFor([&] { return f.session.isBatchSaving(); }));
+    EXPECT_FALSE(files->sendToNorixButton()->isEnabled());
+    tools.deleteAllChipsAction()->trigger();
     EXPECT_TRUE(
         f.terminalHas("Wait for the current Norix operation to finish before deleting all chips."));
     QTest::qWait(20);
     EXPECT_EQ(alerts, 0);
+    EXPECT_TRUE(files->cancelBatchButton()->isVisible());
+    f.click(files->cancelBatchButton());
+    EXPECT_FALSE(f.session.isBatchSaving());
+    EXPECT_FALSE(files->cancelBatchButton()->isVisible());
 
-    ASSERT_TRUE(f.waitForLine("Chip Upload complete. Click Save to Norix to store it or run it by "
-                              "pressing button 2"));
-    AppNotifications::instance().postDeleteAllNorixChips();
+    ASSERT_TRUE(waitFor([&] { return !f.session.isUploading(); }));
+    tools.deleteAllChipsAction()->trigger();
     ASSERT_TRUE(f.waitForLine("All chips were erased from Norix."));
     EXPECT_EQ(alerts, 1);
     EXPECT_TRUE(f.simulator.simulator().memory().chips().empty());
-}
-
-TEST(Menus, ShortcutsRunTheirCommandsAndCopyStillCopies) {
-    SimulatorWindow f;
-    installMainMenus(*f.window);
-    f.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
-    std::vector<std::string> diagnostics;
-    ScopedDiagnosticSink sink(
-        [&diagnostics](std::string_view line) { diagnostics.emplace_back(line); });
-
-    // Ctrl+C inside a text field copies, and does not connect.
-    QLineEdit* name = f.window->chipFields()->nameField();
-    name->setText(QStringLiteral("copied"));
-    name->setFocus();
-    name->selectAll();
-    QTest::keyClick(name, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("copied"));
-    EXPECT_FALSE(f.link.isConnected());
-
-    // Ctrl+Shift+C is the Device menu's "Connect".
-    f.window->chipFiles()->list()->setFocus();
-    QTest::keyClick(f.window->chipFiles()->list(), Qt::Key_C,
-                    Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(f.link.isConnected());
-    EXPECT_NE(std::find(diagnostics.begin(), diagnostics.end(), "Connect device"),
-              diagnostics.end());
-
-    int refreshes = 0;
-    QObject::connect(&AppNotifications::instance(), &AppNotifications::refreshNorixChips,
-                     f.window.get(), [&refreshes] { ++refreshes; });
-    QTest::keyClick(f.window->chipFiles()->list(), Qt::Key_R, Qt::ControlModifier);
-    EXPECT_EQ(refreshes, 1);
-    EXPECT_NE(std::find(diagnostics.begin(), diagnostics.end(), "Refreshing Norix Chips..."),
-              diagnostics.end());
 }
 
 } // namespace

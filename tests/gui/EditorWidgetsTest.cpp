@@ -57,25 +57,20 @@ TEST(CodeHighlighter, ColoursTokensOnABareDocument) {
     EXPECT_EQ(colorAt(block(5), 6), std::nullopt);
 }
 
-TEST(CodePanel, GutterFollowsTheCodeAndThePinCount) {
+TEST(CodePanel, TheEditorAndItsGutterFollowTheSessionAndTypingGoesBack) {
     test::WindowFixture f;
-    CodePanel* panel = f.window->codePanel();
-    f.session.editor().setChipCode("DIM X 1\nSETOUT X\n// c\nSETIN 15\nFOO\nSETOUT 2");
-    using Mark = InstructionNumberMark;
-    EXPECT_EQ(panel->editor()->instructionMarks(),
-              (std::vector<Mark>{{}, {1, true}, {}, {2, true}, {std::nullopt, true}, {3, false}}));
-    EXPECT_EQ(panel->editor()->toPlainText().toStdString(), f.session.editor().chipCode());
-
+    CodeEditor* editor = f.window->codePanel()->editor();
+    f.session.editor().setChipCode("SETOUT 1\nSETIN 15");
+    EXPECT_EQ(editor->toPlainText(), QStringLiteral("SETOUT 1\nSETIN 15"));
+    EXPECT_TRUE(editor->instructionMarks().at(1).hasError); // no pin 15 on 14 pins
     f.session.editor().setSelectedPins(16);
-    EXPECT_EQ(panel->editor()->instructionMarks()[3], (Mark{2, false}));
+    EXPECT_FALSE(editor->instructionMarks().at(1).hasError);
 
-    // Typing goes the other way: the session gets the text, the gutter follows.
-    QTextCursor cursor(panel->editor()->document());
+    QTextCursor cursor(editor->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(QStringLiteral("\nLOOP 2"));
-    EXPECT_EQ(f.session.editor().chipCode(),
-              "DIM X 1\nSETOUT X\n// c\nSETIN 15\nFOO\nSETOUT 2\nLOOP 2");
-    EXPECT_EQ(panel->editor()->instructionMarks().back(), (Mark{4, false}));
+    EXPECT_EQ(f.session.editor().chipCode(), "SETOUT 1\nSETIN 15\nLOOP 2");
+    EXPECT_EQ(editor->instructionMarks().back().number, 3);
 }
 
 TEST(CodePanel, GutterPaintsNumbersAndRedStars) {
@@ -104,9 +99,11 @@ TEST(CodePanel, GutterPaintsNumbersAndRedStars) {
     EXPECT_TRUE(rowHasColor(top, top + line, gutterNumberColor()));
 }
 
-TEST(OpcodePanelView, InsertsTheChosenOpcodeWithNormalisedArguments) {
+TEST(OpcodePanelView, InsertsTheChosenOpcodeWithNormalisedArgumentsByMouseOrKeyboard) {
     test::WindowFixture f;
     f.window->show();
+    f.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
     OpcodePanelView* panel = f.window->codePanel()->opcodePanel();
     f.session.editor().setChipCode("SETOUT 1");
 
@@ -124,16 +121,19 @@ TEST(OpcodePanelView, InsertsTheChosenOpcodeWithNormalisedArguments) {
     QTest::mouseClick(panel->insertButton(), Qt::LeftButton);
 
     EXPECT_EQ(f.session.editor().chipCode(), "SETOUT 1\nLOOP 16");
-    EXPECT_EQ(f.window->codePanel()->editor()->toPlainText(), QStringLiteral("SETOUT 1\nLOOP 16"));
-    EXPECT_EQ(f.window->codePanel()->editor()->instructionMarks().back().number, 2);
-    EXPECT_EQ(list->isVisible(), true); // back at the opcode list
+    EXPECT_TRUE(list->isVisible()); // back at the opcode list
 
     // The keyboard way: Enter on the list, type, Enter again.
     list->setFocus();
     list->setCurrentItem(list->findItems(QStringLiteral("ENDLOOP\n"), Qt::MatchStartsWith).at(0));
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(panel->titleLabel()->text(), QStringLiteral("Opcode: ENDLOOP"));
-    f.window->codePanel()->opcodeModel().chooseOpcode(*opcodeOption("DELMS"));
+    auto& model = f.window->codePanel()->opcodeModel();
+    model.chooseOpcode(*opcodeOption("DELMS"));
+    QTest::keyClick(panel->argumentField(0), Qt::Key_Escape); // back to the list
+    EXPECT_FALSE(model.showOpcodePanel());
+    EXPECT_TRUE(model.showOpcodeTools());
+    model.chooseOpcode(*opcodeOption("DELMS"));
     QTest::keyClicks(panel->argumentField(0), QStringLiteral("5"));
     QTest::keyClick(panel->argumentField(0), Qt::Key_Return);
     ASSERT_TRUE(test::waitFor([&] { return f.session.editor().chipCode().ends_with("DELMS 05"); }));
@@ -176,12 +176,8 @@ TEST(DipChipView, PinsRunDownTheLeftThenUpTheRight) {
     EXPECT_LT(at(1).left(), at(14).left());
     EXPECT_LT(at(1).top(), at(2).top());
     EXPECT_GT(at(13).top(), at(14).top());
-    EXPECT_EQ(at(1).size(), QSize(28, 16));
-    EXPECT_EQ(at(2).top() - at(1).bottom() - 1, 3);
     EXPECT_TRUE(view.pinSquare(2)->isSelected());
     EXPECT_EQ(view.pinSquare(5)->label(), QStringLiteral("A9"));
-    EXPECT_EQ(view.pinSquare(5)->background(), QColor(0xFF, 0x95, 0x00));
-    EXPECT_EQ(view.pinSquare(6)->label(), QStringLiteral("6"));
     EXPECT_EQ(view.pinSquare(15), nullptr);
 
     int clicked = 0;

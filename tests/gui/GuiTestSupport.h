@@ -6,12 +6,15 @@
 #include "core/chips/ChipSession.h"
 #include "core/fonts/FontSlotConversation.h"
 #include "core/link/SerialPortManager.h"
+#include "gui/app/ConnectionBar.h"
 #include "gui/app/ContentView.h"
 #include "gui/app/QtEventLoop.h"
+#include "sim/BuiltInSimulator.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QSettings>
 #include <QTest>
 #include <filesystem>
@@ -83,6 +86,28 @@ struct WindowFixture {
     SerialPortManager link;
     ChipSession session;
     std::unique_ptr<ContentView> window;
+};
+
+// The same window, shown, with the built-in simulator as its only port.
+struct SimulatorWindowFixture : WindowFixture {
+    SimulatorWindowFixture() : simulator(loop, link) {
+        EXPECT_TRUE(simulator.start()) << simulator.lastError();
+        window->show();
+    }
+    void click(QPushButton* button) {
+        ASSERT_TRUE(button->isEnabled()) << button->text().toStdString();
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    // Connects with "Connect" and waits for the serial number and the chip list.
+    bool connectAndIdentify() {
+        click(window->connectionBar()->connectButton());
+        return waitForLine("Connected to Norix S/N SIM-0001.") && waitFor([this] {
+                   return !session.norixChipList().norixChips().empty() &&
+                          !session.norixChipList().isLoadingChipList();
+               });
+    }
+
+    sim::BuiltInSimulator simulator;
 };
 
 } // namespace norix::test

@@ -1,6 +1,5 @@
 // The main window at its smallest and as it is remembered, and the code
-// editor as typed into: wrapping, numbering, Tab, colours on a dark theme,
-// and Escape in the opcode tools.
+// editor as typed into: wrapping, numbering, Tab and colours on a dark theme.
 
 #include "core/language/OpcodeCatalogue.h"
 #include "gui/app/CodePanel.h"
@@ -10,7 +9,6 @@
 #include "gui/editor/OpcodePanelView.h"
 #include "tests/gui/GuiTestSupport.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
@@ -119,22 +117,6 @@ TEST(CodeEditorTyping, ColoursFollowTheLightnessOfThePalette) {
     for (auto colour :
          {CodeColor::Opcode, CodeColor::Register, CodeColor::Comment, CodeColor::Error})
         EXPECT_GT(editorColor(colour, true).lightness(), 128);
-}
-
-TEST(OpcodeTools, EscapeGoesBackToTheOpcodeList) {
-    test::WindowFixture f;
-    f.window->show();
-    f.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
-    auto& model = f.window->codePanel()->opcodeModel();
-    model.chooseOpcode(*opcodeOption("LOOP"));
-    ASSERT_TRUE(model.showOpcodePanel());
-    QLineEdit* field = f.window->codePanel()->opcodePanel()->argumentField(0);
-    ASSERT_NE(field, nullptr);
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_Escape);
-    EXPECT_FALSE(model.showOpcodePanel());
-    EXPECT_TRUE(model.showOpcodeTools());
 }
 
 } // namespace

@@ -15,37 +15,34 @@ namespace {
 
 using test::waitFor;
 
-TEST(QtEventLoop, RunsPostedTasksInOrderAndTimersByDelay) {
-    test::application();
-    QtEventLoop loop;
-    std::vector<std::string> order;
-    loop.schedule(Milliseconds(30), [&] { order.push_back("late"); });
-    loop.schedule(Milliseconds(5), [&] { order.push_back("early"); });
-    const TimerId dropped = loop.schedule(Milliseconds(10), [&] { order.push_back("cancelled"); });
-    loop.post([&] {
-        order.push_back("first");
-        loop.post([&] { order.push_back("nested"); });
-    });
-    loop.post([&] { order.push_back("second"); });
-    loop.cancel(dropped);
-    loop.cancel(dropped); // twice is harmless
-    ASSERT_TRUE(waitFor([&] { return order.size() == 5; }, 2000));
-    EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "nested", "early", "late"}));
-    EXPECT_EQ(loop.activeTimerCount(), 0u);
-}
-
-TEST(QtEventLoop, TimersCanRescheduleThemselvesAndDieWithTheLoop) {
+TEST(QtEventLoop, RunsPostedTasksInOrderAndTimersByDelayWhileTheLoopLives) {
     test::application();
     int fired = 0;
     {
         QtEventLoop loop;
+        std::vector<std::string> order;
+        loop.schedule(Milliseconds(30), [&] { order.push_back("late"); });
+        loop.schedule(Milliseconds(5), [&] { order.push_back("early"); });
+        const TimerId dropped =
+            loop.schedule(Milliseconds(10), [&] { order.push_back("cancelled"); });
+        loop.post([&] {
+            order.push_back("first");
+            loop.post([&] { order.push_back("nested"); });
+        });
+        loop.post([&] { order.push_back("second"); });
+        loop.cancel(dropped);
+        loop.cancel(dropped); // twice is harmless
+        ASSERT_TRUE(waitFor([&] { return order.size() == 5; }, 2000));
+        EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "nested", "early", "late"}));
+        EXPECT_EQ(loop.activeTimerCount(), 0u);
+
         std::function<void()> again = [&] {
             if (++fired < 3)
                 loop.schedule(Milliseconds(1), again);
         };
         loop.schedule(Milliseconds(1), again);
         ASSERT_TRUE(waitFor([&] { return fired == 3; }, 2000));
-        loop.schedule(Milliseconds(1), [&] { fired = 100; });
+        loop.schedule(Milliseconds(1), [&] { fired = 100; }); // dies with the loop
     }
     QTest::qWait(20);
     EXPECT_EQ(fired, 3);

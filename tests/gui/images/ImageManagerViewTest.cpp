@@ -86,55 +86,18 @@ struct ImageWindow {
     int questions = 0;
 };
 
-TEST(ImageWindow, OpensWithItsTitleSizeAndTextsAndNoImage) {
+TEST(ImageWindow, WithoutALinkEverySlotIsEmptyAndABadSizeRaisesTheAlert) {
     ImageWindow f;
     ImageManagerView& w = *f.window;
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Image Window"));
-    EXPECT_EQ(w.size(), QSize(1200, 850));
-    EXPECT_EQ(w.newButton()->parentWidget()->width(), 320);
-    std::vector<QString> labels;
-    for (QPushButton* b :
-         {w.newButton(), w.loadFileButton(), w.saveAsButton(), w.importButton(), w.exportButton(),
-          w.refreshButton(), w.loadNorixButton(), w.saveNorixButton(), w.closeButton()})
-        labels.push_back(b->text());
-    EXPECT_EQ(labels,
-              (std::vector<QString>{"New", "Load File", "Save As...", "Import Picture\u2026",
-                                    "Export PNG\u2026", "Refresh Images", "Load Norix",
-                                    "Save Norix", "Close"}));
-    std::vector<QString> tools;
-    for (const auto& info : imageDrawingTools())
-        tools.push_back(w.toolButton(info.tool)->toolTip());
-    EXPECT_EQ(tools, (std::vector<QString>{"Pencil", "Paint Bucket", "Line", "Ellipse", "Circle"}));
-    EXPECT_TRUE(w.toolButton(ImageDrawingTool::pencil)->isChecked());
-    EXPECT_EQ(w.undoButton()->toolTip(), QStringLiteral("Undo Last Edit"));
-    EXPECT_EQ(w.colorWell(false)->text(), QStringLiteral("Left Click Color"));
-    EXPECT_EQ(w.colorWell(true)->text(), QStringLiteral("Right Click Color"));
-    EXPECT_EQ(w.editorTitle()->text(), QStringLiteral("6×"));
-    EXPECT_EQ(w.compressedSizeValue()->text(), QStringLiteral("0 / 4096 bytes"));
-    EXPECT_FALSE(w.canvas()->hasImage());
-    EXPECT_EQ(w.imageCode()->toPlainText(), QStringLiteral("No image loaded."));
     EXPECT_EQ(w.slotList()->count(), 255);
     EXPECT_EQ(w.slotList()->item(6)->text(), QStringLiteral("007  [EMPTY]"));
-    EXPECT_FALSE(w.refreshButton()->isEnabled());
-    EXPECT_FALSE(w.loadNorixButton()->isEnabled());
-    EXPECT_FALSE(w.saveNorixButton()->isEnabled());
-}
-
-TEST(ImageWindow, TheNewImageDialogHasItsFieldsAndAFailedCheckShowsItsAlert) {
-    test::application();
-    NewImageDialog dialog;
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("New Norix Image"));
-    EXPECT_EQ(dialog.nameField()->placeholderText(), QStringLiteral("Image name"));
-    EXPECT_EQ(dialog.widthField()->text(), QStringLiteral("160"));
-    EXPECT_EQ(dialog.heightField()->placeholderText(), QStringLiteral("1\u2013128"));
-    EXPECT_EQ(dialog.nameField()->width(), 190);
-    EXPECT_EQ(dialog.createButton()->text(), QStringLiteral("Create"));
-
-    ImageWindow f;
+    for (QPushButton* button : {w.refreshButton(), w.loadNorixButton(), w.saveNorixButton()})
+        EXPECT_FALSE(button->isEnabled()) << button->text().toStdString();
     f.newImage("161", "10");
     EXPECT_EQ(f.alerts,
               std::vector<std::string>{"Cannot Create Image: Width must be between 1 and 160."});
-    EXPECT_FALSE(f.window->canvas()->hasImage());
+    EXPECT_FALSE(w.canvas()->hasImage());
+    EXPECT_EQ(w.imageCode()->toPlainText(), QStringLiteral("No image loaded."));
 }
 
 TEST(ImageWindow, DraggingWithBothButtonsPaintsTheirColoursAndUndoTakesStepsBack) {
@@ -143,19 +106,14 @@ TEST(ImageWindow, DraggingWithBothButtonsPaintsTheirColoursAndUndoTakesStepsBack
     f.drag(Qt::LeftButton, {1, 1}, {{2, 1}, {3, 1}, {30, 1}});
     EXPECT_EQ(f.pixel(1, 1), 0xFFFF);
     EXPECT_EQ(f.pixel(3, 1), 0xFFFF);
-    f.window->dialogs().chooseColor = [](const EditorColor& initial, const std::string& title) {
-        EXPECT_EQ(initial, blackColor);
-        EXPECT_EQ(title, "Right Click Color");
+    f.window->dialogs().chooseColor = [](const EditorColor&, const std::string&) {
         return std::optional(EditorColor{1.0, 0.0, 0.0});
     };
     QTest::mouseClick(f.window->colorWell(true), Qt::LeftButton);
-    EXPECT_EQ(f.window->editor().rightDrawingColor(), (EditorColor{1.0, 0.0, 0.0}));
     f.drag(Qt::RightButton, {2, 1});
     EXPECT_EQ(f.pixel(2, 1), 0xF800);
     EXPECT_EQ(f.window->editor().undoHistory().size(), 2U);
     EXPECT_TRUE(f.window->undoButton()->isEnabled());
-    EXPECT_EQ(f.window->compressedSizeValue()->text(),
-              QString::fromStdString(f.window->editor().compressedSizeText()));
     EXPECT_TRUE(f.window->imageCode()->toPlainText().contains(QStringLiteral("1 248 0")));
 
     ASSERT_TRUE(f.activate());
@@ -170,19 +128,16 @@ TEST(ImageWindow, ShapeToolsAndZoomFollowTheirButtons) {
     ImageWindow f;
     f.newImage("20", "20");
     QTest::mouseClick(f.window->toolButton(ImageDrawingTool::circle), Qt::LeftButton);
-    EXPECT_EQ(f.window->editor().selectedDrawingTool(), ImageDrawingTool::circle);
     f.drag(Qt::LeftButton, {10, 10}, {{12, 10}, {13, 14}});
     EXPECT_EQ(f.pixel(15, 10), 0xFFFF);
     EXPECT_EQ(f.pixel(12, 10), 0x0000); // the smaller preview left no trail
 
-    for (int i = 0; i < 14; ++i)
-        QTest::mouseClick(f.window->zoomInButton(), Qt::LeftButton);
-    EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("20×"));
-    EXPECT_FALSE(f.window->zoomInButton()->isEnabled());
-    EXPECT_EQ(f.window->canvas()->size(), QSize(400, 400));
+    QTest::mouseClick(f.window->zoomInButton(), Qt::LeftButton);
+    EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("7×"));
+    EXPECT_EQ(f.window->canvas()->size(), QSize(140, 140));
     ASSERT_TRUE(f.activate());
     QTest::keyClick(f.window.get(), Qt::Key_Minus, Qt::ControlModifier);
-    EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("19×"));
+    EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("6×"));
 }
 
 TEST(ImageWindow, UnsavedWorkIsAskedAboutBeforeItIsReplacedOrClosed) {
@@ -250,7 +205,7 @@ TEST(ImageWindow, PngExportImportsBackExactlyAndBadPicturesRaiseTheAlert) {
 }
 
 // The whole road: list, load the sample logo, paint, save it to the Norix as a
-// new image, list again, load that one back.
+// new image, list again, load that one back, lose the link during a load.
 TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
     ImageWindow f;
     sim::BuiltInSimulator simulator(f.loop, f.link);
@@ -310,25 +265,16 @@ TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
     ASSERT_TRUE(waitFor([&] { return images.loadedNorixImage().has_value(); }));
     EXPECT_EQ(w.editor().image(), painted);
     EXPECT_FALSE(w.undoButton()->isEnabled());
-}
 
-TEST(ImageWindow, ALinkLostMidDownloadLeavesTheImageAndShowsTheLinksError) {
-    ImageWindow f;
-    sim::BuiltInSimulator simulator(f.loop, f.link);
-    ASSERT_TRUE(simulator.start()) << simulator.lastError();
+    // A link lost half-way through a download leaves the image and shows why.
+    simulator.simulator().faults().resetCounts();
     simulator.simulator().faults().add({0xE8, 1, sim::FaultAction::HangUpBefore, 0});
-    ASSERT_TRUE(f.link.connect(simulator.portPath()));
-    auto& images = f.link.images();
-    ASSERT_TRUE(waitFor([&] { return !images.isLoadingImageList(); }));
-    f.newImage("4", "4");
-    const NorixImage before = f.window->editor().image();
-    f.window->slotList()->setCurrentRow(0);
-    QTest::mouseClick(f.window->loadNorixButton(), Qt::LeftButton);
+    w.slotList()->setCurrentRow(0);
+    QTest::mouseClick(w.loadNorixButton(), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return !images.isLoadingNorixImage(); }));
-    EXPECT_EQ(f.window->editor().image(), before);
-    EXPECT_TRUE(f.window->linkError()->isVisibleTo(f.window.get()));
-    EXPECT_EQ(f.window->linkError()->text().toStdString(), f.link.lastError().value_or("?"));
-    EXPECT_EQ(f.window->loadNorixButton()->isEnabled(), f.window->editor().canLoadNorixImage());
+    EXPECT_EQ(w.editor().image(), painted);
+    EXPECT_TRUE(w.linkError()->isVisibleTo(&w));
+    EXPECT_EQ(w.linkError()->text().toStdString(), f.link.lastError().value_or("?"));
 }
 
 } // namespace
