@@ -157,7 +157,7 @@ TEST_P(FontUploadStep, RefusalsEndTheUploadWithTheirMessage) {
         connect();
         uploadToTheEnd();
         EXPECT_FALSE(fonts.isUploadingFont());
-        EXPECT_EQ(fonts.fontUploadStep(), norix::FontUploadStep::idle);
+        EXPECT_EQ(fonts.fontUploadStep(), ChunkedUploadStep::idle);
         EXPECT_EQ(fonts.fontUploadError(), message);
         EXPECT_EQ(fonts.fontUploadStatus(), message);
         EXPECT_EQ(link.lastError(), message);
@@ -191,7 +191,7 @@ TEST_P(FontUploadStep, LostConnectionStopsTheUpload) {
     upload();
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
     EXPECT_FALSE(fonts.isUploadingFont());
-    EXPECT_EQ(fonts.fontUploadStep(), norix::FontUploadStep::idle);
+    EXPECT_EQ(fonts.fontUploadStep(), ChunkedUploadStep::idle);
     EXPECT_EQ(fonts.fontUploadStatus(), "Font upload stopped because Norix disconnected.");
     EXPECT_EQ(fonts.norixFontSlots(), NorixFontSlot::emptySlots());
     EXPECT_EQ(fonts.fontUploadDoneBytes(), 0u);

@@ -435,7 +435,7 @@ TEST_P(ImageUploadStepFault, RefusalsAndSilenceEndTheUpload) {
             advance(Milliseconds(1));
         }
         EXPECT_FALSE(images.isUploadingNorixImage());
-        EXPECT_EQ(images.imageUploadStep(), ImageUploadStep::idle);
+        EXPECT_EQ(images.imageUploadStep(), ChunkedUploadStep::idle);
         EXPECT_EQ(images.imageUploadError(), message);
         EXPECT_EQ(images.imageUploadStatus(), "");
         EXPECT_EQ(link.lastError(), message);
