@@ -41,6 +41,7 @@ public:
     const std::string& fontUploadStatus() const { return upload_.status(); }
     const std::optional<std::string>& fontUploadError() const { return upload_.error(); }
     ChunkedUploadStep fontUploadStep() const { return upload_.step(); }
+    const ChunkedUpload& fontUpload() const { return upload_; }
     // Bytes of metadata and glyph data accepted so far, and their total, for a progress bar.
     std::size_t fontUploadDoneBytes() const { return upload_.doneBytes(); }
     std::size_t fontUploadTotalBytes() const { return upload_.totalBytes(); }

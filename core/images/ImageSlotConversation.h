@@ -55,6 +55,7 @@ public:
     const std::string& imageUploadStatus() const { return upload_.status(); }
     const std::optional<std::string>& imageUploadError() const { return upload_.error(); }
     ChunkedUploadStep imageUploadStep() const { return upload_.step(); }
+    const ChunkedUpload& imageUpload() const { return upload_; }
     // Metadata and compressed bytes accepted so far, and their total.
     std::size_t imageUploadDoneBytes() const { return upload_.doneBytes(); }
     std::size_t imageUploadTotalBytes() const { return upload_.totalBytes(); }

@@ -17,6 +17,13 @@ std::size_t stepIndex(ChunkedUploadStep step) {
 
 } // namespace
 
+Bytes chunkAt(const Bytes& buffer, std::size_t offset, std::size_t size) {
+    const std::size_t first = std::min(offset, buffer.size());
+    const std::size_t end = std::min(first + size, buffer.size());
+    return Bytes(buffer.begin() + static_cast<std::ptrdiff_t>(first),
+                 buffer.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
 ChunkedUpload::ChunkedUpload(EventLoop& loop, Sender send, Hooks hooks)
     : send_(std::move(send)), hooks_(std::move(hooks)),
       timeout_(loop, [this] { return pendingSequence_; }) {}
@@ -64,11 +71,6 @@ void ChunkedUpload::send(ChunkedUploadStep step) {
     if (step == ChunkedUploadStep::waitingForDataChunk && dataOffset_ >= data_.size())
         step = ChunkedUploadStep::waitingForDataSave;
 
-    const auto chunkOf = [](const Bytes& buffer, std::size_t offset) {
-        const std::size_t end = std::min(offset + chunkedUploadChunkSize, buffer.size());
-        return Bytes(buffer.begin() + static_cast<std::ptrdiff_t>(offset),
-                     buffer.begin() + static_cast<std::ptrdiff_t>(end));
-    };
     const ChunkedUploadStepText& text = texts_.steps[stepIndex(step)];
     status_ = text.status;
     Bytes payload;
@@ -78,13 +80,13 @@ void ChunkedUpload::send(ChunkedUploadStep step) {
         payload.insert(payload.end(), beginSuffix_.begin(), beginSuffix_.end());
         break;
     case ChunkedUploadStep::waitingForMetaChunk:
-        payload = chunkOf(metadata_, metadataOffset_);
+        payload = chunkAt(metadata_, metadataOffset_);
         break;
     case ChunkedUploadStep::waitingForDataBegin:
         payload = sizePrefix(data_.size());
         break;
     case ChunkedUploadStep::waitingForDataChunk:
-        payload = chunkOf(data_, dataOffset_);
+        payload = chunkAt(data_, dataOffset_);
         status_ += " " + std::to_string(dataOffset_ + payload.size()) + " of " +
                    std::to_string(data_.size()) + "\u2026";
         break;

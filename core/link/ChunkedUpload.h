@@ -32,6 +32,9 @@ enum class ChunkedUploadStep {
 inline constexpr std::size_t chunkedUploadMetadataSize = 128;
 inline constexpr std::size_t chunkedUploadChunkSize = 48;
 
+// The piece of `buffer` from `offset`, at most `size` bytes; empty past the end.
+Bytes chunkAt(const Bytes& buffer, std::size_t offset, std::size_t size = chunkedUploadChunkSize);
+
 struct ChunkedUploadStepText {
     std::uint8_t code = 0;
     // Shown while the step waits. A data chunk's gets " {sent} of {total}…" appended.

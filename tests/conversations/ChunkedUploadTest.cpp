@@ -1,0 +1,184 @@
+// The font and image uploads run on one machine: a retry, a refusal, silence
+// and a lost link at each step, through both conversations against the
+// simulated Norix, with the texts each conversation gives.
+
+#include "core/images/ImageRLE.h"
+#include "core/link/ProtocolCodes.h"
+#include "tests/support/SimulatedNorix.h"
+
+namespace norix::testing {
+namespace {
+
+class Uploads : public ConversationFixture {
+public:
+    using ConversationFixture::fonts;
+    using ConversationFixture::images;
+};
+
+// What differs between the two conversations, for the table below.
+struct UploadKind {
+    const char* name;
+    void (*start)(Uploads&);
+    const ChunkedUpload& (*upload)(Uploads&);
+    const char* completed;
+    const char* disconnected;
+    bool failureIsStatus;
+    // Silence may leave half an item behind: the font list is read again.
+    std::uint8_t rereadCode;
+    std::size_t rereads;
+};
+
+const UploadKind fontKind{"Font",
+                          [](Uploads& f) {
+                              std::vector<std::uint64_t> columns(100);
+                              for (std::size_t i = 0; i < columns.size(); ++i)
+                                  columns[i] = (i * 37 + 11) & 0x7F;
+                              f.fonts.uploadFont("Sample", 5, 7, columns,
+                                                 3); // 100 bytes: chunks of 48, 48, 4
+                          },
+                          [](Uploads& f) -> const ChunkedUpload& { return f.fonts.fontUpload(); },
+                          "Font uploaded to slot 3.",
+                          "Font upload stopped because Norix disconnected.",
+                          true,
+                          cmdSendFontMeta,
+                          6};
+
+const UploadKind imageKind{
+    "Image",
+    [](Uploads& f) {
+        std::vector<std::uint16_t> pixels;
+        for (std::uint32_t i = 0; i < 40; ++i)
+            pixels.push_back(static_cast<std::uint16_t>(i * 2654435761u));
+        // 120 bytes: chunks of 48, 48, 24
+        f.images.uploadNorixImage("Upload", 8, 5, rebuildCompressedImageData(pixels));
+    },
+    [](Uploads& f) -> const ChunkedUpload& { return f.images.imageUpload(); },
+    "Image uploaded to Norix.",
+    "Image upload stopped because Norix disconnected.",
+    false,
+    cmdSendImageCount,
+    0};
+
+struct StepFault {
+    const UploadKind* kind;
+    std::uint8_t code;
+    unsigned occurrence;
+    FaultAction action;
+    std::string message; // the error; for a lost link, the status
+    friend void PrintTo(const StepFault& c, std::ostream* out) {
+        static const char* const steps[] = {"MetaBegin", "MetaChunk", "MetaSave",
+                                            "DataBegin", "DataChunk", "DataSave"};
+        static const char* const actions[] = {"Silence", "Retry", "Failure", "BadSize"};
+        *out << c.kind->name << "_" << steps[c.code & 0x0F] << "_" << c.occurrence << "_"
+             << (c.action == FaultAction::HangUpBefore ? "HangUp"
+                                                       : actions[static_cast<int>(c.action)]);
+    }
+};
+
+std::string silence(const char* operation) {
+    return std::string("Norix did not respond while ") + operation + ".";
+}
+
+const StepFault stepFaults[] = {
+    {&fontKind, cmdFontMetaBegin, 1, FaultAction::Drop,
+     silence("starting the font metadata upload")},
+    {&fontKind, cmdFontMetaChunk, 2, FaultAction::Drop, silence("uploading font metadata")},
+    {&fontKind, cmdFontMetaSave, 1, FaultAction::Drop, silence("saving font metadata")},
+    {&fontKind, cmdFontDataBegin, 1, FaultAction::Drop, silence("starting the font-data upload")},
+    {&fontKind, cmdFontDataChunk, 3, FaultAction::Drop, silence("uploading font data")},
+    {&fontKind, cmdFontDataSave, 1, FaultAction::Drop, silence("saving the font")},
+    {&fontKind, cmdFontMetaChunk, 3, FaultAction::BadSize, "Norix rejected the upload size."},
+    {&fontKind, cmdFontDataSave, 1, FaultAction::Fail,
+     "Norix reported that the font upload failed."},
+    {&fontKind, cmdFontMetaBegin, 1, FaultAction::Retry, ""},
+    {&fontKind, cmdFontDataChunk, 2, FaultAction::Retry, ""},
+    {&fontKind, cmdFontDataBegin, 1, FaultAction::HangUpBefore, fontKind.disconnected},
+    {&imageKind, cmdImageMetaBegin, 1, FaultAction::Drop,
+     silence("starting the image metadata upload")},
+    {&imageKind, cmdImageMetaChunk, 3, FaultAction::Drop, silence("uploading image metadata")},
+    {&imageKind, cmdImageMetaSave, 1, FaultAction::Drop, silence("saving image metadata")},
+    {&imageKind, cmdImageDataBegin, 1, FaultAction::Drop,
+     silence("starting the image-data upload")},
+    {&imageKind, cmdImageDataChunk, 2, FaultAction::Drop, silence("uploading image data")},
+    {&imageKind, cmdImageDataSave, 1, FaultAction::Drop, silence("saving the image")},
+    {&imageKind, cmdImageDataChunk, 1, FaultAction::BadSize,
+     "Norix rejected the image upload size."},
+    {&imageKind, cmdImageMetaSave, 1, FaultAction::Fail,
+     "Norix reported that the image upload failed."},
+    {&imageKind, cmdImageMetaSave, 1, FaultAction::Retry, ""},
+    {&imageKind, cmdImageDataSave, 1, FaultAction::Retry, ""},
+    {&imageKind, cmdImageMetaChunk, 2, FaultAction::HangUpBefore, imageKind.disconnected},
+};
+
+class UploadStepFault : public Uploads, public ::testing::WithParamInterface<StepFault> {
+protected:
+    const ChunkedUpload& upload() { return GetParam().kind->upload(*this); }
+};
+
+TEST_P(UploadStepFault, EndsWithItsMessageOrCompletesAfterARetry) {
+    const StepFault& c = GetParam();
+    addFault(c.code, c.occurrence, c.action);
+    connect();
+    c.kind->start(*this);
+    ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
+    settle();
+    switch (c.action) {
+    case FaultAction::Retry: {
+        ASSERT_TRUE(runUntil([this] { return !upload().isUploading(); }));
+        const auto sent = commandsWithCode(c.code);
+        ASSERT_GT(sent.size(), c.occurrence);
+        EXPECT_EQ(sent[c.occurrence].payload, sent[c.occurrence - 1].payload);
+        EXPECT_NE(sent[c.occurrence].sequence, sent[c.occurrence - 1].sequence);
+        EXPECT_EQ(upload().status(), c.kind->completed);
+        EXPECT_FALSE(upload().error());
+        return;
+    }
+    case FaultAction::HangUpBefore:
+        ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
+        EXPECT_FALSE(upload().isUploading());
+        EXPECT_EQ(upload().step(), ChunkedUploadStep::idle);
+        EXPECT_EQ(upload().status(), c.message);
+        EXPECT_FALSE(upload().error());
+        EXPECT_EQ(upload().doneBytes(), 0u);
+        EXPECT_EQ(upload().totalBytes(), 0u);
+        return;
+    case FaultAction::Drop: {
+        const std::size_t sentBefore = commands.size();
+        advance(Milliseconds(2999));
+        EXPECT_TRUE(upload().isUploading());
+        EXPECT_EQ(commands.size(), sentBefore);
+        advance(Milliseconds(1));
+        EXPECT_TRUE(runUntil(
+            [&] { return commandsWithCode(c.kind->rereadCode).size() == c.kind->rereads; }));
+        EXPECT_EQ(commands.size(), sentBefore + c.kind->rereads);
+        break;
+    }
+    default:
+        break;
+    }
+    EXPECT_FALSE(upload().isUploading());
+    EXPECT_EQ(upload().step(), ChunkedUploadStep::idle);
+    EXPECT_EQ(upload().error(), c.message);
+    EXPECT_EQ(upload().status(), c.kind->failureIsStatus ? c.message : "");
+    EXPECT_EQ(link.lastError(), c.message);
+    EXPECT_EQ(commandsWithCode(c.code).size(), c.occurrence);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UploadStepFault, ::testing::ValuesIn(stepFaults),
+                         testing::PrintedName());
+
+TEST_F(Uploads, AnAnswerAfterTheTimeOutIsLeftForOthers) {
+    addFault(cmdImageMetaSave, 1, FaultAction::Delay, 3500);
+    connect();
+    imageKind.start(*this);
+    ASSERT_TRUE(runUntil([this] { return !commandsWithCode(cmdImageMetaSave).empty(); }));
+    advance(Milliseconds(3000));
+    EXPECT_EQ(images.imageUploadError(), "Norix did not respond while saving image metadata.");
+    advance(Milliseconds(600));
+    ASSERT_EQ(unclaimed.size(), 1u);
+    EXPECT_EQ(unclaimed[0].code, respDone);
+    EXPECT_EQ(unclaimed[0].sequence, commandsWithCode(cmdImageMetaSave)[0].sequence);
+}
+
+} // namespace
+} // namespace norix::testing
