@@ -13,7 +13,30 @@ class Uploads : public ConversationFixture {
 public:
     using ConversationFixture::fonts;
     using ConversationFixture::images;
+    using ConversationFixture::runUntil;
+    using ConversationFixture::sim;
 };
+
+// 100 bytes of glyph columns (chunks of 48, 48, 4), no two neighbours alike.
+Bytes fontColumns() {
+    Bytes columns(100);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        columns[i] = static_cast<std::uint8_t>((i * 37 + 11) & 0x7F);
+    return columns;
+}
+
+// 120 bytes of single-pixel RLE records (chunks of 48, 48, 24).
+Bytes imageRecords() {
+    std::vector<std::uint16_t> pixels;
+    for (std::uint32_t i = 0; i < 40; ++i)
+        pixels.push_back(static_cast<std::uint16_t>(i * 2654435761u));
+    return rebuildCompressedImageData(pixels);
+}
+
+Bytes operator+(Bytes head, const Bytes& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
 
 // What differs between the two conversations, for the table below.
 struct UploadKind {
@@ -26,38 +49,65 @@ struct UploadKind {
     // Silence may leave half an item behind: the font list is read again.
     std::uint8_t rereadCode;
     std::size_t rereads;
+    // Each command as code:payload size, and each status in turn.
+    const char* wire;
+    std::vector<std::string> statuses;
+    // The metadata and data the chunks carry, and where the item shows up once stored.
+    Bytes (*chunked)();
+    void (*afterwards)(Uploads&);
 };
 
-const UploadKind fontKind{"Font",
-                          [](Uploads& f) {
-                              std::vector<std::uint64_t> columns(100);
-                              for (std::size_t i = 0; i < columns.size(); ++i)
-                                  columns[i] = (i * 37 + 11) & 0x7F;
-                              f.fonts.uploadFont("Sample", 5, 7, columns,
-                                                 3); // 100 bytes: chunks of 48, 48, 4
-                          },
-                          [](Uploads& f) -> const ChunkedUpload& { return f.fonts.fontUpload(); },
-                          "Font uploaded to slot 3.",
-                          "Font upload stopped because Norix disconnected.",
-                          true,
-                          cmdSendFontMeta,
-                          6};
+const UploadKind fontKind{
+    "Font",
+    [](Uploads& f) {
+        const Bytes packed = fontColumns();
+        f.fonts.uploadFont("Sample", 5, 7, std::vector<std::uint64_t>(packed.begin(), packed.end()),
+                           3);
+    },
+    [](Uploads& f) -> const ChunkedUpload& { return f.fonts.fontUpload(); },
+    "Font uploaded to slot 3.",
+    "Font upload stopped because Norix disconnected.",
+    true,
+    cmdSendFontMeta,
+    6,
+    "C0:3 C1:48 C1:48 C1:32 C2:0 C3:2 C4:48 C4:48 C4:4 C5:0",
+    {"Starting font upload\u2026", "Preparing slot 3\u2026", "Uploading font metadata\u2026",
+     "Saving font metadata\u2026", "Preparing font data\u2026",
+     "Uploading font data 48 of 100\u2026", "Uploading font data 96 of 100\u2026",
+     "Uploading font data 100 of 100\u2026", "Saving font to slot 3\u2026",
+     "Font uploaded to slot 3."},
+    [] { return *makeFontMetadata("Sample", 5, 7, 20, 100) + fontColumns(); },
+    [](Uploads& f) {
+        // Only the slot written is read again.
+        ASSERT_TRUE(f.runUntil([&] { return !f.fonts.isLoadingFontList(); }));
+        EXPECT_EQ(f.fonts.norixFontSlots()[3], NorixFontSlot(3, "Sample", 5, 7, 20));
+        EXPECT_EQ(f.sim.simulator().memory().font(3)->metadata,
+                  *makeFontMetadata("Sample", 5, 7, 20, 100));
+    }};
 
 const UploadKind imageKind{
     "Image",
-    [](Uploads& f) {
-        std::vector<std::uint16_t> pixels;
-        for (std::uint32_t i = 0; i < 40; ++i)
-            pixels.push_back(static_cast<std::uint16_t>(i * 2654435761u));
-        // 120 bytes: chunks of 48, 48, 24
-        f.images.uploadNorixImage("Upload", 8, 5, rebuildCompressedImageData(pixels));
-    },
+    [](Uploads& f) { f.images.uploadNorixImage("Upload", 8, 5, imageRecords()); },
     [](Uploads& f) -> const ChunkedUpload& { return f.images.imageUpload(); },
     "Image uploaded to Norix.",
     "Image upload stopped because Norix disconnected.",
     false,
     cmdSendImageCount,
-    0};
+    0,
+    "A0:2 A1:48 A1:48 A1:32 A2:0 A3:2 A4:48 A4:48 A4:24 A5:0",
+    {"Starting image upload\u2026", "Preparing the next image slot\u2026",
+     "Uploading image metadata\u2026", "Saving image metadata\u2026", "Preparing image data\u2026",
+     "Uploading image data 48 of 120\u2026", "Uploading image data 96 of 120\u2026",
+     "Uploading image data 120 of 120\u2026", "Saving image to Norix\u2026",
+     "Image uploaded to Norix."},
+    [] { return *makeImageMetadata("Upload", 8, 5, 120) + imageRecords(); },
+    [](Uploads& f) {
+        // The Norix chose the slot: the list is read again to learn which.
+        ASSERT_TRUE(f.runUntil([&] { return !f.images.isLoadingImageList(); }));
+        EXPECT_EQ(f.images.norixImageSlots()[0].displayName(), "Upload");
+        EXPECT_EQ(f.sim.simulator().memory().image(1)->metadata,
+                  *makeImageMetadata("Upload", 8, 5, 120));
+    }};
 
 struct StepFault {
     const UploadKind* kind;
@@ -166,6 +216,43 @@ TEST_P(UploadStepFault, EndsWithItsMessageOrCompletesAfterARetry) {
 
 INSTANTIATE_TEST_SUITE_P(Table, UploadStepFault, ::testing::ValuesIn(stepFaults),
                          testing::PrintedName());
+
+class UploadOf : public Uploads, public ::testing::WithParamInterface<const UploadKind*> {};
+
+TEST_P(UploadOf, SendsBothPhasesInChunksOf48AndSaysWhereItIs) {
+    const UploadKind& kind = *GetParam();
+    connect();
+    std::vector<std::string> statuses;
+    const auto record = [&] {
+        if (statuses.empty() || statuses.back() != kind.upload(*this).status())
+            statuses.push_back(kind.upload(*this).status());
+    };
+    Connection fontWatch = fonts.changed.connect(record);
+    Connection imageWatch = images.changed.connect(record);
+    kind.start(*this);
+    ASSERT_TRUE(runUntil([&] { return !kind.upload(*this).isUploading(); }));
+    settle();
+    std::string wire;
+    Bytes chunked;
+    for (const SerialPacket& command : commands) {
+        if ((command.code & 0xF0) != (kind.rereadCode == cmdSendFontMeta ? 0xC0 : 0xA0))
+            continue;
+        char text[16];
+        std::snprintf(text, sizeof text, "%s%02X:%zu", wire.empty() ? "" : " ", command.code,
+                      command.payload.size());
+        wire += text;
+        if ((command.code & 0x0F) == 1 || (command.code & 0x0F) == 4)
+            chunked.insert(chunked.end(), command.payload.begin(), command.payload.end());
+    }
+    EXPECT_EQ(wire, kind.wire);
+    EXPECT_EQ(chunked, kind.chunked());
+    EXPECT_EQ(statuses, kind.statuses);
+    EXPECT_FALSE(kind.upload(*this).error());
+    kind.afterwards(*this);
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, UploadOf, ::testing::Values(&fontKind, &imageKind),
+                         [](const auto& param) { return std::string(param.param->name); });
 
 TEST_F(Uploads, AnAnswerAfterTheTimeOutIsLeftForOthers) {
     addFault(cmdImageMetaSave, 1, FaultAction::Delay, 3500);

@@ -24,16 +24,6 @@ protected:
     void upload(std::int64_t slot = 3) {
         fonts.uploadFont("Sample", 5, 7, sampleColumns(475), slot);
     }
-    void uploadToTheEnd() {
-        upload();
-        ASSERT_TRUE(runUntil([this] { return !fonts.isUploadingFont(); }));
-        settle();
-    }
-    std::vector<std::string> statuses;
-    Connection statusWatch = fonts.changed.connect([this] {
-        if (statuses.empty() || statuses.back() != fonts.fontUploadStatus())
-            statuses.push_back(fonts.fontUploadStatus());
-    });
 };
 
 TEST_F(FontSlots, ConnectReadsTheSixSlotsIntoTheCache) {
@@ -51,57 +41,6 @@ TEST_F(FontSlots, ConnectReadsTheSixSlotsIntoTheCache) {
     EXPECT_TRUE(logged("Font slot 4 is empty"));
 }
 
-TEST_F(FontSlots, UploadSendsMetadataAndDataInFortyEightByteChunks) {
-    connect();
-    statuses.clear();
-    uploadToTheEnd();
-
-    const auto begin = commandsWithCode(cmdFontMetaBegin);
-    ASSERT_EQ(begin.size(), 1u);
-    EXPECT_EQ(begin[0].payload, (Bytes{0x80, 0x00, 3}));
-    const auto metaChunks = commandsWithCode(cmdFontMetaChunk);
-    ASSERT_EQ(metaChunks.size(), 3u);
-    EXPECT_EQ(metaChunks[0].payload.size(), 48u);
-    EXPECT_EQ(metaChunks[1].payload.size(), 48u);
-    EXPECT_EQ(metaChunks[2].payload.size(), 32u);
-    Bytes metadata;
-    for (const auto& chunk : metaChunks)
-        metadata.insert(metadata.end(), chunk.payload.begin(), chunk.payload.end());
-    EXPECT_EQ(Bytes(metadata.begin() + 34, metadata.begin() + 38), (Bytes{5, 7, 5, 0x5F}));
-    EXPECT_EQ(Bytes(metadata.begin() + 40, metadata.begin() + 44), (Bytes{0xDB, 0x01, 0, 0}));
-    EXPECT_EQ(commandsWithCode(cmdFontDataBegin)[0].payload, (Bytes{0xDB, 0x01}));
-    const auto dataChunks = commandsWithCode(cmdFontDataChunk);
-    ASSERT_EQ(dataChunks.size(), 10u);
-    for (std::size_t i = 0; i < 9; ++i)
-        EXPECT_EQ(dataChunks[i].payload.size(), 48u);
-    EXPECT_EQ(dataChunks[9].payload.size(), 43u);
-    EXPECT_EQ(commandsWithCode(cmdFontDataSave).size(), 1u);
-
-    const auto& stored = sim.simulator().memory().font(3);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->metadata, makeFontMetadata("Sample", 5, 7, 95, 475));
-    EXPECT_EQ(stored->data.size(), 475u);
-    EXPECT_EQ(stored->data[100], sampleColumns(475)[100]);
-
-    EXPECT_EQ(fonts.fontUploadStatus(), "Font uploaded to slot 3.");
-    EXPECT_FALSE(fonts.fontUploadError());
-    ASSERT_TRUE(runUntil([this] { return !fonts.isLoadingFontList(); }));
-    EXPECT_EQ(fonts.norixFontSlots()[3], NorixFontSlot(3, "Sample", 5, 7, 95));
-    EXPECT_EQ(lastCommand(), (SerialPacket{cmdSendFontMeta, lastCommand().sequence, {3}}));
-
-    const std::vector<std::string> expected{std::string("Starting font upload") + ellipsis,
-                                            std::string("Preparing slot 3") + ellipsis,
-                                            std::string("Uploading font metadata") + ellipsis,
-                                            std::string("Saving font metadata") + ellipsis,
-                                            std::string("Preparing font data") + ellipsis};
-    ASSERT_GE(statuses.size(), expected.size() + 12);
-    EXPECT_EQ(std::vector<std::string>(statuses.begin(), statuses.begin() + 5), expected);
-    EXPECT_EQ(statuses[5], std::string("Uploading font data 48 of 475") + ellipsis);
-    EXPECT_EQ(statuses[14], std::string("Uploading font data 475 of 475") + ellipsis);
-    EXPECT_EQ(statuses[15], std::string("Saving font to slot 3") + ellipsis);
-    EXPECT_EQ(statuses[16], "Font uploaded to slot 3.");
-}
-
 TEST(FontMetadata, NameIsCutToThirtyOneBytesAndTerminated) {
     const std::string longName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234\u00E9tail"; // é straddles byte 31
     const auto block = makeFontMetadata(longName, 8, 8, 95, 760);
@@ -111,6 +50,8 @@ TEST(FontMetadata, NameIsCutToThirtyOneBytesAndTerminated) {
     EXPECT_EQ((*block)[33], 0);
     EXPECT_EQ((*block)[0], 0);
     EXPECT_EQ((*block)[1], 0);
+    EXPECT_EQ(Bytes(block->begin() + 34, block->begin() + 44),
+              (Bytes{8, 8, 8, 95, 0, 0, 0xF8, 0x02, 0, 0}));
     EXPECT_FALSE(makeFontMetadata("x", 256, 8, 1, 1));
     EXPECT_FALSE(makeFontMetadata("x", 8, 8, 1, 1ull << 32));
 }
