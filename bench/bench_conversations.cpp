@@ -42,7 +42,7 @@ double echoFloorSeconds(PollEventLoop& loop, SerialPortManager& link,
                         const std::vector<std::size_t>& sizes) {
     std::optional<std::uint8_t> answered;
     link.onPacketReceived = [&](const SerialPacket& packet) { answered = packet.sequence; };
-    const Bytes payload(fontMetadataSize, 0x5A);
+    const Bytes payload(chunkedUploadMetadataSize, 0x5A);
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t size : sizes) {
         answered.reset();

@@ -95,7 +95,7 @@ SerialPacket ChipCommands::uploadMetadata(const SerialPacket& command) {
     upload_.metadata = payload;
     upload_.metadata.resize(chipStoredMetadataSize, 0);
     expectedCodeSize_ = upload_.declaredCodeSize();
-    uploadStep_ = UploadStep::Metadata;
+    uploadStep_ = UploadStep::metadata;
     return reply(command, respDone);
 }
 
@@ -112,35 +112,35 @@ SerialPacket ChipCommands::uploadStep(const SerialPacket& command) {
 
     switch (command.code) {
     case cmdChipStringsBegin:
-        if (uploadStep_ != UploadStep::Metadata && uploadStep_ != UploadStep::Strings)
+        if (uploadStep_ != UploadStep::metadata && uploadStep_ != UploadStep::strings)
             return reply(command, respFail);
         upload_.strings.clear();
-        uploadStep_ = UploadStep::Strings;
+        uploadStep_ = UploadStep::strings;
         break;
     case cmdChipStringsChunk:
-        if (uploadStep_ != UploadStep::Strings)
+        if (uploadStep_ != UploadStep::strings)
             return reply(command, respFail);
         if (upload_.strings.size() + payload.size() > chipStringsSize)
             return reply(command, respBadSize);
         upload_.strings.insert(upload_.strings.end(), payload.begin(), payload.end());
         break;
     case cmdChipStringsEnd:
-        if (uploadStep_ != UploadStep::Strings)
+        if (uploadStep_ != UploadStep::strings)
             return reply(command, respFail);
         upload_.strings.resize(chipStringsSize, 0);
-        uploadStep_ = UploadStep::StringsDone;
+        uploadStep_ = UploadStep::stringsDone;
         break;
     case cmdChipCodeLength:
-        if (uploadStep_ != UploadStep::StringsDone)
+        if (uploadStep_ != UploadStep::stringsDone)
             return reply(command, respFail);
         // The length must agree with the metadata the chip will be stored with.
         if (sim::readUint16(payload) != expectedCodeSize_)
             return reply(command, respBadSize);
         upload_.code.clear();
-        uploadStep_ = UploadStep::CodeLength;
+        uploadStep_ = UploadStep::codeLength;
         break;
     case cmdChipCodeChunk:
-        if (uploadStep_ != UploadStep::CodeLength)
+        if (uploadStep_ != UploadStep::codeLength)
             return reply(command, respFail);
         if (upload_.code.size() + payload.size() > expectedCodeSize_)
             return reply(command, respBadSize);
@@ -149,8 +149,8 @@ SerialPacket ChipCommands::uploadStep(const SerialPacket& command) {
     default:
         return reply(command, respFail);
     }
-    if (uploadStep_ == UploadStep::CodeLength && upload_.code.size() == expectedCodeSize_) {
-        uploadStep_ = UploadStep::Complete;
+    if (uploadStep_ == UploadStep::codeLength && upload_.code.size() == expectedCodeSize_) {
+        uploadStep_ = UploadStep::complete;
         uploadedChip_ = upload_;
     }
     return reply(command, respDone);

@@ -23,7 +23,7 @@ public:
     const std::optional<StoredChip>& uploadedChip() const { return uploadedChip_; }
 
 private:
-    enum class UploadStep { None, Metadata, Strings, StringsDone, CodeLength, Complete };
+    enum class UploadStep { none, metadata, strings, stringsDone, codeLength, complete };
 
     SerialPacket uploadMetadata(const SerialPacket& command);
     SerialPacket uploadStep(const SerialPacket& command);
@@ -38,7 +38,7 @@ private:
     NorixMemory& memory_;
     const SimulatorConfig& config_;
 
-    UploadStep uploadStep_ = UploadStep::None;
+    UploadStep uploadStep_ = UploadStep::none;
     StoredChip upload_;
     std::size_t expectedCodeSize_ = 0;
     std::optional<StoredChip> uploadedChip_;

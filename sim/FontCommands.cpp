@@ -10,26 +10,47 @@ namespace {
 
 using sim::reply;
 
-constexpr std::size_t maximumChunk = 48;
 constexpr std::size_t slotAnswerSize = 40;
 constexpr std::size_t maximumFontHeight = 8;
 
 } // namespace
 
+FontCommands::FontCommands(NorixMemory& memory)
+    : memory_(memory),
+      upload_({cmdFontMetaBegin, cmdFontMetaChunk, cmdFontMetaSave, cmdFontDataBegin,
+               cmdFontDataChunk, cmdFontDataSave},
+              {.beginSuffixSize = 1,
+               .canBegin =
+                   [this](const Bytes& suffix) {
+                       // The upload goes into the slot named when it begins.
+                       if (suffix[0] >= simFontSlotCount)
+                           return false;
+                       slot_ = suffix[0];
+                       return true;
+                   },
+               .acceptMetadata = [](const Bytes& metadata) -> std::optional<std::size_t> {
+                   const StoredFont probe{metadata, {}};
+                   if (probe.width() == 0 || probe.height() == 0 ||
+                       probe.height() > maximumFontHeight || probe.glyphCount() == 0 ||
+                       probe.declaredDataSize() != 1u * probe.width() * probe.glyphCount())
+                       return std::nullopt;
+                   return probe.declaredDataSize();
+               },
+               .store =
+                   [this](Bytes metadata, Bytes data) {
+                       memory_.setFont(slot_, StoredFont{std::move(metadata), std::move(data)});
+                       return true;
+                   }}) {}
+
 std::optional<SerialPacket> FontCommands::handle(const SerialPacket& command) {
     switch (command.code) {
     case cmdSendFontMeta:
         return slotQuery(command);
-    case cmdFontMetaBegin:
-    case cmdFontMetaChunk:
-    case cmdFontMetaSave:
-    case cmdFontDataBegin:
-    case cmdFontDataChunk:
-    case cmdFontDataSave:
-        return uploadStep(command);
     case cmdDeleteFont:
         return deleteFont(command);
     default:
+        if (upload_.handles(command.code))
+            return upload_.receive(command);
         return std::nullopt;
     }
 }
@@ -51,75 +72,6 @@ SerialPacket FontCommands::slotQuery(const SerialPacket& command) {
     const std::string name = font->name();
     std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 32), answer.begin() + 8);
     return reply(command, respFontMeta, std::move(answer));
-}
-
-SerialPacket FontCommands::uploadStep(const SerialPacket& command) {
-    const Bytes& payload = command.payload;
-    switch (command.code) {
-    case cmdFontMetaBegin:
-        if (payload.size() != 3 || sim::readUint16(payload) != itemMetadataSize)
-            return reply(command, respBadSize);
-        if (payload[2] >= simFontSlotCount)
-            return reply(command, respFail);
-        step_ = UploadStep::Metadata;
-        slot_ = payload[2];
-        metadata_.clear();
-        data_.clear();
-        return reply(command, respAck);
-    case cmdFontMetaChunk:
-        if (step_ != UploadStep::Metadata)
-            return reply(command, respFail);
-        if (payload.empty() || payload.size() > maximumChunk ||
-            metadata_.size() + payload.size() > itemMetadataSize)
-            return reply(command, respBadSize);
-        metadata_.insert(metadata_.end(), payload.begin(), payload.end());
-        return reply(command, respAck);
-    case cmdFontMetaSave: {
-        if (step_ != UploadStep::Metadata)
-            return reply(command, respFail);
-        if (!payload.empty() || metadata_.size() != itemMetadataSize)
-            return reply(command, respBadSize);
-        const StoredFont probe{metadata_, {}};
-        if (probe.width() == 0 || probe.height() == 0 || probe.height() > maximumFontHeight ||
-            probe.glyphCount() == 0 ||
-            probe.declaredDataSize() != 1u * probe.width() * probe.glyphCount()) {
-            step_ = UploadStep::None;
-            return reply(command, respFail);
-        }
-        step_ = UploadStep::MetadataSaved;
-        return reply(command, respDone);
-    }
-    case cmdFontDataBegin:
-        if (step_ != UploadStep::MetadataSaved)
-            return reply(command, respFail);
-        if (payload.size() != 2 ||
-            sim::readUint16(payload) != StoredFont{metadata_, {}}.declaredDataSize())
-            return reply(command, respBadSize);
-        dataSize_ = sim::readUint16(payload);
-        data_.clear();
-        step_ = UploadStep::Data;
-        return reply(command, respAck);
-    case cmdFontDataChunk:
-        if (step_ != UploadStep::Data)
-            return reply(command, respFail);
-        if (payload.empty() || payload.size() > maximumChunk ||
-            data_.size() + payload.size() > dataSize_)
-            return reply(command, respBadSize);
-        data_.insert(data_.end(), payload.begin(), payload.end());
-        return reply(command, respAck);
-    case cmdFontDataSave:
-        if (step_ != UploadStep::Data)
-            return reply(command, respFail);
-        if (!payload.empty() || data_.size() != dataSize_)
-            return reply(command, respBadSize);
-        step_ = UploadStep::None;
-        memory_.setFont(slot_, StoredFont{std::move(metadata_), std::move(data_)});
-        metadata_.clear();
-        data_.clear();
-        return reply(command, respDone);
-    default:
-        return reply(command, respFail);
-    }
 }
 
 SerialPacket FontCommands::deleteFont(const SerialPacket& command) {

@@ -5,6 +5,7 @@
 // deleting a slot. The default font cannot be deleted.
 
 #include "core/link/SerialPacket.h"
+#include "sim/ChunkedReceiver.h"
 #include "sim/NorixMemory.h"
 
 #include <optional>
@@ -13,24 +14,18 @@ namespace norix::sim {
 
 class FontCommands {
 public:
-    explicit FontCommands(NorixMemory& memory) : memory_(memory) {}
+    explicit FontCommands(NorixMemory& memory);
 
     // The answer to a font command, or nothing when the code is not a font command.
     std::optional<SerialPacket> handle(const SerialPacket& command);
 
 private:
-    enum class UploadStep { None, Metadata, MetadataSaved, Data };
-
     SerialPacket slotQuery(const SerialPacket& command);
-    SerialPacket uploadStep(const SerialPacket& command);
     SerialPacket deleteFont(const SerialPacket& command);
 
     NorixMemory& memory_;
-    UploadStep step_ = UploadStep::None;
     std::size_t slot_ = 0;
-    Bytes metadata_;
-    Bytes data_;
-    std::size_t dataSize_ = 0;
+    sim::ChunkedReceiver upload_;
 };
 
 } // namespace norix::sim

@@ -10,7 +10,6 @@ namespace {
 
 using sim::reply;
 
-constexpr std::size_t maximumChunk = 48;
 constexpr std::size_t metadataAnswerSize = 38;
 constexpr std::size_t screenWidth = 160;
 constexpr std::size_t screenHeight = 128;
@@ -29,6 +28,33 @@ bool rleCoversImage(const Bytes& rle, std::size_t width, std::size_t height) {
     return pixels == width * height;
 }
 
+ImageCommands::ImageCommands(NorixMemory& memory, const SimulatorConfig& config)
+    : memory_(memory), config_(config),
+      upload_(
+          {cmdImageMetaBegin, cmdImageMetaChunk, cmdImageMetaSave, cmdImageDataBegin,
+           cmdImageDataChunk, cmdImageDataSave},
+          {.beginSuffixSize = 0,
+           // The device chooses the slot; without one there is nothing to upload into.
+           .canBegin = [this](const Bytes&) { return memory_.firstFreeImageSlot().has_value(); },
+           .acceptMetadata = [](const Bytes& metadata) -> std::optional<std::size_t> {
+               const StoredImage probe{metadata, {}};
+               const std::uint32_t size = probe.declaredDataSize();
+               if (probe.width() == 0 || probe.width() > screenWidth || probe.height() == 0 ||
+                   probe.height() > screenHeight || size == 0 || size > maximumImageDataSize ||
+                   size % 3 != 0)
+                   return std::nullopt;
+               return size;
+           },
+           .store =
+               [this](Bytes metadata, Bytes data) {
+                   StoredImage image{std::move(metadata), std::move(data)};
+                   const auto slot = memory_.firstFreeImageSlot();
+                   if (!slot || !rleCoversImage(image.data, image.width(), image.height()))
+                       return false;
+                   memory_.setImage(*slot, std::move(image));
+                   return true;
+               }}) {}
+
 std::optional<SerialPacket> ImageCommands::handle(const SerialPacket& command) {
     switch (command.code) {
     case cmdSendImageCount: {
@@ -44,14 +70,9 @@ std::optional<SerialPacket> ImageCommands::handle(const SerialPacket& command) {
         return imageMetadata(command);
     case cmdSendImageData:
         return imageData(command);
-    case cmdImageMetaBegin:
-    case cmdImageMetaChunk:
-    case cmdImageMetaSave:
-    case cmdImageDataBegin:
-    case cmdImageDataChunk:
-    case cmdImageDataSave:
-        return uploadStep(command);
     default:
+        if (upload_.handles(command.code))
+            return upload_.receive(command);
         return std::nullopt;
     }
 }
@@ -106,81 +127,6 @@ SerialPacket ImageCommands::imageData(const SerialPacket& command) {
     answer.insert(answer.end(), image->data.begin() + static_cast<std::ptrdiff_t>(offset),
                   image->data.begin() + static_cast<std::ptrdiff_t>(offset + length));
     return reply(command, respImageData, std::move(answer));
-}
-
-SerialPacket ImageCommands::uploadStep(const SerialPacket& command) {
-    const Bytes& payload = command.payload;
-    switch (command.code) {
-    case cmdImageMetaBegin:
-        if (payload.size() != 2 || sim::readUint16(payload) != itemMetadataSize)
-            return reply(command, respBadSize);
-        // The device chooses the slot; without one there is nothing to upload into.
-        if (!memory_.firstFreeImageSlot())
-            return reply(command, respFail);
-        step_ = UploadStep::Metadata;
-        metadata_.clear();
-        data_.clear();
-        return reply(command, respAck);
-    case cmdImageMetaChunk:
-        if (step_ != UploadStep::Metadata)
-            return reply(command, respFail);
-        if (payload.empty() || payload.size() > maximumChunk ||
-            metadata_.size() + payload.size() > itemMetadataSize)
-            return reply(command, respBadSize);
-        metadata_.insert(metadata_.end(), payload.begin(), payload.end());
-        return reply(command, respAck);
-    case cmdImageMetaSave: {
-        if (step_ != UploadStep::Metadata)
-            return reply(command, respFail);
-        if (!payload.empty() || metadata_.size() != itemMetadataSize)
-            return reply(command, respBadSize);
-        const StoredImage probe{metadata_, {}};
-        const std::uint32_t size = probe.declaredDataSize();
-        if (probe.width() == 0 || probe.width() > screenWidth || probe.height() == 0 ||
-            probe.height() > screenHeight || size == 0 || size > maximumImageDataSize ||
-            size % 3 != 0) {
-            step_ = UploadStep::None;
-            return reply(command, respFail);
-        }
-        step_ = UploadStep::MetadataSaved;
-        return reply(command, respDone);
-    }
-    case cmdImageDataBegin:
-        if (step_ != UploadStep::MetadataSaved)
-            return reply(command, respFail);
-        if (payload.size() != 2 ||
-            sim::readUint16(payload) != StoredImage{metadata_, {}}.declaredDataSize())
-            return reply(command, respBadSize);
-        dataSize_ = sim::readUint16(payload);
-        data_.clear();
-        step_ = UploadStep::Data;
-        return reply(command, respAck);
-    case cmdImageDataChunk:
-        if (step_ != UploadStep::Data)
-            return reply(command, respFail);
-        if (payload.empty() || payload.size() > maximumChunk ||
-            data_.size() + payload.size() > dataSize_)
-            return reply(command, respBadSize);
-        data_.insert(data_.end(), payload.begin(), payload.end());
-        return reply(command, respAck);
-    case cmdImageDataSave: {
-        if (step_ != UploadStep::Data)
-            return reply(command, respFail);
-        if (!payload.empty() || data_.size() != dataSize_)
-            return reply(command, respBadSize);
-        step_ = UploadStep::None;
-        StoredImage image{std::move(metadata_), std::move(data_)};
-        metadata_.clear();
-        data_.clear();
-        const auto slot = memory_.firstFreeImageSlot();
-        if (!slot || !rleCoversImage(image.data, image.width(), image.height()))
-            return reply(command, respFail);
-        memory_.setImage(*slot, std::move(image));
-        return reply(command, respDone);
-    }
-    default:
-        return reply(command, respFail);
-    }
 }
 
 } // namespace norix::sim

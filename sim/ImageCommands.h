@@ -4,6 +4,7 @@
 // for, and the upload of a new image into the first free slot.
 
 #include "core/link/SerialPacket.h"
+#include "sim/ChunkedReceiver.h"
 #include "sim/NorixMemory.h"
 #include "sim/SimulatorConfig.h"
 
@@ -13,27 +14,20 @@ namespace norix::sim {
 
 class ImageCommands {
 public:
-    ImageCommands(NorixMemory& memory, const SimulatorConfig& config)
-        : memory_(memory), config_(config) {}
+    ImageCommands(NorixMemory& memory, const SimulatorConfig& config);
 
     // The answer to an image command, or nothing when the code is not an image command.
     std::optional<SerialPacket> handle(const SerialPacket& command);
 
 private:
-    enum class UploadStep { None, Metadata, MetadataSaved, Data };
-
     SerialPacket imageName(const SerialPacket& command);
     SerialPacket imageMetadata(const SerialPacket& command);
     SerialPacket imageData(const SerialPacket& command);
-    SerialPacket uploadStep(const SerialPacket& command);
     const StoredImage* storedImage(const Bytes& payload) const;
 
     NorixMemory& memory_;
     const SimulatorConfig& config_;
-    UploadStep step_ = UploadStep::None;
-    Bytes metadata_;
-    Bytes data_;
-    std::size_t dataSize_ = 0;
+    sim::ChunkedReceiver upload_;
 };
 
 // Whether RLE records (length, colour high, colour low) expand to exactly

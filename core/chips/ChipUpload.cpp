@@ -1,6 +1,7 @@
 #include "core/chips/ChipUpload.h"
 
 #include "core/chips/ChipText.h"
+#include "core/link/ChunkedUpload.h"
 #include "core/link/ProtocolCodes.h"
 
 #include <algorithm>
@@ -166,12 +167,8 @@ void ChipUpload::sendNextStringChunk() {
         return;
     }
     uploadStage_ = NorixUploadStage::stringChunk;
-    const std::size_t length =
-        std::min(uploadChunkSize, uploadStringBytes_.size() - uploadStringOffset_);
-    const auto first =
-        uploadStringBytes_.begin() + static_cast<std::ptrdiff_t>(uploadStringOffset_);
     sendUploadPacket(cmdChipStringsChunk,
-                     Bytes(first, first + static_cast<std::ptrdiff_t>(length)));
+                     chunkAt(uploadStringBytes_, uploadStringOffset_, uploadChunkSize));
 }
 
 void ChipUpload::sendNextCodeChunk() {
@@ -183,10 +180,8 @@ void ChipUpload::sendNextCodeChunk() {
         return;
     }
     uploadStage_ = NorixUploadStage::codeChunk;
-    const std::size_t length =
-        std::min(uploadChunkSize, uploadCodeBytes_.size() - uploadCodeOffset_);
-    const auto first = uploadCodeBytes_.begin() + static_cast<std::ptrdiff_t>(uploadCodeOffset_);
-    sendUploadPacket(cmdChipCodeChunk, Bytes(first, first + static_cast<std::ptrdiff_t>(length)));
+    sendUploadPacket(cmdChipCodeChunk,
+                     chunkAt(uploadCodeBytes_, uploadCodeOffset_, uploadChunkSize));
 }
 
 void ChipUpload::retryCurrentUploadPacket() {

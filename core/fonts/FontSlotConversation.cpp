@@ -17,31 +17,26 @@ constexpr std::size_t fontNameOffset = 8;
 constexpr std::size_t fontNameFieldEnd = 40;
 constexpr std::size_t maximumNameBytes = 31;
 
-struct UploadStepText {
-    std::uint8_t code;
-    const char* operation;   // completes "Norix did not respond while {operation}."
-    const char* sendFailure; // the step could not be written
-};
-
-UploadStepText stepText(FontUploadStep step) {
-    switch (step) {
-    case FontUploadStep::waitingForMetaBegin:
-        return {cmdFontMetaBegin, "starting the font metadata upload",
-                "Could not send FONT_META_BEGIN."};
-    case FontUploadStep::waitingForMetaChunk:
-        return {cmdFontMetaChunk, "uploading font metadata", "Could not send FONT_META_CHUNK."};
-    case FontUploadStep::waitingForMetaSave:
-        return {cmdFontMetaSave, "saving font metadata", "Could not send FONT_META_SAVE."};
-    case FontUploadStep::waitingForDataBegin:
-        return {cmdFontDataBegin, "starting the font-data upload",
-                "Could not send FONT_DATA_BEGIN."};
-    case FontUploadStep::waitingForDataChunk:
-        return {cmdFontDataChunk, "uploading font data", "Could not send FONT_DATA_CHUNK."};
-    case FontUploadStep::waitingForDataSave:
-    case FontUploadStep::idle:
-        break;
-    }
-    return {cmdFontDataSave, "saving the font", "Could not send FONT_DATA_SAVE."};
+// The slot is named in the texts: the upload goes into the slot the user chose.
+ChunkedUploadTexts uploadTexts(std::int64_t slot) {
+    const std::string slotText = std::to_string(slot);
+    return {.steps = {{{cmdFontMetaBegin, "Preparing slot " + slotText + "\u2026",
+                        "starting the font metadata upload", "Could not send FONT_META_BEGIN."},
+                       {cmdFontMetaChunk, "Uploading font metadata\u2026",
+                        "uploading font metadata", "Could not send FONT_META_CHUNK."},
+                       {cmdFontMetaSave, "Saving font metadata\u2026", "saving font metadata",
+                        "Could not send FONT_META_SAVE."},
+                       {cmdFontDataBegin, "Preparing font data\u2026",
+                        "starting the font-data upload", "Could not send FONT_DATA_BEGIN."},
+                       {cmdFontDataChunk, "Uploading font data", "uploading font data",
+                        "Could not send FONT_DATA_CHUNK."},
+                       {cmdFontDataSave, "Saving font to slot " + slotText + "\u2026",
+                        "saving the font", "Could not send FONT_DATA_SAVE."}}},
+            .starting = "Starting font upload\u2026",
+            .completed = "Font uploaded to slot " + slotText + ".",
+            .badSize = "Norix rejected the upload size.",
+            .failed = "Norix reported that the font upload failed.",
+            .failureIsStatus = true};
 }
 
 std::string decodeSlotName(std::span<const std::uint8_t> payload) {
@@ -61,7 +56,7 @@ std::optional<Bytes> makeFontMetadata(const std::string& name, std::int64_t widt
     if (!fitsByte(width) || !fitsByte(height) || !fitsByte(glyphCount) ||
         dataSize > std::numeric_limits<std::uint32_t>::max())
         return std::nullopt;
-    Bytes block(fontMetadataSize, 0);
+    Bytes block(chunkedUploadMetadataSize, 0);
     // The name is cut by bytes, not characters: the Norix reads at most 31 of them.
     const std::size_t nameLength = std::min(name.size(), maximumNameBytes);
     std::copy_n(name.begin(), nameLength, block.begin() + 2);
@@ -75,7 +70,14 @@ std::optional<Bytes> makeFontMetadata(const std::string& name, std::int64_t widt
 }
 
 FontSlotConversation::FontSlotConversation(SerialPortManager& link)
-    : link_(link), responseTimeout_(link.loop(), [this] { return pendingFontSequence_; }),
+    : link_(link), upload_(link.loop(),
+                           [&link](std::uint8_t code, std::span<const std::uint8_t> payload) {
+                               return link.sendPacket(code, payload);
+                           },
+                           {.changed = [this] { changed(); },
+                            .failed = [this](const std::string& message,
+                                             bool timedOut) { uploadFailed(message, timedOut); },
+                            .completed = [this] { requestFontMetadata(pendingFontSlot_); }}),
       fontDeleteTimeout_(link.loop(), [this] { return pendingFontDeleteSequence_; }) {
     link.setRoute(LinkRoute::FontDelete,
                   [this](const SerialPacket& packet) { return handleFontDeletePacket(packet); });
@@ -86,18 +88,6 @@ FontSlotConversation::FontSlotConversation(SerialPortManager& link)
     link.addLifecycleHooks({.opened = [this] { requestFontList(); },
                             .reconnected = [this] { requestFontList(); },
                             .closed = [this] { resetForDisconnect(); }});
-}
-
-std::size_t FontSlotConversation::fontUploadDoneBytes() const {
-    if (!isUploadingFont_)
-        return 0;
-    if (fontUploadStep_ >= FontUploadStep::waitingForDataBegin)
-        return pendingFontMetadata_.size() + pendingDataOffset_;
-    return pendingMetadataOffset_;
-}
-
-std::size_t FontSlotConversation::fontUploadTotalBytes() const {
-    return isUploadingFont_ ? pendingFontMetadata_.size() + pendingFontData_.size() : 0;
 }
 
 // ---- Slot list ----
@@ -189,13 +179,10 @@ void FontSlotConversation::uploadFont(const std::string& name, std::int64_t widt
                                       std::int64_t height,
                                       const std::vector<std::uint64_t>& columns,
                                       std::int64_t slot) {
-    const auto refuse = [this](const char* message) {
-        fontUploadError_ = message;
-        changed();
-    };
+    const auto refuse = [this](const char* message) { upload_.refuse(message); };
     if (!link_.isConnected())
         return refuse("Norix is not connected.");
-    if (isUploadingFont_)
+    if (upload_.isUploading())
         return refuse("A font upload is already in progress.");
     if (slot < 0 || slot >= norixFontSlotCount)
         return refuse("The selected font slot is invalid.");
@@ -223,162 +210,19 @@ void FontSlotConversation::uploadFont(const std::string& name, std::int64_t widt
         return refuse("Could not create the font metadata.");
 
     pendingFontSlot_ = slot;
-    pendingFontMetadata_ = std::move(*metadata);
-    pendingFontData_ = std::move(packed);
-    pendingMetadataOffset_ = 0;
-    pendingDataOffset_ = 0;
-    fontUploadError_.reset();
-    fontUploadStatus_ = "Starting font upload\u2026";
-    isUploadingFont_ = true;
-    changed();
-    sendUploadStep(FontUploadStep::waitingForMetaBegin);
+    upload_.start(uploadTexts(slot), {static_cast<std::uint8_t>(slot)}, std::move(*metadata),
+                  std::move(packed));
 }
 
-void FontSlotConversation::sendUploadStep(FontUploadStep step) {
-    // A chunk step past the end of its buffer is the save that follows it.
-    if (step == FontUploadStep::waitingForMetaChunk &&
-        pendingMetadataOffset_ >= pendingFontMetadata_.size())
-        step = FontUploadStep::waitingForMetaSave;
-    if (step == FontUploadStep::waitingForDataChunk &&
-        pendingDataOffset_ >= pendingFontData_.size())
-        step = FontUploadStep::waitingForDataSave;
-
-    const auto chunkOf = [](const Bytes& buffer, std::size_t offset) {
-        const std::size_t end = std::min(offset + fontUploadChunkSize, buffer.size());
-        return Bytes(buffer.begin() + static_cast<std::ptrdiff_t>(offset),
-                     buffer.begin() + static_cast<std::ptrdiff_t>(end));
-    };
-    Bytes payload;
-    switch (step) {
-    case FontUploadStep::waitingForMetaBegin:
-        payload = {static_cast<std::uint8_t>(fontMetadataSize & 0xFF),
-                   static_cast<std::uint8_t>(fontMetadataSize >> 8),
-                   static_cast<std::uint8_t>(pendingFontSlot_)};
-        fontUploadStatus_ = "Preparing slot " + std::to_string(pendingFontSlot_) + "\u2026";
-        break;
-    case FontUploadStep::waitingForMetaChunk:
-        payload = chunkOf(pendingFontMetadata_, pendingMetadataOffset_);
-        fontUploadStatus_ = "Uploading font metadata\u2026";
-        break;
-    case FontUploadStep::waitingForMetaSave:
-        fontUploadStatus_ = "Saving font metadata\u2026";
-        break;
-    case FontUploadStep::waitingForDataBegin:
-        payload = {static_cast<std::uint8_t>(pendingFontData_.size() & 0xFF),
-                   static_cast<std::uint8_t>(pendingFontData_.size() >> 8)};
-        fontUploadStatus_ = "Preparing font data\u2026";
-        break;
-    case FontUploadStep::waitingForDataChunk: {
-        payload = chunkOf(pendingFontData_, pendingDataOffset_);
-        const std::size_t end = pendingDataOffset_ + payload.size();
-        fontUploadStatus_ = "Uploading font data " + std::to_string(end) + " of " +
-                            std::to_string(pendingFontData_.size()) + "\u2026";
-        break;
-    }
-    case FontUploadStep::waitingForDataSave:
-    case FontUploadStep::idle:
-        step = FontUploadStep::waitingForDataSave;
-        fontUploadStatus_ = "Saving font to slot " + std::to_string(pendingFontSlot_) + "\u2026";
-        break;
-    }
-    fontUploadStep_ = step;
-    changed();
-
-    const UploadStepText text = stepText(step);
-    const auto sequence = link_.sendPacket(text.code, payload);
-    if (!sequence) {
-        failFontUpload(text.sendFailure);
-        return;
-    }
-    pendingFontSequence_ = sequence;
-    responseTimeout_.arm(*sequence, [this, operation = std::string(text.operation)] {
-        failFontUpload("Norix did not respond while " + operation + ".");
+void FontSlotConversation::uploadFailed(const std::string& message, bool timedOut) {
+    link_.setLastError(message);
+    // A slot the Norix stopped answering about may hold half a font: read them all again.
+    if (timedOut)
         requestFontList();
-    });
 }
 
 bool FontSlotConversation::handleFontUploadPacket(const SerialPacket& packet) {
-    if (!isUploadingFont_ || pendingFontSequence_ != packet.sequence)
-        return false;
-    responseTimeout_.cancel();
-    switch (packet.code) {
-    case respAck:
-    case respDone:
-        continueFontUpload();
-        return true;
-    case respRetry:
-        sendUploadStep(fontUploadStep_);
-        return true;
-    case respBadSize:
-        failFontUpload("Norix rejected the upload size.");
-        return true;
-    case respFail:
-        failFontUpload("Norix reported that the font upload failed.");
-        return true;
-    default:
-        // Not an upload answer: left for others, while the upload keeps waiting
-        // (now without a time-out) for one that is.
-        return false;
-    }
-}
-
-void FontSlotConversation::continueFontUpload() {
-    pendingFontSequence_.reset();
-    switch (fontUploadStep_) {
-    case FontUploadStep::idle:
-        return;
-    case FontUploadStep::waitingForMetaBegin:
-        pendingMetadataOffset_ = 0;
-        sendUploadStep(FontUploadStep::waitingForMetaChunk);
-        return;
-    case FontUploadStep::waitingForMetaChunk:
-        pendingMetadataOffset_ =
-            std::min(pendingMetadataOffset_ + fontUploadChunkSize, pendingFontMetadata_.size());
-        sendUploadStep(FontUploadStep::waitingForMetaChunk);
-        return;
-    case FontUploadStep::waitingForMetaSave:
-        sendUploadStep(FontUploadStep::waitingForDataBegin);
-        return;
-    case FontUploadStep::waitingForDataBegin:
-        pendingDataOffset_ = 0;
-        sendUploadStep(FontUploadStep::waitingForDataChunk);
-        return;
-    case FontUploadStep::waitingForDataChunk:
-        pendingDataOffset_ =
-            std::min(pendingDataOffset_ + fontUploadChunkSize, pendingFontData_.size());
-        sendUploadStep(FontUploadStep::waitingForDataChunk);
-        return;
-    case FontUploadStep::waitingForDataSave:
-        completeFontUpload();
-        return;
-    }
-}
-
-void FontSlotConversation::completeFontUpload() {
-    const std::int64_t slot = pendingFontSlot_;
-    clearUploadState();
-    fontUploadStatus_ = "Font uploaded to slot " + std::to_string(slot) + ".";
-    changed();
-    requestFontMetadata(slot);
-}
-
-void FontSlotConversation::failFontUpload(const std::string& message) {
-    clearUploadState();
-    fontUploadError_ = message;
-    fontUploadStatus_ = message;
-    changed();
-    link_.setLastError(message);
-}
-
-void FontSlotConversation::clearUploadState() {
-    responseTimeout_.cancel();
-    fontUploadStep_ = FontUploadStep::idle;
-    pendingFontSequence_.reset();
-    pendingFontMetadata_.clear();
-    pendingFontData_.clear();
-    pendingMetadataOffset_ = 0;
-    pendingDataOffset_ = 0;
-    isUploadingFont_ = false;
+    return upload_.handlePacket(packet);
 }
 
 // ---- Disconnect ----
@@ -388,10 +232,7 @@ void FontSlotConversation::resetForDisconnect() {
     awaitingFontSlot_.fill(false);
     clearDeleteState();
     fontDeleteError_.reset();
-    if (isUploadingFont_) {
-        clearUploadState();
-        fontUploadStatus_ = "Font upload stopped because Norix disconnected.";
-    }
+    upload_.abandon("Font upload stopped because Norix disconnected.");
     changed();
 }
 

@@ -5,6 +5,7 @@
 // and the delete of a slot. Windows observe it; the link routes packets to it.
 
 #include "core/fonts/NorixFontSlot.h"
+#include "core/link/ChunkedUpload.h"
 #include "core/link/ResponseTimeout.h"
 #include "core/link/SerialPacket.h"
 #include "core/util/Signal.h"
@@ -19,20 +20,6 @@
 namespace norix {
 
 class SerialPortManager;
-
-// The step whose answer an upload is waiting for.
-enum class FontUploadStep {
-    idle,
-    waitingForMetaBegin,
-    waitingForMetaChunk,
-    waitingForMetaSave,
-    waitingForDataBegin,
-    waitingForDataChunk,
-    waitingForDataSave,
-};
-
-inline constexpr std::size_t fontMetadataSize = 128;
-inline constexpr std::size_t fontUploadChunkSize = 48;
 
 // The 128-byte block that opens an upload; nothing when a value does not fit its field.
 std::optional<Bytes> makeFontMetadata(const std::string& name, std::int64_t width,
@@ -50,13 +37,14 @@ public:
     // Some slot asked for has not been reported yet. Not a busy flag: nothing
     // waits for it and an unanswered query blocks nothing.
     bool isLoadingFontList() const;
-    bool isUploadingFont() const { return isUploadingFont_; }
-    const std::string& fontUploadStatus() const { return fontUploadStatus_; }
-    const std::optional<std::string>& fontUploadError() const { return fontUploadError_; }
-    FontUploadStep fontUploadStep() const { return fontUploadStep_; }
+    bool isUploadingFont() const { return upload_.isUploading(); }
+    const std::string& fontUploadStatus() const { return upload_.status(); }
+    const std::optional<std::string>& fontUploadError() const { return upload_.error(); }
+    ChunkedUploadStep fontUploadStep() const { return upload_.step(); }
+    const ChunkedUpload& fontUpload() const { return upload_; }
     // Bytes of metadata and glyph data accepted so far, and their total, for a progress bar.
-    std::size_t fontUploadDoneBytes() const;
-    std::size_t fontUploadTotalBytes() const;
+    std::size_t fontUploadDoneBytes() const { return upload_.doneBytes(); }
+    std::size_t fontUploadTotalBytes() const { return upload_.totalBytes(); }
     bool isDeletingFont() const { return isDeletingFont_; }
     const std::string& fontDeleteStatus() const { return fontDeleteStatus_; }
     const std::optional<std::string>& fontDeleteError() const { return fontDeleteError_; }
@@ -75,11 +63,7 @@ public:
 
 private:
     void setSlot(std::size_t slot, NorixFontSlot record);
-    void sendUploadStep(FontUploadStep step);
-    void continueFontUpload();
-    void completeFontUpload();
-    void failFontUpload(const std::string& message);
-    void clearUploadState();
+    void uploadFailed(const std::string& message, bool timedOut);
     void clearDeleteState();
     void resetForDisconnect();
 
@@ -87,17 +71,8 @@ private:
     std::vector<NorixFontSlot> norixFontSlots_ = NorixFontSlot::emptySlots();
     std::array<bool, norixFontSlotCount> awaitingFontSlot_{};
 
-    bool isUploadingFont_ = false;
-    std::string fontUploadStatus_;
-    std::optional<std::string> fontUploadError_;
-    FontUploadStep fontUploadStep_ = FontUploadStep::idle;
     std::int64_t pendingFontSlot_ = 0;
-    Bytes pendingFontMetadata_;
-    Bytes pendingFontData_;
-    std::size_t pendingMetadataOffset_ = 0;
-    std::size_t pendingDataOffset_ = 0;
-    std::optional<std::uint8_t> pendingFontSequence_;
-    ResponseTimeout responseTimeout_;
+    ChunkedUpload upload_;
 
     bool isDeletingFont_ = false;
     std::string fontDeleteStatus_;

@@ -13,7 +13,7 @@ void FontSlotConversation::deleteFont(std::int64_t slot) {
     };
     if (!link_.isConnected())
         return refuse("Norix is not connected.");
-    if (isUploadingFont_ || isDeletingFont_)
+    if (isUploadingFont() || isDeletingFont_)
         return refuse("Another font operation is already in progress.");
     if (slot < 0 || slot >= norixFontSlotCount)
         return refuse("The selected font slot is invalid.");

@@ -11,7 +11,13 @@ namespace norix {
 
 ImageSlotConversation::ImageSlotConversation(SerialPortManager& link)
     : link_(link), imageLoadTimeout_(link.loop(), [this] { return pendingImageLoadSequence_; }),
-      imageUploadTimeout_(link.loop(), [this] { return pendingImageUploadSequence_; }) {
+      upload_(link.loop(),
+              [&link](std::uint8_t code, std::span<const std::uint8_t> payload) {
+                  return link.sendPacket(code, payload);
+              },
+              {.changed = [this] { changed(); },
+               .failed = [this](const std::string& message, bool) { link_.setLastError(message); },
+               .completed = [this] { requestImageList(); }}) {
     link.setRoute(LinkRoute::ImageLoad,
                   [this](const SerialPacket& packet) { return handleImageLoadPacket(packet); });
     link.setRoute(LinkRoute::ImageUpload,
@@ -161,10 +167,7 @@ void ImageSlotConversation::resetForDisconnect() {
     loadedNorixImage_.reset();
     imageLoadError_.reset();
 
-    if (isUploadingNorixImage_) {
-        clearImageUploadState();
-        imageUploadStatus_ = "Image upload stopped because Norix disconnected.";
-    }
+    upload_.abandon("Image upload stopped because Norix disconnected.");
     changed();
 }
 

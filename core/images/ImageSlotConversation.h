@@ -7,6 +7,7 @@
 
 #include "core/images/LoadedNorixImage.h"
 #include "core/images/NorixImageSlot.h"
+#include "core/link/ChunkedUpload.h"
 #include "core/link/ResponseTimeout.h"
 #include "core/link/SerialPacket.h"
 #include "core/util/Signal.h"
@@ -22,19 +23,6 @@ namespace norix {
 class SerialPortManager;
 
 enum class ImageLoadStep { idle, waitingForMetadata, waitingForData };
-
-enum class ImageUploadStep {
-    idle,
-    waitingForMetaBegin,
-    waitingForMetaChunk,
-    waitingForMetaSave,
-    waitingForDataBegin,
-    waitingForDataChunk,
-    waitingForDataSave,
-};
-
-inline constexpr std::size_t imageMetadataSize = 128;
-inline constexpr std::size_t imageUploadChunkSize = 48;
 
 // The 128-byte block that opens an upload; nothing when a value does not fit its field.
 std::optional<Bytes> makeImageMetadata(const std::string& name, std::int64_t width,
@@ -63,13 +51,14 @@ public:
     std::size_t imageLoadDoneBytes() const { return pendingCompressedImageData_.size(); }
     std::size_t imageLoadTotalBytes() const { return pendingImageDataSize_; }
 
-    bool isUploadingNorixImage() const { return isUploadingNorixImage_; }
-    const std::string& imageUploadStatus() const { return imageUploadStatus_; }
-    const std::optional<std::string>& imageUploadError() const { return imageUploadError_; }
-    ImageUploadStep imageUploadStep() const { return imageUploadStep_; }
+    bool isUploadingNorixImage() const { return upload_.isUploading(); }
+    const std::string& imageUploadStatus() const { return upload_.status(); }
+    const std::optional<std::string>& imageUploadError() const { return upload_.error(); }
+    ChunkedUploadStep imageUploadStep() const { return upload_.step(); }
+    const ChunkedUpload& imageUpload() const { return upload_; }
     // Metadata and compressed bytes accepted so far, and their total.
-    std::size_t imageUploadDoneBytes() const;
-    std::size_t imageUploadTotalBytes() const;
+    std::size_t imageUploadDoneBytes() const { return upload_.doneBytes(); }
+    std::size_t imageUploadTotalBytes() const { return upload_.totalBytes(); }
 
     Signal<> changed;
 
@@ -99,13 +88,6 @@ private:
     void failImageLoad(const std::string& message);
     void clearImageLoadState(bool keepStatus = false);
 
-    // Upload (ImageSlotConversationUpload.cpp).
-    void sendImageUploadStep(ImageUploadStep step);
-    void continueImageUpload();
-    void completeImageUpload();
-    void failImageUpload(const std::string& message);
-    void clearImageUploadState(bool keepStatus = false);
-
     SerialPortManager& link_;
     std::vector<NorixImageSlot> norixImageSlots_ = NorixImageSlot::emptySlots();
 
@@ -132,16 +114,7 @@ private:
     Bytes pendingCompressedImageData_;
     ResponseTimeout imageLoadTimeout_;
 
-    bool isUploadingNorixImage_ = false;
-    std::string imageUploadStatus_;
-    std::optional<std::string> imageUploadError_;
-    ImageUploadStep imageUploadStep_ = ImageUploadStep::idle;
-    std::optional<std::uint8_t> pendingImageUploadSequence_;
-    Bytes pendingImageUploadMetadata_;
-    Bytes pendingImageUploadData_;
-    std::size_t pendingImageUploadMetadataOffset_ = 0;
-    std::size_t pendingImageUploadDataOffset_ = 0;
-    ResponseTimeout imageUploadTimeout_;
+    ChunkedUpload upload_;
 };
 
 } // namespace norix

@@ -96,22 +96,14 @@ TEST_F(ChipUploadTest, SendsEveryStepInOrderAndStoresOnRequest) {
     sendChip();
 
     ASSERT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
-    const Bytes expectedCodes = {cmdUploadModeQuery,
-                                 cmdChipMetadata,
-                                 cmdChipStringsBegin,
-                                 0xAD,
-                                 0xAD,
-                                 0xAD,
-                                 0xAD,
-                                 0xAD,
-                                 0xAD,
-                                 0xAD,
-                                 0xAD,
-                                 0xAD,
-                                 cmdChipStringsEnd,
-                                 cmdChipCodeLength,
-                                 cmdChipCodeChunk};
+    // 512 bytes of strings go out as eight chunks of 63 and one of 8.
+    Bytes expectedCodes = {cmdUploadModeQuery, cmdChipMetadata, cmdChipStringsBegin};
+    expectedCodes.insert(expectedCodes.end(), 9, cmdChipStringsChunk);
+    expectedCodes.insert(expectedCodes.end(),
+                         {cmdChipStringsEnd, cmdChipCodeLength, cmdChipCodeChunk});
     EXPECT_EQ(commandCodes(), expectedCodes);
+    EXPECT_EQ(commandsWithCode(cmdChipMetadata).front().payload,
+              metadataBytes("NE555", {4, 0, 8, 0, 48, 0, 1}));
     const auto chunks = commandsWithCode(cmdChipStringsChunk);
     EXPECT_EQ(chunks.front().payload.size(), 63u);
     EXPECT_EQ(chunks.back().payload.size(), 8u);
@@ -146,19 +138,6 @@ TEST_F(ChipUploadTest, SendsEveryStepInOrderAndStoresOnRequest) {
     settle();
     EXPECT_TRUE(wrote("Send the chip to Norix before saving it."));
     EXPECT_EQ(commandCodes(), Bytes({cmdUploadModeQuery}));
-}
-
-TEST_F(ChipUploadTest, MetadataOnTheWireIsTheBuiltImage) {
-    connect();
-    setChip(fortyCharacters, programOf(1), 300, 300);
-    session.editor().setChipStrings({"A", "", "B"});
-    // 300 pins fail validation, so build the chip the validator accepts and clamp the type only.
-    session.editor().setSelectedPins(40);
-    sendChip();
-    const auto metadata = commandsWithCode(cmdChipMetadata);
-    ASSERT_EQ(metadata.size(), 1u);
-    EXPECT_EQ(metadata.front().payload,
-              metadataBytes(fortyCharacters.substr(0, 32), {0x2C, 0x01, 40, 0, 16, 0, 2}));
 }
 
 struct ChunkCase {

@@ -24,16 +24,6 @@ protected:
     void upload(std::int64_t slot = 3) {
         fonts.uploadFont("Sample", 5, 7, sampleColumns(475), slot);
     }
-    void uploadToTheEnd() {
-        upload();
-        ASSERT_TRUE(runUntil([this] { return !fonts.isUploadingFont(); }));
-        settle();
-    }
-    std::vector<std::string> statuses;
-    Connection statusWatch = fonts.changed.connect([this] {
-        if (statuses.empty() || statuses.back() != fonts.fontUploadStatus())
-            statuses.push_back(fonts.fontUploadStatus());
-    });
 };
 
 TEST_F(FontSlots, ConnectReadsTheSixSlotsIntoTheCache) {
@@ -51,57 +41,6 @@ TEST_F(FontSlots, ConnectReadsTheSixSlotsIntoTheCache) {
     EXPECT_TRUE(logged("Font slot 4 is empty"));
 }
 
-TEST_F(FontSlots, UploadSendsMetadataAndDataInFortyEightByteChunks) {
-    connect();
-    statuses.clear();
-    uploadToTheEnd();
-
-    const auto begin = commandsWithCode(cmdFontMetaBegin);
-    ASSERT_EQ(begin.size(), 1u);
-    EXPECT_EQ(begin[0].payload, (Bytes{0x80, 0x00, 3}));
-    const auto metaChunks = commandsWithCode(cmdFontMetaChunk);
-    ASSERT_EQ(metaChunks.size(), 3u);
-    EXPECT_EQ(metaChunks[0].payload.size(), 48u);
-    EXPECT_EQ(metaChunks[1].payload.size(), 48u);
-    EXPECT_EQ(metaChunks[2].payload.size(), 32u);
-    Bytes metadata;
-    for (const auto& chunk : metaChunks)
-        metadata.insert(metadata.end(), chunk.payload.begin(), chunk.payload.end());
-    EXPECT_EQ(Bytes(metadata.begin() + 34, metadata.begin() + 38), (Bytes{5, 7, 5, 0x5F}));
-    EXPECT_EQ(Bytes(metadata.begin() + 40, metadata.begin() + 44), (Bytes{0xDB, 0x01, 0, 0}));
-    EXPECT_EQ(commandsWithCode(cmdFontDataBegin)[0].payload, (Bytes{0xDB, 0x01}));
-    const auto dataChunks = commandsWithCode(cmdFontDataChunk);
-    ASSERT_EQ(dataChunks.size(), 10u);
-    for (std::size_t i = 0; i < 9; ++i)
-        EXPECT_EQ(dataChunks[i].payload.size(), 48u);
-    EXPECT_EQ(dataChunks[9].payload.size(), 43u);
-    EXPECT_EQ(commandsWithCode(cmdFontDataSave).size(), 1u);
-
-    const auto& stored = sim.simulator().memory().font(3);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(stored->metadata, makeFontMetadata("Sample", 5, 7, 95, 475));
-    EXPECT_EQ(stored->data.size(), 475u);
-    EXPECT_EQ(stored->data[100], sampleColumns(475)[100]);
-
-    EXPECT_EQ(fonts.fontUploadStatus(), "Font uploaded to slot 3.");
-    EXPECT_FALSE(fonts.fontUploadError());
-    ASSERT_TRUE(runUntil([this] { return !fonts.isLoadingFontList(); }));
-    EXPECT_EQ(fonts.norixFontSlots()[3], NorixFontSlot(3, "Sample", 5, 7, 95));
-    EXPECT_EQ(lastCommand(), (SerialPacket{cmdSendFontMeta, lastCommand().sequence, {3}}));
-
-    const std::vector<std::string> expected{std::string("Starting font upload") + ellipsis,
-                                            std::string("Preparing slot 3") + ellipsis,
-                                            std::string("Uploading font metadata") + ellipsis,
-                                            std::string("Saving font metadata") + ellipsis,
-                                            std::string("Preparing font data") + ellipsis};
-    ASSERT_GE(statuses.size(), expected.size() + 12);
-    EXPECT_EQ(std::vector<std::string>(statuses.begin(), statuses.begin() + 5), expected);
-    EXPECT_EQ(statuses[5], std::string("Uploading font data 48 of 475") + ellipsis);
-    EXPECT_EQ(statuses[14], std::string("Uploading font data 475 of 475") + ellipsis);
-    EXPECT_EQ(statuses[15], std::string("Saving font to slot 3") + ellipsis);
-    EXPECT_EQ(statuses[16], "Font uploaded to slot 3.");
-}
-
 TEST(FontMetadata, NameIsCutToThirtyOneBytesAndTerminated) {
     const std::string longName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234\u00E9tail"; // é straddles byte 31
     const auto block = makeFontMetadata(longName, 8, 8, 95, 760);
@@ -111,106 +50,10 @@ TEST(FontMetadata, NameIsCutToThirtyOneBytesAndTerminated) {
     EXPECT_EQ((*block)[33], 0);
     EXPECT_EQ((*block)[0], 0);
     EXPECT_EQ((*block)[1], 0);
+    EXPECT_EQ(Bytes(block->begin() + 34, block->begin() + 44),
+              (Bytes{8, 8, 8, 95, 0, 0, 0xF8, 0x02, 0, 0}));
     EXPECT_FALSE(makeFontMetadata("x", 256, 8, 1, 1));
     EXPECT_FALSE(makeFontMetadata("x", 8, 8, 1, 1ull << 32));
-}
-
-// One upload step misbehaving: the command, which occurrence of it, and what
-// the conversation must say.
-struct StepFault {
-    std::uint8_t code;
-    unsigned occurrence;
-    const char* operation;
-    friend void PrintTo(const StepFault& step, std::ostream* out) { *out << step.operation; }
-};
-
-const StepFault uploadSteps[] = {
-    {cmdFontMetaBegin, 1, "starting the font metadata upload"},
-    {cmdFontMetaChunk, 2, "uploading font metadata"},
-    {cmdFontMetaSave, 1, "saving font metadata"},
-    {cmdFontDataBegin, 1, "starting the font-data upload"},
-    {cmdFontDataChunk, 4, "uploading font data"},
-    {cmdFontDataSave, 1, "saving the font"},
-};
-
-class FontUploadStep : public FontSlots, public ::testing::WithParamInterface<StepFault> {};
-
-TEST_P(FontUploadStep, RetryResendsTheSameBytesAndTheUploadCompletes) {
-    addFault(GetParam().code, GetParam().occurrence, sim::FaultAction::Retry);
-    connect();
-    uploadToTheEnd();
-    const auto sent = commandsWithCode(GetParam().code);
-    const auto n = GetParam().occurrence;
-    ASSERT_GT(sent.size(), n);
-    EXPECT_EQ(sent[n].payload, sent[n - 1].payload);
-    EXPECT_NE(sent[n].sequence, sent[n - 1].sequence);
-    EXPECT_EQ(fonts.fontUploadStatus(), "Font uploaded to slot 3.");
-    EXPECT_EQ(sim.simulator().memory().font(3)->data.size(), 475u);
-}
-
-TEST_P(FontUploadStep, RefusalsEndTheUploadWithTheirMessage) {
-    for (auto [action, message] :
-         {std::pair{sim::FaultAction::BadSize, "Norix rejected the upload size."},
-          std::pair{sim::FaultAction::Fail, "Norix reported that the font upload failed."}}) {
-        sim.simulator().faults().clear();
-        addFault(GetParam().code, std::nullopt, action);
-        connect();
-        uploadToTheEnd();
-        EXPECT_FALSE(fonts.isUploadingFont());
-        EXPECT_EQ(fonts.fontUploadStep(), norix::FontUploadStep::idle);
-        EXPECT_EQ(fonts.fontUploadError(), message);
-        EXPECT_EQ(fonts.fontUploadStatus(), message);
-        EXPECT_EQ(link.lastError(), message);
-        EXPECT_EQ(lastCommand().code, GetParam().code);
-    }
-}
-
-TEST_P(FontUploadStep, SilenceTimesOutAfterThreeSecondsAndRereadsTheSlots) {
-    addFault(GetParam().code, GetParam().occurrence, sim::FaultAction::Drop);
-    connect();
-    upload();
-    ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
-    settle();
-    const std::size_t sentBefore = commands.size();
-    advance(Milliseconds(2999));
-    EXPECT_TRUE(fonts.isUploadingFont());
-    advance(Milliseconds(1));
-    ASSERT_TRUE(runUntil([&] { return commands.size() == sentBefore + 6; }));
-    const std::string message =
-        std::string("Norix did not respond while ") + GetParam().operation + ".";
-    EXPECT_FALSE(fonts.isUploadingFont());
-    EXPECT_EQ(fonts.fontUploadError(), message);
-    EXPECT_EQ(fonts.fontUploadStatus(), message);
-    EXPECT_EQ(commands.size(), sentBefore + 6);
-    EXPECT_EQ(commandsWithCode(cmdSendFontMeta).size(), 6u);
-}
-
-TEST_P(FontUploadStep, LostConnectionStopsTheUpload) {
-    addFault(GetParam().code, GetParam().occurrence, sim::FaultAction::HangUpBefore);
-    connect();
-    upload();
-    ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
-    EXPECT_FALSE(fonts.isUploadingFont());
-    EXPECT_EQ(fonts.fontUploadStep(), norix::FontUploadStep::idle);
-    EXPECT_EQ(fonts.fontUploadStatus(), "Font upload stopped because Norix disconnected.");
-    EXPECT_EQ(fonts.norixFontSlots(), NorixFontSlot::emptySlots());
-    EXPECT_EQ(fonts.fontUploadDoneBytes(), 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Steps, FontUploadStep, ::testing::ValuesIn(uploadSteps),
-                         testing::PrintedName());
-
-TEST_F(FontSlots, AnAnswerAfterTheTimeOutIsLeftForOthers) {
-    addFault(cmdFontMetaSave, 1, sim::FaultAction::Delay, 3500);
-    connect();
-    upload();
-    ASSERT_TRUE(runUntil([this] { return !commandsWithCode(cmdFontMetaSave).empty(); }));
-    advance(Milliseconds(3000));
-    EXPECT_EQ(fonts.fontUploadError(), "Norix did not respond while saving font metadata.");
-    advance(Milliseconds(600));
-    ASSERT_EQ(unclaimed.size(), 1u);
-    EXPECT_EQ(unclaimed[0].code, respDone);
-    EXPECT_EQ(unclaimed[0].sequence, commandsWithCode(cmdFontMetaSave)[0].sequence);
 }
 
 struct UploadRefusal {
@@ -345,9 +188,8 @@ TEST_F(FontDelete, UploadingWhileADeleteRunsIsAllowed) {
 TEST_F(FontDelete, DeviceAnswersAndSilence) {
     const std::pair<sim::FaultAction, const char*> cases[] = {
         {sim::FaultAction::BadSize, "Norix rejected the delete command size."},
-        {sim::FaultAction::Fail,
-         "Norix could not delete that font. If it is the default font, select "
-         "another default font first."},
+        {sim::FaultAction::Fail, "Norix could not delete that font. If it is the default font, select "
+                            "another default font first."},
         {sim::FaultAction::Drop, "Norix did not respond to the delete-font command."},
     };
     for (const auto& [action, message] : cases) {

@@ -35,16 +35,6 @@ protected:
         ASSERT_TRUE(runUntil([this] { return !images.isLoadingNorixImage(); }));
         settle();
     }
-    void uploadToTheEnd(const Bytes& rle, std::int64_t width, std::int64_t height) {
-        images.uploadNorixImage("Upload", width, height, rle);
-        ASSERT_TRUE(runUntil([this] { return !images.isUploadingNorixImage(); }));
-        settle();
-    }
-    std::vector<std::string> uploadStatuses;
-    Connection statusWatch = images.changed.connect([this] {
-        if (uploadStatuses.empty() || uploadStatuses.back() != images.imageUploadStatus())
-            uploadStatuses.push_back(images.imageUploadStatus());
-    });
 };
 
 TEST_F(ImageSlots, ListAsksForEveryNameBelowTheCount) {
@@ -243,8 +233,7 @@ TEST_F(ImageSlots, DownloadDeviceAnswers) {
         {cmdSendImageMeta, sim::FaultAction::Fail, "Norix could not load the selected image."},
         {cmdSendImageData, sim::FaultAction::Fail, "Norix could not load the selected image."},
         {cmdSendImageMeta, sim::FaultAction::Drop, "Norix did not return the image metadata."},
-        {cmdSendImageData, sim::FaultAction::Drop,
-         "Norix did not return the next image-data chunk."},
+        {cmdSendImageData, sim::FaultAction::Drop, "Norix did not return the next image-data chunk."},
     };
     for (const auto& [code, action, message] : cases) {
         sim.simulator().faults().clear();
@@ -309,57 +298,6 @@ TEST_F(ImageSlots, DisconnectDropsTheDownloadAndTheLoadedImage) {
 
 // ---- Upload ----
 
-TEST_F(ImageSlots, UploadOf1500BytesGoesOutAs31ChunksOf48AndOneOf12) {
-    const Bytes rle = distinctPixels(500);
-    ASSERT_EQ(rle.size(), 1500u);
-    connect();
-    uploadStatuses.clear();
-    uploadToTheEnd(rle, 25, 20);
-
-    EXPECT_EQ(commandsWithCode(cmdImageMetaBegin)[0].payload, (Bytes{0x80, 0x00}));
-    const auto meta = commandsWithCode(cmdImageMetaChunk);
-    ASSERT_EQ(meta.size(), 3u);
-    EXPECT_EQ(meta[0].payload.size(), 48u);
-    EXPECT_EQ(meta[1].payload.size(), 48u);
-    EXPECT_EQ(meta[2].payload.size(), 32u);
-    Bytes metadata;
-    for (const auto& chunk : meta)
-        metadata.insert(metadata.end(), chunk.payload.begin(), chunk.payload.end());
-    EXPECT_EQ(metadata, makeImageMetadata("Upload", 25, 20, 1500));
-    EXPECT_EQ(Bytes(metadata.begin() + 34, metadata.begin() + 40),
-              (Bytes{25, 20, 0xDC, 0x05, 0, 0}));
-    EXPECT_EQ(commandsWithCode(cmdImageDataBegin)[0].payload, (Bytes{0xDC, 0x05}));
-    const auto data = commandsWithCode(cmdImageDataChunk);
-    ASSERT_EQ(data.size(), 32u);
-    EXPECT_EQ(data[30].payload.size(), 48u);
-    EXPECT_EQ(data[31].payload.size(), 12u);
-
-    const auto& stored = memory().image(1);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->data, rle);
-    EXPECT_EQ(images.imageUploadStatus(), "Image uploaded to Norix.");
-    EXPECT_FALSE(images.imageUploadError());
-    ASSERT_TRUE(runUntil([this] { return !images.isLoadingImageList(); }));
-    EXPECT_EQ(images.norixImageSlots()[0].displayName(), "Upload"); // the list was read again
-
-    const auto at = [&](const std::string& text) {
-        return std::find(uploadStatuses.begin(), uploadStatuses.end(), text) -
-               uploadStatuses.begin();
-    };
-    const auto first = at(std::string("Uploading image data 48 of 1500") + ellipsis);
-    const auto last = at(std::string("Uploading image data 1500 of 1500") + ellipsis);
-    EXPECT_EQ(last - first, 31);
-    EXPECT_EQ(uploadStatuses[static_cast<std::size_t>(first) - 1],
-              std::string("Preparing image data") + ellipsis);
-    EXPECT_EQ(uploadStatuses[static_cast<std::size_t>(last) + 1],
-              std::string("Saving image to Norix") + ellipsis);
-    EXPECT_EQ(std::vector<std::string>(uploadStatuses.begin(), uploadStatuses.begin() + 4),
-              (std::vector<std::string>{std::string("Starting image upload") + ellipsis,
-                                        std::string("Preparing the next image slot") + ellipsis,
-                                        std::string("Uploading image metadata") + ellipsis,
-                                        std::string("Saving image metadata") + ellipsis}));
-}
-
 TEST_F(ImageSlots, UploadRefusals) {
     images.uploadNorixImage("x", 1, 1, {1, 0, 0});
     EXPECT_EQ(images.imageUploadError(), "Norix is not connected.");
@@ -381,80 +319,6 @@ TEST_F(ImageSlots, UploadRefusals) {
     images.uploadNorixImage("x", 1, 1, {1, 0, 0});
     EXPECT_EQ(images.imageUploadError(), "An image upload is already in progress.");
 }
-
-struct ImageStep {
-    std::uint8_t code;
-    unsigned occurrence;
-    const char* operation;
-    friend void PrintTo(const ImageStep& step, std::ostream* out) { *out << step.operation; }
-};
-
-const ImageStep imageUploadSteps[] = {
-    {cmdImageMetaBegin, 1, "starting the image metadata upload"},
-    {cmdImageMetaChunk, 3, "uploading image metadata"},
-    {cmdImageMetaSave, 1, "saving image metadata"},
-    {cmdImageDataBegin, 1, "starting the image-data upload"},
-    {cmdImageDataChunk, 2, "uploading image data"},
-    {cmdImageDataSave, 1, "saving the image"},
-};
-
-class ImageUploadStepFault : public ImageSlots, public ::testing::WithParamInterface<ImageStep> {
-protected:
-    const Bytes rle = distinctPixels(40); // 120 bytes: chunks of 48, 48, 24
-};
-
-TEST_P(ImageUploadStepFault, RetryResendsTheStepAndTheUploadCompletes) {
-    addFault(GetParam().code, GetParam().occurrence, sim::FaultAction::Retry);
-    connect();
-    uploadToTheEnd(rle, 8, 5);
-    const auto sent = commandsWithCode(GetParam().code);
-    const auto n = GetParam().occurrence;
-    ASSERT_GT(sent.size(), n);
-    EXPECT_EQ(sent[n].payload, sent[n - 1].payload);
-    EXPECT_EQ(images.imageUploadStatus(), "Image uploaded to Norix.");
-    EXPECT_EQ(memory().image(1)->data, rle);
-}
-
-TEST_P(ImageUploadStepFault, RefusalsAndSilenceEndTheUpload) {
-    const std::pair<sim::FaultAction, std::string> cases[] = {
-        {sim::FaultAction::BadSize, "Norix rejected the image upload size."},
-        {sim::FaultAction::Fail, "Norix reported that the image upload failed."},
-        {sim::FaultAction::Drop,
-         std::string("Norix did not respond while ") + GetParam().operation + "."},
-    };
-    connect();
-    for (const auto& [action, message] : cases) {
-        sim.simulator().faults().clear();
-        sim.simulator().faults().resetCounts();
-        addFault(GetParam().code, GetParam().occurrence, action);
-        images.uploadNorixImage("Upload", 8, 5, rle);
-        ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
-        settle();
-        if (action == sim::FaultAction::Drop) {
-            advance(Milliseconds(2999));
-            EXPECT_TRUE(images.isUploadingNorixImage());
-            advance(Milliseconds(1));
-        }
-        EXPECT_FALSE(images.isUploadingNorixImage());
-        EXPECT_EQ(images.imageUploadStep(), ImageUploadStep::idle);
-        EXPECT_EQ(images.imageUploadError(), message);
-        EXPECT_EQ(images.imageUploadStatus(), "");
-        EXPECT_EQ(link.lastError(), message);
-    }
-}
-
-TEST_P(ImageUploadStepFault, LostConnectionStopsTheUpload) {
-    addFault(GetParam().code, GetParam().occurrence, sim::FaultAction::HangUpBefore);
-    connect();
-    images.uploadNorixImage("Upload", 8, 5, rle);
-    ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
-    EXPECT_FALSE(images.isUploadingNorixImage());
-    EXPECT_EQ(images.imageUploadStatus(), "Image upload stopped because Norix disconnected.");
-    EXPECT_EQ(images.imageUploadTotalBytes(), 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Steps, ImageUploadStepFault, ::testing::ValuesIn(imageUploadSteps),
-                         testing::PrintedName());
 
 } // namespace
 } // namespace norix::testing
