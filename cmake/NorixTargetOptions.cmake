@@ -24,7 +24,9 @@ function(norix_add_test name)
     norix_target_options(${name})
     target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    # Every parameterised suite names its cases, so the printed parameter
+    # (often raw bytes) is left out of the test names.
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
         PROPERTIES ENVIRONMENT "NORIX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
                    ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen")
 endfunction()
