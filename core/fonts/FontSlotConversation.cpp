@@ -77,12 +77,12 @@ std::optional<Bytes> makeFontMetadata(const std::string& name, std::int64_t widt
 FontSlotConversation::FontSlotConversation(SerialPortManager& link)
     : link_(link), responseTimeout_(link.loop(), [this] { return pendingFontSequence_; }),
       fontDeleteTimeout_(link.loop(), [this] { return pendingFontDeleteSequence_; }) {
-    link.setRoute(LinkRoute::FontDelete,
+    // After the image (10-12) and settings (20) routes.
+    link.setRoute(30,
                   [this](const SerialPacket& packet) { return handleFontDeletePacket(packet); });
-    link.setRoute(LinkRoute::FontUpload,
+    link.setRoute(31,
                   [this](const SerialPacket& packet) { return handleFontUploadPacket(packet); });
-    link.setRoute(LinkRoute::FontList,
-                  [this](const SerialPacket& packet) { return handleFontPacket(packet); });
+    link.setRoute(32, [this](const SerialPacket& packet) { return handleFontPacket(packet); });
     link.addLifecycleHooks({.opened = [this] { requestFontList(); },
                             .reconnected = [this] { requestFontList(); },
                             .closed = [this] { resetForDisconnect(); }});

@@ -12,12 +12,11 @@ namespace norix {
 ImageSlotConversation::ImageSlotConversation(SerialPortManager& link)
     : link_(link), imageLoadTimeout_(link.loop(), [this] { return pendingImageLoadSequence_; }),
       imageUploadTimeout_(link.loop(), [this] { return pendingImageUploadSequence_; }) {
-    link.setRoute(LinkRoute::ImageLoad,
-                  [this](const SerialPacket& packet) { return handleImageLoadPacket(packet); });
-    link.setRoute(LinkRoute::ImageUpload,
+    // Image answers are offered a packet first (10-12), then settings (20), then fonts (30-32).
+    link.setRoute(10, [this](const SerialPacket& packet) { return handleImageLoadPacket(packet); });
+    link.setRoute(11,
                   [this](const SerialPacket& packet) { return handleImageUploadPacket(packet); });
-    link.setRoute(LinkRoute::ImageList,
-                  [this](const SerialPacket& packet) { return handleImageListPacket(packet); });
+    link.setRoute(12, [this](const SerialPacket& packet) { return handleImageListPacket(packet); });
     link.addLifecycleHooks({.opened = [this] { requestImageList(); },
                             .reconnected = {},
                             .closed = [this] { resetForDisconnect(); }});

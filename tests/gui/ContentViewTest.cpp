@@ -350,7 +350,7 @@ TEST(MainWindow, UnsavedEditsAreSavedDiscardedOrKept) {
 
 TEST(MainWindow, LoadChipFileAddsTheFileAndLoadsItAfterAsking) {
     test::WindowFixture f;
-    installMainMenus(*f.window);
+    installMainMenus(*f.window, f.device);
     f.window->show();
     const auto file = std::filesystem::path(NORIX_SOURCE_DIR) / "examples/chips/7400.chip";
     f.window->dialogs().chooseChipFilesToAdd = [&file] { return std::vector{file}; };
@@ -427,7 +427,7 @@ TEST(MainWindow, DeleteAllAsksFirstAndRefusesWhileTheDeviceIsBusy) {
 
 TEST(Menus, ShortcutsRunTheirCommandsAndCopyStillCopies) {
     SimulatorWindow f;
-    installMainMenus(*f.window);
+    installMainMenus(*f.window, f.device);
     f.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
     std::vector<std::string> diagnostics;

@@ -2,7 +2,7 @@
 // with undo, the glyph grid, the dialogs answered by the test, the slot panel
 // against the in-process simulator, and the import of a desktop font.
 
-#include "core/fonts/FontSlotConversation.h"
+#include "core/device/NorixConnection.h"
 #include "core/link/ProtocolCodes.h"
 #include "gui/fonts/DesktopFontImport.h"
 #include "gui/fonts/FontManagerView.h"
@@ -32,8 +32,8 @@ using test::waitFor;
 
 struct FontWindow {
     FontWindow()
-        : link((test::application(), loop), devices.path().string(), LinkConversations::Included),
-          window(std::make_unique<FontManagerView>(link)) {
+        : device((test::application(), loop), devices.path().string()),
+          window(std::make_unique<FontManagerView>(device)) {
         auto& dialogs = window->dialogs();
         dialogs.showAlert = [this](const QString& title, const QString& message) {
             alerts.push_back((title + ": " + message).toStdString());
@@ -83,7 +83,8 @@ struct FontWindow {
     test::TempFolder devices;
     test::TempFolder files;
     QtEventLoop loop;
-    SerialPortManager link;
+    NorixConnection device;
+    SerialPortManager& link = device.link();
     std::unique_ptr<FontManagerView> window;
     std::vector<std::string> alerts;
     std::vector<std::string> proposedNames;
@@ -278,7 +279,7 @@ struct SimulatorFontWindow : FontWindow {
     SimulatorFontWindow() : simulator(loop, link) {
         EXPECT_TRUE(simulator.start()) << simulator.lastError();
         EXPECT_TRUE(link.connect(simulator.portPath())) << link.lastError().value_or("");
-        EXPECT_TRUE(waitFor([this] { return !link.fonts().isLoadingFontList(); }));
+        EXPECT_TRUE(waitFor([this] { return !device.fonts().isLoadingFontList(); }));
     }
     QString slotText(std::size_t slot) const {
         return window->slotsPanel()->slotButtons().at(slot)->text();
@@ -290,7 +291,7 @@ TEST(FontWindow, SlotButtonsFollowTheSimulatorAndSaveToNorixFillsASlot) {
     SimulatorFontWindow f;
     FontSlotsPanel* slots = f.window->slotsPanel();
     ASSERT_EQ(slots->slotButtons().size(), 6u);
-    const NorixFontSlot& first = f.link.fonts().norixFontSlots()[0];
+    const NorixFontSlot& first = f.device.fonts().norixFontSlots()[0];
     ASSERT_FALSE(first.isEmpty()); // the simulator's sample font
     EXPECT_TRUE(f.slotText(0).startsWith(QStringLiteral("Slot 0\n") +
                                          QString::fromStdString(*first.name) + "\n"));
@@ -309,13 +310,13 @@ TEST(FontWindow, SlotButtonsFollowTheSimulatorAndSaveToNorixFillsASlot) {
     QTest::mouseClick(slots->saveToNorixButton(), Qt::LeftButton);
     EXPECT_FALSE(slots->saveToNorixButton()->isEnabled());
     EXPECT_FALSE(slots->uploadStatusLabel()->isHidden());
-    ASSERT_TRUE(waitFor([&] { return !f.link.fonts().norixFontSlots()[2].isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] { return !f.device.fonts().norixFontSlots()[2].isEmpty(); }));
     EXPECT_EQ(f.slotText(2), QStringLiteral("Slot 2\nNew Font\n8 × 8 • 95 glyphs"));
     EXPECT_EQ(slots->uploadStatusLabel()->text(), QStringLiteral("Font uploaded to slot 2."));
     EXPECT_TRUE(slots->deleteButton()->isEnabled());
 
     QTest::mouseClick(slots->deleteButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return f.link.fonts().norixFontSlots()[2].isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] { return f.device.fonts().norixFontSlots()[2].isEmpty(); }));
     EXPECT_EQ(f.slotText(2), QStringLiteral("Slot 2\nEmpty"));
     EXPECT_FALSE(slots->deleteButton()->isEnabled());
 }
@@ -326,7 +327,7 @@ TEST(FontWindow, ALinkLostMidUploadShowsWhyAndFreesTheButtons) {
     f.createNewFont();
     FontSlotsPanel* slots = f.window->slotsPanel();
     QTest::mouseClick(slots->saveToNorixButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return !f.link.fonts().isUploadingFont(); }));
+    ASSERT_TRUE(waitFor([&] { return !f.device.fonts().isUploadingFont(); }));
     EXPECT_EQ(slots->uploadStatusLabel()->text(),
               QStringLiteral("Font upload stopped because Norix disconnected."));
     EXPECT_FALSE(slots->uploadStatusLabel()->isHidden());

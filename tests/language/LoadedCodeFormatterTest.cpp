@@ -1,6 +1,7 @@
 #include "core/language/LoadedCodeFormatter.h"
 
 #include "core/language/CodeCompiler.h"
+#include "core/util/ByteOrder.h"
 #include "tests/language/LanguageTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -72,10 +73,10 @@ TEST(LoadedWords, Formatting) {
     EXPECT_EQ(formattedLoadedWord(0x80000005u), "#R5");
     EXPECT_EQ(formattedLoadedWord(0xFFFFFFFFu), "0xFFFFFFFF");
     const Bytes bytes{1, 2, 3, 4, 5};
-    EXPECT_EQ(littleEndianUInt32(bytes, 0), 0x04030201u);
-    EXPECT_EQ(littleEndianUInt32(bytes, 1), 0x05040302u);
-    EXPECT_EQ(littleEndianUInt32(bytes, 2), 0u);
-    EXPECT_EQ(littleEndianUInt32(bytes, 99), 0u);
+    EXPECT_EQ(littleEndian32At(bytes, 0), 0x04030201u);
+    EXPECT_EQ(littleEndian32At(bytes, 1), 0x05040302u);
+    EXPECT_EQ(littleEndian32At(bytes, 2), 0u);
+    EXPECT_EQ(littleEndian32At(bytes, 99), 0u);
 }
 
 TEST(DecompileLoadedFunctionCalls, NumbersCountNonBlankLines) {

@@ -135,10 +135,13 @@ TEST(SimulatorOnPty, TheLinkConnectsThroughTheSlavePathAndSeesTheHangUp) {
     const auto folder =
         std::filesystem::temp_directory_path() / ("norix-sim-devdir-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
-    SerialPortManager link(loop, folder.string(), LinkConversations::None);
+    SerialPortManager link(loop, folder.string());
     std::vector<SerialPacket> packets;
     bool disconnected = false;
-    link.onPacketReceived = [&](const SerialPacket& packet) { packets.push_back(packet); };
+    link.setRoute(lastRoute, [&](const SerialPacket& packet) {
+        packets.push_back(packet);
+        return true;
+    });
     link.onDisconnected = [&] { disconnected = true; };
     ASSERT_TRUE(link.connect(pty.slavePath())) << link.lastError().value_or("");
 
