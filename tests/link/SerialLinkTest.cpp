@@ -227,10 +227,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // However an outage shows itself first, it gets one reaction: one failure
 // line, the link closed, a reconnect planned, one disconnect notification.
+enum class OutageKind { endOfFileFirst, writeErrorFirst, goneDuringFirstRequests, stuckWrite };
+
 struct OutageCase {
     const char* name;
-    // Connects to `device` and makes it fail.
-    std::function<void(SerialPortManager&, PtyDevice&, ManualEventLoop&)> outage;
+    OutageKind kind;
     std::string failure;
     // A send after the loss says why it sent nothing.
     std::string lastError = "Serial connection was interrupted. Reconnecting, attempt 1\u2026";
@@ -240,8 +241,29 @@ struct OutageCase {
 class Outage : public SerialLink, public ::testing::WithParamInterface<OutageCase> {};
 
 TEST_P(Outage, GetsOneReactionAndAReconnect) {
+    const OutageKind kind = GetParam().kind;
     PtyDevice device;
-    GetParam().outage(link, device, loop);
+    if (kind == OutageKind::goneDuringFirstRequests) {
+        link.addLifecycleHooks({[&] {
+                                    device.unplug();
+                                    EXPECT_FALSE(link.sendPacket(cmdSettings).has_value());
+                                },
+                                nullptr, nullptr});
+        // Hooks after the one that lost the device never run.
+        link.addLifecycleHooks({[] { ADD_FAILURE(); }, nullptr, nullptr});
+        EXPECT_FALSE(link.connect(device.slavePath()));
+    } else {
+        ASSERT_TRUE(link.connect(device.slavePath()));
+        if (kind == OutageKind::stuckWrite) {
+            EXPECT_FALSE(link.send(Bytes(1 << 20, 0x55))); // nobody reads the other side
+        } else {
+            device.unplug();
+            if (kind == OutageKind::endOfFileFirst) {
+                ASSERT_TRUE(waitUntil([&] { return !link.isConnected(); }));
+            }
+            EXPECT_FALSE(link.sendPacket(cmdSendImageCount).has_value());
+        }
+    }
     settle();
     EXPECT_EQ(failureLines(), 1);
     EXPECT_THAT(log, ::testing::Contains("SERIAL FAILURE: " + GetParam().failure));
@@ -251,50 +273,20 @@ TEST_P(Outage, GetsOneReactionAndAReconnect) {
     EXPECT_EQ(link.reconnectAttempt(), 1);
     EXPECT_TRUE(link.isReconnectPending());
     EXPECT_EQ(disconnectedCalls, 1);
-    // The hooks added after the one that lost the device never ran.
     EXPECT_THAT(events,
                 ElementsAre("fonts closed", "fonts opened", "images opened", "fonts closed"));
 }
 
-void connectAndUnplug(SerialPortManager& link, PtyDevice& device) {
-    ASSERT_TRUE(link.connect(device.slavePath()));
-    device.unplug();
-}
+const std::string writeLost = "Norix disconnected during a write: Input/output error";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Outage,
     ::testing::Values(
-        OutageCase{"EndOfFileFirst",
-                   [](auto& link, auto& device, auto& loop) {
-                       connectAndUnplug(link, device);
-                       ASSERT_TRUE(loop.runUntil([&] { return !link.isConnected(); }));
-                       EXPECT_FALSE(link.sendPacket(cmdSendImageCount).has_value());
-                   },
+        OutageCase{"EndOfFileFirst", OutageKind::endOfFileFirst,
                    "Norix closed the serial connection.", "No serial port is connected."},
-        OutageCase{"WriteErrorFirst",
-                   [](auto& link, auto& device, auto&) {
-                       connectAndUnplug(link, device);
-                       EXPECT_FALSE(link.sendPacket(cmdSendImageCount).has_value());
-                   },
-                   "Norix disconnected during a write: Input/output error"},
-        OutageCase{"GoneDuringTheFirstRequests",
-                   [](auto& link, auto& device, auto&) {
-                       link.addLifecycleHooks({[&] {
-                                                   device.unplug();
-                                                   EXPECT_FALSE(
-                                                       link.sendPacket(cmdSettings).has_value());
-                                               },
-                                               nullptr, nullptr});
-                       link.addLifecycleHooks({[] { ADD_FAILURE(); }, nullptr, nullptr});
-                       EXPECT_FALSE(link.connect(device.slavePath()));
-                   },
-                   "Norix disconnected during a write: Input/output error"},
-        OutageCase{"WriteThatCannotFinish",
-                   [](auto& link, auto& device, auto&) {
-                       ASSERT_TRUE(link.connect(device.slavePath()));
-                       // Nobody reads the other side.
-                       EXPECT_FALSE(link.send(Bytes(1 << 20, 0x55)));
-                   },
+        OutageCase{"WriteErrorFirst", OutageKind::writeErrorFirst, writeLost},
+        OutageCase{"GoneDuringTheFirstRequests", OutageKind::goneDuringFirstRequests, writeLost},
+        OutageCase{"WriteThatCannotFinish", OutageKind::stuckWrite,
                    "Serial write timed out after 500 ms."}),
     testing::PrintedName());
 
