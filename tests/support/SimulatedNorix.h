@@ -240,16 +240,13 @@ protected:
         const auto& stored = session.terminal().terminalLines();
         return {stored.begin(), stored.end()};
     }
-    bool wrote(const std::string& line) const {
-        const auto all = lines();
-        return std::find(all.begin(), all.end(), line) != all.end();
-    }
     // Position of the line in the terminal, or -1.
     long lineIndex(const std::string& line) const {
         const auto all = lines();
         const auto found = std::find(all.begin(), all.end(), line);
         return found == all.end() ? -1 : static_cast<long>(found - all.begin());
     }
+    bool wrote(const std::string& line) const { return lineIndex(line) >= 0; }
 
     void setChip(const std::string& name, const std::string& code, std::int64_t pins = 14,
                  std::int64_t type = 1) {
