@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -391,10 +392,9 @@ INSTANTIATE_TEST_SUITE_P(
 // A failed connect leaves the link closed, without a leaked descriptor.
 struct ConnectFailureCase {
     const char* name;
-    std::function<std::string(TempDirectory&, PtyDevice&)> prepare;
+    std::filesystem::file_type node; // a pseudo-terminal, or what stands in its place
     unsigned baudRate;
     std::string expectedError; // {path} is replaced by the path
-    std::optional<std::string> expectedLog;
     friend void PrintTo(const ConnectFailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -403,7 +403,11 @@ class ConnectFailure : public SerialLink,
 
 TEST_P(ConnectFailure, ReportsTheStepThatFailed) {
     PtyDevice device;
-    const std::string path = GetParam().prepare(dir, device);
+    std::string path = device.slavePath();
+    if (GetParam().node == std::filesystem::file_type::regular)
+        std::ofstream(path = dir.file("ttyACM0")).put('x');
+    else if (GetParam().node == std::filesystem::file_type::directory)
+        std::filesystem::create_directory(path = dir.file("ttyUSB0"));
     const std::size_t descriptors = openDescriptorCount();
     EXPECT_FALSE(link.connect(path, GetParam().baudRate));
 
@@ -414,32 +418,19 @@ TEST_P(ConnectFailure, ReportsTheStepThatFailed) {
     EXPECT_FALSE(link.isConnected());
     EXPECT_EQ(link.fileDescriptor(), -1);
     EXPECT_EQ(openDescriptorCount(), descriptors);
-    if (GetParam().expectedLog) {
-        EXPECT_THAT(log, ::testing::Contains(*GetParam().expectedLog));
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, ConnectFailure,
-    ::testing::Values(
-        ConnectFailureCase{"NotATerminal",
-                           [](auto& d, auto&) {
-                               std::FILE* f = std::fopen(d.file("ttyACM0").c_str(), "w");
-                               std::fclose(f);
-                               return d.file("ttyACM0");
-                           },
-                           115200, "Unable to read serial settings: Inappropriate ioctl for device",
-                           std::nullopt},
-        ConnectFailureCase{"OpenRefused",
-                           [](auto& d, auto&) {
-                               std::filesystem::create_directory(d.file("ttyUSB0"));
-                               return d.file("ttyUSB0");
-                           },
-                           115200, "Unable to open {path}: Is a directory",
-                           "open() returned -1, errno=21"},
-        ConnectFailureCase{"UnknownBaudRate", [](auto&, auto& pty) { return pty.slavePath(); },
-                           12345, "Unable to configure serial port: Invalid argument",
-                           std::nullopt}),
+    ::testing::Values(ConnectFailureCase{"NotATerminal", std::filesystem::file_type::regular,
+                                         115200,
+                                         "Unable to read serial settings: Inappropriate "
+                                         "ioctl for device"},
+                      ConnectFailureCase{"OpenRefused", std::filesystem::file_type::directory,
+                                         115200, "Unable to open {path}: Is a directory"},
+                      ConnectFailureCase{"UnknownBaudRate", std::filesystem::file_type::character,
+                                         12345,
+                                         "Unable to configure serial port: Invalid argument"}),
     testing::PrintedName());
 
 TEST(OpenFailureMessage, PermissionDeniedExplainsHowToGetAccess) {
