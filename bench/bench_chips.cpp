@@ -48,7 +48,10 @@ std::vector<std::size_t> uploadPayloadSizes() {
 double echoFloorSeconds(PollEventLoop& loop, SerialPortManager& link,
                         const std::vector<std::size_t>& sizes) {
     std::optional<std::uint8_t> answered;
-    link.onPacketReceived = [&](const SerialPacket& packet) { answered = packet.sequence; };
+    link.setRoute(lastRoute, [&](const SerialPacket& packet) {
+        answered = packet.sequence;
+        return true;
+    });
     const Bytes payload(uploadChunkSize + uploadMetadataSize, 0x5A);
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t size : sizes) {
@@ -66,7 +69,7 @@ void BM_SendAndStoreChip(benchmark::State& state) {
 
     // The floor, measured here as well so that the ratio compares like with like.
     bench::PtyEchoPeer peer(loop);
-    SerialPortManager echoLink(loop, "/nonexistent-norix-bench", LinkConversations::None);
+    SerialPortManager echoLink(loop, "/nonexistent-norix-bench");
     if (!echoLink.connect(peer.slavePath())) {
         state.SkipWithError("could not open the echo peer");
         return;
@@ -79,7 +82,7 @@ void BM_SendAndStoreChip(benchmark::State& state) {
         state.SkipWithError(sim.lastError().c_str());
         return;
     }
-    SerialPortManager link(loop, "/nonexistent-norix-bench", LinkConversations::None);
+    SerialPortManager link(loop, "/nonexistent-norix-bench");
     if (!link.connect(sim.slavePath())) {
         state.SkipWithError("could not open the simulator");
         return;

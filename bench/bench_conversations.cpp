@@ -7,13 +7,11 @@
 // ratio, and the same for the fastest pass of each.
 
 #include "bench/PtyEchoPeer.h"
-#include "core/fonts/FontSlotConversation.h"
+#include "core/device/NorixConnection.h"
 #include "core/images/ImageRLE.h"
-#include "core/images/ImageSlotConversation.h"
 #include "core/link/ProtocolCodes.h"
 #include "core/link/SerialPortManager.h"
 #include "core/loop/PollEventLoop.h"
-#include "core/settings/SettingsConversation.h"
 #include "core/util/DiagnosticLog.h"
 #include "sim/PtySimulator.h"
 
@@ -41,7 +39,10 @@ std::vector<std::size_t> uploadPayloadSizes(std::size_t beginSize, std::size_t d
 double echoFloorSeconds(PollEventLoop& loop, SerialPortManager& link,
                         const std::vector<std::size_t>& sizes) {
     std::optional<std::uint8_t> answered;
-    link.onPacketReceived = [&](const SerialPacket& packet) { answered = packet.sequence; };
+    link.setRoute(lastRoute, [&](const SerialPacket& packet) {
+        answered = packet.sequence;
+        return true;
+    });
     const Bytes payload(chunkedUploadMetadataSize, 0x5A);
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t size : sizes) {
@@ -57,21 +58,22 @@ double echoFloorSeconds(PollEventLoop& loop, SerialPortManager& link,
 // tells when the upload is still running, `quiet` when the link has nothing
 // left in flight (the lists read after an upload).
 void measure(benchmark::State& state, const std::vector<std::size_t>& sizes,
-             const std::function<void(SerialPortManager&)>& upload,
-             const std::function<bool(SerialPortManager&)>& busy) {
+             const std::function<void(NorixConnection&)>& upload,
+             const std::function<bool(NorixConnection&)>& busy) {
     ScopedDiagnosticSink silent{[](std::string_view) {}};
     PollEventLoop loop;
     bench::PtyEchoPeer peer(loop);
-    SerialPortManager echoLink(loop, "/nonexistent-norix-bench", LinkConversations::None);
+    SerialPortManager echoLink(loop, "/nonexistent-norix-bench");
     sim::PtySimulator sim(loop);
     if (!echoLink.connect(peer.slavePath()) || !sim.open()) {
         state.SkipWithError("could not open the pseudo-terminals");
         return;
     }
-    SerialPortManager link(loop, "/nonexistent-norix-bench", LinkConversations::Included);
+    NorixConnection norix(loop, "/nonexistent-norix-bench");
+    SerialPortManager& link = norix.link();
     const auto idle = [&] {
-        return !link.fonts().isLoadingFontList() && !link.images().isLoadingImageList() &&
-               !link.settings().isUpdatingSettings() && !busy(link);
+        return !norix.fonts().isLoadingFontList() && !norix.images().isLoadingImageList() &&
+               !norix.settings().isUpdatingSettings() && !busy(norix);
     };
     if (!link.connect(sim.slavePath()) || !loop.runUntil(idle, patience)) {
         state.SkipWithError("could not connect to the simulator");
@@ -86,8 +88,8 @@ void measure(benchmark::State& state, const std::vector<std::size_t>& sizes,
             return;
         }
         const auto start = std::chrono::steady_clock::now();
-        upload(link);
-        if (!loop.runUntil([&] { return !busy(link); }, patience)) {
+        upload(norix);
+        if (!loop.runUntil([&] { return !busy(norix); }, patience)) {
             state.SkipWithError("the upload did not complete");
             return;
         }
@@ -121,8 +123,8 @@ void BM_UploadImage4095Bytes(benchmark::State& state) {
     const Bytes rle = rebuildCompressedImageData(pixels);
     measure(
         state, uploadPayloadSizes(2, rle.size()),
-        [&](SerialPortManager& link) { link.images().uploadNorixImage("Bench", 35, 39, rle); },
-        [](SerialPortManager& link) { return link.images().isUploadingNorixImage(); });
+        [&](NorixConnection& norix) { norix.images().uploadNorixImage("Bench", 35, 39, rle); },
+        [](NorixConnection& norix) { return norix.images().isUploadingNorixImage(); });
     state.counters["data_bytes"] = static_cast<double>(rle.size());
 }
 BENCHMARK(BM_UploadImage4095Bytes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(21);
@@ -133,8 +135,8 @@ void BM_UploadFont8x8With95Glyphs(benchmark::State& state) {
         columns[i] = (i * 29) & 0xFF;
     measure(
         state, uploadPayloadSizes(3, columns.size()),
-        [&](SerialPortManager& link) { link.fonts().uploadFont("Bench", 8, 8, columns, 3); },
-        [](SerialPortManager& link) { return link.fonts().isUploadingFont(); });
+        [&](NorixConnection& norix) { norix.fonts().uploadFont("Bench", 8, 8, columns, 3); },
+        [](NorixConnection& norix) { return norix.fonts().isUploadingFont(); });
     state.counters["data_bytes"] = static_cast<double>(columns.size());
 }
 BENCHMARK(BM_UploadFont8x8With95Glyphs)

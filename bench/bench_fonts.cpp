@@ -2,9 +2,9 @@
 // panel that shows it redrawn, reading that font from its file, and drawing
 // the 95 printable glyphs of a desktop font into a Norix font.
 
+#include "core/device/NorixConnection.h"
 #include "core/fonts/FontEditor.h"
 #include "core/fonts/FontFile.h"
-#include "core/link/SerialPortManager.h"
 #include "core/loop/ManualEventLoop.h"
 #include "gui/fonts/DesktopFontImport.h"
 #include "gui/fonts/FontManagerView.h"
@@ -54,9 +54,8 @@ struct LargeFontWindow {
     }
 
     norix::ManualEventLoop loop;
-    norix::SerialPortManager link{(application(), loop), "/dev",
-                                  norix::LinkConversations::Included};
-    norix::FontManagerView window{link};
+    norix::NorixConnection device{(application(), loop)};
+    norix::FontManagerView window{device};
     int column = 0;
 };
 

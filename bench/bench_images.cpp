@@ -2,9 +2,9 @@
 // shape-preview step of a drag, repainting what a zoom-20 editor shows, and
 // importing a 4,000 × 3,000 JPEG fitted into the Norix's 4,096 bytes.
 
+#include "core/device/NorixConnection.h"
 #include "core/images/ImageDrawing.h"
 #include "core/images/ImageEditor.h"
-#include "core/link/SerialPortManager.h"
 #include "core/loop/ManualEventLoop.h"
 #include "gui/images/ImagePixelView.h"
 #include "pictures/PictureFile.h"
@@ -56,8 +56,8 @@ void ellipsePreviewStep(benchmark::State& state) {
                         ("norix-bench-images-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     ManualEventLoop loop;
-    SerialPortManager link(loop, folder.string());
-    ImageEditor editor(link);
+    NorixConnection device(loop, folder.string());
+    ImageEditor editor(device.link(), device.images());
     editor.createNewImage({"bench", "160", "128"});
     editor.setSelectedDrawingTool(ImageDrawingTool::ellipse);
     editor.beginImageEdit();

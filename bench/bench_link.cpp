@@ -46,19 +46,22 @@ void BM_DecodeFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeFrame);
 
-// One 63-byte command out, the same frame back, routed to onPacketReceived.
+// One 63-byte command out, the same frame back, routed to the last route.
 void BM_EchoRoundTrip(benchmark::State& state) {
     ScopedDiagnosticSink quiet{[](std::string_view) {}};
     PollEventLoop loop;
     bench::PtyEchoPeer peer(loop);
-    SerialPortManager link(loop, "/nonexistent-norix-bench", LinkConversations::None);
+    SerialPortManager link(loop, "/nonexistent-norix-bench");
     if (!link.connect(peer.slavePath())) {
         state.SkipWithError(link.lastError().value_or("connect failed").c_str());
         return;
     }
     const SerialPacket packet = samplePacket();
     std::optional<std::uint8_t> answered;
-    link.onPacketReceived = [&](const SerialPacket& received) { answered = received.sequence; };
+    link.setRoute(lastRoute, [&](const SerialPacket& received) {
+        answered = received.sequence;
+        return true;
+    });
     for (auto _ : state) {
         answered.reset();
         const auto sequence = link.sendPacket(packet.code, packet.payload);

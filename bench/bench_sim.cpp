@@ -1,5 +1,5 @@
 // Answer latency of the simulated Norix on a pseudo-terminal, from the request
-// written by the link to the answer routed to onPacketReceived, against the
+// written by the link to the answer routed to the last route, against the
 // floor of a peer that only echoes the bytes back. Both run in the same
 // process on the same loop; BM_SimAgainstEchoFloor alternates them and reports
 // both figures and their ratio (the simulator should stay within 1.5×).
@@ -22,9 +22,12 @@ namespace {
 // A link whose last answer is remembered by sequence.
 struct BenchLink {
     BenchLink(PollEventLoop& loop, const std::string& port)
-        : link(loop, "/nonexistent-norix-bench", LinkConversations::None) {
+        : link(loop, "/nonexistent-norix-bench") {
         connected = link.connect(port);
-        link.onPacketReceived = [this](const SerialPacket& packet) { answered = packet.sequence; };
+        link.setRoute(lastRoute, [this](const SerialPacket& packet) {
+            answered = packet.sequence;
+            return true;
+        });
     }
     // One request and its answer; false when nothing came back within a second.
     bool roundTrip(PollEventLoop& loop, std::uint8_t code, const Bytes& payload) {

@@ -345,10 +345,10 @@ int runInfo(const GlobalOptions& options, const std::vector<std::string>& args) 
     if (!command.wait([&] { return listed.has_value(); }) || !*listed)
         return command.fail();
 
-    SerialPortManager& link = command.device().link();
-    auto& fonts = link.fonts();
-    auto& images = link.images();
-    auto& settings = link.settings();
+    NorixConnection& norix = command.device().norix();
+    auto& fonts = norix.fonts();
+    auto& images = norix.images();
+    auto& settings = norix.settings();
     if (!command.wait([&] {
             return !fonts.isLoadingFontList() && !images.isLoadingImageList() &&
                    !settings.isUpdatingSettings();

@@ -27,24 +27,23 @@ std::string silenceMessage(double seconds) {
 }
 
 DeviceConnection::DeviceConnection(const GlobalOptions& options)
-    : options_(options),
-      link_(std::make_unique<SerialPortManager>(loop_, "/dev", LinkConversations::Included)) {
+    : options_(options), norix_(std::make_unique<NorixConnection>(loop_)) {
     if (options_.quiet)
         quietSink_.emplace([](std::string_view) {});
-    lastErrorWatch_ = link_->changed.connect([this] { reportLastErrorChange(); });
+    lastErrorWatch_ = link().changed.connect([this] { reportLastErrorChange(); });
 }
 
 DeviceConnection::~DeviceConnection() {
     lastErrorWatch_.reset();
-    if (link_->isConnected())
-        link_->disconnect(true, false);
+    if (link().isConnected())
+        link().disconnect(true, false);
     simulator_.reset();
-    link_.reset();
+    norix_.reset();
 }
 
 bool DeviceConnection::open() {
     if (options_.port == "sim") {
-        simulator_ = std::make_unique<sim::BuiltInSimulator>(loop_, *link_);
+        simulator_ = std::make_unique<sim::BuiltInSimulator>(loop_, link());
         if (!simulator_->start()) {
             std::cerr << "norix: could not start the built-in simulator: "
                       << simulator_->lastError() << "\n";
@@ -54,17 +53,17 @@ bool DeviceConnection::open() {
     } else if (!options_.port.empty()) {
         port_ = options_.port;
     } else {
-        link_->refreshPorts();
-        if (link_->availablePorts().empty()) {
+        link().refreshPorts();
+        if (link().availablePorts().empty()) {
             std::cerr << "norix: no Norix port found; connect a Norix, name its port with -p PATH, "
                          "or use -p sim for the built-in simulator\n";
             return false;
         }
-        port_ = link_->availablePorts().front();
+        port_ = link().availablePorts().front();
     }
-    if (!link_->connect(port_)) {
+    if (!link().connect(port_)) {
         // The reason, when the link has one, is printed as its lastError.
-        if (!link_->lastError())
+        if (!link().lastError())
             reportError("Could not open " + port_ + ".");
         return false;
     }
@@ -76,8 +75,8 @@ bool DeviceConnection::runUntil(const std::function<bool()>& done) {
         std::chrono::duration<double>(options_.timeoutSeconds));
     TimePoint lastHeard = loop_.now();
     // Wraps whatever the command installed, for as long as this call runs.
-    auto previous = link_->onBytesReceived;
-    link_->onBytesReceived = [&lastHeard, previous, this](const Bytes& bytes) {
+    auto previous = link().onBytesReceived;
+    link().onBytesReceived = [&lastHeard, previous, this](const Bytes& bytes) {
         lastHeard = loop_.now();
         if (previous)
             previous(bytes);
@@ -86,17 +85,18 @@ bool DeviceConnection::runUntil(const std::function<bool()>& done) {
     // of the link claimed (the font slot queries keep no sequence numbers):
     // the request it answers will never be answered otherwise.
     std::optional<std::uint8_t> unclaimedRefusal;
-    const bool watchRefusals = !link_->onPacketReceived;
+    const bool watchRefusals = !link().hasRoute(lastRoute);
     if (watchRefusals)
-        link_->onPacketReceived = [&unclaimedRefusal](const SerialPacket& packet) {
+        link().setRoute(lastRoute, [&unclaimedRefusal](const SerialPacket& packet) {
             if (packet.code == respRetry || packet.code == respFail || packet.code == respBadSize)
                 unclaimedRefusal = packet.code;
-        };
+            return true;
+        });
     bool finished = false;
     while (true) {
         // A lost link also ends every conversation, which may look like done:
         // the loss decides. Its lastError has been printed when it was set.
-        if (!link_->isConnected())
+        if (!link().isConnected())
             break;
         if (done()) {
             finished = true;
@@ -113,12 +113,12 @@ bool DeviceConnection::runUntil(const std::function<bool()>& done) {
             reportError(silenceMessage(options_.timeoutSeconds));
             break;
         }
-        loop_.runUntil([&] { return done() || !link_->isConnected() || unclaimedRefusal; },
+        loop_.runUntil([&] { return done() || !link().isConnected() || unclaimedRefusal; },
                        std::min(left, checkInterval));
     }
-    link_->onBytesReceived = previous;
+    link().onBytesReceived = previous;
     if (watchRefusals)
-        link_->onPacketReceived = nullptr;
+        link().setRoute(lastRoute, nullptr);
     return finished;
 }
 
@@ -135,7 +135,7 @@ void DeviceConnection::reportError(const std::string& line) {
 }
 
 void DeviceConnection::reportLastErrorChange() {
-    const auto& error = link_->lastError();
+    const auto& error = link().lastError();
     if (error == shownLastError_)
         return;
     shownLastError_ = error;

@@ -1,13 +1,13 @@
 #pragma once
 // What every device command of the norix tool shares: choosing the port from
 // the global options (-p PATH, -p sim for the built-in simulator, otherwise the
-// first listed port), connecting a SerialPortManager on a PollEventLoop, and
+// first listed port), connecting a NorixConnection on a PollEventLoop, and
 // running the loop until the command is done while enforcing --timeout as the
 // longest silence of the device. Failures are printed on standard error, and so
 // is every new text of the link's lastError, at the moment it appears.
 
 #include "cli/CliCommand.h"
-#include "core/link/SerialPortManager.h"
+#include "core/device/NorixConnection.h"
 #include "core/loop/PollEventLoop.h"
 #include "core/util/DiagnosticLog.h"
 #include "sim/BuiltInSimulator.h"
@@ -46,7 +46,8 @@ public:
     void reportError(const std::string& line);
 
     PollEventLoop& loop() { return loop_; }
-    SerialPortManager& link() { return *link_; }
+    NorixConnection& norix() { return *norix_; }
+    SerialPortManager& link() { return norix_->link(); }
     const GlobalOptions& options() const { return options_; }
     bool quiet() const { return options_.quiet; }
     // The port connected to (or chosen), empty before open().
@@ -59,7 +60,7 @@ private:
 
     GlobalOptions options_;
     PollEventLoop loop_;
-    std::unique_ptr<SerialPortManager> link_;
+    std::unique_ptr<NorixConnection> norix_;
     std::unique_ptr<sim::BuiltInSimulator> simulator_;
     std::optional<ScopedDiagnosticSink> quietSink_;
     std::string port_;

@@ -14,7 +14,7 @@ namespace {
 
 // The connect asks for every slot; the listing waits for all six answers.
 bool waitForFontList(DeviceConnection& device) {
-    auto& fonts = device.link().fonts();
+    auto& fonts = device.norix().fonts();
     return device.runUntil([&] { return !fonts.isLoadingFontList(); });
 }
 
@@ -24,7 +24,7 @@ int runFonts(const GlobalOptions& options, const std::vector<std::string>& args)
     DeviceConnection device(options);
     if (!device.open() || !waitForFontList(device))
         return exitFailure;
-    for (const auto& slot : device.link().fonts().norixFontSlots()) {
+    for (const auto& slot : device.norix().fonts().norixFontSlots()) {
         std::cout << slot.slot() << ": ";
         if (slot.isEmpty())
             std::cout << "Empty\n";
@@ -50,7 +50,7 @@ int runFontUpload(const GlobalOptions& options, const std::vector<std::string>& 
     DeviceConnection device(options);
     if (!device.open())
         return exitFailure;
-    auto& fonts = device.link().fonts();
+    auto& fonts = device.norix().fonts();
     ConversationOutput output(fonts.changed, device);
     output.status([&] { return fonts.fontUploadStatus(); });
     output.error([&] { return fonts.fontUploadError(); });
@@ -75,7 +75,7 @@ int runFontDelete(const GlobalOptions& options, const std::vector<std::string>& 
     // Only a slot known to hold a font can be deleted: read the list first.
     if (!device.open() || !waitForFontList(device))
         return exitFailure;
-    auto& fonts = device.link().fonts();
+    auto& fonts = device.norix().fonts();
     ConversationOutput output(fonts.changed, device);
     output.status([&] { return fonts.fontDeleteStatus(); });
     output.error([&] { return fonts.fontDeleteError(); });

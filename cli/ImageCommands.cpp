@@ -16,7 +16,7 @@ namespace {
 
 // Image slots are only known once the connect's name list is complete.
 bool waitForImageList(DeviceConnection& device) {
-    auto& images = device.link().images();
+    auto& images = device.norix().images();
     if (!device.runUntil([&] { return !images.isLoadingImageList(); }))
         return false;
     if (images.imageListError()) {
@@ -44,7 +44,7 @@ int runImages(const GlobalOptions& options, const std::vector<std::string>& args
     DeviceConnection device(options);
     if (!device.open() || !waitForImageList(device))
         return exitFailure;
-    const auto& images = device.link().images();
+    const auto& images = device.norix().images();
     const auto& slots = images.norixImageSlots();
     for (std::int64_t slot = 1; slot < images.imageNameRequestLimit(); ++slot) {
         char number[8];
@@ -71,7 +71,7 @@ int runImagePull(const GlobalOptions& options, const std::vector<std::string>& a
     DeviceConnection device(options);
     if (!device.open() || !waitForImageList(device))
         return exitFailure;
-    auto& images = device.link().images();
+    auto& images = device.norix().images();
     ConversationOutput report(images.changed, device);
     report.status([&] { return images.imageLoadStatus(); });
     report.error([&] { return images.imageLoadError(); });
@@ -107,7 +107,7 @@ int runImageUpload(const GlobalOptions& options, const std::vector<std::string>&
     DeviceConnection device(options);
     if (!device.open())
         return exitFailure;
-    auto& images = device.link().images();
+    auto& images = device.norix().images();
     ConversationOutput report(images.changed, device);
     report.status([&] { return images.imageUploadStatus(); });
     report.error([&] { return images.imageUploadError(); });

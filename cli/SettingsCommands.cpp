@@ -58,7 +58,7 @@ parseChange(const std::vector<std::string>& args) {
 
 // The connect reads the record; a change is refused until that answer is in.
 bool waitForSettings(DeviceConnection& device) {
-    auto& settings = device.link().settings();
+    auto& settings = device.norix().settings();
     if (!device.runUntil([&] { return !settings.isUpdatingSettings(); }))
         return false;
     if (settings.settingsError()) {
@@ -75,8 +75,8 @@ int runSet(const GlobalOptions& options, const std::vector<std::string>& args) {
     DeviceConnection device(options);
     if (!device.open() || !waitForSettings(device))
         return exitFailure;
-    auto& settings = device.link().settings();
-    auto& fonts = device.link().fonts();
+    auto& settings = device.norix().settings();
+    auto& fonts = device.norix().fonts();
     // The default font must be a slot that holds a font: know the slots first.
     if (args[0] == "font" && !device.runUntil([&] { return !fonts.isLoadingFontList(); }))
         return exitFailure;
@@ -99,7 +99,7 @@ int runSettings(const GlobalOptions& options, const std::vector<std::string>& ar
     DeviceConnection device(options);
     if (!device.open() || !waitForSettings(device))
         return exitFailure;
-    for (const auto& [name, value] : norixSettingsFields(device.link().settings().norixSettings()))
+    for (const auto& [name, value] : norixSettingsFields(device.norix().settings().norixSettings()))
         std::cout << name << " = " << value << "\n";
     return exitSuccess;
 }

@@ -44,7 +44,7 @@ struct Harness {
     ScopedDiagnosticSink quiet{[](std::string_view) {}};
     int master = -1;
     ManualEventLoop loop;
-    SerialPortManager link{loop, "/nonexistent-norix-fuzz", LinkConversations::None};
+    SerialPortManager link{loop, "/nonexistent-norix-fuzz"};
     ChipSession session{link};
 };
 

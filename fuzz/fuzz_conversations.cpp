@@ -4,6 +4,7 @@
 // crash, and after a disconnect nothing may stay busy.
 // The input is read as records: an action byte, then its arguments.
 
+#include "core/device/NorixConnection.h"
 #include "core/fonts/FontSlotConversation.h"
 #include "core/images/ImageSlotConversation.h"
 #include "core/link/FrameCodec.h"
@@ -50,7 +51,7 @@ struct Harness {
     int master = -1;
     std::string path;
     ManualEventLoop loop;
-    SerialPortManager link{loop, "/nonexistent-norix-fuzz", LinkConversations::Included};
+    NorixConnection norix{loop, "/nonexistent-norix-fuzz"};
     std::deque<std::uint8_t> recent;
     FrameDecoder sent{[this](const SerialPacket& packet) { remember(packet.sequence); },
                       [](const std::string&) {}};
@@ -60,11 +61,11 @@ constexpr std::uint8_t answerCodes[] = {
     respAck,       respRetry,    respDone,       respFail,      respBadSize,   respFontMeta,
     respFontEmpty, respSettings, respImageCount, respImageName, respImageMeta, respImageData};
 
-void requireNothingBusy(SerialPortManager& link) {
-    if (link.fonts().isUploadingFont() || link.fonts().isDeletingFont() ||
-        link.fonts().isLoadingFontList() || link.images().isLoadingImageList() ||
-        link.images().isLoadingNorixImage() || link.images().isUploadingNorixImage() ||
-        link.settings().isUpdatingSettings())
+void requireNothingBusy(NorixConnection& norix) {
+    if (norix.fonts().isUploadingFont() || norix.fonts().isDeletingFont() ||
+        norix.fonts().isLoadingFontList() || norix.images().isLoadingImageList() ||
+        norix.images().isLoadingNorixImage() || norix.images().isUploadingNorixImage() ||
+        norix.settings().isUpdatingSettings())
         std::abort();
 }
 
@@ -72,7 +73,8 @@ void requireNothingBusy(SerialPortManager& link) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Harness harness;
-    auto& link = harness.link;
+    auto& norix = harness.norix;
+    auto& link = norix.link();
     if (!link.isConnected() && !link.connect(harness.path))
         return 0;
     std::size_t at = 0;
@@ -83,27 +85,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (action % 10) {
         case 0: {
             std::vector<std::uint64_t> columns(static_cast<std::size_t>(argument % 40) * 8, 0x81);
-            link.fonts().uploadFont("F", 8, 8, columns, argument % 7);
+            norix.fonts().uploadFont("F", 8, 8, columns, argument % 7);
             break;
         }
         case 1:
-            link.fonts().deleteFont(argument % 7);
+            norix.fonts().deleteFont(argument % 7);
             break;
         case 2:
-            link.images().loadNorixImage(argument);
+            norix.images().loadNorixImage(argument);
             break;
         case 3:
-            link.images().uploadNorixImage("I", 1 + argument % 4, 1,
-                                           Bytes(static_cast<std::size_t>(argument % 5) * 3, 1));
+            norix.images().uploadNorixImage("I", 1 + argument % 4, 1,
+                                            Bytes(static_cast<std::size_t>(argument % 5) * 3, 1));
             break;
         case 4:
-            link.settings().setDefaultFont(argument % 7);
-            link.settings().setLogoSpeed(argument % 4);
+            norix.settings().setDefaultFont(argument % 7);
+            norix.settings().setLogoSpeed(argument % 4);
             break;
         case 5:
-            link.images().requestImageList();
-            link.settings().requestSettings();
-            link.fonts().requestFontList();
+            norix.images().requestImageList();
+            norix.settings().requestSettings();
+            norix.fonts().requestFontList();
             break;
         case 6: {
             // An answer: a code, one of the recent sequences, and a payload from the input.
@@ -124,18 +126,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 8:
             link.disconnect();
-            requireNothingBusy(link);
+            requireNothingBusy(norix);
             link.connect(harness.path);
             break;
         default:
-            link.images().clearCachedNorixImages();
-            link.fonts().clearCachedNorixFonts();
+            norix.images().clearCachedNorixImages();
+            norix.fonts().clearCachedNorixFonts();
             break;
         }
         harness.drain();
     }
     link.disconnect();
-    requireNothingBusy(link);
+    requireNothingBusy(norix);
     harness.drain();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "core/language/CodeCompiler.h"
 #include "core/language/LoadedCodeFormatter.h"
 #include "core/language/SourceText.h"
+#include "core/util/ByteOrder.h"
 
 #include <algorithm>
 #include <array>
@@ -26,7 +27,7 @@ using norix::OpcodeArgType;
 constexpr int pinCount = 40;
 
 std::uint32_t wordAt(const Bytes& bytes, std::size_t offset) {
-    return norix::littleEndianUInt32(bytes, offset);
+    return norix::littleEndian32At(bytes, offset);
 }
 
 std::vector<std::string_view> mnemonics() {

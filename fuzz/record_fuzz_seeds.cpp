@@ -12,6 +12,7 @@
 
 #include "core/chips/ChipFileCodec.h"
 #include "core/chips/ChipSession.h"
+#include "core/device/NorixConnection.h"
 #include "core/fonts/FontFile.h"
 #include "core/fonts/FontSlotConversation.h"
 #include "core/images/ImageSlotConversation.h"
@@ -82,7 +83,7 @@ public:
     }
 
     ChipSession& session() { return session_; }
-    SerialPortManager& link() { return link_; }
+    NorixConnection& norix() { return norix_; }
     sim::SimulatedNorix& simulator() { return simulator_.simulator(); }
     const std::string& port() const { return simulator_.portPath(); }
 
@@ -135,7 +136,8 @@ private:
     fs::path examples_;
     ScopedDiagnosticSink quiet_{[](std::string_view) {}};
     ManualEventLoop loop_;
-    SerialPortManager link_{loop_, "/nonexistent-norix-seeds", LinkConversations::Included};
+    NorixConnection norix_{loop_, "/nonexistent-norix-seeds"};
+    SerialPortManager& link_ = norix_.link();
     ChipSession session_{link_};
     sim::BuiltInSimulator simulator_{loop_, link_};
     Recording current_;
@@ -213,7 +215,7 @@ int main(int argc, char** argv) {
     if (!recorder.start())
         return 1;
     ChipSession& session = recorder.session();
-    SerialPortManager& link = recorder.link();
+    NorixConnection& norix = recorder.norix();
 
     const sim::MemorySnapshot samples = recorder.simulator().memory().snapshot();
     bool ok = writeSeed(out / "fuzz_sim_memory", "samples", sim::encodeMemoryFile(samples));
@@ -247,36 +249,36 @@ int main(int argc, char** argv) {
 
     // Link conversations, in fuzz_conversations' layout (action, argument).
     ok = ok && writeRecording(out, "lists", recorder.run(false, bytesOf({5, 0}), [&] {
-             link.images().requestImageList();
-             link.settings().requestSettings();
-             link.fonts().requestFontList();
+             norix.images().requestImageList();
+             norix.settings().requestSettings();
+             norix.fonts().requestFontList();
          }));
     ok = ok && writeRecording(out, "font-upload", recorder.run(false, bytesOf({0, 8}), [&] {
              const auto text = readWholeFile(examples / "fonts" / "Norix5x7.txt");
              if (!text)
                  return;
              if (const auto font = parseFontText(*text))
-                 link.fonts().uploadFont(font->name, font->width(), font->height(), font->columns,
-                                         2);
+                 norix.fonts().uploadFont(font->name, font->width(), font->height(), font->columns,
+                                          2);
          }));
     ok = ok && writeRecording(out, "font-delete", recorder.run(false, bytesOf({1, 2}), [&] {
-             link.fonts().deleteFont(2);
+             norix.fonts().deleteFont(2);
          }));
     ok = ok && writeRecording(out, "image-download", recorder.run(false, bytesOf({2, 1}), [&] {
-             link.images().loadNorixImage(1);
+             norix.images().loadNorixImage(1);
          }));
     ok = ok && writeRecording(out, "image-upload", recorder.run(false, bytesOf({3, 3}), [&] {
              const auto text = readWholeFile(examples / "images" / "NorixLogo.txt");
              if (!text)
                  return;
              if (const auto image = parseNorixImageText(*text))
-                 link.images().uploadNorixImage(image->imageName, image->imageWidth,
-                                                image->imageHeight, image->compressedImageData);
+                 norix.images().uploadNorixImage(image->imageName, image->imageWidth,
+                                                 image->imageHeight, image->compressedImageData);
          }));
     ok = ok && writeRecording(out, "settings", recorder.run(false, bytesOf({4, 1}), [&] {
-             link.settings().setLogoSpeed(1);
+             norix.settings().setLogoSpeed(1);
              recorder.settle();
-             link.settings().setDefaultFont(0);
+             norix.settings().setDefaultFont(0);
          }));
 
     const sim::MemorySnapshot after = recorder.simulator().memory().snapshot();

@@ -3,7 +3,7 @@
 // a PNG. Not a test; run it by hand, optionally at another size:
 //   font_window_screenshot docs/font-window.png [WIDTH HEIGHT]
 
-#include "core/fonts/FontSlotConversation.h"
+#include "core/device/NorixConnection.h"
 #include "core/link/SerialPortManager.h"
 #include "gui/app/QtEventLoop.h"
 #include "gui/fonts/FontManagerView.h"
@@ -24,14 +24,15 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NorixGUI"));
     norix::QtEventLoop loop;
-    norix::SerialPortManager link(loop, "/dev", norix::LinkConversations::Included);
+    norix::NorixConnection device(loop);
+    norix::SerialPortManager& link = device.link();
     norix::sim::BuiltInSimulator simulator(loop, link);
     if (!simulator.start() || !link.connect(simulator.portPath())) {
         std::fprintf(stderr, "simulator: %s\n", simulator.lastError().c_str());
         return 1;
     }
     {
-        norix::FontManagerView window(link);
+        norix::FontManagerView window(device);
         if (argc == 4)
             window.resize(std::atoi(argv[2]), std::atoi(argv[3]));
         window.show();
@@ -41,7 +42,7 @@ int main(int argc, char* argv[]) {
         window.previewTextField()->setText(QStringLiteral("Hello, Norix! 7400 PASS"));
         QElapsedTimer timer;
         timer.start();
-        while (link.fonts().isLoadingFontList() && timer.elapsed() < 15000)
+        while (device.fonts().isLoadingFontList() && timer.elapsed() < 15000)
             QTest::qWait(10);
         QTest::qWait(100);
         if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {

@@ -4,7 +4,7 @@
 // run it by hand:   image_window_screenshot DEFAULT.png SMALLEST.png [PICTURE]
 // With a PICTURE, that picture is imported after the logo was loaded.
 
-#include "core/images/ImageSlotConversation.h"
+#include "core/device/NorixConnection.h"
 #include "core/link/SerialPortManager.h"
 #include "gui/app/QtEventLoop.h"
 #include "gui/images/ImageManagerView.h"
@@ -42,15 +42,16 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     norix::QtEventLoop loop;
-    norix::SerialPortManager link(loop, "/dev", norix::LinkConversations::Included);
+    norix::NorixConnection device(loop);
+    norix::SerialPortManager& link = device.link();
     norix::sim::BuiltInSimulator simulator(loop, link);
     if (!simulator.start() || !link.connect(simulator.portPath())) {
         std::fprintf(stderr, "simulator: %s\n", simulator.lastError().c_str());
         return 1;
     }
-    norix::ImageManagerView window(link);
+    norix::ImageManagerView window(device);
     window.show();
-    auto& images = link.images();
+    auto& images = device.images();
     serveUntil([&] { return !images.isLoadingImageList(); });
     window.slotList()->setCurrentRow(0);
     QTest::mouseClick(window.loadNorixButton(), Qt::LeftButton);

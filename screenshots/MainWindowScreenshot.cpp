@@ -7,9 +7,9 @@
 // --dark, in the colours of a dark desktop theme.
 
 #include "core/chips/ChipSession.h"
+#include "core/device/NorixConnection.h"
 #include "core/language/PinPicker.h"
 #include "core/link/SerialPortManager.h"
-#include "core/settings/SettingsConversation.h"
 #include "gui/app/AppMenus.h"
 #include "gui/app/CodePanel.h"
 #include "gui/app/ConnectionBar.h"
@@ -85,7 +85,8 @@ int main(int argc, char* argv[]) {
     QTemporaryDir settingsFolder;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     norix::QtEventLoop loop;
-    norix::SerialPortManager link(loop, "/dev", norix::LinkConversations::Included);
+    norix::NorixConnection device(loop);
+    norix::SerialPortManager& link = device.link();
     norix::sim::BuiltInSimulator simulator(loop, link);
     if (!simulator.start()) {
         std::fprintf(stderr, "simulator: %s\n", simulator.lastError().c_str());
@@ -93,7 +94,7 @@ int main(int argc, char* argv[]) {
     }
     norix::ChipSession session(link);
     norix::ContentView window(session);
-    norix::NorixToolsMenu& tools = norix::installMainMenus(window);
+    norix::NorixToolsMenu& tools = norix::installMainMenus(window, device);
     // Without a size, the window keeps the size it opens with.
     if (sizeGiven && !settingsWindow)
         window.resize(size);
@@ -129,7 +130,7 @@ int main(int argc, char* argv[]) {
         shown = tools.toolWindows().window(QStringLiteral("settingsWindow"));
         if (sizeGiven)
             shown->resize(size);
-        serveUntil([&] { return !link.settings().isUpdatingSettings(); });
+        serveUntil([&] { return !device.settings().isUpdatingSettings(); });
         QTest::qWait(200);
     }
     if (!shown->grab().save(QString::fromLocal8Bit(argv[1]))) {

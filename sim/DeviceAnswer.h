@@ -3,6 +3,7 @@
 // the sequence number of the command it answers, and numbers are little-endian.
 
 #include "core/link/SerialPacket.h"
+#include "core/util/ByteOrder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,13 +14,14 @@ inline SerialPacket reply(const SerialPacket& command, std::uint8_t code, Bytes 
     return SerialPacket{code, command.sequence, std::move(payload)};
 }
 
+// The command handlers' spelling of the byte-order helpers of core/util.
 inline std::uint16_t readUint16(const Bytes& bytes, std::size_t offset = 0) {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+    return littleEndian16At(bytes, offset);
 }
 
 inline void appendUint16(Bytes& bytes, std::uint16_t value) {
-    bytes.push_back(static_cast<std::uint8_t>(value));
-    bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+    const Bytes encoded = littleEndian16(value);
+    bytes.insert(bytes.end(), encoded.begin(), encoded.end());
 }
 
 } // namespace norix::sim

@@ -1,5 +1,7 @@
 #include "sim/NorixMemory.h"
 
+#include "core/util/ByteOrder.h"
+
 #include <algorithm>
 
 namespace norix::sim {
@@ -15,18 +17,6 @@ std::string fieldText(const Bytes& bytes, std::size_t offset, std::size_t length
     return std::string(begin, std::find(begin, limit, std::uint8_t{0}));
 }
 
-std::uint32_t readLittleEndian32(const Bytes& bytes, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(bytes[offset + i]) << (8 * i);
-    return value;
-}
-
-void writeLittleEndian32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 // The name field of the font and image blocks: at most 31 bytes and a terminator.
 void writeBlockName(Bytes& block, const std::string& name) {
     const std::size_t length = std::min<std::size_t>(name.size(), 31);
@@ -40,7 +30,7 @@ std::string StoredChip::name() const {
 }
 
 std::uint16_t StoredChip::declaredCodeSize() const {
-    return static_cast<std::uint16_t>(metadata[38] | (metadata[39] << 8));
+    return littleEndian16At(metadata, 38);
 }
 
 Bytes StoredChip::stringBytes(std::size_t index) const {
@@ -52,13 +42,13 @@ std::string StoredFont::name() const {
     return fieldText(metadata, 2, 32);
 }
 std::uint32_t StoredFont::declaredDataSize() const {
-    return readLittleEndian32(metadata, 40);
+    return littleEndian32At(metadata, 40);
 }
 std::string StoredImage::name() const {
     return fieldText(metadata, 2, 32);
 }
 std::uint32_t StoredImage::declaredDataSize() const {
-    return readLittleEndian32(metadata, 36);
+    return littleEndian32At(metadata, 36);
 }
 
 Bytes makeChipUploadMetadata(const std::string& name, std::uint16_t chipType, std::uint8_t pins,
@@ -68,12 +58,10 @@ Bytes makeChipUploadMetadata(const std::string& name, std::uint16_t chipType, st
     metadata[0] = 0x5A;
     metadata[1] = 0xA5;
     std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 32), metadata.begin() + 2);
-    metadata[34] = static_cast<std::uint8_t>(chipType);
-    metadata[35] = static_cast<std::uint8_t>(chipType >> 8);
+    putLittleEndian16(metadata, 34, chipType);
     metadata[36] = pins;
     metadata[37] = imageIndex;
-    metadata[38] = static_cast<std::uint8_t>(codeSize);
-    metadata[39] = static_cast<std::uint8_t>(codeSize >> 8);
+    putLittleEndian16(metadata, 38, codeSize);
     metadata[40] = stringCount;
     return metadata;
 }
@@ -107,7 +95,7 @@ Bytes makeFontMetadataBlock(const std::string& name, std::uint8_t width, std::ui
     block[35] = height;
     block[36] = width;
     block[37] = glyphCount;
-    writeLittleEndian32(block, 40, dataSize);
+    putLittleEndian32(block, 40, dataSize);
     return block;
 }
 
@@ -117,7 +105,7 @@ Bytes makeImageMetadataBlock(const std::string& name, std::uint8_t width, std::u
     writeBlockName(block, name);
     block[34] = width;
     block[35] = height;
-    writeLittleEndian32(block, 36, dataSize);
+    putLittleEndian32(block, 36, dataSize);
     return block;
 }
 

@@ -6,79 +6,50 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-#include <unistd.h>
 #include <utility>
 
 namespace norix::sim {
 
 std::optional<PseudoTerminal> PseudoTerminal::open(std::string& error) {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0) {
+    const auto fail = [&error] {
         error = std::strerror(errno);
-        return std::nullopt;
-    }
-    auto fail = [&](int slave) {
-        error = std::strerror(errno);
-        if (slave >= 0)
-            ::close(slave);
-        ::close(master);
         return std::nullopt;
     };
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0)
-        return fail(-1);
-    const char* name = ::ptsname(master);
+    UniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY));
+    if (!master.isOpen())
+        return fail();
+    if (::grantpt(master.get()) != 0 || ::unlockpt(master.get()) != 0)
+        return fail();
+    const char* name = ::ptsname(master.get());
     if (!name)
-        return fail(-1);
+        return fail();
     std::string path = name;
     // Raw in both directions: no echo of the answers back into the simulator,
     // no line editing, no translation of the zero delimiters or carriage returns.
     termios attributes{};
-    if (::tcgetattr(master, &attributes) != 0)
-        return fail(-1);
+    if (::tcgetattr(master.get(), &attributes) != 0)
+        return fail();
     ::cfmakeraw(&attributes);
-    if (::tcsetattr(master, TCSANOW, &attributes) != 0)
-        return fail(-1);
-    const int keeper = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (keeper < 0)
-        return fail(-1);
-    ::fcntl(master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(keeper, F_SETFD, FD_CLOEXEC);
-    return PseudoTerminal(master, keeper, std::move(path));
-}
-
-PseudoTerminal::PseudoTerminal(PseudoTerminal&& other) noexcept
-    : master_(std::exchange(other.master_, -1)),
-      slaveKeeper_(std::exchange(other.slaveKeeper_, -1)), slavePath_(std::move(other.slavePath_)) {
-}
-
-PseudoTerminal& PseudoTerminal::operator=(PseudoTerminal&& other) noexcept {
-    if (this != &other) {
-        close();
-        master_ = std::exchange(other.master_, -1);
-        slaveKeeper_ = std::exchange(other.slaveKeeper_, -1);
-        slavePath_ = std::move(other.slavePath_);
-    }
-    return *this;
-}
-
-PseudoTerminal::~PseudoTerminal() {
-    close();
+    if (::tcsetattr(master.get(), TCSANOW, &attributes) != 0)
+        return fail();
+    UniqueFd keeper(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK));
+    if (!keeper.isOpen())
+        return fail();
+    ::fcntl(master.get(), F_SETFD, FD_CLOEXEC);
+    ::fcntl(keeper.get(), F_SETFD, FD_CLOEXEC);
+    return PseudoTerminal(std::move(master), std::move(keeper), std::move(path));
 }
 
 std::size_t PseudoTerminal::unreadInputBytes() const {
     int count = 0;
-    if (slaveKeeper_ < 0 || ::ioctl(slaveKeeper_, FIONREAD, &count) != 0 || count < 0)
+    if (!slaveKeeper_.isOpen() || ::ioctl(slaveKeeper_.get(), FIONREAD, &count) != 0 || count < 0)
         return 0;
     return static_cast<std::size_t>(count);
 }
 
 void PseudoTerminal::close() {
-    if (master_ >= 0)
-        ::close(master_);
-    if (slaveKeeper_ >= 0)
-        ::close(slaveKeeper_);
-    master_ = -1;
-    slaveKeeper_ = -1;
+    master_.close();
+    slaveKeeper_.close();
 }
 
 } // namespace norix::sim

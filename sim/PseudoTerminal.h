@@ -4,9 +4,12 @@
 // keeps one slave descriptor of its own open so that the master does not see
 // a hang-up while no client is connected.
 
+#include "core/util/UniqueFd.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace norix::sim {
 
@@ -15,25 +18,20 @@ public:
     // A new pair, or nothing with the system's reason in `error`.
     static std::optional<PseudoTerminal> open(std::string& error);
 
-    PseudoTerminal(PseudoTerminal&& other) noexcept;
-    PseudoTerminal& operator=(PseudoTerminal&& other) noexcept;
-    PseudoTerminal(const PseudoTerminal&) = delete;
-    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
-    ~PseudoTerminal();
-
-    int masterDescriptor() const { return master_; }
+    int masterDescriptor() const { return master_.get(); }
     const std::string& slavePath() const { return slavePath_; }
-    bool isOpen() const { return master_ >= 0; }
+    bool isOpen() const { return master_.isOpen(); }
     // Bytes written to the master that no client has read yet.
     std::size_t unreadInputBytes() const;
     // Closes both sides: every client sees the end of the connection.
     void close();
 
 private:
-    PseudoTerminal(int master, int slaveKeeper, std::string slavePath)
-        : master_(master), slaveKeeper_(slaveKeeper), slavePath_(std::move(slavePath)) {}
-    int master_ = -1;
-    int slaveKeeper_ = -1;
+    PseudoTerminal(UniqueFd master, UniqueFd slaveKeeper, std::string slavePath)
+        : master_(std::move(master)), slaveKeeper_(std::move(slaveKeeper)),
+          slavePath_(std::move(slavePath)) {}
+    UniqueFd master_;
+    UniqueFd slaveKeeper_;
     std::string slavePath_;
 };
 

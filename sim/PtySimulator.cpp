@@ -24,7 +24,7 @@ bool PtySimulator::open() {
         return false;
     pty_ = std::move(pty);
     // The pair closes the master itself, so that the keeper side goes with it.
-    simulator_.attachDescriptor(pty_->masterDescriptor(), false);
+    simulator_.attachDescriptor(pty_->masterDescriptor());
     if (auto* transport = dynamic_cast<DescriptorTransport*>(simulator_.transport()))
         transport->setUnreadProbe([this] { return pty_ ? pty_->unreadInputBytes() : 0; });
     updateLink();

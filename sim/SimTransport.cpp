@@ -19,10 +19,10 @@ constexpr std::chrono::milliseconds deliveryGrace{50};
 
 } // namespace
 
-DescriptorTransport::DescriptorTransport(EventLoop& loop, int fd, bool ownsDescriptor,
-                                         ByteHandler onBytes, std::function<void()> onPeerClosed)
-    : loop_(loop), fd_(fd), ownsDescriptor_(ownsDescriptor), onBytes_(std::move(onBytes)),
-      onPeerClosed_(std::move(onPeerClosed)), watch_(loop), retryTimer_(loop) {
+DescriptorTransport::DescriptorTransport(EventLoop& loop, int fd, ByteHandler onBytes,
+                                         std::function<void()> onPeerClosed)
+    : loop_(loop), fd_(fd), onBytes_(std::move(onBytes)), onPeerClosed_(std::move(onPeerClosed)),
+      watch_(loop), retryTimer_(loop) {
     const int flags = ::fcntl(fd_, F_GETFL);
     if (flags >= 0)
         ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
@@ -108,8 +108,6 @@ void DescriptorTransport::close() {
     watch_.reset();
     retryTimer_.cancel();
     pending_.clear();
-    if (fd_ >= 0 && ownsDescriptor_)
-        ::close(fd_);
     fd_ = -1;
 }
 

@@ -32,11 +32,12 @@ public:
 
 // Reads the descriptor when the loop says it is readable and writes without
 // blocking, keeping what the descriptor cannot take yet for a later attempt.
+// The descriptor stays its owner's (the pseudo-terminal pair) and is never closed here.
 class DescriptorTransport : public SimTransport {
 public:
     // onBytes gets every chunk read; onPeerClosed is called once when the
     // descriptor reports end of file or a read error (the transport is then closed).
-    DescriptorTransport(EventLoop& loop, int fd, bool ownsDescriptor, ByteHandler onBytes,
+    DescriptorTransport(EventLoop& loop, int fd, ByteHandler onBytes,
                         std::function<void()> onPeerClosed);
     ~DescriptorTransport() override;
 
@@ -62,7 +63,6 @@ private:
 
     EventLoop& loop_;
     int fd_;
-    bool ownsDescriptor_;
     ByteHandler onBytes_;
     std::function<void()> onPeerClosed_;
     ScopedWatch watch_;

@@ -27,15 +27,14 @@ SimulatedNorix::~SimulatedNorix() {
         transport_->close();
 }
 
-void SimulatedNorix::attachDescriptor(int fd, bool ownsDescriptor) {
+void SimulatedNorix::attachDescriptor(int fd) {
     if (transport_)
         transport_->close();
     decoder_.clear();
     clearQueue();
     hangingUp_ = false;
     transport_ = std::make_unique<DescriptorTransport>(
-        loop_, fd, ownsDescriptor,
-        [this](std::span<const std::uint8_t> bytes) { receiveBytes(bytes); },
+        loop_, fd, [this](std::span<const std::uint8_t> bytes) { receiveBytes(bytes); },
         [this] { onTransportClosed(); });
 }
 

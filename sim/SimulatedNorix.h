@@ -26,8 +26,8 @@ public:
     SimulatedNorix(const SimulatedNorix&) = delete;
     SimulatedNorix& operator=(const SimulatedNorix&) = delete;
 
-    // Serves the descriptor (closing it on hang-up when owned).
-    void attachDescriptor(int fd, bool ownsDescriptor = true);
+    // Serves a descriptor that its owner keeps open while it is attached.
+    void attachDescriptor(int fd);
     // Answers go to `output`; commands come in through receiveBytes().
     void attachPipe(ByteHandler output, std::function<void()> onHangUp = {});
     bool isAttached() const { return transport_ && transport_->isOpen() && !hangingUp_; }

@@ -4,6 +4,7 @@
 // holds nothing but port paths.
 
 #include "core/loop/PollEventLoop.h"
+#include "core/util/UniqueFd.h"
 #include "sim/MemoryFile.h"
 #include "sim/PtySimulator.h"
 #include "sim/SampleContent.h"
@@ -153,12 +154,13 @@ void logExchange(const SerialPacket& command, const std::optional<SerialPacket>&
     std::cerr << "\n";
 }
 
-// SIGINT and SIGTERM reach the loop through a pipe: the handler only writes a byte.
-int signalPipe[2] = {-1, -1};
+// SIGINT and SIGTERM reach the loop through a pipe: the handler only writes a
+// byte to this end, which run() owns for as long as the handlers are installed.
+int signalPipeWriteEnd = -1;
 
 void onSignal(int) {
     const char byte = 1;
-    [[maybe_unused]] const auto ignored = ::write(signalPipe[1], &byte, 1);
+    [[maybe_unused]] const auto ignored = ::write(signalPipeWriteEnd, &byte, 1);
 }
 
 bool prepareMemory(const Options& options, NorixMemory& memory, std::optional<MemoryStore>& store) {
@@ -208,17 +210,19 @@ int run(int argc, char** argv) {
     if (!prepareMemory(options, sim.memory(), store))
         return 1;
 
-    if (::pipe(signalPipe) != 0)
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
         return 1;
-    ::fcntl(signalPipe[0], F_SETFD, FD_CLOEXEC);
-    ::fcntl(signalPipe[1], F_SETFD, FD_CLOEXEC);
+    const UniqueFd signalRead(ends[0]);
+    const UniqueFd signalWrite(ends[1]);
+    signalPipeWriteEnd = signalWrite.get();
     struct sigaction action {};
     action.sa_handler = onSignal;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
     ScopedWatch signalWatch(loop);
-    signalWatch.watch(signalPipe[0], [&loop] { loop.quit(); });
+    signalWatch.watch(signalRead.get(), [&loop] { loop.quit(); });
 
     pty.setReplugDelay(options.replugDelay);
     Connection announce = pty.changed.connect([&pty] {

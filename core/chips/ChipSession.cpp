@@ -49,8 +49,8 @@ ChipSession::ChipSession(SerialPortManager& link)
 }
 
 ChipSession::~ChipSession() {
-    if (link_.onPacketReceived || link_.onDisconnected) {
-        link_.onPacketReceived = nullptr;
+    if (link_.onDisconnected) {
+        link_.setRoute(lastRoute, nullptr);
         link_.onDisconnected = nullptr;
         link_.onBytesReceived = nullptr;
     }
@@ -68,7 +68,11 @@ void ChipSession::setFontListRequester(std::function<void()> requester) {
 void ChipSession::configureSerialPacketHandling() {
     link_.onDisconnected = [this] { handleDisconnect(); };
     link_.onBytesReceived = [](const Bytes&) {};
-    link_.onPacketReceived = [this](const SerialPacket& packet) { dispatchPacket(packet); };
+    // Last: every chip answer is one that no font, image or settings route claimed.
+    link_.setRoute(lastRoute, [this](const SerialPacket& packet) {
+        dispatchPacket(packet);
+        return true;
+    });
 }
 
 // ---- Ports and connection --------------------------------------------------

@@ -121,7 +121,7 @@ public:
     void deleteSelectedChipFromNorix() { norixChipList_.deleteSelectedChipFromNorix(); }
     void deleteAllChipsFromNorix() { norixChipList_.deleteAllChipsFromNorix(); }
 
-    // onPacketReceived and onDisconnected of the link.
+    // The link's last route, and its onDisconnected.
     void dispatchPacket(const SerialPacket& packet);
     void handleDisconnect();
 

@@ -3,7 +3,7 @@
 // serial numbers as raw bytes, and failure answers are reported with their
 // code in hexadecimal. These turn bytes into the texts the terminal shows.
 
-#include "core/link/SerialPacket.h"
+#include "core/util/ByteOrder.h"
 
 #include <cstdint>
 #include <optional>
@@ -32,14 +32,5 @@ std::string trimmedDeviceText(std::string_view text);
 // The bytes before the first zero byte as UTF-8 text, trimmed as above;
 // nothing when they are not UTF-8. Chip names arrive this way.
 std::optional<std::string> deviceNameText(std::span<const std::uint8_t> bytes);
-
-inline std::uint16_t littleEndian16At(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
-// Low byte first.
-inline Bytes littleEndian16(std::uint16_t value) {
-    return {static_cast<std::uint8_t>(value & 0xFF), static_cast<std::uint8_t>(value >> 8)};
-}
 
 } // namespace norix

@@ -14,9 +14,10 @@ std::string importedFontName(const DesktopFontOptions& options) {
            std::to_string(options.height);
 }
 
-FontEditor::FontEditor(SerialPortManager& link) : link_(link) {
+FontEditor::FontEditor(SerialPortManager& link, FontSlotConversation& fonts)
+    : link_(link), fonts_(fonts) {
     connections_.push_back(link_.changed.connect([this] { changed(); }));
-    connections_.push_back(link_.fonts().changed.connect([this] { changed(); }));
+    connections_.push_back(fonts_.changed.connect([this] { changed(); }));
 }
 
 FontEditor::~FontEditor() = default;
@@ -26,7 +27,7 @@ bool FontEditor::isModified() const {
 }
 
 const FontSlotConversation& FontEditor::fontSlots() const {
-    return link_.fonts();
+    return fonts_;
 }
 
 bool FontEditor::isConnected() const {
@@ -371,14 +372,13 @@ void FontEditor::uploadCurrentFontToSelectedSlot() {
         showError("Norix fonts currently have a maximum height of 8 pixels.");
         return;
     }
-    link_.fonts().uploadFont(font.name, font.width(), font.height(), font.columns,
-                             *selectedNorixSlot_);
+    fonts_.uploadFont(font.name, font.width(), font.height(), font.columns, *selectedNorixSlot_);
 }
 
 void FontEditor::deleteSelectedNorixFont() {
     if (!selectedNorixSlot_ || selectedNorixSlotIsEmpty())
         return;
-    link_.fonts().deleteFont(*selectedNorixSlot_);
+    fonts_.deleteFont(*selectedNorixSlot_);
 }
 
 } // namespace norix

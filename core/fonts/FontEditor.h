@@ -48,7 +48,7 @@ public:
     static constexpr std::int64_t maximumNewFontHeight = maximumFontHeight;
     static constexpr std::int64_t maximumNewFontGlyphCount = 224;
 
-    explicit FontEditor(SerialPortManager& link);
+    FontEditor(SerialPortManager& link, FontSlotConversation& fonts);
     ~FontEditor();
     FontEditor(const FontEditor&) = delete;
     FontEditor& operator=(const FontEditor&) = delete;
@@ -163,6 +163,7 @@ private:
     void applyColumns(std::int64_t glyph, const std::vector<std::uint64_t>& columns);
 
     SerialPortManager& link_;
+    FontSlotConversation& fonts_;
     std::optional<LoadedFont> loadedFont_;
     std::int64_t selectedGlyph_ = 0;
     std::optional<std::int64_t> selectedNorixSlot_ = 0;

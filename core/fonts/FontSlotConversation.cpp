@@ -79,12 +79,12 @@ FontSlotConversation::FontSlotConversation(SerialPortManager& link)
                                              bool timedOut) { uploadFailed(message, timedOut); },
                             .completed = [this] { requestFontMetadata(pendingFontSlot_); }}),
       fontDeleteTimeout_(link.loop(), [this] { return pendingFontDeleteSequence_; }) {
-    link.setRoute(LinkRoute::FontDelete,
+    // After the image (10-12) and settings (20) routes.
+    link.setRoute(30,
                   [this](const SerialPacket& packet) { return handleFontDeletePacket(packet); });
-    link.setRoute(LinkRoute::FontUpload,
+    link.setRoute(31,
                   [this](const SerialPacket& packet) { return handleFontUploadPacket(packet); });
-    link.setRoute(LinkRoute::FontList,
-                  [this](const SerialPacket& packet) { return handleFontPacket(packet); });
+    link.setRoute(32, [this](const SerialPacket& packet) { return handleFontPacket(packet); });
     link.addLifecycleHooks({.opened = [this] { requestFontList(); },
                             .reconnected = [this] { requestFontList(); },
                             .closed = [this] { resetForDisconnect(); }});

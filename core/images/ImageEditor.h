@@ -20,6 +20,7 @@
 
 namespace norix {
 
+class ImageSlotConversation;
 class SerialPortManager;
 
 enum class ImageDrawingTool { pencil, fill, line, ellipse, circle };
@@ -73,7 +74,7 @@ struct ImageUndoStep {
 
 class ImageEditor {
 public:
-    explicit ImageEditor(SerialPortManager& link);
+    ImageEditor(SerialPortManager& link, ImageSlotConversation& images);
     ImageEditor(const ImageEditor&) = delete;
     ImageEditor& operator=(const ImageEditor&) = delete;
 
@@ -140,6 +141,7 @@ public:
 
     // The Norix side, through the link's image conversation.
     SerialPortManager& link() { return link_; }
+    ImageSlotConversation& images() { return images_; }
     bool canRefreshImages() const;
     bool isSelectedSlotEmpty() const;
     bool canLoadNorixImage() const;
@@ -158,6 +160,7 @@ private:
     void markSaved() { savedRevision_ = revision_; }
 
     SerialPortManager& link_;
+    ImageSlotConversation& images_;
     NorixImage image_{{}, screenWidth, screenHeight, {}, {}};
     std::int64_t selectedSlot_ = 1;
     std::deque<ImageUndoStep> undoHistory_;

@@ -22,14 +22,15 @@ constexpr std::string_view uploadedStatus = "Image uploaded to Norix.";
 
 } // namespace
 
-ImageEditor::ImageEditor(SerialPortManager& link) : link_(link) {
-    linkHeldLoadedImage_ = link_.images().loadedNorixImage().has_value();
+ImageEditor::ImageEditor(SerialPortManager& link, ImageSlotConversation& images)
+    : link_(link), images_(images) {
+    linkHeldLoadedImage_ = images_.loadedNorixImage().has_value();
     connections_.push_back(link_.changed.connect([this] { linkChanged(); }));
-    connections_.push_back(link_.images().changed.connect([this] { linkChanged(); }));
+    connections_.push_back(images_.changed.connect([this] { linkChanged(); }));
 }
 
 void ImageEditor::linkChanged() {
-    const auto& images = link_.images();
+    const auto& images = images_;
     // Only a download that finished while this editor watched replaces its image.
     const bool holds = images.loadedNorixImage().has_value();
     if (holds && !linkHeldLoadedImage_) {
@@ -48,7 +49,7 @@ void ImageEditor::linkChanged() {
 }
 
 void ImageEditor::takeLoadedNorixImage() {
-    const LoadedNorixImage& loaded = *link_.images().loadedNorixImage();
+    const LoadedNorixImage& loaded = *images_.loadedNorixImage();
     replaceImage({loaded.name, loaded.width, loaded.height, loaded.pixels, loaded.compressedData});
 }
 
@@ -124,39 +125,38 @@ void ImageEditor::importPicture(const PictureFit& fit, const std::string& name) 
 }
 
 bool ImageEditor::canRefreshImages() const {
-    return link_.isConnected() && !link_.images().isLoadingImageList();
+    return link_.isConnected() && !images_.isLoadingImageList();
 }
 
 bool ImageEditor::isSelectedSlotEmpty() const {
-    const auto& slots = link_.images().norixImageSlots();
+    const auto& slots = images_.norixImageSlots();
     if (selectedSlot_ < 1 || selectedSlot_ > static_cast<std::int64_t>(slots.size()))
         return true;
     return slots[static_cast<std::size_t>(selectedSlot_ - 1)].isEmpty();
 }
 
 bool ImageEditor::canLoadNorixImage() const {
-    return link_.isConnected() && !link_.images().isLoadingNorixImage() && !isSelectedSlotEmpty();
+    return link_.isConnected() && !images_.isLoadingNorixImage() && !isSelectedSlotEmpty();
 }
 
 bool ImageEditor::canSaveNorixImage() const {
     const auto& data = image_.compressedImageData;
-    return link_.isConnected() && !link_.images().isUploadingNorixImage() &&
-           !image_.imageName.empty() && image_.imageWidth >= 1 &&
-           image_.imageWidth <= screenWidth && image_.imageHeight >= 1 &&
+    return link_.isConnected() && !images_.isUploadingNorixImage() && !image_.imageName.empty() &&
+           image_.imageWidth >= 1 && image_.imageWidth <= screenWidth && image_.imageHeight >= 1 &&
            image_.imageHeight <= screenHeight && !data.empty() &&
            data.size() <= maximumCompressedImageBytes;
 }
 
 void ImageEditor::refreshImages() {
-    link_.images().requestImageList();
+    images_.requestImageList();
 }
 
 void ImageEditor::loadNorixImage() {
-    link_.images().loadNorixImage(selectedSlot_);
+    images_.loadNorixImage(selectedSlot_);
 }
 
 void ImageEditor::saveNorixImage() {
-    auto& images = link_.images();
+    auto& images = images_;
     images.uploadNorixImage(image_.imageName, image_.imageWidth, image_.imageHeight,
                             image_.compressedImageData);
     if (images.isUploadingNorixImage())

@@ -2,6 +2,7 @@
 
 #include "core/link/ProtocolCodes.h"
 #include "core/link/SerialPortManager.h"
+#include "core/util/ByteOrder.h"
 #include "core/util/UnicodeText.h"
 
 #include <algorithm>
@@ -18,12 +19,11 @@ ImageSlotConversation::ImageSlotConversation(SerialPortManager& link)
               {.changed = [this] { changed(); },
                .failed = [this](const std::string& message, bool) { link_.setLastError(message); },
                .completed = [this] { requestImageList(); }}) {
-    link.setRoute(LinkRoute::ImageLoad,
-                  [this](const SerialPacket& packet) { return handleImageLoadPacket(packet); });
-    link.setRoute(LinkRoute::ImageUpload,
+    // Image answers are offered a packet first (10-12), then settings (20), then fonts (30-32).
+    link.setRoute(10, [this](const SerialPacket& packet) { return handleImageLoadPacket(packet); });
+    link.setRoute(11,
                   [this](const SerialPacket& packet) { return handleImageUploadPacket(packet); });
-    link.setRoute(LinkRoute::ImageList,
-                  [this](const SerialPacket& packet) { return handleImageListPacket(packet); });
+    link.setRoute(12, [this](const SerialPacket& packet) { return handleImageListPacket(packet); });
     link.addLifecycleHooks({.opened = [this] { requestImageList(); },
                             .reconnected = {},
                             .closed = [this] { resetForDisconnect(); }});
@@ -63,8 +63,7 @@ void ImageSlotConversation::requestNextImageName() {
                        std::to_string(std::max<std::int64_t>(1, imageNameRequestLimit_ - 1)) +
                        "\u2026";
     changed();
-    const std::array<std::uint8_t, 2> payload{static_cast<std::uint8_t>(index & 0xFF),
-                                              static_cast<std::uint8_t>(index >> 8)};
+    const Bytes payload = littleEndian16(static_cast<std::uint16_t>(index));
     const auto sequence = link_.sendPacket(cmdSendImageNames, payload);
     if (!sequence) {
         endImageList("Could not request image slot " + std::to_string(index) + ".");
@@ -113,7 +112,7 @@ bool ImageSlotConversation::handleImageListPacket(const SerialPacket& packet) {
             return true;
         }
         imageNameRequestLimit_ =
-            std::min<std::int64_t>(std::max<std::int64_t>(payload[0] | (payload[1] << 8), 1), 256);
+            std::min<std::int64_t>(std::max<std::int64_t>(littleEndian16At(payload, 0), 1), 256);
         nextImageNameIndex_ = 1;
         pendingImageListSequence_.reset();
         requestNextImageName();

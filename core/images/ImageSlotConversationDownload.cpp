@@ -6,6 +6,7 @@
 #include "core/images/NorixImage.h"
 #include "core/link/ProtocolCodes.h"
 #include "core/link/SerialPortManager.h"
+#include "core/util/ByteOrder.h"
 #include "core/util/DiagnosticLog.h"
 #include "core/util/UnicodeText.h"
 
@@ -17,11 +18,6 @@ namespace {
 
 constexpr std::size_t imageMetaResponseMinimum = 38;
 constexpr std::size_t imageNameFieldSize = 32;
-
-std::array<std::uint8_t, 2> littleEndian16(std::size_t value) {
-    return {static_cast<std::uint8_t>(value & 0xFF),
-            static_cast<std::uint8_t>((value >> 8) & 0xFF)};
-}
 
 } // namespace
 
@@ -49,7 +45,7 @@ void ImageSlotConversation::loadNorixImage(std::int64_t slot) {
     pendingImageLoadSlot_ = slot;
     imageLoadStep_ = ImageLoadStep::waitingForMetadata;
     changed();
-    const auto payload = littleEndian16(static_cast<std::size_t>(slot));
+    const auto payload = littleEndian16(static_cast<std::uint16_t>(slot));
     const auto sequence = link_.sendPacket(cmdSendImageMeta, payload);
     if (!sequence) {
         clearImageLoadState();
@@ -109,10 +105,7 @@ void ImageSlotConversation::acceptImageMetadata(const Bytes& payload) {
         name = "Image";
     const std::int64_t width = payload[32];
     const std::int64_t height = payload[33];
-    const std::uint32_t size = static_cast<std::uint32_t>(payload[34]) |
-                               (static_cast<std::uint32_t>(payload[35]) << 8) |
-                               (static_cast<std::uint32_t>(payload[36]) << 16) |
-                               (static_cast<std::uint32_t>(payload[37]) << 24);
+    const std::uint32_t size = littleEndian32At(payload, 34);
     if (width < 1 || width > screenWidth || height < 1 || height > screenHeight)
         return failImageLoad("Norix returned invalid image dimensions.");
     if (size < 1 || size > maximumCompressedImageBytes)
@@ -136,8 +129,8 @@ void ImageSlotConversation::requestImageData() {
     imageLoadStatus_ = "Loading image data " + std::to_string(pendingImageDataOffset_) + " of " +
                        std::to_string(pendingImageDataSize_) + " bytes\u2026";
     changed();
-    const auto slot = littleEndian16(static_cast<std::size_t>(*pendingImageLoadSlot_));
-    const auto offset = littleEndian16(pendingImageDataOffset_);
+    const auto slot = littleEndian16(static_cast<std::uint16_t>(*pendingImageLoadSlot_));
+    const auto offset = littleEndian16(static_cast<std::uint16_t>(pendingImageDataOffset_));
     const std::array<std::uint8_t, 4> payload{slot[0], slot[1], offset[0], offset[1]};
     const auto sequence = link_.sendPacket(cmdSendImageData, payload);
     if (!sequence)
@@ -150,7 +143,7 @@ void ImageSlotConversation::requestImageData() {
 void ImageSlotConversation::acceptImageData(const Bytes& payload) {
     if (payload.size() < 3)
         return failImageLoad("Norix returned an invalid image-data packet.");
-    const std::size_t offset = payload[0] | (payload[1] << 8);
+    const std::size_t offset = littleEndian16At(payload, 0);
     if (offset != pendingImageDataOffset_)
         return failImageLoad("Norix returned offset " + std::to_string(offset) +
                              ", but the GUI requested " + std::to_string(pendingImageDataOffset_) +

@@ -4,6 +4,7 @@
 #include "core/language/OpcodeCatalogue.h"
 #include "core/language/SourceScan.h"
 #include "core/language/SourceText.h"
+#include "core/util/ByteOrder.h"
 
 #include <algorithm>
 #include <array>
@@ -122,15 +123,6 @@ std::optional<std::int64_t> callTarget(std::string_view token) {
 
 } // namespace
 
-std::uint32_t littleEndianUInt32(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    if (offset >= bytes.size() || bytes.size() - offset < 4)
-        return 0;
-    return static_cast<std::uint32_t>(bytes[offset]) |
-           static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
-           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
-}
-
 std::string formattedLoadedWord(std::uint32_t word) {
     std::string out;
     appendLoadedWord(out, word);
@@ -201,8 +193,8 @@ std::string formatLoadedNorixCode(std::span<const std::uint8_t> bytes) {
         if (offset > 0)
             text.push_back('\n');
         const std::array<std::uint32_t, 4> words{
-            littleEndianUInt32(bytes, offset), littleEndianUInt32(bytes, offset + 4),
-            littleEndianUInt32(bytes, offset + 8), littleEndianUInt32(bytes, offset + 12)};
+            littleEndian32At(bytes, offset), littleEndian32At(bytes, offset + 4),
+            littleEndian32At(bytes, offset + 8), littleEndian32At(bytes, offset + 12)};
         appendInstructionLine(text, words);
     }
     return decompileLoadedFunctionCalls(text);

@@ -19,9 +19,6 @@ namespace norix {
 // A trailing piece shorter than 16 bytes still gives one line.
 std::string formatLoadedNorixCode(std::span<const std::uint8_t> bytes);
 
-// The little-endian word at `offset`, or 0 when it does not fit in `bytes`.
-std::uint32_t littleEndianUInt32(std::span<const std::uint8_t> bytes, std::size_t offset);
-
 // #Rn for a register reference (top bits 10), else 0x and upper-case hex.
 std::string formattedLoadedWord(std::uint32_t word);
 

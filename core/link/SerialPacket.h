@@ -2,12 +2,11 @@
 // One packet of the Norix link: a code, the sequence number that pairs a
 // command with its answers, and a payload of any length.
 
+#include "core/util/Bytes.h"
+
 #include <cstdint>
-#include <vector>
 
 namespace norix {
-
-using Bytes = std::vector<std::uint8_t>;
 
 struct SerialPacket {
     std::uint8_t code = 0;

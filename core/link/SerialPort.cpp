@@ -49,30 +49,30 @@ std::string systemErrorText(int errorNumber) {
     return std::strerror(errorNumber);
 }
 
-int openSerialDevice(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+UniqueFd openSerialDevice(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.isOpen())
         return fd;
     // The advisory lock is what other serial programs (and a second copy of
     // this one) look for, and it holds even against root, whom the exclusive
     // mode lets through. Its failure is reported the way the kernel reports an
     // exclusive port: busy.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         const int error = errno == EWOULDBLOCK ? EBUSY : errno;
-        ::close(fd);
+        fd.close();
         errno = error;
-        return -1;
+        return fd;
     }
     // Not a terminal: the settings step that follows says so.
-    ::ioctl(fd, TIOCEXCL);
+    ::ioctl(fd.get(), TIOCEXCL);
     return fd;
 }
 
-void closeSerialDevice(int fd) {
+void closeSerialDevice(UniqueFd fd) {
     // A pseudo-terminal outlives our descriptor while its master is open, and
     // would stay closed to everyone else.
-    ::ioctl(fd, TIOCNXCL);
-    ::close(fd);
+    if (fd.isOpen())
+        ::ioctl(fd.get(), TIOCNXCL);
 }
 
 std::string openFailureMessage(const std::string& path, int errorNumber) {
@@ -87,7 +87,7 @@ std::string openFailureMessage(const std::string& path, int errorNumber) {
 }
 
 std::string SerialSetupFailure::message() const {
-    const char* prefix = step == SerialSetupStep::ReadSettings
+    const char* prefix = step == SerialSetupStep::readSettings
                              ? "Unable to read serial settings: "
                              : "Unable to configure serial port: ";
     return prefix + systemErrorText(errorNumber);
@@ -96,10 +96,10 @@ std::string SerialSetupFailure::message() const {
 std::optional<SerialSetupFailure> configureSerialDevice(int fd, unsigned baudRate) {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0)
-        return SerialSetupFailure{SerialSetupStep::ReadSettings, errno};
+        return SerialSetupFailure{SerialSetupStep::readSettings, errno};
     const auto speed = speedConstant(baudRate);
     if (!speed)
-        return SerialSetupFailure{SerialSetupStep::Configure, EINVAL};
+        return SerialSetupFailure{SerialSetupStep::configure, EINVAL};
     ::cfmakeraw(&settings);
     ::cfsetispeed(&settings, *speed);
     ::cfsetospeed(&settings, *speed);
@@ -110,7 +110,7 @@ std::optional<SerialSetupFailure> configureSerialDevice(int fd, unsigned baudRat
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 1;
     if (::tcsetattr(fd, TCSANOW, &settings) != 0)
-        return SerialSetupFailure{SerialSetupStep::Configure, errno};
+        return SerialSetupFailure{SerialSetupStep::configure, errno};
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0)
         ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
@@ -121,13 +121,13 @@ std::optional<SerialSetupFailure> configureSerialDevice(int fd, unsigned baudRat
 SerialReadOutcome readSerialChunk(int fd, std::span<std::uint8_t> buffer) {
     const ssize_t count = ::read(fd, buffer.data(), buffer.size());
     if (count > 0)
-        return {SerialReadOutcome::Kind::Data, static_cast<std::size_t>(count), 0};
+        return {SerialReadOutcome::Kind::data, static_cast<std::size_t>(count), 0};
     if (count == 0)
-        return {SerialReadOutcome::Kind::EndOfFile, 0, 0};
+        return {SerialReadOutcome::Kind::endOfFile, 0, 0};
     const int error = errno;
     if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR)
-        return {SerialReadOutcome::Kind::NothingYet, 0, error};
-    return {SerialReadOutcome::Kind::Failed, 0, error};
+        return {SerialReadOutcome::Kind::nothingYet, 0, error};
+    return {SerialReadOutcome::Kind::failed, 0, error};
 }
 
 std::optional<std::string> writeSerialBytes(int fd, std::span<const std::uint8_t> bytes,

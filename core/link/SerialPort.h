@@ -3,6 +3,8 @@
 // into raw 8N1 mode, reading what is there and writing a frame within a
 // deadline. SerialPortManager decides what to do with each outcome.
 
+#include "core/util/UniqueFd.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
@@ -19,18 +21,19 @@ std::string systemErrorText(int errorNumber);
 // Opens read-write, without becoming the controlling terminal, non-blocking,
 // and for this program alone: the descriptor is not inherited by child
 // processes, holds an advisory lock and puts the terminal into exclusive mode.
-// A descriptor, or -1 with errno set (EBUSY when another program holds the port).
-int openSerialDevice(const std::string& path);
+// The open descriptor, or none with errno set (EBUSY when another program
+// holds the port).
+UniqueFd openSerialDevice(const std::string& path);
 
 // Leaves exclusive mode and closes.
-void closeSerialDevice(int fd);
+void closeSerialDevice(UniqueFd fd);
 
 // "Unable to open {path}: {reason}", with a hint when the system refused it
 // (on Linux a serial device is usually only open to a group) or when another
 // program holds the port.
 std::string openFailureMessage(const std::string& path, int errorNumber);
 
-enum class SerialSetupStep { ReadSettings, Configure };
+enum class SerialSetupStep { readSettings, configure };
 
 struct SerialSetupFailure {
     SerialSetupStep step;
@@ -47,7 +50,7 @@ std::optional<SerialSetupFailure> configureSerialDevice(int fd, unsigned baudRat
 
 // One read of at most the buffer's size.
 struct SerialReadOutcome {
-    enum class Kind { Data, EndOfFile, NothingYet, Failed };
+    enum class Kind { data, endOfFile, nothingYet, failed };
     Kind kind;
     std::size_t count = 0;
     int errorNumber = 0;

@@ -1,26 +1,16 @@
 #include "core/link/SerialPortManager.h"
 
-#include "core/fonts/FontSlotConversation.h"
-#include "core/images/ImageSlotConversation.h"
 #include "core/link/PortDiscovery.h"
 #include "core/link/SerialPort.h"
 #include "core/loop/BackgroundQueue.h"
-#include "core/settings/SettingsConversation.h"
 #include "core/util/DiagnosticLog.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <unistd.h>
 
 namespace norix {
 namespace {
-
-std::unique_ptr<SerialPortManager>& sharedInstance() {
-    static std::unique_ptr<SerialPortManager> instance;
-    return instance;
-}
 
 bool fileExists(const std::string& path) {
     return ::access(path.c_str(), F_OK) == 0;
@@ -28,66 +18,18 @@ bool fileExists(const std::string& path) {
 
 } // namespace
 
-SerialPortManager::SerialPortManager(EventLoop& loop, std::string deviceDirectory,
-                                     LinkConversations conversations)
+SerialPortManager::SerialPortManager(EventLoop& loop, std::string deviceDirectory)
     : loop_(loop), deviceDirectory_(std::move(deviceDirectory)),
       decoder_([this](const SerialPacket& packet) { routePacket(packet); },
                [this](const std::string& error) { setLastError(error); }),
       readWatch_(loop), reconnectTimer_(loop) {
     refreshPorts();
-    if (conversations == LinkConversations::Included) {
-        // In this order, so that a connect asks for the fonts, then the images, then the settings.
-        fonts_ = &adopt(std::make_unique<FontSlotConversation>(*this));
-        images_ = &adopt(std::make_unique<ImageSlotConversation>(*this));
-        settings_ = &adopt(std::make_unique<SettingsConversation>(*this, *fonts_));
-    }
-}
-
-namespace {
-template <typename T> T& requireConversation(T* conversation) {
-    if (!conversation) {
-        std::fputs("SerialPortManager built without its conversations\n", stderr);
-        std::abort();
-    }
-    return *conversation;
-}
-} // namespace
-
-FontSlotConversation& SerialPortManager::fonts() {
-    return requireConversation(fonts_);
-}
-ImageSlotConversation& SerialPortManager::images() {
-    return requireConversation(images_);
-}
-SettingsConversation& SerialPortManager::settings() {
-    return requireConversation(settings_);
 }
 
 SerialPortManager::~SerialPortManager() {
     *alive_ = false;
-    while (!adopted_.empty())
-        adopted_.pop_back();
     // No hooks and no notification here: the objects they would reach may be gone.
-    closeDescriptor();
-}
-
-SerialPortManager& SerialPortManager::shared() {
-    auto& instance = sharedInstance();
-    if (!instance) {
-        std::fputs("SerialPortManager::shared() used before installShared()\n", stderr);
-        std::abort();
-    }
-    return *instance;
-}
-
-bool SerialPortManager::hasShared() {
-    return sharedInstance() != nullptr;
-}
-
-void SerialPortManager::installShared(std::unique_ptr<SerialPortManager> manager) {
-    // Swap first so that shared() never hands out an instance being destroyed.
-    auto previous = std::exchange(sharedInstance(), std::move(manager));
-    previous.reset();
+    closeSerialDevice(releaseDescriptor());
 }
 
 void SerialPortManager::refreshPorts() {
@@ -147,20 +89,20 @@ bool SerialPortManager::connect(const std::string& port, unsigned baudRate, bool
     }
 
     logLine("Opening serial port: " + path);
-    const int fd = openSerialDevice(path);
-    if (fd < 0) {
+    UniqueFd fd = openSerialDevice(path);
+    if (!fd.isOpen()) {
         const int error = errno;
-        logLine("open() returned " + std::to_string(fd) + ", errno=" + std::to_string(error));
+        logLine("open() returned -1, errno=" + std::to_string(error));
         setLastError(openFailureMessage(path, error));
         return false;
     }
-    if (auto failure = configureSerialDevice(fd, baudRate)) {
-        closeSerialDevice(fd);
+    if (auto failure = configureSerialDevice(fd.get(), baudRate)) {
+        closeSerialDevice(std::move(fd));
         setLastError(failure->message());
         return false;
     }
 
-    fileDescriptor_ = fd;
+    port_ = std::move(fd);
     connectedPort_ = path;
     isConnected_ = true;
     lastRequestedPort_ = path;
@@ -172,7 +114,7 @@ bool SerialPortManager::connect(const std::string& port, unsigned baudRate, bool
     runHooks(&LinkLifecycleHooks::opened, true);
     // A device that vanished again during the first requests has already been
     // handled as a failure; the connect did not succeed after all.
-    return fileDescriptor_ >= 0;
+    return port_.isOpen();
 }
 
 void SerialPortManager::disconnect(bool cancelReconnect, bool notify) {
@@ -184,16 +126,16 @@ void SerialPortManager::disconnectInBackground(BackgroundQueue& queue) {
 }
 
 void SerialPortManager::tearDown(bool cancelReconnect, bool notify, BackgroundQueue* closer) {
-    const bool hadConnection = isConnected_ || fileDescriptor_ >= 0 || connectedPort_.has_value();
+    const bool hadConnection = isConnected_ || port_.isOpen() || connectedPort_.has_value();
     if (cancelReconnect) {
         reconnectTimer_.cancel();
         reconnectAttempt_ = 0;
         serialFailureInProgress_ = false;
     }
-    const int fd = releaseDescriptor();
+    UniqueFd fd = releaseDescriptor();
     connectedPort_.reset();
     isConnected_ = false;
-    if (closer && fd >= 0)
+    if (closer && fd.isOpen())
         isClosingPort_ = true;
     changed.emit();
 
@@ -205,8 +147,10 @@ void SerialPortManager::tearDown(bool cancelReconnect, bool notify, BackgroundQu
         if (living && *living && onDisconnected)
             onDisconnected();
     };
-    if (closer && fd >= 0) {
-        closer->run([fd] { closeSerialDevice(fd); },
+    if (closer && fd.isOpen()) {
+        // A task must be copyable; the descriptor travels in a shared holder.
+        auto closing = std::make_shared<UniqueFd>(std::move(fd));
+        closer->run([closing] { closeSerialDevice(std::move(*closing)); },
                     [this, alive = std::weak_ptr<bool>(alive_), announce, announceDisconnect] {
                         auto living = alive.lock();
                         if (!living || !*living)
@@ -218,31 +162,24 @@ void SerialPortManager::tearDown(bool cancelReconnect, bool notify, BackgroundQu
                     });
         return;
     }
-    if (fd >= 0)
-        closeSerialDevice(fd);
+    closeSerialDevice(std::move(fd));
     if (announce)
         loop_.post(announceDisconnect);
 }
 
-void SerialPortManager::closeDescriptor() {
-    const int fd = releaseDescriptor();
-    if (fd >= 0)
-        closeSerialDevice(fd);
-}
-
-int SerialPortManager::releaseDescriptor() {
+UniqueFd SerialPortManager::releaseDescriptor() {
     // The watch goes first: no read may ever run on a closed (or reused) descriptor.
     readWatch_.reset();
     decoder_.clear();
     if (readingChunk_)
         chunkAbandoned_ = true;
-    return std::exchange(fileDescriptor_, -1);
+    return std::move(port_);
 }
 
 template <typename Member> void SerialPortManager::runHooks(Member member, bool onlyWhileOpen) {
     // By index: a hook may add hooks of its own.
     for (std::size_t i = 0; i < hooks_.size(); ++i) {
-        if (onlyWhileOpen && fileDescriptor_ < 0)
+        if (onlyWhileOpen && !port_.isOpen())
             return;
         auto hook = hooks_[i].*member;
         if (hook)
@@ -251,26 +188,26 @@ template <typename Member> void SerialPortManager::runHooks(Member member, bool 
 }
 
 void SerialPortManager::startReading() {
-    if (fileDescriptor_ < 0)
+    if (!port_.isOpen())
         return;
-    readWatch_.watch(fileDescriptor_, [this] { readAvailable(); });
+    readWatch_.watch(port_.get(), [this] { readAvailable(); });
 }
 
 void SerialPortManager::readAvailable() {
-    if (fileDescriptor_ < 0)
+    if (!port_.isOpen())
         return;
     std::array<std::uint8_t, readChunkLimit> buffer;
-    const SerialReadOutcome outcome = readSerialChunk(fileDescriptor_, buffer);
+    const SerialReadOutcome outcome = readSerialChunk(port_.get(), buffer);
     switch (outcome.kind) {
-    case SerialReadOutcome::Kind::NothingYet:
+    case SerialReadOutcome::Kind::nothingYet:
         return;
-    case SerialReadOutcome::Kind::EndOfFile:
+    case SerialReadOutcome::Kind::endOfFile:
         handleSerialFailure("Norix closed the serial connection.");
         return;
-    case SerialReadOutcome::Kind::Failed:
+    case SerialReadOutcome::Kind::failed:
         handleSerialFailure("Serial read failed: " + systemErrorText(outcome.errorNumber));
         return;
-    case SerialReadOutcome::Kind::Data:
+    case SerialReadOutcome::Kind::data:
         break;
     }
     const Bytes chunk(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(outcome.count));
@@ -300,15 +237,20 @@ void SerialPortManager::routePacket(const SerialPacket& packet) {
     // Bytes that followed a failure in the same read belong to the old connection.
     if (chunkAbandoned_)
         return;
-    for (const auto& claim : routes_)
-        if (claim && claim(packet))
+    // Looked up afresh after each claim: a route may remove itself or others.
+    for (auto route = routes_.begin(); route != routes_.end();) {
+        const RouteOrder order = route->first;
+        if (route->second(packet))
             return;
-    if (onPacketReceived)
-        onPacketReceived(packet);
+        route = routes_.upper_bound(order);
+    }
 }
 
-void SerialPortManager::setRoute(LinkRoute route, PacketClaim claim) {
-    routes_.at(static_cast<std::size_t>(route)) = std::move(claim);
+void SerialPortManager::setRoute(RouteOrder order, PacketClaim claim) {
+    if (claim)
+        routes_.insert_or_assign(order, std::move(claim));
+    else
+        routes_.erase(order);
 }
 
 void SerialPortManager::addLifecycleHooks(LinkLifecycleHooks hooks) {
@@ -321,13 +263,13 @@ void SerialPortManager::setLastError(std::optional<std::string> message) {
 }
 
 bool SerialPortManager::send(std::span<const std::uint8_t> bytes) {
-    if (fileDescriptor_ < 0) {
+    if (!port_.isOpen()) {
         setLastError("No serial port is connected.");
         return false;
     }
     if (bytes.empty())
         return true;
-    if (auto failure = writeSerialBytes(fileDescriptor_, bytes, writeDeadline)) {
+    if (auto failure = writeSerialBytes(port_.get(), bytes, writeDeadline)) {
         handleSerialFailure(*failure);
         return false;
     }
@@ -340,7 +282,7 @@ std::uint8_t SerialPortManager::nextSequence() {
 
 std::optional<std::uint8_t> SerialPortManager::sendPacket(std::uint8_t command,
                                                           std::span<const std::uint8_t> payload) {
-    if (fileDescriptor_ < 0) {
+    if (!port_.isOpen()) {
         setLastError("No serial port is connected.");
         return std::nullopt;
     }

@@ -1,18 +1,20 @@
 #pragma once
 // The one link to a Norix: lists candidate ports, opens and configures one,
 // reads it on the event loop, writes frames with a deadline, recovers from a
-// lost connection by reconnecting, and routes every received packet to the
-// conversation waiting for it (or to onPacketReceived).
+// lost connection by reconnecting, and offers every received packet to the
+// routes registered with it. It knows nothing of what sits above it.
 
 #include "core/link/FrameCodec.h"
 #include "core/link/PortDiscovery.h"
 #include "core/link/SerialPacket.h"
 #include "core/loop/EventLoop.h"
 #include "core/util/Signal.h"
+#include "core/util/UniqueFd.h"
 
-#include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -23,29 +25,16 @@
 namespace norix {
 
 class BackgroundQueue;
-class FontSlotConversation;
-class ImageSlotConversation;
-class SettingsConversation;
 
-// Whether a manager builds its own font, image and settings conversations (the
-// application and the CLI) or is a bare link (tests of the link itself).
-enum class LinkConversations { None, Included };
-
-// The conversations of the link, in the fixed order in which they are offered
-// each received packet. The first that claims a packet ends the routing.
-enum class LinkRoute {
-    ImageLoad,
-    ImageUpload,
-    ImageList,
-    Settings,
-    FontDelete,
-    FontUpload,
-    FontList,
-};
-inline constexpr std::size_t linkRouteCount = 7;
+// A route's place in the routing order: a received packet is offered to the
+// routes in ascending order, and the first that claims it ends the routing.
+// Each registrant states its own place; the link keeps no list of them.
+using RouteOrder = int;
+// The place of the route that takes whatever no route before it claimed.
+inline constexpr RouteOrder lastRoute = std::numeric_limits<RouteOrder>::max();
 
 // What a conversation is told about the connection. Hooks run in the order
-// they were added (font list, image list, settings).
+// they were added.
 struct LinkLifecycleHooks {
     std::function<void()> opened;      // a connect succeeded: start the initial requests
     std::function<void()> reconnected; // a reconnect attempt succeeded (after opened)
@@ -62,26 +51,17 @@ public:
     static constexpr Milliseconds writeDeadline{500};
     static constexpr std::size_t readChunkLimit = 1024;
 
-    explicit SerialPortManager(EventLoop& loop, std::string deviceDirectory = "/dev",
-                               LinkConversations conversations = LinkConversations::Included);
+    explicit SerialPortManager(EventLoop& loop, std::string deviceDirectory = "/dev");
     ~SerialPortManager();
     SerialPortManager(const SerialPortManager&) = delete;
     SerialPortManager& operator=(const SerialPortManager&) = delete;
-
-    // The application's instance. The application creates it on its loop at
-    // start-up with installShared() and, because the instance arms timers on
-    // that loop, destroys it with installShared(nullptr) before the loop goes
-    // away. Calling shared() before installShared() is a programming error and aborts.
-    static SerialPortManager& shared();
-    static bool hasShared();
-    static void installShared(std::unique_ptr<SerialPortManager> manager);
 
     // Observable link state; `changed` fires whenever any of it is assigned.
     const std::vector<std::string>& availablePorts() const { return availablePorts_; }
     bool isConnected() const { return isConnected_; }
     const std::optional<std::string>& connectedPort() const { return connectedPort_; }
     const std::optional<std::string>& lastError() const { return lastError_; }
-    int fileDescriptor() const { return fileDescriptor_; }
+    int fileDescriptor() const { return port_.get(); }
     int reconnectAttempt() const { return reconnectAttempt_; }
     // The path of the last successful connection: the reconnect target.
     const std::optional<std::string>& lastRequestedPort() const { return lastRequestedPort_; }
@@ -93,7 +73,6 @@ public:
     Signal<> changed;
 
     std::function<void(const Bytes&)> onBytesReceived;
-    std::function<void(const SerialPacket&)> onPacketReceived;
     // Posted to the loop after a connection was torn down (a user disconnect
     // or a failure); never for a link that was already closed.
     std::function<void()> onDisconnected;
@@ -127,27 +106,12 @@ public:
     // "Norix simulator" for the built-in port; the path itself otherwise.
     std::string portDisplayName(const std::string& path) const;
 
-    // A claim replaces the one registered before at the same route; an empty
-    // claim removes it.
-    void setRoute(LinkRoute route, PacketClaim claim);
+    // A claim replaces the one registered before at the same place; an empty
+    // claim removes it. A packet no route claims is dropped.
+    void setRoute(RouteOrder order, PacketClaim claim);
+    bool hasRoute(RouteOrder order) const { return routes_.contains(order); }
     void addLifecycleHooks(LinkLifecycleHooks hooks);
     EventLoop& loop() { return loop_; }
-
-    // The link's own conversations, built with LinkConversations::Included;
-    // asking a bare link for them is a programming error and aborts.
-    bool hasConversations() const { return fonts_ != nullptr; }
-    FontSlotConversation& fonts();
-    ImageSlotConversation& images();
-    SettingsConversation& settings();
-
-    // Keeps an object (typically a conversation that registered routes and
-    // hooks here) alive exactly as long as the manager. Adopted objects are
-    // destroyed first, in reverse order, while the manager is still intact.
-    template <typename T> T& adopt(std::unique_ptr<T> object) {
-        T& reference = *object;
-        adopted_.push_back(std::shared_ptr<void>(std::move(object)));
-        return reference;
-    }
 
 private:
     struct ExtraPort {
@@ -164,9 +128,8 @@ private:
     // The single other candidate a vanished port may have re-enumerated as.
     std::optional<std::string> reenumeratedPort(const std::string& vanished) const;
     void tearDown(bool cancelReconnect, bool notify, BackgroundQueue* closer);
-    void closeDescriptor();
-    // Stops reading and gives up the descriptor without closing it (-1 when none).
-    int releaseDescriptor();
+    // Stops reading and hands over the descriptor (none when none is open).
+    UniqueFd releaseDescriptor();
     template <typename Member> void runHooks(Member member, bool onlyWhileOpen);
 
     EventLoop& loop_;
@@ -177,7 +140,7 @@ private:
     bool isConnected_ = false;
     std::optional<std::string> connectedPort_;
     std::optional<std::string> lastError_;
-    int fileDescriptor_ = -1;
+    UniqueFd port_;
     int reconnectAttempt_ = 0;
     std::optional<std::string> lastRequestedPort_;
     bool serialFailureInProgress_ = false;
@@ -190,16 +153,12 @@ private:
     bool readingChunk_ = false;
     bool chunkAbandoned_ = false;
 
-    std::array<PacketClaim, linkRouteCount> routes_;
+    std::map<RouteOrder, PacketClaim> routes_;
     std::vector<LinkLifecycleHooks> hooks_;
     ScopedWatch readWatch_;
     ScopedTimer reconnectTimer_;
     // Posted work (onDisconnected) checks this so that it never outlives the manager.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-    std::vector<std::shared_ptr<void>> adopted_;
-    FontSlotConversation* fonts_ = nullptr;
-    ImageSlotConversation* images_ = nullptr;
-    SettingsConversation* settings_ = nullptr;
 };
 
 } // namespace norix

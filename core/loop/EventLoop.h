@@ -14,8 +14,8 @@ using Task = std::function<void()>;
 using Milliseconds = std::chrono::milliseconds;
 using TimePoint = std::chrono::steady_clock::time_point;
 
-enum class TimerId : std::uint64_t { None = 0 };
-enum class WatchId : std::uint64_t { None = 0 };
+enum class TimerId : std::uint64_t { none = 0 };
+enum class WatchId : std::uint64_t { none = 0 };
 
 class EventLoop {
 public:
@@ -45,20 +45,20 @@ public:
     void start(Milliseconds delay, Task task) {
         cancel();
         id_ = loop_->schedule(delay, [this, task = std::move(task)] {
-            id_ = TimerId::None;
+            id_ = TimerId::none;
             task();
         });
     }
     void cancel() {
-        if (id_ != TimerId::None)
+        if (id_ != TimerId::none)
             loop_->cancel(id_);
-        id_ = TimerId::None;
+        id_ = TimerId::none;
     }
-    bool isActive() const { return id_ != TimerId::None; }
+    bool isActive() const { return id_ != TimerId::none; }
 
 private:
     EventLoop* loop_;
-    TimerId id_ = TimerId::None;
+    TimerId id_ = TimerId::none;
 };
 
 // Owns one descriptor watch; unwatches on reset and destruction.
@@ -74,15 +74,15 @@ public:
         id_ = loop_->watchReadable(fd, std::move(task));
     }
     void reset() {
-        if (id_ != WatchId::None)
+        if (id_ != WatchId::none)
             loop_->unwatch(id_);
-        id_ = WatchId::None;
+        id_ = WatchId::none;
     }
-    bool isActive() const { return id_ != WatchId::None; }
+    bool isActive() const { return id_ != WatchId::none; }
 
 private:
     EventLoop* loop_;
-    WatchId id_ = WatchId::None;
+    WatchId id_ = WatchId::none;
 };
 
 } // namespace norix

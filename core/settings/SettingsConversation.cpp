@@ -11,8 +11,8 @@ namespace norix {
 SettingsConversation::SettingsConversation(SerialPortManager& link,
                                            const FontSlotConversation& fonts)
     : link_(link), fonts_(fonts) {
-    link.setRoute(LinkRoute::Settings,
-                  [this](const SerialPacket& packet) { return handleSettingsPacket(packet); });
+    // After the image routes (10-12), before the font routes (30-32).
+    link.setRoute(20, [this](const SerialPacket& packet) { return handleSettingsPacket(packet); });
     link.addLifecycleHooks({.opened = [this] { requestSettings(); },
                             .reconnected = {},
                             .closed = [this] { resetForDisconnect(); }});

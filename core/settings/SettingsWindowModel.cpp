@@ -8,18 +8,20 @@
 
 namespace norix {
 
-SettingsWindowModel::SettingsWindowModel(SerialPortManager& link) : link_(link) {
+SettingsWindowModel::SettingsWindowModel(SerialPortManager& link, FontSlotConversation& fonts,
+                                         SettingsConversation& settings)
+    : link_(link), fonts_(fonts), settings_(settings) {
     const auto forward = [this] { linkChanged(); };
     connections_.push_back(link_.changed.connect(forward));
-    connections_.push_back(link_.fonts().changed.connect(forward));
-    connections_.push_back(link_.settings().changed.connect(forward));
+    connections_.push_back(fonts_.changed.connect(forward));
+    connections_.push_back(settings_.changed.connect(forward));
     seenFontNumber_ = record().fontNumber;
-    seenSlots_ = link_.fonts().norixFontSlots();
+    seenSlots_ = fonts_.norixFontSlots();
     synchronizeDefaultFontSelection();
 }
 
 const NorixSettings& SettingsWindowModel::record() const {
-    return link_.settings().norixSettings();
+    return settings_.norixSettings();
 }
 
 bool SettingsWindowModel::showLogo() const {
@@ -41,14 +43,14 @@ bool SettingsWindowModel::auxOn() const {
 
 std::vector<NorixFontSlot> SettingsWindowModel::availableFontSlots() const {
     std::vector<NorixFontSlot> available;
-    for (const auto& slot : link_.fonts().norixFontSlots())
+    for (const auto& slot : fonts_.norixFontSlots())
         if (!slot.isEmpty())
             available.push_back(slot);
     return available;
 }
 
 std::optional<std::string> SettingsWindowModel::currentDefaultFontName() const {
-    const auto& slots = link_.fonts().norixFontSlots();
+    const auto& slots = fonts_.norixFontSlots();
     const std::size_t position = record().fontNumber;
     if (position >= slots.size() || slots[position].isEmpty())
         return std::nullopt;
@@ -111,58 +113,58 @@ std::optional<std::string> SettingsWindowModel::currentDefaultFontText() const {
 }
 
 bool SettingsWindowModel::settingsControlsEnabled() const {
-    return link_.isConnected() && !link_.settings().isUpdatingSettings();
+    return link_.isConnected() && !settings_.isUpdatingSettings();
 }
 
 bool SettingsWindowModel::setDefaultFontEnabled() const {
-    return defaultFontSection() == DefaultFontSection::picker &&
-           !link_.settings().isUpdatingSettings() && selectedDefaultFont_ != record().fontNumber;
+    return defaultFontSection() == DefaultFontSection::picker && !settings_.isUpdatingSettings() &&
+           selectedDefaultFont_ != record().fontNumber;
 }
 
 const std::string& SettingsWindowModel::settingsStatus() const {
-    return link_.settings().settingsStatus();
+    return settings_.settingsStatus();
 }
 
 const std::optional<std::string>& SettingsWindowModel::settingsError() const {
-    return link_.settings().settingsError();
+    return settings_.settingsError();
 }
 
 void SettingsWindowModel::windowShown() {
     synchronizeDefaultFontSelection();
     if (!link_.isConnected())
         return;
-    link_.fonts().requestFontList();
-    link_.settings().requestSettings();
+    fonts_.requestFontList();
+    settings_.requestSettings();
 }
 
 void SettingsWindowModel::setShowLogo(bool show) {
-    link_.settings().setShowLogo(show);
+    settings_.setShowLogo(show);
 }
 
 void SettingsWindowModel::setLogoSpeed(int speed) {
-    link_.settings().setLogoSpeed(speed);
+    settings_.setLogoSpeed(speed);
 }
 
 void SettingsWindowModel::setLEDsOn(bool on) {
-    link_.settings().setLEDsOn(on);
+    settings_.setLEDsOn(on);
 }
 
 void SettingsWindowModel::setAuxOn(bool on) {
-    link_.settings().setAuxOn(on);
+    settings_.setAuxOn(on);
 }
 
 void SettingsWindowModel::setDefaultFont() {
-    link_.settings().setDefaultFont(selectedDefaultFont_);
+    settings_.setDefaultFont(selectedDefaultFont_);
 }
 
 void SettingsWindowModel::linkChanged() {
     // A new default slot or a new slot list may move the picker. Other news
     // (a toggle's answer) leaves the user's pick alone.
     const bool defaultChanged = record().fontNumber != seenFontNumber_;
-    const bool slotsChanged = link_.fonts().norixFontSlots() != seenSlots_;
+    const bool slotsChanged = fonts_.norixFontSlots() != seenSlots_;
     seenFontNumber_ = record().fontNumber;
     if (slotsChanged)
-        seenSlots_ = link_.fonts().norixFontSlots();
+        seenSlots_ = fonts_.norixFontSlots();
     if (defaultChanged || slotsChanged)
         synchronizeDefaultFontSelection();
     changed();

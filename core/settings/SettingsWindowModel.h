@@ -15,14 +15,17 @@
 
 namespace norix {
 
+class FontSlotConversation;
 class SerialPortManager;
+class SettingsConversation;
 
 // What the "Default Font" section holds.
 enum class DefaultFontSection { notConnected, noFonts, picker };
 
 class SettingsWindowModel {
 public:
-    explicit SettingsWindowModel(SerialPortManager& link);
+    SettingsWindowModel(SerialPortManager& link, FontSlotConversation& fonts,
+                        SettingsConversation& settings);
     SettingsWindowModel(const SettingsWindowModel&) = delete;
     SettingsWindowModel& operator=(const SettingsWindowModel&) = delete;
 
@@ -72,6 +75,8 @@ private:
     const NorixSettings& record() const;
 
     SerialPortManager& link_;
+    FontSlotConversation& fonts_;
+    SettingsConversation& settings_;
     std::int64_t selectedDefaultFont_ = 0;
     // What the selection was last synchronised with.
     std::uint8_t seenFontNumber_ = 0;

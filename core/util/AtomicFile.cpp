@@ -1,5 +1,7 @@
 #include "core/util/AtomicFile.h"
 
+#include "core/util/UniqueFd.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -17,26 +19,21 @@ class TemporaryFile {
 public:
     TemporaryFile(int descriptor, std::string path) : fd_(descriptor), path_(std::move(path)) {}
     ~TemporaryFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
+        fd_.close();
         if (!committed_)
             ::unlink(path_.c_str());
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    int fd() const { return fd_; }
+    int fd() const { return fd_.get(); }
     const std::string& path() const { return path_; }
     // close(2) can report a delayed write error, so its result matters.
-    int close() {
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result;
-    }
+    int close() { return fd_.close(); }
     void commit() { committed_ = true; }
 
 private:
-    int fd_;
+    UniqueFd fd_;
     std::string path_;
     bool committed_ = false;
 };
@@ -65,11 +62,9 @@ std::optional<FileError> writeAll(int fd, std::string_view contents) {
 
 void syncDirectory(const std::string& directory) {
     // Makes the rename itself durable; a failure here cannot undo the save.
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const UniqueFd fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.isOpen())
+        ::fsync(fd.get());
 }
 
 } // namespace
@@ -80,32 +75,27 @@ FileError FileError::fromErrno(int errorNumber) {
 
 Expected<std::string, FileError> readWholeFile(const std::filesystem::path& path,
                                                std::size_t limit) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.isOpen())
         return FileError::fromErrno(errno);
     std::string contents;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+    if (::fstat(fd.get(), &info) == 0 && info.st_size > 0)
         contents.reserve(std::min(static_cast<std::size_t>(info.st_size), limit));
     std::vector<char> buffer(64 * 1024);
     for (;;) {
-        const ssize_t count = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t count = ::read(fd.get(), buffer.data(), buffer.size());
         if (count < 0) {
             if (errno == EINTR)
                 continue;
-            const int error = errno;
-            ::close(fd);
-            return FileError::fromErrno(error);
+            return FileError::fromErrno(errno);
         }
         if (count == 0)
             break;
-        if (contents.size() + static_cast<std::size_t>(count) > limit) {
-            ::close(fd);
+        if (contents.size() + static_cast<std::size_t>(count) > limit)
             return FileError::fromErrno(EFBIG);
-        }
         contents.append(buffer.data(), static_cast<std::size_t>(count));
     }
-    ::close(fd);
     return contents;
 }
 

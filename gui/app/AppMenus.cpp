@@ -85,10 +85,10 @@ void installHelpMenu(ContentView& window) {
 
 } // namespace
 
-NorixToolsMenu& installMainMenus(ContentView& window) {
+NorixToolsMenu& installMainMenus(ContentView& window, NorixConnection& device) {
     installFileMenu(window);
     installDeviceMenu(window);
-    auto* tools = new NorixToolsMenu(window, window.session().link(), window.menuBar());
+    auto* tools = new NorixToolsMenu(window, device, window.menuBar());
     window.menuBar()->addMenu(tools);
     installHelpMenu(window);
     return *tools;

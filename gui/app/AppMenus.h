@@ -7,9 +7,11 @@
 namespace norix {
 
 class ContentView;
+class NorixConnection;
 class NorixToolsMenu;
 
-// Returns the Tools menu, where the image and font windows add their entries.
-NorixToolsMenu& installMainMenus(ContentView& window);
+// Returns the Tools menu, where the image and font windows add their entries;
+// the tool windows talk to the Norix through `device`.
+NorixToolsMenu& installMainMenus(ContentView& window, NorixConnection& device);
 
 } // namespace norix

@@ -16,14 +16,15 @@ namespace {
 const QString settingsWindowId = QStringLiteral("settingsWindow");
 } // namespace
 
-NorixToolsMenu::NorixToolsMenu(ContentView& window, SerialPortManager& link, QWidget* parent)
+NorixToolsMenu::NorixToolsMenu(ContentView& window, NorixConnection& device, QWidget* parent)
     : QMenu(tr("&Tools"), parent), toolWindows_(window.toolWindows()) {
     setObjectName(QStringLiteral("toolsMenu"));
     separator_ = addSeparator();
     addWindowEntry(tr("Show Image Window"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I),
-                   QStringLiteral("imageWindow"), [&link] { return new ImageManagerView(link); });
+                   QStringLiteral("imageWindow"),
+                   [&device] { return new ImageManagerView(device); });
     addWindowEntry(tr("Show Font Window"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
-                   QStringLiteral("fontWindow"), [&link] { return new FontManagerView(link); });
+                   QStringLiteral("fontWindow"), [&device] { return new FontManagerView(device); });
 
     deleteAllChips_ = addAction(QIcon::fromTheme(QStringLiteral("edit-delete"),
                                                  style()->standardIcon(QStyle::SP_TrashIcon)),
@@ -31,7 +32,7 @@ NorixToolsMenu::NorixToolsMenu(ContentView& window, SerialPortManager& link, QWi
     connect(deleteAllChips_, &QAction::triggered, this,
             [] { AppNotifications::instance().postDeleteAllNorixChips(); });
 
-    toolWindows_.add(settingsWindowId, [&link] { return new NorixSettingsView(link); });
+    toolWindows_.add(settingsWindowId, [&device] { return new NorixSettingsView(device); });
     settings_ = addAction(QIcon::fromTheme(QStringLiteral("preferences-system")),
                           tr("Norix Settings\u2026"));
     settings_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));

@@ -12,12 +12,12 @@ class QKeySequence;
 namespace norix {
 
 class ContentView;
-class SerialPortManager;
+class NorixConnection;
 
 class NorixToolsMenu : public QMenu {
     Q_OBJECT
 public:
-    NorixToolsMenu(ContentView& window, SerialPortManager& link, QWidget* parent = nullptr);
+    NorixToolsMenu(ContentView& window, NorixConnection& device, QWidget* parent = nullptr);
 
     // An entry that shows the window `id` made by `factory`, placed with the
     // other window entries above the separator.

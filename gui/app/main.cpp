@@ -1,11 +1,10 @@
 // NorixGUI: one QApplication, one loop shared by Qt and the core objects, the
-// shared link with the built-in simulator as its last port, and the main window.
+// shared Norix connection with the built-in simulator as its last port, and the main window.
 // Chip files named on the command line (a file manager's "Open With") are
 // added and the first is loaded.
 
 #include "core/chips/ChipSession.h"
-#include "core/fonts/FontSlotConversation.h"
-#include "core/link/SerialPortManager.h"
+#include "core/device/NorixConnection.h"
 #include "core/util/DiagnosticLog.h"
 #include "gui/app/AppMenus.h"
 #include "gui/app/ContentView.h"
@@ -42,9 +41,9 @@ int main(int argc, char* argv[]) {
         chipFiles.emplace_back(QFileInfo(file).absoluteFilePath().toStdString());
 
     norix::QtEventLoop loop;
-    norix::SerialPortManager::installShared(std::make_unique<norix::SerialPortManager>(
-        loop, "/dev", norix::LinkConversations::Included));
-    auto& link = norix::SerialPortManager::shared();
+    norix::NorixConnection::installShared(std::make_unique<norix::NorixConnection>(loop));
+    auto& device = norix::NorixConnection::shared();
+    auto& link = device.link();
     int status = 0;
     {
         norix::sim::BuiltInSimulator simulator(loop, link);
@@ -52,14 +51,14 @@ int main(int argc, char* argv[]) {
             norix::logLine("Built-in simulator unavailable: " + simulator.lastError());
         norix::ChipSession session(link);
         // The chip list, once loaded, is followed by the font slot list.
-        session.setFontListRequester([&link] { link.fonts().requestFontList(); });
+        session.setFontListRequester([&device] { device.fonts().requestFontList(); });
         norix::ContentView window(session);
-        norix::installMainMenus(window);
+        norix::installMainMenus(window, device);
         window.show();
         window.openChipFiles(chipFiles);
         status = QApplication::exec();
     }
     // The link arms timers on the loop: it goes before the loop does.
-    norix::SerialPortManager::installShared(nullptr);
+    norix::NorixConnection::installShared(nullptr);
     return status;
 }

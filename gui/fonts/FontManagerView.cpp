@@ -1,6 +1,6 @@
 #include "gui/fonts/FontManagerView.h"
 
-#include "core/fonts/FontSlotConversation.h"
+#include "core/device/NorixConnection.h"
 #include "gui/fonts/DesktopFontImport.h"
 #include "gui/fonts/FontPreviewViews.h"
 #include "gui/fonts/FontSlotsPanel.h"
@@ -85,8 +85,8 @@ QGroupBox* panel(const QString& title, QWidget* content) {
 
 } // namespace
 
-FontManagerView::FontManagerView(SerialPortManager& link, QWidget* parent)
-    : QWidget(parent), editor_(std::make_unique<FontEditor>(link)),
+FontManagerView::FontManagerView(NorixConnection& device, QWidget* parent)
+    : QWidget(parent), editor_(std::make_unique<FontEditor>(device.link(), device.fonts())),
       dialogs_(standardDialogs(this, *editor_)) {
     setObjectName(QStringLiteral("fontWindow"));
     setWindowTitle(tr("Font Window"));

@@ -29,7 +29,7 @@ class FontSlotsPanel;
 class GlyphEditorPanel;
 class GlyphGridView;
 class NorixDisplayPreview;
-class SerialPortManager;
+class NorixConnection;
 
 struct FontManagerDialogs {
     OpenPathChooser chooseFontToOpen;
@@ -43,7 +43,7 @@ struct FontManagerDialogs {
 class FontManagerView : public QWidget, public ToolWindow {
     Q_OBJECT
 public:
-    explicit FontManagerView(SerialPortManager& link, QWidget* parent = nullptr);
+    explicit FontManagerView(NorixConnection& device, QWidget* parent = nullptr);
     ~FontManagerView() override;
 
     FontManagerDialogs& dialogs() { return dialogs_; }

@@ -1,7 +1,7 @@
 #include "gui/images/ImageManagerView.h"
 
+#include "core/device/NorixConnection.h"
 #include "core/images/ImageSlotConversation.h"
-#include "core/link/SerialPortManager.h"
 #include "gui/images/ImageIcons.h"
 #include "gui/images/ImagePixelView.h"
 
@@ -65,8 +65,8 @@ QToolButton* makeToolButton(const QIcon& icon, const QString& help) {
 
 } // namespace
 
-ImageManagerView::ImageManagerView(SerialPortManager& link, QWidget* parent)
-    : QWidget(parent), editor_(link) {
+ImageManagerView::ImageManagerView(NorixConnection& device, QWidget* parent)
+    : QWidget(parent), editor_(device.link(), device.images()) {
     setObjectName(QStringLiteral("imageWindow"));
     setWindowTitle(QStringLiteral("Image Window"));
     dialogs_ = standardImageDialogs(this);
@@ -309,7 +309,7 @@ void ImageManagerView::editorChanged() {
 }
 
 void ImageManagerView::refreshSlotList() {
-    const auto& slots = editor_.link().images().norixImageSlots();
+    const auto& slots = editor_.images().norixImageSlots();
     const QSignalBlocker blocker(slotList_);
     while (slotList_->count() > static_cast<int>(slots.size()))
         delete slotList_->takeItem(slotList_->count() - 1);
@@ -330,7 +330,7 @@ void ImageManagerView::deviceChanged() {
 }
 
 void ImageManagerView::updateNorixControls() {
-    const auto& images = editor_.link().images();
+    const auto& images = editor_.images();
     refreshButton_->setEnabled(editor_.canRefreshImages());
     busyIndicator_->setVisible(images.isLoadingImageList());
     loadNorixButton_->setEnabled(editor_.canLoadNorixImage());

@@ -28,7 +28,7 @@ class QToolButton;
 namespace norix {
 
 class ImagePixelView;
-class SerialPortManager;
+class NorixConnection;
 
 struct ImageManagerDialogs {
     std::function<std::optional<NewImageEntry>()> askNewImage;
@@ -54,7 +54,7 @@ public:
     static constexpr int defaultWidth = 1200;
     static constexpr int defaultHeight = 850;
 
-    explicit ImageManagerView(SerialPortManager& link, QWidget* parent = nullptr);
+    explicit ImageManagerView(NorixConnection& device, QWidget* parent = nullptr);
     ~ImageManagerView() override;
 
     ImageEditor& editor() { return editor_; }

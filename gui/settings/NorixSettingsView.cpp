@@ -1,6 +1,6 @@
 #include "gui/settings/NorixSettingsView.h"
 
-#include "core/link/SerialPortManager.h"
+#include "core/device/NorixConnection.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -25,8 +25,8 @@ constexpr int padding = 16;
 
 } // namespace
 
-NorixSettingsView::NorixSettingsView(SerialPortManager& link, QWidget* parent)
-    : QWidget(parent), model_(link) {
+NorixSettingsView::NorixSettingsView(NorixConnection& device, QWidget* parent)
+    : QWidget(parent), model_(device.link(), device.fonts(), device.settings()) {
     setObjectName(QStringLiteral("norixSettings"));
     setWindowTitle(tr("Norix Settings"));
     setMinimumSize(440, 260);

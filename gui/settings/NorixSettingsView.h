@@ -19,12 +19,12 @@ class QPushButton;
 
 namespace norix {
 
-class SerialPortManager;
+class NorixConnection;
 
 class NorixSettingsView : public QWidget, public ToolWindow {
     Q_OBJECT
 public:
-    explicit NorixSettingsView(SerialPortManager& link, QWidget* parent = nullptr);
+    explicit NorixSettingsView(NorixConnection& device, QWidget* parent = nullptr);
 
     // Every change is on the Norix already: nothing can be lost.
     bool confirmDiscardingChanges() override { return true; }

@@ -153,7 +153,10 @@ class CodeChunkTest : public ChipSessionFixture, public ::testing::WithParamInte
 TEST_P(CodeChunkTest, CodeIsCutInto63ByteChunks) {
     connect();
     ChipUpload upload(link, session.terminal());
-    link.onPacketReceived = [&](const SerialPacket& packet) { upload.handleUploadPacket(packet); };
+    link.setRoute(lastRoute, [&](const SerialPacket& packet) {
+        upload.handleUploadPacket(packet);
+        return true;
+    });
     Bytes code(GetParam().codeSize);
     for (std::size_t i = 0; i < code.size(); ++i)
         code[i] = static_cast<std::uint8_t>(i * 7 + 1);

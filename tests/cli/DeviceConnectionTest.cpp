@@ -38,10 +38,11 @@ GlobalOptions simOptions(double timeout = 5.0) {
 // Sends a command and waits for the answer with the same sequence.
 bool askSerialNumber(DeviceConnection& connection, std::optional<SerialPacket>& answer) {
     const auto sequence = connection.link().sendPacket(cmdSerialNumber);
-    connection.link().onPacketReceived = [&](const SerialPacket& packet) {
+    connection.link().setRoute(lastRoute, [&](const SerialPacket& packet) {
         if (sequence && packet.sequence == *sequence)
             answer = packet;
-    };
+        return true;
+    });
     return connection.runUntil([&] { return answer.has_value(); });
 }
 
@@ -54,10 +55,11 @@ TEST(DeviceConnection, EveryAnswerRestartsTheSilenceClock) {
         {cmdSerialNumber, std::nullopt, sim::FaultAction::Delay, 150});
     int answers = 0;
     std::optional<std::uint8_t> pending = connection.link().sendPacket(cmdSerialNumber);
-    connection.link().onPacketReceived = [&](const SerialPacket& packet) {
+    connection.link().setRoute(lastRoute, [&](const SerialPacket& packet) {
         if (pending && packet.sequence == *pending && ++answers < 3)
             pending = connection.link().sendPacket(cmdSerialNumber);
-    };
+        return true;
+    });
     EXPECT_TRUE(connection.runUntil([&] { return answers == 3; }));
 }
 

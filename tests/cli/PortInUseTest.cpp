@@ -18,7 +18,7 @@ class PortInUse : public clitest::CliFolderTest {
 protected:
     ScopedDiagnosticSink quiet{[](std::string_view) {}};
     ManualEventLoop loop;
-    SerialPortManager holder{loop, "/nonexistent-norix-test", LinkConversations::None};
+    SerialPortManager holder{loop, "/nonexistent-norix-test"};
     testing::PtyDevice device;
 };
 
@@ -38,7 +38,10 @@ TEST_F(PortInUse, NorixIsToldAnotherProgramHoldsThePort) {
     // Nothing reached the device from norix, and the holder's line still works both ways.
     EXPECT_TRUE(device.read(std::chrono::milliseconds(20)).empty());
     std::vector<SerialPacket> received;
-    holder.onPacketReceived = [&](const SerialPacket& packet) { received.push_back(packet); };
+    holder.setRoute(lastRoute, [&](const SerialPacket& packet) {
+        received.push_back(packet);
+        return true;
+    });
     device.write(encodeFrame(SerialPacket{respAck, 3, {}}));
     ASSERT_TRUE(loop.runUntil([&] { return !received.empty(); }));
     EXPECT_EQ(holder.sendPacket(cmdSettings, Bytes{settingsGetAll}).has_value(), true);

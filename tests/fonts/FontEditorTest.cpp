@@ -59,7 +59,7 @@ protected:
 
     TempFolder scratch;
     const std::filesystem::path& folder = scratch.path();
-    FontEditor editor{link};
+    FontEditor editor{link, fonts};
 };
 
 struct ToggleCase {
@@ -270,8 +270,8 @@ TEST_F(FontEditorTest, AFontHigherThanEightPixelsIsNeverSent) {
 
 TEST(FontEditorTexts, WithoutAFontEveryValueIsADash) {
     ManualEventLoop loop;
-    SerialPortManager link(loop, "/dev", LinkConversations::Included);
-    FontEditor editor(link);
+    NorixConnection device(loop);
+    FontEditor editor(device.link(), device.fonts());
     EXPECT_EQ(editor.fontNameText(), "No font file loaded");
     EXPECT_EQ(editor.fontFileText(), "No font file loaded.");
     EXPECT_EQ(editor.fontInformationValues(),

@@ -29,7 +29,7 @@ namespace {
 using test::waitFor;
 
 struct ShellWindow : test::SimulatorWindowFixture {
-    ShellWindow() : tools(installMainMenus(*window)) {
+    ShellWindow() : tools(installMainMenus(*window, device)) {
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
@@ -105,10 +105,10 @@ TEST(AppShell, SettingsWindowSendsOnlyWhenConnectedAndClosingItKeepsTheConnectio
     // Shown again, it reads the device; then the speed buttons send at once.
     ASSERT_TRUE(waitFor([&] { return settings->logoSpeedButton(0)->isEnabled(); }));
     EXPECT_TRUE(settings->fontPicker()->isVisible());
-    const int other = f.link.settings().norixSettings().logoSpeed == 2 ? 0 : 2;
+    const int other = f.device.settings().norixSettings().logoSpeed == 2 ? 0 : 2;
     QTest::mouseClick(settings->logoSpeedButton(other), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return !f.link.settings().isUpdatingSettings(); }));
-    EXPECT_EQ(f.link.settings().norixSettings().logoSpeed, other);
+    ASSERT_TRUE(waitFor([&] { return !f.device.settings().isUpdatingSettings(); }));
+    EXPECT_EQ(f.device.settings().norixSettings().logoSpeed, other);
     settings->close();
     EXPECT_TRUE(f.link.isConnected());
 }

@@ -225,7 +225,7 @@ class OpenChipFiles : public ::testing::TestWithParam<ChipFileArrival> {};
 
 TEST_P(OpenChipFiles, AddsEveryFileAndLoadsTheFirstAfterAsking) {
     test::WindowFixture f;
-    installMainMenus(*f.window);
+    installMainMenus(*f.window, f.device);
     f.window->show();
     int asked = 0;
     UnsavedChoice answer = UnsavedChoice::cancel;
@@ -267,7 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
 // is over, delete-all asks and erases.
 TEST(MainWindow, BatchSaveCanBeCancelledAndDeleteAllWaitsForIt) {
     SimulatorWindow f;
-    NorixToolsMenu& tools = installMainMenus(*f.window);
+    NorixToolsMenu& tools = installMainMenus(*f.window, f.device);
     int alerts = 0;
     f.window->dialogs().confirmDeleteAllChips = [&alerts] { return ++alerts, true; };
     tools.deleteAllChipsAction()->trigger();

@@ -2,6 +2,7 @@
 // with undo, the glyph grid, the dialogs answered by the test, the slot panel
 // against the in-process simulator, and the import of a desktop font.
 
+#include "core/device/NorixConnection.h"
 #include "core/fonts/FontSlotConversation.h"
 #include "gui/fonts/DesktopFontImport.h"
 #include "gui/fonts/FontManagerView.h"
@@ -31,8 +32,8 @@ using test::waitFor;
 
 struct FontWindow {
     FontWindow()
-        : link((test::application(), loop), devices.path().string(), LinkConversations::Included),
-          window(std::make_unique<FontManagerView>(link)) {
+        : device((test::application(), loop), devices.path().string()),
+          window(std::make_unique<FontManagerView>(device)) {
         auto& dialogs = window->dialogs();
         dialogs.showAlert = [this](const QString& title, const QString& message) {
             alerts.push_back((title + ": " + message).toStdString());
@@ -82,7 +83,8 @@ struct FontWindow {
     test::TempFolder devices;
     test::TempFolder files;
     QtEventLoop loop;
-    SerialPortManager link;
+    NorixConnection device;
+    SerialPortManager& link = device.link();
     std::unique_ptr<FontManagerView> window;
     std::vector<std::string> alerts;
     std::vector<std::string> proposedNames;
@@ -216,7 +218,7 @@ struct SimulatorFontWindow : FontWindow {
     SimulatorFontWindow() : simulator(loop, link) {
         EXPECT_TRUE(simulator.start()) << simulator.lastError();
         EXPECT_TRUE(link.connect(simulator.portPath())) << link.lastError().value_or("");
-        EXPECT_TRUE(waitFor([this] { return !link.fonts().isLoadingFontList(); }));
+        EXPECT_TRUE(waitFor([this] { return !device.fonts().isLoadingFontList(); }));
     }
     QString slotText(std::size_t slot) const {
         return window->slotsPanel()->slotButtons().at(slot)->text();
@@ -239,14 +241,14 @@ TEST(FontWindow, SlotButtonsFollowTheSimulatorAndSaveToNorixFillsASlot) {
     ASSERT_TRUE(slots->saveToNorixButton()->isEnabled());
     QTest::mouseClick(slots->saveToNorixButton(), Qt::LeftButton);
     EXPECT_FALSE(slots->saveToNorixButton()->isEnabled());
-    ASSERT_TRUE(waitFor([&] { return !f.link.fonts().norixFontSlots()[2].isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] { return !f.device.fonts().norixFontSlots()[2].isEmpty(); }));
     EXPECT_EQ(f.slotText(2), QStringLiteral("Slot 2\nNew Font\n8 × 8 • 95 glyphs"));
     EXPECT_EQ(slots->uploadStatusLabel()->text(), QStringLiteral("Font uploaded to slot 2."));
     EXPECT_FALSE(slots->uploadStatusLabel()->isHidden());
     EXPECT_TRUE(slots->deleteButton()->isEnabled());
 
     QTest::mouseClick(slots->deleteButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([&] { return f.link.fonts().norixFontSlots()[2].isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] { return f.device.fonts().norixFontSlots()[2].isEmpty(); }));
     EXPECT_EQ(f.slotText(2), QStringLiteral("Slot 2\nEmpty"));
     EXPECT_FALSE(slots->deleteButton()->isEnabled());
 }

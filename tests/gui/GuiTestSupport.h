@@ -4,6 +4,7 @@
 // link (an empty device folder, so only the ports a test adds are listed).
 
 #include "core/chips/ChipSession.h"
+#include "core/device/NorixConnection.h"
 #include "core/fonts/FontSlotConversation.h"
 #include "core/link/SerialPortManager.h"
 #include "gui/app/ConnectionBar.h"
@@ -58,10 +59,10 @@ using testing::TempFolder;
 
 struct WindowFixture {
     WindowFixture()
-        : link((application(), loop), devices.path().string(), LinkConversations::Included),
-          session(link), window(std::make_unique<ContentView>(session)) {
+        : device((application(), loop), devices.path().string()), session(link),
+          window(std::make_unique<ContentView>(session)) {
         // As the app does: the chip list, once loaded, is followed by the font slot list.
-        session.setFontListRequester([this] { link.fonts().requestFontList(); });
+        session.setFontListRequester([this] { device.fonts().requestFontList(); });
     }
     ~WindowFixture() {
         window.reset();
@@ -83,7 +84,8 @@ struct WindowFixture {
 
     TempFolder devices;
     QtEventLoop loop;
-    SerialPortManager link;
+    NorixConnection device;
+    SerialPortManager& link = device.link();
     ChipSession session;
     std::unique_ptr<ContentView> window;
 };

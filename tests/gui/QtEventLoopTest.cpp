@@ -54,7 +54,7 @@ TEST(QtEventLoop, WatchesADescriptorUntilUnwatchedFromItsOwnTask) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     std::string received;
-    WatchId watch = WatchId::None;
+    WatchId watch = WatchId::none;
     watch = loop.watchReadable(fds[0], [&] {
         char buffer[16];
         const ssize_t n = read(fds[0], buffer, sizeof buffer);

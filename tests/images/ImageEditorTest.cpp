@@ -1,8 +1,8 @@
 #include "core/images/ImageEditor.h"
 
+#include "core/device/NorixConnection.h"
 #include "core/images/ImageSlotConversation.h"
 #include "core/images/NorixImageFile.h"
-#include "core/link/SerialPortManager.h"
 #include "core/loop/ManualEventLoop.h"
 #include "tests/support/TestSupport.h"
 
@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 // An editor on a link that is not connected (an empty device folder).
 class ImageEditorTest : public ::testing::Test {
 protected:
-    ImageEditorTest() : link(loop, folder.string()), editor(link) {}
+    ImageEditorTest() : device(loop, folder.string()), editor(device.link(), device.images()) {}
 
     void create(std::int64_t width = 8, std::int64_t height = 6) {
         ASSERT_EQ(editor.createNewImage({"test", std::to_string(width), std::to_string(height)}),
@@ -39,7 +39,7 @@ protected:
 
     testing::TempFolder folder;
     ManualEventLoop loop;
-    SerialPortManager link;
+    NorixConnection device;
     ImageEditor editor;
 };
 

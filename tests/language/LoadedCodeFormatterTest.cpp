@@ -1,6 +1,7 @@
 #include "core/language/LoadedCodeFormatter.h"
 
 #include "core/language/CodeCompiler.h"
+#include "core/util/ByteOrder.h"
 #include "tests/language/LanguageTestSupport.h"
 #include "tests/support/TestSupport.h"
 

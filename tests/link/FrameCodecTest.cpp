@@ -77,25 +77,21 @@ TEST(Cobs, MalformedInputs) {
     EXPECT_FALSE(cobsDecode(Bytes{0x02, 0x01, 0x00, 0x01})); // zero code byte
 }
 
-TEST(FrameDecoder, TwoFramesInOneChunkAndOneFrameOverManyChunks) {
+TEST(FrameDecoder, IdleDelimitersTwoFramesInOneChunkAndOneFrameOverManyChunks) {
     Collected collected;
-    Bytes stream = encodeFrame({0xB9, 1, {3, 0}});
+    Bytes stream(50, 0x00); // an idle line before the first frame is harmless
+    const Bytes first = encodeFrame({0xB9, 1, {3, 0}});
     const Bytes second = encodeFrame({0xBA, 2, {'A', 'B'}});
+    stream.insert(stream.end(), first.begin(), first.end());
     stream.insert(stream.end(), second.begin(), second.end());
     collected.decoder.processReceivedBytes(stream);
     for (std::uint8_t byte : second)
         collected.decoder.processReceivedBytes(Bytes{byte});
+    EXPECT_TRUE(collected.errors.empty());
     ASSERT_EQ(collected.packets.size(), 3u);
     EXPECT_EQ(collected.packets[0].code, 0xB9);
     EXPECT_EQ(collected.packets[1].payload, Bytes({'A', 'B'}));
     EXPECT_EQ(collected.packets[2], collected.packets[1]);
-}
-
-TEST(FrameDecoder, IdleDelimitersAreHarmless) {
-    Collected collected;
-    collected.decoder.processReceivedBytes(Bytes(50, 0x00));
-    EXPECT_TRUE(collected.packets.empty());
-    EXPECT_TRUE(collected.errors.empty());
 }
 
 struct BadFrame {

@@ -1,70 +1,68 @@
-// Which conversation gets a packet, the sequence counter, and sending without a port.
+// Which route gets a packet, the sequence counter, and sending without a port.
 
+#include "core/link/FrameCodec.h"
 #include "core/link/ProtocolCodes.h"
 #include "core/link/SerialPortManager.h"
 #include "core/loop/ManualEventLoop.h"
-#include "tests/link/PtyDevice.h"
-#include "tests/support/TestSupport.h"
 
+#include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 
 namespace norix {
 namespace {
 
-constexpr std::array allRoutes{LinkRoute::ImageLoad, LinkRoute::ImageUpload, LinkRoute::ImageList,
-                               LinkRoute::Settings,  LinkRoute::FontDelete,  LinkRoute::FontUpload,
-                               LinkRoute::FontList};
-
 class LinkFixture : public ::testing::Test {
 protected:
-    testing::TempDirectory dir;
     ManualEventLoop loop;
-    SerialPortManager link{loop, dir.path(), LinkConversations::None};
+    SerialPortManager link{loop, "/nonexistent-norix-dir"};
 };
 
-// The claimant's position in the order; linkRouteCount means nobody claims.
+// Routes registered in no particular order; the parameter is the position (in
+// the routing order) of the one that claims, 4 for none.
 class Routing : public LinkFixture, public ::testing::WithParamInterface<std::size_t> {};
 
-TEST_P(Routing, OffersInTheFixedOrderUntilOneClaims) {
-    const std::size_t claimant = GetParam();
-    std::vector<std::size_t> offered;
-    for (std::size_t i = 0; i < allRoutes.size(); ++i)
-        link.setRoute(allRoutes[i], [&offered, i, claimant](const SerialPacket& packet) {
+TEST_P(Routing, OffersInAscendingPlacesUntilOneClaims) {
+    std::array<RouteOrder, 4> places{30, lastRoute, 10, 20};
+    std::vector<RouteOrder> offered;
+    for (const RouteOrder place : places)
+        link.setRoute(place, [&, place](const SerialPacket& packet) {
             EXPECT_EQ(packet, (SerialPacket{respAck, 7, {1, 2}}));
-            offered.push_back(i);
-            return i == claimant;
+            offered.push_back(place);
+            return offered.size() == GetParam() + 1;
         });
-    std::vector<SerialPacket> unclaimed;
-    link.onPacketReceived = [&](const SerialPacket& packet) { unclaimed.push_back(packet); };
 
     link.processReceivedBytes(encodeFrame({respAck, 7, {1, 2}}));
 
-    std::vector<std::size_t> expected;
-    for (std::size_t i = 0; i < allRoutes.size() && i <= claimant; ++i)
-        expected.push_back(i);
-    EXPECT_EQ(offered, expected);
-    EXPECT_EQ(unclaimed.size(), claimant == linkRouteCount ? 1u : 0u);
+    std::sort(places.begin(), places.end());
+    EXPECT_EQ(offered, std::vector<RouteOrder>(places.begin(),
+                                               places.begin() + std::min<long>(GetParam() + 1, 4)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Claimant, Routing, ::testing::Range<std::size_t>(0, linkRouteCount + 1),
-                         testing::PrintedName());
+INSTANTIATE_TEST_SUITE_P(Claimant, Routing, ::testing::Range<std::size_t>(0, 5),
+                         [](const auto& testInfo) {
+                             return testInfo.param == 4
+                                        ? std::string("Nobody")
+                                        : "Route" + std::to_string(testInfo.param + 1);
+                         });
 
-TEST_F(LinkFixture, RoutesCanBeReplacedAndRemoved) {
-    int first = 0, second = 0, unclaimed = 0;
-    link.onPacketReceived = [&](const SerialPacket&) { ++unclaimed; };
-    link.setRoute(LinkRoute::Settings, [&](const SerialPacket&) { return ++first > 0; });
-    link.setRoute(LinkRoute::Settings, [&](const SerialPacket&) { return ++second > 0; });
+TEST_F(LinkFixture, ARouteIsReplacedAtItsPlaceAndRemovedByAnEmptyClaim) {
+    int first = 0, second = 0, last = 0;
+    link.setRoute(lastRoute, [&](const SerialPacket&) { return ++last > 0; });
+    link.setRoute(20, [&](const SerialPacket&) { return ++first > 0; });
+    link.setRoute(20, [&](const SerialPacket&) { return ++second > 0; });
     link.processReceivedBytes(encodeFrame({respSettings, 0, {}}));
-    link.setRoute(LinkRoute::Settings, nullptr);
+    link.setRoute(20, nullptr);
+    EXPECT_FALSE(link.hasRoute(20));
     link.processReceivedBytes(encodeFrame({respSettings, 0, {}}));
     EXPECT_EQ(first, 0);
     EXPECT_EQ(second, 1);
-    EXPECT_EQ(unclaimed, 1);
+    EXPECT_EQ(last, 1);
 }
 
 TEST_F(LinkFixture, ABadFrameSetsLastErrorAndTheNextOneStillArrives) {
     int received = 0;
-    link.onPacketReceived = [&](const SerialPacket&) { ++received; };
+    link.setRoute(lastRoute, [&](const SerialPacket&) { return ++received > 0; });
     int notifications = 0;
     auto subscription = link.changed.connect([&] { ++notifications; });
     // The packet E4 05 00 with CRC 24, sent with 25 instead.
@@ -75,34 +73,12 @@ TEST_F(LinkFixture, ABadFrameSetsLastErrorAndTheNextOneStillArrives) {
     EXPECT_EQ(received, 1);
 }
 
-TEST_F(LinkFixture, SequenceNumbersRunFromZeroAndWrap) {
-    for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(link.nextSequence(), i);
-    EXPECT_EQ(link.nextSequence(), 0);
-    EXPECT_EQ(link.nextSequence(), 1);
-}
-
-TEST_F(LinkFixture, SendingWithoutAPortConsumesNoSequence) {
+TEST_F(LinkFixture, SendingWithoutAPortConsumesNoSequenceAndSequencesWrap) {
     EXPECT_EQ(link.sendPacket(cmdSettings, Bytes{settingsGetAll}), std::nullopt);
     EXPECT_EQ(link.lastError(), "No serial port is connected.");
     EXPECT_FALSE(link.send(Bytes{1}));
-    EXPECT_EQ(link.nextSequence(), 0);
-}
-
-TEST(SharedLink, IsTheInstalledOneUntilReplaced) {
-    ManualEventLoop loop;
-    EXPECT_FALSE(SerialPortManager::hasShared());
-    auto owned = std::make_unique<SerialPortManager>(loop, "/nonexistent-norix-dir",
-                                                     LinkConversations::None);
-    SerialPortManager* raw = owned.get();
-    SerialPortManager::installShared(std::move(owned));
-    EXPECT_EQ(&SerialPortManager::shared(), raw);
-    SerialPortManager::installShared(nullptr);
-    EXPECT_FALSE(SerialPortManager::hasShared());
-}
-
-TEST(SharedLinkDeathTest, AbortsWhenUsedBeforeInstalled) {
-    EXPECT_DEATH(SerialPortManager::shared(), "installShared");
+    for (int i = 0; i < 258; ++i)
+        ASSERT_EQ(link.nextSequence(), i % 256);
 }
 
 } // namespace

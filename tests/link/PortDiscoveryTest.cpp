@@ -60,7 +60,7 @@ TEST(PortDiscovery, ListsFullSortedPathsOfCandidatesOnly) {
 TEST(PortDiscovery, RefreshAppendsExtraPortsAndReportsAListingFailure) {
     testing::TempDirectory dir;
     ManualEventLoop loop;
-    SerialPortManager link(loop, dir.path(), LinkConversations::None);
+    SerialPortManager link(loop, dir.path());
     EXPECT_TRUE(link.availablePorts().empty());
     EXPECT_EQ(link.lastError(), std::nullopt);
 
@@ -70,7 +70,7 @@ TEST(PortDiscovery, RefreshAppendsExtraPortsAndReportsAListingFailure) {
     EXPECT_EQ(link.portDisplayName("/tmp/norix-sim-pty"), "Norix simulator");
     EXPECT_EQ(link.portDisplayName(dir.file("ttyACM0")), dir.file("ttyACM0"));
 
-    SerialPortManager missing(loop, dir.file("no-such-folder"), LinkConversations::None);
+    SerialPortManager missing(loop, dir.file("no-such-folder"));
     EXPECT_TRUE(missing.availablePorts().empty());
     EXPECT_EQ(missing.lastError(), "Unable to list serial ports: No such file or directory");
 }

@@ -4,6 +4,7 @@
 // the device directory.
 
 #include "core/link/SerialPacket.h"
+#include "core/util/UniqueFd.h"
 #include "tests/support/TestSupport.h"
 
 #include <chrono>
@@ -20,26 +21,24 @@ namespace norix::testing {
 class PtyDevice {
 public:
     PtyDevice() {
-        int slave = -1;
+        int masterFd = -1, slave = -1;
         char name[256] = {};
-        if (::openpty(&master_, &slave, name, nullptr, nullptr) != 0)
+        if (::openpty(&masterFd, &slave, name, nullptr, nullptr) != 0)
             std::abort();
+        master_.reset(masterFd);
         // The link opens the slave by its path, as it would a real device node.
         ::close(slave);
         slavePath_ = name;
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        ::fcntl(masterFd, F_SETFL, ::fcntl(masterFd, F_GETFL) | O_NONBLOCK);
     }
-    ~PtyDevice() { unplug(); }
-    PtyDevice(const PtyDevice&) = delete;
-    PtyDevice& operator=(const PtyDevice&) = delete;
 
     const std::string& slavePath() const { return slavePath_; }
-    int master() const { return master_; }
+    int master() const { return master_.get(); }
 
     void write(const Bytes& bytes) {
         std::size_t offset = 0;
         while (offset < bytes.size()) {
-            const ssize_t n = ::write(master_, bytes.data() + offset, bytes.size() - offset);
+            const ssize_t n = ::write(master(), bytes.data() + offset, bytes.size() - offset);
             if (n > 0)
                 offset += static_cast<std::size_t>(n);
             else
@@ -50,10 +49,10 @@ public:
     // Everything that arrives until nothing more came for `quiet`.
     Bytes read(std::chrono::milliseconds quiet = std::chrono::milliseconds(100)) {
         Bytes received;
-        pollfd fd{master_, POLLIN, 0};
+        pollfd fd{master(), POLLIN, 0};
         while (::poll(&fd, 1, static_cast<int>(quiet.count())) > 0) {
             std::uint8_t buffer[4096];
-            const ssize_t n = ::read(master_, buffer, sizeof buffer);
+            const ssize_t n = ::read(master(), buffer, sizeof buffer);
             if (n <= 0)
                 break;
             received.insert(received.end(), buffer, buffer + n);
@@ -62,14 +61,10 @@ public:
     }
 
     // The device goes away: the slave node disappears and reads on it end.
-    void unplug() {
-        if (master_ >= 0)
-            ::close(master_);
-        master_ = -1;
-    }
+    void unplug() { master_.close(); }
 
 private:
-    int master_ = -1;
+    UniqueFd master_;
     std::string slavePath_;
 };
 

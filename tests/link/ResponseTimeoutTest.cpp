@@ -26,49 +26,48 @@ struct Conversation {
 
 struct TimeoutCase {
     const char* name;
-    std::function<void(Conversation&)> afterSend; // runs 1 s after the command with sequence 9
-    int expectedTimeouts;
+    std::function<void(Conversation&)> afterSend; // runs 1 s after the command with sequence 255
+    std::optional<int> firesAfterMs;              // counted from that command
     friend void PrintTo(const TimeoutCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ResponseTimeoutCases : public ::testing::TestWithParam<TimeoutCase> {};
 
-TEST_P(ResponseTimeoutCases, FiresOnlyForTheOutstandingCommand) {
+TEST_P(ResponseTimeoutCases, FiresOnceAndOnlyForTheOutstandingCommand) {
     Conversation conversation;
-    conversation.send(9);
+    conversation.send(255);
     conversation.loop.advance(Milliseconds(1000));
     GetParam().afterSend(conversation);
-    conversation.loop.advance(Milliseconds(1999));
+    const int firesAt = GetParam().firesAfterMs.value_or(3000);
+    conversation.loop.advance(Milliseconds(firesAt - 1001));
     EXPECT_EQ(conversation.timeouts, 0);
     conversation.loop.advance(Milliseconds(1));
-    EXPECT_EQ(conversation.timeouts, GetParam().expectedTimeouts);
+    const int expected = GetParam().firesAfterMs ? 1 : 0;
+    EXPECT_EQ(conversation.timeouts, expected);
+    if (conversation.timeout) {
+        EXPECT_FALSE(conversation.timeout->isArmed());
+        EXPECT_EQ(conversation.timeout->armedSequence(), std::nullopt);
+    }
     conversation.loop.advance(Milliseconds(10000));
-    EXPECT_EQ(conversation.timeouts, GetParam().expectedTimeouts) << "single-shot";
+    EXPECT_EQ(conversation.timeouts, expected) << "single-shot";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ResponseTimeoutCases,
-    ::testing::Values(TimeoutCase{"NoAnswer", [](Conversation&) {}, 1},
-                      TimeoutCase{"Answered", [](Conversation& c) { c.pending.reset(); }, 0},
-                      TimeoutCase{"NewerCommandSentWithoutRearming",
-                                  [](Conversation& c) { c.pending = 10; }, 0},
-                      TimeoutCase{"Cancelled", [](Conversation& c) { c.timeout->cancel(); }, 0},
-                      TimeoutCase{"Destroyed", [](Conversation& c) { c.timeout.reset(); }, 0}),
+    ::testing::Values(
+        TimeoutCase{"NoAnswer", [](Conversation&) {}, 3000},
+        TimeoutCase{"Answered", [](Conversation& c) { c.pending.reset(); }, {}},
+        TimeoutCase{"NewerCommandSentWithoutRearming", [](Conversation& c) { c.pending = 10; }, {}},
+        // Sequence 0 after 255: a wrapped sequence is still a sequence.
+        TimeoutCase{"RearmedForTheNextCommand",
+                    [](Conversation& c) {
+                        c.send(0);
+                        EXPECT_EQ(c.timeout->armedSequence(), 0);
+                    },
+                    4000},
+        TimeoutCase{"Cancelled", [](Conversation& c) { c.timeout->cancel(); }, {}},
+        TimeoutCase{"Destroyed", [](Conversation& c) { c.timeout.reset(); }, {}}),
     testing::PrintedName());
-
-TEST(ResponseTimeout, ARearmedTimeoutFires3000MsAfterTheNewCommand) {
-    Conversation conversation;
-    conversation.send(255);
-    conversation.loop.advance(Milliseconds(2000));
-    conversation.send(0);
-    EXPECT_EQ(conversation.timeout->armedSequence(), 0);
-    conversation.loop.advance(Milliseconds(2999));
-    EXPECT_EQ(conversation.timeouts, 0);
-    conversation.loop.advance(Milliseconds(1));
-    EXPECT_EQ(conversation.timeouts, 1);
-    EXPECT_FALSE(conversation.timeout->isArmed());
-    EXPECT_EQ(conversation.timeout->armedSequence(), std::nullopt);
-}
 
 TEST(ResponseTimeout, TheHandlerMayArmTheNextTimeout) {
     Conversation conversation;

@@ -76,7 +76,7 @@ TEST(ManualEventLoop, ServesReadableDescriptorsAndStopsWhenUnwatched) {
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     std::string received;
-    WatchId watch = WatchId::None;
+    WatchId watch = WatchId::none;
     watch = loop.watchReadable(fds[0], [&] {
         char buffer[16];
         const auto n = ::read(fds[0], buffer, sizeof buffer);

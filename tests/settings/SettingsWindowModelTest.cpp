@@ -32,7 +32,7 @@ protected:
         return slots;
     }
 
-    SettingsWindowModel model{link};
+    SettingsWindowModel model{link, fonts, settings};
 };
 
 struct DefaultFontCase {

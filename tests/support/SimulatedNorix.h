@@ -8,13 +8,11 @@
 
 #include "core/chips/ChipFileCodec.h"
 #include "core/chips/ChipSession.h"
-#include "core/fonts/FontSlotConversation.h"
-#include "core/images/ImageSlotConversation.h"
+#include "core/device/NorixConnection.h"
 #include "core/link/FrameCodec.h"
 #include "core/link/ProtocolCodes.h"
 #include "core/link/SerialPortManager.h"
 #include "core/loop/ManualEventLoop.h"
-#include "core/settings/SettingsConversation.h"
 #include "core/util/DiagnosticLog.h"
 #include "sim/PtySimulator.h"
 #include "sim/SimulatedNorix.h"
@@ -91,11 +89,10 @@ inline void fillSampleMemory(sim::NorixMemory& memory) {
     memory.setImage(3, sim::makeStoredImage("Chip", 10, 10, Bytes{100, 0x00, 0x1F}));
 }
 
-// A link on a ManualEventLoop to a simulated Norix on a pseudo-terminal.
-class PtyNorixFixture : public ::testing::Test {
+// A link on a ManualEventLoop to a simulated Norix on a pseudo-terminal: the
+// whole Norix connection, or (`Link` = SerialPortManager) a bare link.
+template <typename Link> class PtyNorixFixture : public ::testing::Test {
 protected:
-    explicit PtyNorixFixture(LinkConversations conversations) : link{loop, "/dev", conversations} {}
-
     void SetUp() override {
         ASSERT_TRUE(sim.open()) << sim.lastError();
         sim.simulator().onExchange =
@@ -151,18 +148,24 @@ protected:
     ScopedDiagnosticSink logSink{[this](std::string_view line) { log.emplace_back(line); }};
     ManualEventLoop loop;
     sim::PtySimulator sim{loop};
-    SerialPortManager link;
+    Link device{loop, "/dev"};
+    SerialPortManager& link = linkOf(device);
     std::vector<SerialPacket> commands;
+
+private:
+    static SerialPortManager& linkOf(SerialPortManager& link) { return link; }
+    static SerialPortManager& linkOf(NorixConnection& norix) { return norix.link(); }
 };
 
 // The link with its font, image and settings conversations.
-class ConversationFixture : public PtyNorixFixture {
+class ConversationFixture : public PtyNorixFixture<NorixConnection> {
 protected:
-    ConversationFixture() : PtyNorixFixture(LinkConversations::Included) {}
-
     void SetUp() override {
         PtyNorixFixture::SetUp();
-        link.onPacketReceived = [this](const SerialPacket& packet) { unclaimed.push_back(packet); };
+        link.setRoute(lastRoute, [this](const SerialPacket& packet) {
+            unclaimed.push_back(packet);
+            return true;
+        });
     }
     std::size_t progress() const override { return PtyNorixFixture::progress() + unclaimed.size(); }
 
@@ -177,9 +180,9 @@ protected:
 
     const SerialPacket& lastCommand() const { return commands.back(); }
 
-    FontSlotConversation& fonts = link.fonts();
-    ImageSlotConversation& images = link.images();
-    SettingsConversation& settings = link.settings();
+    FontSlotConversation& fonts = device.fonts();
+    ImageSlotConversation& images = device.images();
+    SettingsConversation& settings = device.settings();
     std::vector<SerialPacket> connectCommands; // what the last connect() sent
     std::vector<SerialPacket> unclaimed;
 };
@@ -193,10 +196,8 @@ inline std::string programOf(std::size_t instructions) {
 }
 
 // A ChipSession on the link, which writes to a terminal instead of a log.
-class ChipSessionFixture : public PtyNorixFixture {
+class ChipSessionFixture : public PtyNorixFixture<SerialPortManager> {
 protected:
-    ChipSessionFixture() : PtyNorixFixture(LinkConversations::None) {}
-
     void SetUp() override {
         PtyNorixFixture::SetUp();
         sim.simulator().memory().clear();
@@ -239,16 +240,13 @@ protected:
         const auto& stored = session.terminal().terminalLines();
         return {stored.begin(), stored.end()};
     }
-    bool wrote(const std::string& line) const {
-        const auto all = lines();
-        return std::find(all.begin(), all.end(), line) != all.end();
-    }
     // Position of the line in the terminal, or -1.
     long lineIndex(const std::string& line) const {
         const auto all = lines();
         const auto found = std::find(all.begin(), all.end(), line);
         return found == all.end() ? -1 : static_cast<long>(found - all.begin());
     }
+    bool wrote(const std::string& line) const { return lineIndex(line) >= 0; }
 
     void setChip(const std::string& name, const std::string& code, std::int64_t pins = 14,
                  std::int64_t type = 1) {

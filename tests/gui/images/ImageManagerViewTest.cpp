@@ -1,6 +1,6 @@
 #include "gui/images/ImageManagerView.h"
 
-#include "core/images/ImageSlotConversation.h"
+#include "core/device/NorixConnection.h"
 #include "core/images/NorixImageFile.h"
 #include "core/images/Rgb565.h"
 #include "gui/images/ImagePixelView.h"
@@ -29,8 +29,8 @@ using test::waitFor;
 // The image window on its own link; dialogs answer from the test.
 struct ImageWindow {
     ImageWindow()
-        : link((test::application(), loop), devices.path().string(), LinkConversations::Included),
-          window(std::make_unique<ImageManagerView>(link)) {
+        : device((test::application(), loop), devices.path().string()),
+          window(std::make_unique<ImageManagerView>(device)) {
         window->dialogs().showAlert = [this](const std::string& title, const std::string& message) {
             alerts.push_back(title + ": " + message);
         };
@@ -79,7 +79,8 @@ struct ImageWindow {
 
     test::TempFolder devices;
     QtEventLoop loop;
-    SerialPortManager link;
+    NorixConnection device;
+    SerialPortManager& link = device.link();
     std::unique_ptr<ImageManagerView> window;
     std::vector<std::string> alerts;
     UnsavedChoice answer = UnsavedChoice::cancel;
@@ -212,7 +213,7 @@ TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
     ASSERT_TRUE(simulator.start()) << simulator.lastError();
     ASSERT_TRUE(f.link.connect(simulator.portPath()));
     ImageManagerView& w = *f.window;
-    auto& images = f.link.images();
+    auto& images = f.device.images();
     ASSERT_TRUE(waitFor([&] { return !images.isLoadingImageList(); }));
     QTest::mouseClick(w.refreshButton(), Qt::LeftButton);
     EXPECT_TRUE(w.busyIndicator()->isVisible());
