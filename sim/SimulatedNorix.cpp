@@ -64,7 +64,7 @@ void SimulatedNorix::hangUp() {
 void SimulatedNorix::onTransportClosed() {
     decoder_.clear();
     clearQueue();
-    disconnected();
+    disconnected.emit();
 }
 
 void SimulatedNorix::handleCommand(const SerialPacket& command) {

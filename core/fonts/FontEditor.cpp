@@ -15,8 +15,8 @@ std::string importedFontName(const DesktopFontOptions& options) {
 }
 
 FontEditor::FontEditor(SerialPortManager& link) : link_(link) {
-    connections_.push_back(link_.changed.connect([this] { changed(); }));
-    connections_.push_back(link_.fonts().changed.connect([this] { changed(); }));
+    connections_.push_back(link_.changed.connect([this] { changed.emit(); }));
+    connections_.push_back(link_.fonts().changed.connect([this] { changed.emit(); }));
 }
 
 FontEditor::~FontEditor() = default;
@@ -130,7 +130,7 @@ void FontEditor::selectGlyph(std::int64_t index) {
         return;
     endStroke();
     selectedGlyph_ = index;
-    changed();
+    changed.emit();
 }
 
 void FontEditor::moveGlyphSelection(std::int64_t delta) {
@@ -150,7 +150,7 @@ void FontEditor::setPreviewText(std::string text) {
     if (text == previewText_)
         return;
     previewText_ = std::move(text);
-    changed();
+    changed.emit();
 }
 
 std::vector<PlacedGlyph> FontEditor::previewTextGlyphs() const {
@@ -162,7 +162,7 @@ void FontEditor::selectNorixSlot(std::int64_t slot) {
     if (selectedNorixSlot_ == slot)
         return;
     selectedNorixSlot_ = slot;
-    changed();
+    changed.emit();
 }
 
 bool FontEditor::pixelIsEditable(std::int64_t column, std::int64_t row) const {
@@ -210,7 +210,7 @@ void FontEditor::toggleSelectedGlyphPixel(std::int64_t column, std::int64_t row)
     setSelectedGlyphPixel(column, row,
                           !glyphPixelIsLit(before, loadedFont_->height(), column, row));
     recordEdit(std::move(before));
-    changed();
+    changed.emit();
 }
 
 void FontEditor::beginStroke(std::int64_t column, std::int64_t row) {
@@ -221,12 +221,12 @@ void FontEditor::beginStroke(std::int64_t column, std::int64_t row) {
     const bool lit = !glyphPixelIsLit(before, loadedFont_->height(), column, row);
     stroke_ = Stroke{std::move(before), lit};
     setSelectedGlyphPixel(column, row, lit);
-    changed();
+    changed.emit();
 }
 
 void FontEditor::continueStroke(std::int64_t column, std::int64_t row) {
     if (stroke_ && setSelectedGlyphPixel(column, row, stroke_->lit))
-        changed();
+        changed.emit();
 }
 
 void FontEditor::endStroke() {
@@ -235,7 +235,7 @@ void FontEditor::endStroke() {
     auto before = std::move(stroke_->before);
     stroke_.reset();
     recordEdit(std::move(before));
-    changed();
+    changed.emit();
 }
 
 void FontEditor::applyColumns(std::int64_t glyph, const std::vector<std::uint64_t>& columns) {
@@ -253,7 +253,7 @@ void FontEditor::undo() {
         return;
     const GlyphEdit& edit = history_[--undoDepth_];
     applyColumns(edit.glyph, edit.before);
-    changed();
+    changed.emit();
 }
 
 void FontEditor::redo() {
@@ -262,13 +262,13 @@ void FontEditor::redo() {
         return;
     const GlyphEdit& edit = history_[undoDepth_++];
     applyColumns(edit.glyph, edit.after);
-    changed();
+    changed.emit();
 }
 
 void FontEditor::showNewFontOptions() {
     newFontOptions_ = NewFontOptions{};
     showingNewFontOptions_ = true;
-    changed();
+    changed.emit();
 }
 
 void FontEditor::setNewFontOptions(NewFontOptions options) {
@@ -276,12 +276,12 @@ void FontEditor::setNewFontOptions(NewFontOptions options) {
     options.height = std::clamp<std::int64_t>(options.height, 1, maximumNewFontHeight);
     options.glyphCount = std::clamp<std::int64_t>(options.glyphCount, 1, maximumNewFontGlyphCount);
     newFontOptions_ = std::move(options);
-    changed();
+    changed.emit();
 }
 
 void FontEditor::cancelNewFont() {
     showingNewFontOptions_ = false;
-    changed();
+    changed.emit();
 }
 
 void FontEditor::createNewFont() {
@@ -301,18 +301,18 @@ void FontEditor::replaceFont(LoadedFont font, bool modified) {
     history_.clear();
     undoDepth_ = 0;
     cleanDepth_ = modified ? std::nullopt : std::optional<std::size_t>(0);
-    changed();
+    changed.emit();
 }
 
 void FontEditor::showError(std::string message) {
     importErrorMessage_ = std::move(message);
     showingImportError_ = true;
-    changed();
+    changed.emit();
 }
 
 void FontEditor::dismissImportError() {
     showingImportError_ = false;
-    changed();
+    changed.emit();
 }
 
 void FontEditor::openFontFile(const OpenPathChooser& choose) {
@@ -337,7 +337,7 @@ bool FontEditor::writeTo(const std::filesystem::path& path) {
     }
     loadedFont_->sourceURL = path;
     cleanDepth_ = undoDepth_;
-    changed();
+    changed.emit();
     return true;
 }
 

@@ -106,7 +106,7 @@ void FontSlotConversation::requestFontList() {
     if (!link_.isConnected())
         return;
     norixFontSlots_ = NorixFontSlot::emptySlots();
-    changed();
+    changed.emit();
     for (int slot = 0; slot < norixFontSlotCount; ++slot)
         requestFontMetadata(slot);
 }
@@ -119,13 +119,13 @@ void FontSlotConversation::requestFontMetadata(std::int64_t slot) {
     // Answers carry their slot, so no sequence is remembered and nothing times out.
     if (link_.sendPacket(cmdSendFontMeta, payload)) {
         awaitingFontSlot_[static_cast<std::size_t>(slot)] = true;
-        changed();
+        changed.emit();
     }
 }
 
 void FontSlotConversation::clearCachedNorixFonts() {
     norixFontSlots_ = NorixFontSlot::emptySlots();
-    changed();
+    changed.emit();
 }
 
 void FontSlotConversation::setSlot(std::size_t slot, NorixFontSlot record) {
@@ -133,7 +133,7 @@ void FontSlotConversation::setSlot(std::size_t slot, NorixFontSlot record) {
         awaitingFontSlot_[slot] = false;
     if (slot < norixFontSlots_.size())
         norixFontSlots_[slot] = std::move(record);
-    changed();
+    changed.emit();
 }
 
 bool FontSlotConversation::isLoadingFontList() const {
@@ -191,7 +191,7 @@ void FontSlotConversation::uploadFont(const std::string& name, std::int64_t widt
                                       std::int64_t slot) {
     const auto refuse = [this](const char* message) {
         fontUploadError_ = message;
-        changed();
+        changed.emit();
     };
     if (!link_.isConnected())
         return refuse("Norix is not connected.");
@@ -230,7 +230,7 @@ void FontSlotConversation::uploadFont(const std::string& name, std::int64_t widt
     fontUploadError_.reset();
     fontUploadStatus_ = "Starting font upload\u2026";
     isUploadingFont_ = true;
-    changed();
+    changed.emit();
     sendUploadStep(FontUploadStep::waitingForMetaBegin);
 }
 
@@ -282,7 +282,7 @@ void FontSlotConversation::sendUploadStep(FontUploadStep step) {
         break;
     }
     fontUploadStep_ = step;
-    changed();
+    changed.emit();
 
     const UploadStepText text = stepText(step);
     const auto sequence = link_.sendPacket(text.code, payload);
@@ -358,7 +358,7 @@ void FontSlotConversation::completeFontUpload() {
     const std::int64_t slot = pendingFontSlot_;
     clearUploadState();
     fontUploadStatus_ = "Font uploaded to slot " + std::to_string(slot) + ".";
-    changed();
+    changed.emit();
     requestFontMetadata(slot);
 }
 
@@ -366,7 +366,7 @@ void FontSlotConversation::failFontUpload(const std::string& message) {
     clearUploadState();
     fontUploadError_ = message;
     fontUploadStatus_ = message;
-    changed();
+    changed.emit();
     link_.setLastError(message);
 }
 
@@ -392,7 +392,7 @@ void FontSlotConversation::resetForDisconnect() {
         clearUploadState();
         fontUploadStatus_ = "Font upload stopped because Norix disconnected.";
     }
-    changed();
+    changed.emit();
 }
 
 } // namespace norix

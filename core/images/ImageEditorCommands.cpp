@@ -40,11 +40,11 @@ void ImageEditor::linkChanged() {
     if (uploadingRevision_ && !images.isUploadingNorixImage()) {
         if (!images.imageUploadError() && images.imageUploadStatus() == uploadedStatus) {
             savedRevision_ = *uploadingRevision_;
-            changed();
+            changed.emit();
         }
         uploadingRevision_.reset();
     }
-    deviceChanged();
+    deviceChanged.emit();
 }
 
 void ImageEditor::takeLoadedNorixImage() {
@@ -102,7 +102,7 @@ std::optional<std::string> ImageEditor::saveImageFile(const std::filesystem::pat
     if (auto error = saveNorixImageFile(image_, path))
         return error->message();
     markSaved();
-    changed();
+    changed.emit();
     return std::nullopt;
 }
 
@@ -120,7 +120,7 @@ void ImageEditor::importPicture(const PictureFit& fit, const std::string& name) 
     importSummary_ = "Imported " + pictureFitSummary(fit);
     ++revision_;
     ++encodingRevision_;
-    changed();
+    changed.emit();
 }
 
 bool ImageEditor::canRefreshImages() const {

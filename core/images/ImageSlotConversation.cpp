@@ -25,7 +25,7 @@ ImageSlotConversation::ImageSlotConversation(SerialPortManager& link)
 
 void ImageSlotConversation::clearCachedNorixImages() {
     norixImageSlots_ = NorixImageSlot::emptySlots();
-    changed();
+    changed.emit();
 }
 
 // ---- Name list ----
@@ -40,7 +40,7 @@ void ImageSlotConversation::requestImageList() {
     pendingImageNameIndex_.reset();
     nextImageNameIndex_ = 1;
     imageNameRequestLimit_ = 1;
-    changed();
+    changed.emit();
     const auto sequence = link_.sendPacket(cmdSendImageCount);
     if (!sequence) {
         endImageList("Could not request the image count from Norix.");
@@ -56,7 +56,7 @@ void ImageSlotConversation::requestNextImageName() {
     imageListStatus_ = "Loading image " + std::to_string(index) + " of " +
                        std::to_string(std::max<std::int64_t>(1, imageNameRequestLimit_ - 1)) +
                        "\u2026";
-    changed();
+    changed.emit();
     const std::array<std::uint8_t, 2> payload{static_cast<std::uint8_t>(index & 0xFF),
                                               static_cast<std::uint8_t>(index >> 8)};
     const auto sequence = link_.sendPacket(cmdSendImageNames, payload);
@@ -74,7 +74,7 @@ void ImageSlotConversation::finishImageList() {
     isLoadingImageList_ = false;
     imageListStatus_ = "Norix image list loaded.";
     imageListError_.reset();
-    changed();
+    changed.emit();
 }
 
 void ImageSlotConversation::endImageList(std::optional<std::string> error) {
@@ -83,14 +83,14 @@ void ImageSlotConversation::endImageList(std::optional<std::string> error) {
     isLoadingImageList_ = false;
     imageListStatus_.clear();
     imageListError_ = std::move(error);
-    changed();
+    changed.emit();
 }
 
 void ImageSlotConversation::setSlotName(std::int64_t slot, std::optional<std::string> name) {
     if (slot < 1 || static_cast<std::size_t>(slot) > norixImageSlots_.size())
         return;
     norixImageSlots_[static_cast<std::size_t>(slot - 1)].name = std::move(name);
-    changed();
+    changed.emit();
 }
 
 bool ImageSlotConversation::handleImageListPacket(const SerialPacket& packet) {
@@ -165,7 +165,7 @@ void ImageSlotConversation::resetForDisconnect() {
         clearImageUploadState();
         imageUploadStatus_ = "Image upload stopped because Norix disconnected.";
     }
-    changed();
+    changed.emit();
 }
 
 } // namespace norix

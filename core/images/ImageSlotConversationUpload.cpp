@@ -74,7 +74,7 @@ void ImageSlotConversation::uploadNorixImage(const std::string& name, std::int64
                                              std::int64_t height, const Bytes& compressedData) {
     const auto refuse = [this](const char* message) {
         imageUploadError_ = message;
-        changed();
+        changed.emit();
     };
     if (!link_.isConnected())
         return refuse("Norix is not connected.");
@@ -96,7 +96,7 @@ void ImageSlotConversation::uploadNorixImage(const std::string& name, std::int64
     imageUploadError_.reset();
     imageUploadStatus_ = "Starting image upload\u2026";
     isUploadingNorixImage_ = true;
-    changed();
+    changed.emit();
     sendImageUploadStep(ImageUploadStep::waitingForMetaBegin);
 }
 
@@ -142,7 +142,7 @@ void ImageSlotConversation::sendImageUploadStep(ImageUploadStep step) {
         break;
     }
     imageUploadStep_ = step;
-    changed();
+    changed.emit();
 
     const auto sequence = link_.sendPacket(text.code, payload);
     if (!sequence)
@@ -209,7 +209,7 @@ void ImageSlotConversation::completeImageUpload() {
     clearImageUploadState();
     imageUploadStatus_ = "Image uploaded to Norix.";
     imageUploadError_.reset();
-    changed();
+    changed.emit();
     requestImageList();
 }
 
@@ -217,7 +217,7 @@ void ImageSlotConversation::failImageUpload(const std::string& message) {
     clearImageUploadState();
     imageUploadError_ = message;
     imageUploadStatus_.clear();
-    changed();
+    changed.emit();
     link_.setLastError(message);
 }
 

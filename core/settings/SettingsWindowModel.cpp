@@ -62,7 +62,7 @@ void SettingsWindowModel::selectDefaultFont(std::int64_t slot) {
     if (!offered || slot == selectedDefaultFont_)
         return;
     selectedDefaultFont_ = slot;
-    changed();
+    changed.emit();
 }
 
 void SettingsWindowModel::synchronizeDefaultFontSelection() {
@@ -76,7 +76,7 @@ void SettingsWindowModel::synchronizeDefaultFontSelection() {
         chosen = available.front().slot();
     if (chosen != selectedDefaultFont_) {
         selectedDefaultFont_ = chosen;
-        changed();
+        changed.emit();
     }
 }
 
@@ -165,7 +165,7 @@ void SettingsWindowModel::linkChanged() {
         seenSlots_ = link_.fonts().norixFontSlots();
     if (defaultChanged || slotsChanged)
         synchronizeDefaultFontSelection();
-    changed();
+    changed.emit();
 }
 
 } // namespace norix
