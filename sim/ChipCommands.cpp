@@ -161,7 +161,7 @@ SerialPacket ChipCommands::saveChip(const SerialPacket& command) {
         return reply(command, respBadSize);
     if (!uploadedChip_)
         return reply(command, respFail);
-    if (memory_.storeChip(*uploadedChip_, config_.chipCapacity) == NorixMemory::StoreResult::Full)
+    if (memory_.storeChip(*uploadedChip_, config_.chipCapacity) == NorixMemory::StoreResult::full)
         return reply(command, respFail);
     return reply(command, respDone);
 }

@@ -182,13 +182,13 @@ NorixMemory::StoreResult NorixMemory::storeChip(StoredChip chip, std::size_t cap
     if (same != chips_.end()) {
         *same = std::move(chip);
         changed.emit();
-        return StoreResult::Replaced;
+        return StoreResult::replaced;
     }
     if (chips_.size() >= capacity)
-        return StoreResult::Full;
+        return StoreResult::full;
     chips_.push_back(std::move(chip));
     changed.emit();
-    return StoreResult::Appended;
+    return StoreResult::appended;
 }
 
 bool NorixMemory::deleteChip(std::size_t index) {

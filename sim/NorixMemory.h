@@ -119,7 +119,7 @@ public:
     int imageCount() const;
     std::optional<int> firstFreeImageSlot() const;
 
-    enum class StoreResult { Appended, Replaced, Full };
+    enum class StoreResult { appended, replaced, full };
     // A chip of the same name is replaced; otherwise it is appended if there is room.
     StoreResult storeChip(StoredChip chip, std::size_t capacity);
     bool deleteChip(std::size_t index);

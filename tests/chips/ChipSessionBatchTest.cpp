@@ -70,7 +70,7 @@ TEST_F(ChipBatchTest, ChipsThatCannotBeSavedAreSkippedAndNamed) {
               {"d.chip", chip("NOSTORE")},
               {"e.chip", chip("EPSILON")}});
     // The second store command (that of d.chip) is refused.
-    addFault(cmdSaveChip, 2, FaultAction::Fail);
+    addFault(cmdSaveChip, 2, FaultAction::fail);
     session.batchSaveToNorixPressed();
     settle();
 
@@ -92,7 +92,7 @@ TEST_F(ChipBatchTest, ChipsThatCannotBeSavedAreSkippedAndNamed) {
 TEST_F(ChipBatchTest, AFailedLastChipStillFinishesTheBatch) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"z.chip", chip("ZETA")}});
-    addFault(cmdChipCodeChunk, 2, FaultAction::BadSize); // z.chip's only chunk
+    addFault(cmdChipCodeChunk, 2, FaultAction::badSize); // z.chip's only chunk
     session.batchSaveToNorixPressed();
     settle();
     EXPECT_EQ(storedNames(), std::vector<std::string>{"ALPHA"});
@@ -119,7 +119,7 @@ TEST_F(ChipBatchTest, NothingReadableMeansNoRun) {
 TEST_F(ChipBatchTest, FinishFailureEndsTheRun) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
-    addFault(cmdFinishBatch, 1, FaultAction::Fail);
+    addFault(cmdFinishBatch, 1, FaultAction::fail);
     session.batchSaveToNorixPressed();
     settle();
     EXPECT_EQ(lines().back(), "Batch finish failed with response 0xB3.");
@@ -130,7 +130,7 @@ TEST_F(ChipBatchTest, FinishFailureEndsTheRun) {
 TEST_F(ChipBatchTest, RunningBatchRefusesOtherCommandsUntilCancelled) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
-    addFault(cmdChipCodeChunk, 1, FaultAction::Drop);
+    addFault(cmdChipCodeChunk, 1, FaultAction::drop);
     session.batchSaveToNorixPressed();
     settle();
     ASSERT_TRUE(session.isBatchSaving());
@@ -166,7 +166,7 @@ TEST_F(ChipBatchTest, RunningBatchRefusesOtherCommandsUntilCancelled) {
 TEST_F(ChipBatchTest, LostLinkEndsTheRunAndAReconnectStartsClean) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
-    addFault(cmdChipStringsChunk, 5, FaultAction::HangUpBefore);
+    addFault(cmdChipStringsChunk, 5, FaultAction::hangUpBefore);
     session.batchSaveToNorixPressed();
     settle();
     EXPECT_TRUE(wrote("Norix disconnected."));

@@ -81,8 +81,8 @@ INSTANTIATE_TEST_SUITE_P(Chips, NorixChipListTest,
 
 TEST_F(NorixChipsTest, MalformedCountsAndNames) {
     connectWith({});
-    addFault(cmdChipCount, std::nullopt, FaultAction::Drop);
-    addFault(cmdChipName, std::nullopt, FaultAction::Drop);
+    addFault(cmdChipCount, std::nullopt, FaultAction::drop);
+    addFault(cmdChipName, std::nullopt, FaultAction::drop);
 
     session.requestChipList();
     settle();
@@ -173,8 +173,8 @@ class MetadataPartsTest : public NorixChipsTest,
 
 TEST_P(MetadataPartsTest, AssemblesTheFirst128Bytes) {
     connectWith({"4164"});
-    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::Drop);
-    addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::drop);
+    addFault(cmdLoadChipCode, std::nullopt, FaultAction::drop);
     Bytes metadata = storedMetadata("4164", 32);
     metadata.resize(256, 0xEE); // anything beyond 128 bytes must be ignored
     session.setSelectedNorixChipIndex(0);
@@ -205,8 +205,8 @@ INSTANTIATE_TEST_SUITE_P(Chips, MetadataPartsTest,
 
 TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
     connectWith({"BAD"});
-    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::Drop);
-    addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::drop);
+    addFault(cmdLoadChipCode, std::nullopt, FaultAction::drop);
     setChip("MINE", "/* mine */", 16, 4);
     Bytes metadata = storedMetadata("BAD", 16);
     std::swap(metadata[0], metadata[1]);
@@ -226,8 +226,8 @@ TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
 
 TEST_F(NorixChipsTest, CodeAnswersOfEveryShape) {
     connectWith({"A", "B"});
-    addFault(cmdLoadChipCode, std::nullopt, FaultAction::Drop);
-    addFault(cmdLoadChipString, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipCode, std::nullopt, FaultAction::drop);
+    addFault(cmdLoadChipString, std::nullopt, FaultAction::drop);
     const auto startLoad = [&](std::size_t index) {
         clearRecords();
         session.setSelectedNorixChipIndex(index);
@@ -298,12 +298,12 @@ TEST_F(NorixChipsTest, LoadRefusals) {
     session.setSelectedNorixChipIndex(1);
     session.loadSelectedNorixChip();
     EXPECT_EQ(lines().back(), "Select a chip from the Norix list first.");
-    addFault(cmdLoadChipMetadata, 1, FaultAction::Fail);
+    addFault(cmdLoadChipMetadata, 1, FaultAction::fail);
     session.setSelectedNorixChipIndex(0);
     session.loadSelectedNorixChip();
     settle();
     EXPECT_EQ(lines().back(), "Chip metadata request failed with response 0xB3.");
-    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, FaultAction::drop);
     session.loadSelectedNorixChip();
     settle();
     EXPECT_FALSE(session.canLoadSelectedNorixChip());
@@ -324,7 +324,7 @@ TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
     EXPECT_EQ(lines()[2], "Chip deleted from Norix.");
     EXPECT_EQ(lines().back(), "Loaded 2 chips from Norix.");
 
-    addFault(cmdDeleteChip, 2, FaultAction::Fail);
+    addFault(cmdDeleteChip, 2, FaultAction::fail);
     session.setSelectedNorixChipIndex(0);
     session.deleteSelectedChipFromNorix();
     settle();
@@ -335,7 +335,7 @@ TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
 TEST_F(NorixChipsTest, DeleteWaitsForAnUploadAndForItsOwnRequest) {
     connectWith({"A"});
     setChip("UP", programOf(8));
-    addFault(cmdChipCodeChunk, 1, FaultAction::Drop);
+    addFault(cmdChipCodeChunk, 1, FaultAction::drop);
     sendChip();
     ASSERT_TRUE(session.isUploading());
     clearRecords();
@@ -362,7 +362,7 @@ TEST_F(NorixChipsTest, DeleteAllAfterConfirmationAndUploadModeCheck) {
     EXPECT_TRUE(session.norixChipList().norixChips().empty());
     EXPECT_TRUE(sim.simulator().memory().chips().empty());
 
-    addFault(cmdDeleteAllChips, 2, FaultAction::Fail);
+    addFault(cmdDeleteAllChips, 2, FaultAction::fail);
     session.requestDeleteAllChips();
     session.confirmDeleteAllChips();
     settle();

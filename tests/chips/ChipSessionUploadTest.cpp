@@ -227,7 +227,7 @@ class UploadStageFaultTest : public ChipSessionFixture,
 TEST_P(UploadStageFaultTest, RetryRepeatsTheSamePacket) {
     connect();
     setChip("RETRY", programOf(8));
-    addFault(GetParam().command, GetParam().occurrence, FaultAction::Retry);
+    addFault(GetParam().command, GetParam().occurrence, FaultAction::retry);
     sendChip();
     EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
     EXPECT_TRUE(wrote("Norix requested a retry."));
@@ -242,7 +242,7 @@ TEST_P(UploadStageFaultTest, RetryRepeatsTheSamePacket) {
 TEST_P(UploadStageFaultTest, FailureEndsTheUpload) {
     connect();
     setChip("FAIL", programOf(8));
-    addFault(GetParam().command, GetParam().occurrence, FaultAction::Fail);
+    addFault(GetParam().command, GetParam().occurrence, FaultAction::fail);
     sendChip();
     EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::idle);
     EXPECT_FALSE(session.upload().uploadExpectedSequence().has_value());
@@ -266,7 +266,7 @@ TEST_F(ChipUploadTest, StoreFailureIsReported) {
     connect();
     setChip("NOROOM", programOf(1));
     sendChip();
-    addFault(cmdSaveChip, 1, FaultAction::BadSize);
+    addFault(cmdSaveChip, 1, FaultAction::badSize);
     session.saveToNorixPressed();
     settle();
     EXPECT_EQ(lines().back(), "Upload failed with response 0xB4.");
@@ -292,7 +292,7 @@ TEST_F(ChipUploadTest, UploadModeRefusals) {
     connect();
     setChip("BUSY", programOf(4));
     // An unanswered query blocks a second one.
-    addFault(cmdUploadModeQuery, 1, FaultAction::Drop);
+    addFault(cmdUploadModeQuery, 1, FaultAction::drop);
     session.sendToNorixPressed();
     settle();
     EXPECT_FALSE(session.canUseUploadButtons());
@@ -306,7 +306,7 @@ TEST_F(ChipUploadTest, UploadModeRefusals) {
     EXPECT_TRUE(session.canUseUploadButtons());
 
     // While chunks are still going out, another send is refused.
-    addFault(cmdChipCodeChunk, 1, FaultAction::Drop);
+    addFault(cmdChipCodeChunk, 1, FaultAction::drop);
     sendChip();
     ASSERT_EQ(session.upload().uploadStage(), NorixUploadStage::codeChunk);
     clearRecords();

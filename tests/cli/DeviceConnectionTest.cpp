@@ -67,7 +67,7 @@ TEST(DeviceConnection, EveryAnswerRestartsTheSilenceClock) {
     DeviceConnection connection(simOptions(0.25));
     ASSERT_TRUE(connection.open());
     connection.simulator()->simulator().faults().add(
-        {cmdSerialNumber, std::nullopt, FaultAction::Delay, 150});
+        {cmdSerialNumber, std::nullopt, FaultAction::delay, 150});
     int answers = 0;
     std::optional<std::uint8_t> pending = connection.link().sendPacket(cmdSerialNumber);
     connection.link().onPacketReceived = [&](const SerialPacket& packet) {
@@ -81,7 +81,7 @@ TEST(DeviceConnection, ALostLinkEndsTheWaitAndEveryNewLastErrorIsPrinted) {
     DeviceConnection connection(simOptions());
     ASSERT_TRUE(connection.open());
     connection.simulator()->simulator().faults().add(
-        {cmdSerialNumber, 1, FaultAction::HangUpBefore, 0});
+        {cmdSerialNumber, 1, FaultAction::hangUpBefore, 0});
     StandardErrorCapture capture;
     std::optional<SerialPacket> answer;
     EXPECT_FALSE(askSerialNumber(connection, answer));

@@ -81,10 +81,10 @@ std::string faultName(const ::testing::TestParamInfo<std::optional<FaultRule>>& 
 INSTANTIATE_TEST_SUITE_P(
     Faults, Concurrent,
     ::testing::Values(std::nullopt,
-                      FaultRule{cmdImageDataChunk, std::nullopt, FaultAction::Delay, 40},
-                      FaultRule{cmdFontDataChunk, 2, FaultAction::Retry, 0},
+                      FaultRule{cmdImageDataChunk, std::nullopt, FaultAction::delay, 40},
+                      FaultRule{cmdFontDataChunk, 2, FaultAction::retry, 0},
                       // Every answer in pieces, while several are under way.
-                      FaultRule{std::nullopt, std::nullopt, FaultAction::Split, 7}),
+                      FaultRule{std::nullopt, std::nullopt, FaultAction::split, 7}),
     faultName);
 
 TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {

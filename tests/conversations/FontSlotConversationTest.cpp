@@ -136,7 +136,7 @@ const StepFault uploadSteps[] = {
 class FontUploadStep : public FontSlots, public ::testing::WithParamInterface<StepFault> {};
 
 TEST_P(FontUploadStep, RetryResendsTheSameBytesAndTheUploadCompletes) {
-    addFault(GetParam().code, GetParam().occurrence, FaultAction::Retry);
+    addFault(GetParam().code, GetParam().occurrence, FaultAction::retry);
     connect();
     uploadToTheEnd();
     const auto sent = commandsWithCode(GetParam().code);
@@ -150,8 +150,8 @@ TEST_P(FontUploadStep, RetryResendsTheSameBytesAndTheUploadCompletes) {
 
 TEST_P(FontUploadStep, RefusalsEndTheUploadWithTheirMessage) {
     for (auto [action, message] :
-         {std::pair{FaultAction::BadSize, "Norix rejected the upload size."},
-          std::pair{FaultAction::Fail, "Norix reported that the font upload failed."}}) {
+         {std::pair{FaultAction::badSize, "Norix rejected the upload size."},
+          std::pair{FaultAction::fail, "Norix reported that the font upload failed."}}) {
         sim.simulator().faults().clear();
         addFault(GetParam().code, std::nullopt, action);
         connect();
@@ -166,7 +166,7 @@ TEST_P(FontUploadStep, RefusalsEndTheUploadWithTheirMessage) {
 }
 
 TEST_P(FontUploadStep, SilenceTimesOutAfterThreeSecondsAndRereadsTheSlots) {
-    addFault(GetParam().code, GetParam().occurrence, FaultAction::Drop);
+    addFault(GetParam().code, GetParam().occurrence, FaultAction::drop);
     connect();
     upload();
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
@@ -186,7 +186,7 @@ TEST_P(FontUploadStep, SilenceTimesOutAfterThreeSecondsAndRereadsTheSlots) {
 }
 
 TEST_P(FontUploadStep, LostConnectionStopsTheUpload) {
-    addFault(GetParam().code, GetParam().occurrence, FaultAction::HangUpBefore);
+    addFault(GetParam().code, GetParam().occurrence, FaultAction::hangUpBefore);
     connect();
     upload();
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(Steps, FontUploadStep, ::testing::ValuesIn(uploadSteps)
                          testing::PrintedName());
 
 TEST_F(FontSlots, AnAnswerAfterTheTimeOutIsLeftForOthers) {
-    addFault(cmdFontMetaSave, 1, FaultAction::Delay, 3500);
+    addFault(cmdFontMetaSave, 1, FaultAction::delay, 3500);
     connect();
     upload();
     ASSERT_TRUE(runUntil([this] { return !commandsWithCode(cmdFontMetaSave).empty(); }));
@@ -344,17 +344,17 @@ TEST_F(FontDelete, UploadingWhileADeleteRunsIsAllowed) {
 
 TEST_F(FontDelete, DeviceAnswersAndSilence) {
     const std::pair<FaultAction, const char*> cases[] = {
-        {FaultAction::BadSize, "Norix rejected the delete command size."},
-        {FaultAction::Fail, "Norix could not delete that font. If it is the default font, select "
+        {FaultAction::badSize, "Norix rejected the delete command size."},
+        {FaultAction::fail, "Norix could not delete that font. If it is the default font, select "
                             "another default font first."},
-        {FaultAction::Drop, "Norix did not respond to the delete-font command."},
+        {FaultAction::drop, "Norix did not respond to the delete-font command."},
     };
     for (const auto& [action, message] : cases) {
         sim.simulator().faults().clear();
         addFault(cmdDeleteFont, std::nullopt, action);
         fonts.deleteFont(2);
         settle();
-        if (action == FaultAction::Drop) {
+        if (action == FaultAction::drop) {
             advance(Milliseconds(2999));
             EXPECT_TRUE(fonts.isDeletingFont());
             advance(Milliseconds(1));
@@ -366,7 +366,7 @@ TEST_F(FontDelete, DeviceAnswersAndSilence) {
 }
 
 TEST_F(FontDelete, RetrySendsTheDeleteAgain) {
-    addFault(cmdDeleteFont, 1, FaultAction::Retry);
+    addFault(cmdDeleteFont, 1, FaultAction::retry);
     fonts.deleteFont(2);
     ASSERT_TRUE(
         runUntil([this] { return fonts.fontDeleteStatus() == "Font deleted from slot 2."; }));
@@ -376,7 +376,7 @@ TEST_F(FontDelete, RetrySendsTheDeleteAgain) {
 }
 
 TEST_F(FontDelete, LostConnectionClearsTheDelete) {
-    addFault(cmdDeleteFont, 1, FaultAction::HangUpBefore);
+    addFault(cmdDeleteFont, 1, FaultAction::hangUpBefore);
     fonts.deleteFont(2);
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
     EXPECT_FALSE(fonts.isDeletingFont());

@@ -75,7 +75,7 @@ TEST_F(ImageSlots, ListAsksForEveryNameBelowTheCount) {
 }
 
 TEST_F(ImageSlots, CountsOfZeroOneAndAThousand) {
-    addFault(cmdSendImageCount, std::nullopt, FaultAction::Drop);
+    addFault(cmdSendImageCount, std::nullopt, FaultAction::drop);
     for (auto [count, requests] : {std::pair{0, 0u}, std::pair{1, 0u}, std::pair{1000, 255u}}) {
         connect();
         ASSERT_TRUE(images.isLoadingImageList());
@@ -94,7 +94,7 @@ TEST_F(ImageSlots, CountsOfZeroOneAndAThousand) {
 }
 
 TEST_F(ImageSlots, ShortCountAndLostListAnswers) {
-    addFault(cmdSendImageCount, std::nullopt, FaultAction::Drop);
+    addFault(cmdSendImageCount, std::nullopt, FaultAction::drop);
     connect();
     inject({respImageCount, countRequest(), {3}});
     EXPECT_FALSE(images.isLoadingImageList());
@@ -213,7 +213,7 @@ class DownloadOfBadPiece : public ImageSlots, public ::testing::WithParamInterfa
 
 TEST_P(DownloadOfBadPiece, FailsWithItsMessage) {
     memory().setImage(1, makeStoredImage("Six", 3, 2, distinctPixels(6))); // 18 bytes
-    addFault(cmdSendImageData, 1, FaultAction::Drop);
+    addFault(cmdSendImageData, 1, FaultAction::drop);
     connect();
     images.loadNorixImage(1);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
@@ -238,19 +238,19 @@ TEST_F(ImageSlots, DownloadDeviceAnswers) {
     memory().setImage(1, makeStoredImage("One", 1, 1, {1, 0, 0}));
     connect();
     const std::tuple<std::uint8_t, FaultAction, const char*> cases[] = {
-        {cmdSendImageMeta, FaultAction::BadSize, "Norix rejected the image-load packet size."},
-        {cmdSendImageData, FaultAction::BadSize, "Norix rejected the image-load packet size."},
-        {cmdSendImageMeta, FaultAction::Fail, "Norix could not load the selected image."},
-        {cmdSendImageData, FaultAction::Fail, "Norix could not load the selected image."},
-        {cmdSendImageMeta, FaultAction::Drop, "Norix did not return the image metadata."},
-        {cmdSendImageData, FaultAction::Drop, "Norix did not return the next image-data chunk."},
+        {cmdSendImageMeta, FaultAction::badSize, "Norix rejected the image-load packet size."},
+        {cmdSendImageData, FaultAction::badSize, "Norix rejected the image-load packet size."},
+        {cmdSendImageMeta, FaultAction::fail, "Norix could not load the selected image."},
+        {cmdSendImageData, FaultAction::fail, "Norix could not load the selected image."},
+        {cmdSendImageMeta, FaultAction::drop, "Norix did not return the image metadata."},
+        {cmdSendImageData, FaultAction::drop, "Norix did not return the next image-data chunk."},
     };
     for (const auto& [code, action, message] : cases) {
         sim.simulator().faults().clear();
         addFault(code, std::nullopt, action);
         images.loadNorixImage(1);
         settle();
-        if (action == FaultAction::Drop) {
+        if (action == FaultAction::drop) {
             advance(Milliseconds(2999));
             EXPECT_TRUE(images.isLoadingNorixImage());
             advance(Milliseconds(1));
@@ -263,7 +263,7 @@ TEST_F(ImageSlots, DownloadDeviceAnswers) {
 
 TEST_F(ImageSlots, DownloadRetryStartsAgainFromTheMetadata) {
     memory().setImage(1, makeStoredImage("Six", 3, 2, distinctPixels(6)));
-    addFault(cmdSendImageData, 1, FaultAction::Retry);
+    addFault(cmdSendImageData, 1, FaultAction::retry);
     connect();
     loadToTheEnd(1);
     EXPECT_EQ(commandsWithCode(cmdSendImageMeta).size(), 2u);
@@ -274,8 +274,8 @@ TEST_F(ImageSlots, DownloadRetryStartsAgainFromTheMetadata) {
 
 TEST_F(ImageSlots, ShortMetadataAndLateAnswers) {
     memory().setImage(1, makeStoredImage("One", 1, 1, {1, 0, 0}));
-    addFault(cmdSendImageMeta, 1, FaultAction::Drop);
-    addFault(cmdSendImageMeta, 2, FaultAction::Delay, 3500);
+    addFault(cmdSendImageMeta, 1, FaultAction::drop);
+    addFault(cmdSendImageMeta, 2, FaultAction::delay, 3500);
     connect();
     images.loadNorixImage(1);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
@@ -296,7 +296,7 @@ TEST_F(ImageSlots, DisconnectDropsTheDownloadAndTheLoadedImage) {
     connect();
     loadToTheEnd(1);
     ASSERT_TRUE(images.loadedNorixImage());
-    addFault(cmdSendImageData, std::nullopt, FaultAction::HangUpBefore);
+    addFault(cmdSendImageData, std::nullopt, FaultAction::hangUpBefore);
     images.loadNorixImage(1);
     EXPECT_FALSE(images.loadedNorixImage());
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
@@ -403,7 +403,7 @@ protected:
 };
 
 TEST_P(ImageUploadStepFault, RetryResendsTheStepAndTheUploadCompletes) {
-    addFault(GetParam().code, GetParam().occurrence, FaultAction::Retry);
+    addFault(GetParam().code, GetParam().occurrence, FaultAction::retry);
     connect();
     uploadToTheEnd(rle, 8, 5);
     const auto sent = commandsWithCode(GetParam().code);
@@ -416,9 +416,9 @@ TEST_P(ImageUploadStepFault, RetryResendsTheStepAndTheUploadCompletes) {
 
 TEST_P(ImageUploadStepFault, RefusalsAndSilenceEndTheUpload) {
     const std::pair<FaultAction, std::string> cases[] = {
-        {FaultAction::BadSize, "Norix rejected the image upload size."},
-        {FaultAction::Fail, "Norix reported that the image upload failed."},
-        {FaultAction::Drop,
+        {FaultAction::badSize, "Norix rejected the image upload size."},
+        {FaultAction::fail, "Norix reported that the image upload failed."},
+        {FaultAction::drop,
          std::string("Norix did not respond while ") + GetParam().operation + "."},
     };
     connect();
@@ -429,7 +429,7 @@ TEST_P(ImageUploadStepFault, RefusalsAndSilenceEndTheUpload) {
         images.uploadNorixImage("Upload", 8, 5, rle);
         ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
         settle();
-        if (action == FaultAction::Drop) {
+        if (action == FaultAction::drop) {
             advance(Milliseconds(2999));
             EXPECT_TRUE(images.isUploadingNorixImage());
             advance(Milliseconds(1));
@@ -443,7 +443,7 @@ TEST_P(ImageUploadStepFault, RefusalsAndSilenceEndTheUpload) {
 }
 
 TEST_P(ImageUploadStepFault, LostConnectionStopsTheUpload) {
-    addFault(GetParam().code, GetParam().occurrence, FaultAction::HangUpBefore);
+    addFault(GetParam().code, GetParam().occurrence, FaultAction::hangUpBefore);
     connect();
     images.uploadNorixImage("Upload", 8, 5, rle);
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));

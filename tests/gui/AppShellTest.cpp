@@ -101,7 +101,7 @@ TEST(AppShell, DeleteAllChipsDuringAnUploadWritesTheWaitMessageAndAsksNothing) {
     f.window->dialogs().confirmDeleteAllChips = [&alerts] { return ++alerts, false; };
     ASSERT_TRUE(f.connectAndIdentify());
     f.session.editor().setChipName("BUSY");
-    f.simulator.simulator().faults().add({0xCD, std::nullopt, FaultAction::Delay, 500});
+    f.simulator.simulator().faults().add({0xCD, std::nullopt, FaultAction::delay, 500});
     QTest::mouseClick(f.window->chipFiles()->button("Send to Norix"), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return f.session.isUploading(); }));
     f.tools.deleteAllChipsAction()->trigger();

@@ -24,7 +24,7 @@
 namespace norix {
 
 void PrintTo(FaultAction action, std::ostream* out) {
-    *out << (action == FaultAction::Fail ? "refused" : "hung up");
+    *out << (action == FaultAction::fail ? "refused" : "hung up");
 }
 
 namespace {
@@ -185,8 +185,8 @@ TEST(MainWindow, DeleteSelectedWaitsForItsOwnAnswerAndFailuresAreReported) {
     ASSERT_TRUE(f.connectAndIdentify());
     auto* norix = f.window->norixChips();
     // The Norix carries out the delete but its answer is lost, then refuses the next one.
-    f.simulator.simulator().faults().add({0xDA, 1, FaultAction::Drop, 0});
-    f.simulator.simulator().faults().add({0xDA, 2, FaultAction::Fail, 0});
+    f.simulator.simulator().faults().add({0xDA, 1, FaultAction::drop, 0});
+    f.simulator.simulator().faults().add({0xDA, 2, FaultAction::fail, 0});
     norix->list()->setCurrentRow(0);
     EXPECT_TRUE(norix->loadButton()->isEnabled());
     f.click(norix->deleteButton());
@@ -249,7 +249,7 @@ TEST_P(ChipConversationFault, LeavesTheButtonsUsableAndTheStatusTrue) {
     const std::vector<QPushButton*> deviceButtons = {
         f.filesButton("Send to Norix"), f.filesButton("Save to Norix"),
         f.filesButton("Batch Save to Norix"), norix->refreshButton()};
-    if (action == FaultAction::Fail) {
+    if (action == FaultAction::fail) {
         ASSERT_TRUE(f.waitForLine(conversation.failureLine));
         ASSERT_TRUE(waitFor([&] { return norix->refreshButton()->isEnabled(); }));
         for (auto* button : deviceButtons)
@@ -274,20 +274,20 @@ TEST_P(ChipConversationFault, LeavesTheButtonsUsableAndTheStatusTrue) {
 INSTANTIATE_TEST_SUITE_P(
     MainWindow, ChipConversationFault,
     ::testing::Combine(::testing::Values(MidConversationFault{"Send",
-                                                              {0xCA, 1, FaultAction::Fail, 0},
+                                                              {0xCA, 1, FaultAction::fail, 0},
                                                               "Upload failed with response 0xB3."},
                                          MidConversationFault{
                                              "Load",
-                                             {0xD7, 1, FaultAction::Fail, 0},
+                                             {0xD7, 1, FaultAction::fail, 0},
                                              "Chip code request failed with response 0xB3."},
                                          MidConversationFault{
                                              "Refresh",
-                                             {0xC7, 2, FaultAction::Fail, 0},
+                                             {0xC7, 2, FaultAction::fail, 0},
                                              "Norix chip-name request failed with response 0xB3."}),
-                       ::testing::Values(FaultAction::Fail, FaultAction::HangUpBefore)),
+                       ::testing::Values(FaultAction::fail, FaultAction::hangUpBefore)),
     [](const auto& caseInfo) {
         return std::get<0>(caseInfo.param).name +
-               (std::get<1>(caseInfo.param) == FaultAction::Fail ? "Refused" : "HungUp");
+               (std::get<1>(caseInfo.param) == FaultAction::fail ? "Refused" : "HungUp");
     });
 
 TEST(MainWindow, BatchSaveShowsCancelBatchWhileItRuns) {
@@ -301,7 +301,7 @@ TEST(MainWindow, BatchSaveShowsCancelBatchWhileItRuns) {
     f.click(f.filesButton("Add Files"));
     EXPECT_EQ(f.window->chipFiles()->list()->count(), 2);
     f.window->dialogs().askAboutUnsavedChanges = [] { return UnsavedChoice::discard; };
-    f.simulator.simulator().faults().add({0xCD, std::nullopt, FaultAction::Delay, 500});
+    f.simulator.simulator().faults().add({0xCD, std::nullopt, FaultAction::delay, 500});
     f.click(f.filesButton("Batch Save to Norix"));
     ASSERT_TRUE(waitFor([&] { return f.session.isBatchSaving(); }));
     EXPECT_TRUE(f.filesButton("Cancel Batch")->isVisible());
@@ -408,7 +408,7 @@ TEST(MainWindow, DeleteAllAsksFirstAndRefusesWhileTheDeviceIsBusy) {
     f.session.editor().setChipName("BUSY");
     f.session.editor().setSelectedType(1);
     // The Norix takes its time over the code length, so the upload is still running.
-    f.simulator.simulator().faults().add({0xCD, std::nullopt, FaultAction::Delay, 500});
+    f.simulator.simulator().faults().add({0xCD, std::nullopt, FaultAction::delay, 500});
     f.click(f.filesButton("Send to Norix"));
     ASSERT_TRUE(waitFor([&] { return f.session.isUploading(); }));
     AppNotifications::instance().postDeleteAllNorixChips();

@@ -322,7 +322,7 @@ TEST(FontWindow, SlotButtonsFollowTheSimulatorAndSaveToNorixFillsASlot) {
 
 TEST(FontWindow, ALinkLostMidUploadShowsWhyAndFreesTheButtons) {
     SimulatorFontWindow f;
-    f.simulator.simulator().faults().add({cmdFontDataChunk, 1u, FaultAction::HangUpBefore, 0});
+    f.simulator.simulator().faults().add({cmdFontDataChunk, 1u, FaultAction::hangUpBefore, 0});
     f.createNewFont();
     FontSlotsPanel* slots = f.window->slotsPanel();
     QTest::mouseClick(slots->saveToNorixButton(), Qt::LeftButton);

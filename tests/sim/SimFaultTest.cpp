@@ -33,17 +33,17 @@ TEST_P(FaultRuleParseTest, ReadsTheTextForm) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, FaultRuleParseTest,
     ::testing::Values(
-        ParseCase{"0xCB:3:retry", FaultRule{0xCB, 3, FaultAction::Retry, 0}},
-        ParseCase{"cb:3:retry", FaultRule{0xCB, 3, FaultAction::Retry, 0}},
-        ParseCase{"0xE4:drop", FaultRule{0xE4, std::nullopt, FaultAction::Drop, 0}},
-        ParseCase{"*:*:fail", FaultRule{std::nullopt, std::nullopt, FaultAction::Fail, 0}},
-        ParseCase{"*:7:badsize", FaultRule{std::nullopt, 7, FaultAction::BadSize, 0}},
-        ParseCase{"0xD0:crc", FaultRule{0xD0, std::nullopt, FaultAction::CorruptCrc, 0}},
-        ParseCase{"0xD0:2:delay:250", FaultRule{0xD0, 2, FaultAction::Delay, 250}},
-        ParseCase{"0xD0:delay:250", FaultRule{0xD0, std::nullopt, FaultAction::Delay, 250}},
-        ParseCase{"0xDC:1:split:2", FaultRule{0xDC, 1, FaultAction::Split, 2}},
-        ParseCase{"*:5:hangup-before", FaultRule{std::nullopt, 5, FaultAction::HangUpBefore, 0}},
-        ParseCase{"0xC6:hangup-after", FaultRule{0xC6, std::nullopt, FaultAction::HangUpAfter, 0}},
+        ParseCase{"0xCB:3:retry", FaultRule{0xCB, 3, FaultAction::retry, 0}},
+        ParseCase{"cb:3:retry", FaultRule{0xCB, 3, FaultAction::retry, 0}},
+        ParseCase{"0xE4:drop", FaultRule{0xE4, std::nullopt, FaultAction::drop, 0}},
+        ParseCase{"*:*:fail", FaultRule{std::nullopt, std::nullopt, FaultAction::fail, 0}},
+        ParseCase{"*:7:badsize", FaultRule{std::nullopt, 7, FaultAction::badSize, 0}},
+        ParseCase{"0xD0:crc", FaultRule{0xD0, std::nullopt, FaultAction::corruptCrc, 0}},
+        ParseCase{"0xD0:2:delay:250", FaultRule{0xD0, 2, FaultAction::delay, 250}},
+        ParseCase{"0xD0:delay:250", FaultRule{0xD0, std::nullopt, FaultAction::delay, 250}},
+        ParseCase{"0xDC:1:split:2", FaultRule{0xDC, 1, FaultAction::split, 2}},
+        ParseCase{"*:5:hangup-before", FaultRule{std::nullopt, 5, FaultAction::hangUpBefore, 0}},
+        ParseCase{"0xC6:hangup-after", FaultRule{0xC6, std::nullopt, FaultAction::hangUpAfter, 0}},
         ParseCase{"0xCB", std::nullopt}, ParseCase{"0x1CB:retry", std::nullopt},
         ParseCase{"zz:retry", std::nullopt}, ParseCase{"0xCB:0:retry", std::nullopt},
         ParseCase{"0xCB:3:explode", std::nullopt}, ParseCase{"0xCB:delay", std::nullopt},
@@ -80,14 +80,14 @@ TEST_P(ReplacedAnswerTest, AnswersTheCodeInsteadAndLeavesTheDeviceUnchanged) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, ReplacedAnswerTest,
-                         ::testing::Values(ReplacedAnswer{FaultAction::Retry, 0xB1},
-                                           ReplacedAnswer{FaultAction::Fail, 0xB3},
-                                           ReplacedAnswer{FaultAction::BadSize, 0xB4}),
+                         ::testing::Values(ReplacedAnswer{FaultAction::retry, 0xB1},
+                                           ReplacedAnswer{FaultAction::fail, 0xB3},
+                                           ReplacedAnswer{FaultAction::badSize, 0xB4}),
                          testing::PrintedName());
 
 TEST(Faults, ARetriedChunkIsNotAppendedTwice) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdFontDataChunk, 1, FaultAction::Retry, 0});
+    harness.sim.faults().add({cmdFontDataChunk, 1, FaultAction::retry, 0});
     const Bytes metadata = makeFontMetadataBlock("F", 2, 8, 2, 4);
     harness.expectAccepted(cmdFontMetaBegin, {0x80, 0, 0}, 0xB0);
     for (std::size_t offset = 0; offset < 128; offset += 48)
@@ -106,7 +106,7 @@ TEST(Faults, ARetriedChunkIsNotAppendedTwice) {
 
 TEST(Faults, DropLosesTheAnswerButTheCommandIsCarriedOut) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdSettings, std::nullopt, FaultAction::Drop, 0});
+    harness.sim.faults().add({cmdSettings, std::nullopt, FaultAction::drop, 0});
     EXPECT_TRUE(harness.exchange(cmdSettings, setAux).empty());
     EXPECT_TRUE(harness.chunks.empty());
     EXPECT_TRUE(auxIsOn(harness));
@@ -116,7 +116,7 @@ TEST(Faults, DropLosesTheAnswerButTheCommandIsCarriedOut) {
 
 TEST(Faults, CorruptCrcFailsTheHostsCheck) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdSerialNumber, 1, FaultAction::CorruptCrc, 0});
+    harness.sim.faults().add({cmdSerialNumber, 1, FaultAction::corruptCrc, 0});
     EXPECT_TRUE(harness.exchange(cmdSerialNumber).empty());
     ASSERT_EQ(harness.frameErrors.size(), 1u);
     EXPECT_EQ(harness.frameErrors[0].rfind("Serial CRC mismatch.", 0), 0u);
@@ -125,7 +125,7 @@ TEST(Faults, CorruptCrcFailsTheHostsCheck) {
 
 TEST(Faults, DelayHoldsTheAnswerOnTheLoopsClock) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdUploadModeQuery, std::nullopt, FaultAction::Delay, 300});
+    harness.sim.faults().add({cmdUploadModeQuery, std::nullopt, FaultAction::delay, 300});
     EXPECT_TRUE(harness.exchange(cmdUploadModeQuery, {}, 9).empty());
     harness.loop.advance(Milliseconds(299));
     EXPECT_TRUE(harness.answers.empty());
@@ -138,7 +138,7 @@ class SplitTest : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(SplitTest, DeliversTheAnswerInPiecesOfKBytes) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdSerialNumber, std::nullopt, FaultAction::Split, GetParam()});
+    harness.sim.faults().add({cmdSerialNumber, std::nullopt, FaultAction::split, GetParam()});
     const auto answers = harness.exchange(cmdSerialNumber, {}, 4);
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0], (SerialPacket{respSerialNumber, 4, textBytes("SIM-0001")}));
@@ -160,7 +160,7 @@ TEST(Faults, HangUpBeforeAnsweringClosesWithoutCarryingOut) {
     PipeHarness harness;
     bool announced = false;
     Connection connection = harness.sim.disconnected.connect([&] { announced = true; });
-    harness.sim.faults().add({cmdSettings, 1, FaultAction::HangUpBefore, 0});
+    harness.sim.faults().add({cmdSettings, 1, FaultAction::hangUpBefore, 0});
     EXPECT_TRUE(harness.exchange(cmdSettings, setAux).empty());
     EXPECT_TRUE(harness.hungUp);
     EXPECT_TRUE(announced);
@@ -171,7 +171,7 @@ TEST(Faults, HangUpBeforeAnsweringClosesWithoutCarryingOut) {
 
 TEST(Faults, CommandsBehindAHangUpInTheSameChunkAreNotCarriedOut) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdSerialNumber, 1, FaultAction::HangUpBefore, 0});
+    harness.sim.faults().add({cmdSerialNumber, 1, FaultAction::hangUpBefore, 0});
     Bytes chunk = encodeFrame({cmdSerialNumber, 1, {}});
     const Bytes second = encodeFrame({cmdSettings, 2, setAux});
     chunk.insert(chunk.end(), second.begin(), second.end());
@@ -184,7 +184,7 @@ TEST(Faults, CommandsBehindAHangUpInTheSameChunkAreNotCarriedOut) {
 
 TEST(Faults, HangUpAfterAnsweringDeliversTheAnswerFirst) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdSettings, 1, FaultAction::HangUpAfter, 0});
+    harness.sim.faults().add({cmdSettings, 1, FaultAction::hangUpAfter, 0});
     const auto answers = harness.exchange(cmdSettings, setAux);
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0].code, respSettings);
@@ -194,8 +194,8 @@ TEST(Faults, HangUpAfterAnsweringDeliversTheAnswerFirst) {
 
 TEST(Faults, OccurrencesCountPerCodeOrOverAllCommands) {
     PipeHarness harness;
-    harness.sim.faults().add({std::nullopt, 3, FaultAction::Fail, 0});
-    harness.sim.faults().add({cmdSerialNumber, 2, FaultAction::Retry, 0});
+    harness.sim.faults().add({std::nullopt, 3, FaultAction::fail, 0});
+    harness.sim.faults().add({cmdSerialNumber, 2, FaultAction::retry, 0});
     std::vector<std::uint8_t> codes;
     for (std::uint8_t command : {cmdSerialNumber, cmdUploadModeQuery, cmdUploadModeQuery,
                                  cmdSerialNumber, cmdSerialNumber})

@@ -91,7 +91,7 @@ TEST(SimulatorOnPty, HangingUpAfterAnsweringEndsTheConnectionForTheClient) {
     ManualEventLoop loop;
     PtySimulator pty(loop);
     ASSERT_TRUE(pty.open());
-    pty.simulator().faults().add({cmdUploadModeQuery, 1, FaultAction::HangUpAfter, 0});
+    pty.simulator().faults().add({cmdUploadModeQuery, 1, FaultAction::hangUpAfter, 0});
     PtyClient client(pty.slavePath());
     client.send({cmdUploadModeQuery, 1, {}});
     const auto answers = client.receive(loop);
@@ -111,7 +111,7 @@ TEST(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
     pty.setLinkPath(link.string());
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.slavePath());
 
-    pty.simulator().faults().add({cmdSerialNumber, 1, FaultAction::HangUpBefore, 0});
+    pty.simulator().faults().add({cmdSerialNumber, 1, FaultAction::hangUpBefore, 0});
     {
         PtyClient client(link.string());
         client.send({cmdSerialNumber, 1, {}});
@@ -147,7 +147,7 @@ TEST(SimulatorOnPty, TheLinkConnectsThroughTheSlavePathAndSeesTheHangUp) {
     ASSERT_TRUE(loop.runUntil([&] { return !packets.empty(); }));
     EXPECT_EQ(packets[0], (SerialPacket{respChipCount, *sequence, {0, 0}}));
 
-    pty.simulator().faults().add({cmdSerialNumber, std::nullopt, FaultAction::HangUpBefore, 0});
+    pty.simulator().faults().add({cmdSerialNumber, std::nullopt, FaultAction::hangUpBefore, 0});
     link.sendPacket(cmdSerialNumber);
     ASSERT_TRUE(loop.runUntil([&] { return disconnected; }));
     EXPECT_FALSE(link.isConnected());

@@ -316,7 +316,7 @@ TEST(ImageWindow, ALinkLostMidDownloadLeavesTheImageAndShowsTheLinksError) {
     ImageWindow f;
     BuiltInSimulator simulator(f.loop, f.link);
     ASSERT_TRUE(simulator.start()) << simulator.lastError();
-    simulator.simulator().faults().add({0xE8, 1, FaultAction::HangUpBefore, 0});
+    simulator.simulator().faults().add({0xE8, 1, FaultAction::hangUpBefore, 0});
     ASSERT_TRUE(f.link.connect(simulator.portPath()));
     auto& images = f.link.images();
     ASSERT_TRUE(waitFor([&] { return !images.isLoadingImageList(); }));
