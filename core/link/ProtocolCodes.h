@@ -2,7 +2,9 @@
 // Every code of the Norix link. Commands go from the application to the Norix,
 // responses come back; "sub" codes are the first payload byte of a command.
 
+#include <array>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 
 namespace norix {
@@ -41,6 +43,28 @@ inline constexpr std::uint8_t respRetry = 0xB1;
 inline constexpr std::uint8_t respDone = 0xB2;
 inline constexpr std::uint8_t respFail = 0xB3;
 inline constexpr std::uint8_t respBadSize = 0xB4;
+
+// The settings record: fourteen bytes, answered whole to settingsGetAll.
+inline constexpr std::size_t norixSettingsSize = 14;
+inline constexpr std::size_t settingsNumFontsOffset = 6;
+inline constexpr std::size_t settingsFontNumberOffset = 9;
+
+// The identifiers of settingsSetValue, one setting each, and the byte of the
+// record each one writes (the version and font count are the device's own).
+inline constexpr std::uint8_t settingCelsius = 0;
+inline constexpr std::uint8_t settingContrast = 1;
+inline constexpr std::uint8_t settingLogo = 2;
+inline constexpr std::uint8_t settingLogoSpeed = 3;
+inline constexpr std::uint8_t settingDefaultChip = 4;
+inline constexpr std::uint8_t settingLedsOn = 5;
+inline constexpr std::uint8_t settingAuxOn = 6;
+inline constexpr std::uint8_t settingFontNumber = 7;
+inline constexpr std::uint8_t settingMinTempC = 8;
+inline constexpr std::uint8_t settingMaxTempC = 9;
+inline constexpr std::uint8_t settingMinTempF = 10;
+inline constexpr std::uint8_t settingMaxTempF = 11;
+inline constexpr std::array<std::size_t, 12> settingOffsets = {0, 2, 3,  4,  5,  7,
+                                                               8, 9, 10, 11, 12, 13};
 
 // Chips.
 inline constexpr std::uint8_t cmdUploadModeQuery = 0xAF;
