@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
              const auto text = readWholeFile(examples / "fonts" / "Norix5x7.txt");
              if (!text)
                  return;
-             if (const auto font = parseFontText(*text))
+             if (const auto font = FontFile::decode(*text))
                  link.fonts().uploadFont(font->name, font->width(), font->height(), font->columns,
                                          2);
          }));
@@ -269,7 +269,7 @@ int main(int argc, char** argv) {
              const auto text = readWholeFile(examples / "images" / "NorixLogo.txt");
              if (!text)
                  return;
-             if (const auto image = parseNorixImageText(*text))
+             if (const auto image = NorixImageFile::decode(*text))
                  link.images().uploadNorixImage(image->imageName, image->imageWidth,
                                                 image->imageHeight, image->compressedImageData);
          }));

@@ -321,7 +321,7 @@ void FontEditor::openFontFile(const OpenPathChooser& choose) {
 }
 
 void FontEditor::openFont(const std::filesystem::path& path) {
-    auto result = importFont(path);
+    auto result = FontFile::load(path);
     if (!result) {
         showError(result.error().message());
         return;
@@ -331,7 +331,7 @@ void FontEditor::openFont(const std::filesystem::path& path) {
 
 bool FontEditor::writeTo(const std::filesystem::path& path) {
     endStroke();
-    if (auto error = writeFont(*loadedFont_, path)) {
+    if (auto error = FontFile::save(*loadedFont_, path)) {
         showError("The font file could not be saved: " + error->message());
         return false;
     }

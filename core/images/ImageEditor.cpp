@@ -48,7 +48,7 @@ bool ImageEditor::isCompressedSizeOverLimit() const {
 }
 
 std::string ImageEditor::imageCodeText() const {
-    return generatedImageText(image_);
+    return NorixImageFile::encode(image_);
 }
 
 std::string ImageEditor::editorTitle() const {

@@ -75,7 +75,7 @@ std::optional<std::string> ImageEditor::createNewImage(const NewImageEntry& entr
 }
 
 std::optional<std::string> ImageEditor::loadImageFile(const std::filesystem::path& path) {
-    auto loaded = loadNorixImageFile(path);
+    auto loaded = NorixImageFile::load(path);
     if (!loaded)
         return loaded.error().message();
     replaceImage(std::move(loaded).value());
@@ -84,7 +84,7 @@ std::optional<std::string> ImageEditor::loadImageFile(const std::filesystem::pat
 
 std::optional<std::string> ImageEditor::imageFileSaveProblem() const {
     if (!image_.isDisplayable())
-        return NorixImageFileError{NorixImageFileError::Kind::noImageData, {}, 0, 0}.message();
+        return imageFileError(ImageFileErrorKind::noImageData).message();
     return std::nullopt;
 }
 
@@ -99,7 +99,7 @@ std::string ImageEditor::proposedPngFileName() const {
 std::optional<std::string> ImageEditor::saveImageFile(const std::filesystem::path& path) {
     if (auto problem = imageFileSaveProblem())
         return problem;
-    if (auto error = saveNorixImageFile(image_, path))
+    if (auto error = NorixImageFile::save(image_, path))
         return error->message();
     markSaved();
     changed.emit();
