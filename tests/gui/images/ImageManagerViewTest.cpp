@@ -203,7 +203,7 @@ TEST(ImageWindow, UnsavedWorkIsAskedAboutBeforeItIsReplacedOrClosed) {
     f.answer = UnsavedChoice::save;
     f.newImage("4", "4");
     EXPECT_EQ(f.window->editor().image().imageWidth, 4);
-    EXPECT_EQ(loadNorixImageFile(saved)->imageWidth, 8);
+    EXPECT_EQ(NorixImageFile::load(saved)->imageWidth, 8);
     EXPECT_TRUE(f.window->close()); // nothing unsaved: no question
     EXPECT_EQ(f.questions, 3);
 
