@@ -28,20 +28,14 @@ auto fields(const ChipDocument& c) {
     return std::tie(c.name, c.pinCount, c.chipType, c.imageIndex, c.code, c.strings);
 }
 
-TEST(ChipDocument, DefaultsClearAndBoundedStringAccess) {
+TEST(ChipDocument, ClearAndBoundedStringAccess) {
     ChipDocument chip("7400", 14, 4, 1, "SET 1 ON", {"a", "b"});
-    chip.setString(1, "second");
-    chip.setString(2, "ignored");
-    chip.setString(-1, "ignored");
+    for (const int index : {1, 2, -1})
+        chip.setString(index, "second");
     EXPECT_EQ(chip.strings, (std::vector<std::string>{"a", "second"}));
-    EXPECT_EQ(chip.string(2), "");
-    EXPECT_EQ(chip.string(-1), "");
-
+    EXPECT_EQ(chip.string(2) + chip.string(-1), "");
     chip.clear();
     EXPECT_EQ(fields(chip), fields(ChipDocument("", 14, 0, 0, "", std::vector<std::string>(8))));
-    chip.setString(7, "last");
-    EXPECT_EQ(chip.string(7), "last");
-    EXPECT_EQ(chip.string(8), "");
 }
 
 TEST(ChipFileCodec, WritesTheFixedLayoutWithEmptyCodeAndFlatStrings) {
@@ -105,33 +99,20 @@ TEST(ChipFileCodec, LenientReading) {
     const std::string text =
         "ignored before any header\r\n  [ChipFile]  \r\n TYPE = Single \r\n[CHIPS]\r\n---\r\n"
         "\t [Meta] \r\nNAME =  My Chip  \r\nPINS = 28\r\ntype=-4\rimageindex = +3\r\n"
-        "colour = red\r\nno equals sign here\r\n= no key\r\npins = 24\r\n"
+        "colour = red\r\nno equals sign here\r\n= no key\r\npins = -9223372036854775808\r\n"
         "[code]\r\n\r\n\r\n  indented\r\n\r\nnext\r\n   \r\n\r\n"
         "[Strings]\r\n 1=  padded  \r\n8=out of range\r\n-1=negative\r\nx=not a number\r\n"
         "2=a=b\r\n[ENDCHIPS]\r\n3=after the end\r\n";
     const auto chip = ChipFileCodec::decode(text);
     ASSERT_TRUE(chip) << chip.error().message();
-    EXPECT_EQ(fields(*chip), fields(ChipDocument("My Chip", 24, -4, 3, "  indented\n\nnext\n   ",
-                                                 {"", "  padded  ", "a=b", "", "", "", "", ""})));
+    EXPECT_EQ(fields(*chip),
+              fields(ChipDocument("My Chip", INT64_MIN, -4, 3, "  indented\n\nnext\n   ",
+                                  {"", "  padded  ", "a=b", "", "", "", "", ""})));
 }
 
-TEST(ChipFileCodec, MissingPartsTakeDefaultsAndABracketedLineEndsTheCode) {
+TEST(ChipFileCodec, MissingPartsTakeDefaults) {
     EXPECT_EQ(fields(*ChipFileCodec::decode("[chips]\n[meta]\nname=Bare")),
               fields(ChipDocument("Bare", 14, 0, 0, "", std::vector<std::string>(8))));
-    const auto chip =
-        ChipFileCodec::decode("[chips]\n[meta]\nname=A\n[code]\nA\n[label]\nB\n[strings]\n0=s\n");
-    ASSERT_TRUE(chip);
-    EXPECT_EQ(chip->code, "A");
-    EXPECT_EQ(chip->string(0), "s");
-}
-
-TEST(ChipFileCodec, SeveralMegabytesOfCode) {
-    const auto chip =
-        ChipFileCodec::decode("[chips]\n[meta]\nname=Big\npins=-9223372036854775808\n[code]\n" +
-                              testing::repeated("SETPIN 1 1\r\n", 300000));
-    ASSERT_TRUE(chip);
-    EXPECT_EQ(chip->pinCount, INT64_MIN);
-    EXPECT_EQ(chip->code.size(), 300000u * 11 - 1);
 }
 
 // Which line of a chip's code the reader would take for a section header.
@@ -168,10 +149,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::PrintedName());
 
 TEST(ChipFileCodec, BracketedCodeLineIsWrittenAndReadBackUpToIt) {
-    ChipDocument chip("LEDS", 14, 1, 0, "LEDON\n[abc]\nLEDOFF");
+    ChipDocument chip("LEDS", 14, 1, 0, "LEDON\n[abc]\nLEDOFF", {"s"});
     const std::string text = ChipFileCodec::encode(chip);
     EXPECT_NE(text.find("\nLEDON\n[abc]\nLEDOFF\n"), std::string::npos);
-    EXPECT_EQ(ChipFileCodec::decode(text)->code, "LEDON");
+    const auto read = ChipFileCodec::decode(text);
+    EXPECT_EQ(read->code, "LEDON");
+    EXPECT_EQ(read->string(0), "s"); // the strings section after it is still read
     EXPECT_EQ(
         ChipFileCodec::bracketedCodeLineWarning(*ChipFileCodec::firstBracketedCodeLine(chip.code)),
         "Warning: code line 2 \"[abc]\" is enclosed in square brackets, so the code will "

@@ -1,6 +1,5 @@
 #include "core/fonts/FontFile.h"
 
-#include "core/fonts/NorixFontSlot.h"
 #include "tests/support/ReadFailure.h"
 
 #include <filesystem>
@@ -38,23 +37,6 @@ TEST(LoadedFont, ColumnsForGlyphAndDerivedValues) {
     EXPECT_TRUE(font.columnsForGlyph(2).empty());
     EXPECT_EQ(LoadedFont("Z", 0, 8, {1, 2}).glyphCount(), 0);
     EXPECT_EQ(LoadedFont("N", -2, 8, {1, 2}).glyphCount(), 0);
-}
-
-TEST(LoadedFont, NewFontFromOptions) {
-    NewFontOptions options{" \n Big \t", 5, 7, 3};
-    const auto font = makeNewFont(options);
-    ASSERT_TRUE(font);
-    EXPECT_EQ(*font, LoadedFont("Big", 5, 7, std::vector<std::uint64_t>(15, 0)));
-    options.name = " \r\n ";
-    EXPECT_FALSE(makeNewFont(options));
-}
-
-TEST(NorixFontSlot, EmptySlotsAndEquality) {
-    const auto slots = NorixFontSlot::emptySlots();
-    ASSERT_EQ(slots.size(), 6u);
-    EXPECT_EQ(slots[5].slot(), 5);
-    EXPECT_TRUE(slots[5].isEmpty());
-    EXPECT_FALSE(NorixFontSlot(1, "", 8, 8, 95).isEmpty());
 }
 
 using FontReadFailures = testing::ReadFailureTest<&FontFile::load, &FontFile::decode>;

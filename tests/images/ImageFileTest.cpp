@@ -14,58 +14,37 @@ using Kind = ImageFileErrorKind;
 using Pixels = std::vector<std::uint16_t>;
 using ByteList = std::vector<std::uint8_t>;
 
-TEST(Rgb565, FromComponents) {
+TEST(Rgb565, FromComponentsAndBack) {
     EXPECT_EQ(rgb565(1.0, 0.0, 0.0), 0xF800);
     EXPECT_EQ(rgb565(0.5, 0.5, 0.5), 0x8410); // halves round away from zero
     EXPECT_EQ(rgb565(0.0, 0.0, 0.0), 0x0000);
     EXPECT_EQ(rgb565(1.0, 1.0, 1.0), 0xFFFF);
     EXPECT_EQ(rgb565(0.0, 1.0, 0.0), 0x07E0);
     EXPECT_EQ(rgb565(2.0, -1.0, std::nan("")), 0xF800);
-}
-
-TEST(Rgb565, ToEightBitAndRgba) {
     EXPECT_EQ(rgb8FromRgb565(0x001F), (Rgb8{0, 0, 255}));
     EXPECT_EQ(rgb8FromRgb565(0x8000).red, 131); // red5 = 16
     EXPECT_EQ(rgb8FromRgb565(0x07E0), (Rgb8{0, 255, 0}));
     EXPECT_EQ(rgbaFromRgb565(Pixels{0xFFFF, 0x0000}), (ByteList{255, 255, 255, 255, 0, 0, 0, 255}));
 }
 
-TEST(ImageRle, EncodesRunsOfAtMost255) {
-    EXPECT_TRUE(rebuildCompressedImageData(Pixels{}).empty());
-    EXPECT_EQ(rebuildCompressedImageData(Pixels{0xF800}), (ByteList{1, 248, 0}));
-    EXPECT_EQ(rebuildCompressedImageData(Pixels(255, 0xFFFF)), (ByteList{255, 255, 255}));
-    EXPECT_EQ(rebuildCompressedImageData(Pixels(256, 0x1234)),
-              (ByteList{255, 0x12, 0x34, 1, 0x12, 0x34}));
-    EXPECT_EQ(rebuildCompressedImageData(Pixels(300, 0xFFFF)),
-              (ByteList{255, 255, 255, 45, 255, 255}));
-    EXPECT_EQ(rebuildCompressedImageData(Pixels{1, 1, 2, 1}),
-              (ByteList{2, 0, 1, 1, 0, 2, 1, 0, 1}));
-    const auto full = rebuildCompressedImageData(Pixels(160 * 128, 0x07E0));
-    EXPECT_EQ(full.size(), 243u);
-    EXPECT_EQ(full[240], 80);
-}
-
-TEST(ImageRle, DecoderRefusesBadData) {
-    EXPECT_FALSE(decompressImageRLE(ByteList{}, 0));
-    EXPECT_FALSE(decompressImageRLE(ByteList{1, 0, 0, 1}, 1));
-    EXPECT_FALSE(decompressImageRLE(ByteList{0, 0, 0}, 0));
-    EXPECT_FALSE(decompressImageRLE(ByteList{5, 0, 0}, 4));
-    EXPECT_FALSE(decompressImageRLE(ByteList{3, 0, 0}, 4));
-    EXPECT_EQ(decompressImageRLE(ByteList{2, 0xF8, 0, 1, 0, 0x1F}, 3),
-              (Pixels{0xF800, 0xF800, 0x001F}));
-}
-
-TEST(ImageRle, RandomImagesRoundTrip) {
-    std::mt19937 random(5);
-    for (int i = 0; i < 200; ++i) {
-        Pixels pixels(std::uniform_int_distribution<std::size_t>(1, 2000)(random));
-        const int colours = std::uniform_int_distribution<int>(1, 4)(random);
-        for (auto& p : pixels)
-            p = static_cast<std::uint16_t>(
-                std::uniform_int_distribution<int>(0, colours - 1)(random) * 0x1111);
-        const auto data = rebuildCompressedImageData(pixels);
-        EXPECT_EQ(decompressImageRLE(data, pixels.size()), pixels);
+TEST(ImageRle, RunsOfAtMost255BothWays) {
+    const std::vector<std::pair<Pixels, ByteList>> cases = {
+        {{0xF800}, {1, 248, 0}},
+        {Pixels(255, 0xFFFF), {255, 255, 255}},
+        {Pixels(256, 0x1234), {255, 0x12, 0x34, 1, 0x12, 0x34}},
+        {Pixels(300, 0xFFFF), {255, 255, 255, 45, 255, 255}},
+        {{1, 1, 2, 1}, {2, 0, 1, 1, 0, 2, 1, 0, 1}},
+    };
+    for (const auto& [pixels, bytes] : cases) {
+        EXPECT_EQ(rebuildCompressedImageData(pixels), bytes);
+        EXPECT_EQ(decompressImageRLE(bytes, pixels.size()), pixels);
     }
+    EXPECT_TRUE(rebuildCompressedImageData(Pixels{}).empty());
+    EXPECT_EQ(rebuildCompressedImageData(Pixels(160 * 128, 0x07E0)).size(), 243u);
+    // Nothing, half a record, a zero run, and more or fewer pixels than asked for.
+    for (const auto& [bytes, count] : std::vector<std::pair<ByteList, std::size_t>>{
+             {{}, 0}, {{1, 0, 0, 1}, 1}, {{0, 0, 0}, 0}, {{5, 0, 0}, 4}, {{3, 0, 0}, 4}})
+        EXPECT_FALSE(decompressImageRLE(bytes, count));
 }
 
 NorixImage imageOf(std::string name, std::int64_t width, std::int64_t height, Pixels pixels) {
@@ -175,7 +154,11 @@ TEST(ImageText, RandomImagesReadBackAsWritten) {
     };
     testing::expectRoundTrips<&NorixImageFile::save, &NorixImageFile::load, &NorixImageFile::encode,
                               &NorixImageFile::decode>(
-        100, make, [](const NorixImage& read, const NorixImage& image) { EXPECT_EQ(read, image); });
+        100, make, [](const NorixImage& read, const NorixImage& image) {
+            EXPECT_EQ(read, image);
+            EXPECT_EQ(decompressImageRLE(read.compressedImageData, read.imagePixels.size()),
+                      read.imagePixels);
+        });
 }
 
 } // namespace
