@@ -128,11 +128,8 @@ class FirstBracketedCodeLine : public ::testing::TestWithParam<BracketedLineCase
 
 TEST_P(FirstBracketedCodeLine, NamesTheLineThatEndsTheCode) {
     const auto found = ChipFileCodec::firstBracketedCodeLine(GetParam().code);
-    ASSERT_EQ(found.has_value(), GetParam().lineNumber.has_value());
-    if (!found)
-        return;
-    EXPECT_EQ(found->lineNumber, *GetParam().lineNumber);
-    EXPECT_EQ(found->text, GetParam().text);
+    EXPECT_EQ(found ? std::optional(found->lineNumber) : std::nullopt, GetParam().lineNumber);
+    EXPECT_EQ(found ? found->text : "", GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,7 +2,6 @@
 
 #include "tests/support/ReadFailure.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -12,31 +11,26 @@ namespace {
 using Kind = FontFileErrorKind;
 
 TEST(LoadedFont, WritesTheDocumentedLayout) {
-    const LoadedFont tiny("Tiny", 2, 3, {0, 0, 7, 0});
-    EXPECT_EQ(FontFile::encode(tiny),
+    EXPECT_EQ(FontFile::encode(LoadedFont("Tiny", 2, 3, {0, 0, 7, 0})),
               "name=Tiny\nwidth=2\nheight=3\nsize=4\n\n[data]\n\n"
               "# Glyph 0 - Space\n0b000, 0b000\n\n# Glyph 1 - !\n0b111, 0b000\n");
-    EXPECT_EQ(tiny.glyphCount(), 2);
-}
-
-TEST(LoadedFont, GlyphLabelsAndColumnDigits) {
     // Glyphs past '~' are named by number; only the low eight bits of a column are written.
     std::vector<std::uint64_t> columns(101, 0);
-    columns[100] = 0x1FF;
     columns[99] = 1;
-    const std::string text = FontFile::encode(LoadedFont("L", 1, 3, columns));
-    EXPECT_NE(text.find("\n# Glyph 99 - Glyph 99\n0b001\n\n# Glyph 100 - Glyph 100\n0b11111111\n"),
-              std::string::npos);
+    columns[100] = 0x1FF;
+    EXPECT_TRUE(
+        FontFile::encode(LoadedFont("L", 1, 3, columns))
+            .ends_with("\n# Glyph 99 - Glyph 99\n0b001\n\n# Glyph 100 - Glyph 100\n0b11111111\n"));
 }
 
 TEST(LoadedFont, ColumnsForGlyphAndDerivedValues) {
     const LoadedFont font("F", 3, 8, {1, 2, 3, 4, 5, 6, 7});
     EXPECT_EQ(font.glyphCount(), 2);
     EXPECT_EQ(font.columnsForGlyph(1), (std::vector<std::uint64_t>{4, 5, 6}));
-    EXPECT_TRUE(font.columnsForGlyph(-1).empty());
+    EXPECT_EQ(font.columnsForGlyph(-1), font.columnsForGlyph(2));
     EXPECT_TRUE(font.columnsForGlyph(2).empty());
-    EXPECT_EQ(LoadedFont("Z", 0, 8, {1, 2}).glyphCount(), 0);
-    EXPECT_EQ(LoadedFont("N", -2, 8, {1, 2}).glyphCount(), 0);
+    EXPECT_EQ(LoadedFont("Z", 0, 8, {1, 2}).glyphCount() + LoadedFont("N", -2, 8, {1}).glyphCount(),
+              0);
 }
 
 using FontReadFailures = testing::ReadFailureTest<&FontFile::load, &FontFile::decode>;

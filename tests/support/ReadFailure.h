@@ -43,6 +43,12 @@ class ReadFailureTest
 protected:
     void check() {
         const auto& row = this->GetParam();
+        const auto expectRowError = [&row](const auto& result, const char* how) {
+            ASSERT_FALSE(result) << how;
+            EXPECT_EQ(result.error().kind, row.kind) << how;
+            EXPECT_EQ(result.error().line, row.line) << how;
+            EXPECT_EQ(result.error().message(), row.message) << how;
+        };
         if (row.text && !row.fileOnly)
             expectRowError(decode(*row.text), "decode");
         const TempFolder folder;
@@ -50,14 +56,6 @@ protected:
             ASSERT_FALSE(writeFileAtomically(folder / "file.txt", *row.text));
         }
         expectRowError(load(folder / "file.txt"), "load");
-    }
-
-private:
-    void expectRowError(const auto& result, const char* how) {
-        ASSERT_FALSE(result) << how;
-        EXPECT_EQ(result.error().kind, this->GetParam().kind) << how;
-        EXPECT_EQ(result.error().line, this->GetParam().line) << how;
-        EXPECT_EQ(result.error().message(), this->GetParam().message) << how;
     }
 };
 
