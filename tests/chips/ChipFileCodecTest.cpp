@@ -15,8 +15,7 @@ namespace {
 
 using Kind = ChipFileErrorKind;
 
-// A complete, valid file in the written layout, with `meta` as the body of the
-// [meta] section, which starts on line 10.
+// A valid file in the written layout; `meta` is the [meta] body, from line 10.
 std::string fileWithMeta(const std::string& meta,
                          const std::string& header = "[chipfile]\ntype = single\n") {
     return header + "\n[chips]\n\n---\n\n[meta]\n\n" + meta +

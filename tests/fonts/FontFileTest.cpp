@@ -1,5 +1,6 @@
 #include "core/fonts/FontFile.h"
 
+#include "core/fonts/NorixFontSlot.h"
 #include "tests/support/ReadFailure.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,13 @@ TEST(LoadedFont, ColumnsForGlyphAndDerivedValues) {
     EXPECT_TRUE(font.columnsForGlyph(2).empty());
     EXPECT_EQ(LoadedFont("Z", 0, 8, {1, 2}).glyphCount() + LoadedFont("N", -2, 8, {1}).glyphCount(),
               0);
+}
+
+TEST(NorixFontSlot, EmptySlotsAreNumberedFromZero) {
+    const auto slots = NorixFontSlot::emptySlots();
+    ASSERT_EQ(slots.size(), 6u);
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        EXPECT_EQ(slots[i], NorixFontSlot(static_cast<std::int64_t>(i)));
 }
 
 using FontReadFailures = testing::ReadFailureTest<&FontFile::load, &FontFile::decode>;
@@ -128,8 +136,7 @@ TEST(FontReader, SafeFilenames) {
 }
 
 TEST(FontReader, RandomFontsReadBackAsWritten) {
-    int made = 0;
-    const auto make = [&](std::mt19937& random) {
+    const auto make = [](std::mt19937& random) {
         auto number = [&](std::int64_t most) {
             return std::uniform_int_distribution<std::int64_t>(1, most)(random);
         };
@@ -137,7 +144,7 @@ TEST(FontReader, RandomFontsReadBackAsWritten) {
         std::vector<std::uint64_t> columns(static_cast<std::size_t>(width * number(120)));
         for (auto& c : columns)
             c = std::uniform_int_distribution<std::uint64_t>(0, (1u << height) - 1)(random);
-        return LoadedFont("Font " + std::to_string(made++), width, height, columns);
+        return LoadedFont("Font " + std::to_string(height), width, height, columns);
     };
     testing::expectRoundTrips<&FontFile::save, &FontFile::load, &FontFile::encode,
                               &FontFile::decode>(200, make, [](LoadedFont read, const auto& font) {

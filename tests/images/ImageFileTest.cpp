@@ -70,6 +70,7 @@ TEST_P(ImageReadFailures, GiveTheExactError) {
 const std::string twoByTwo = "name=T\nwidth=2\nheight=2\n[data]\n";
 const std::string tooWide =
     "The image is larger than the Norix display limit of 160 \u00D7 128 pixels.";
+const std::string badSize = "The file has an invalid size value.";
 const std::string badDimensions = "The file has missing or invalid width and height values.";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -87,14 +88,11 @@ INSTANTIATE_TEST_SUITE_P(
             "Invalid image data line: name=X"},
         Row{"zero run", twoByTwo + "0 0 0\n", Kind::zeroRun, 5,
             "An image data run has a count of zero."},
-        Row{"size negative", "size=-1\n", Kind::invalidDeclaredSize, 1,
-            "The file has an invalid size value."},
-        Row{"size word", "name=A\r\nsize=abc\n", Kind::invalidDeclaredSize, 2,
-            "The file has an invalid size value."},
-        Row{"size space", "\rsize= 5\n", Kind::invalidDeclaredSize, 2,
-            "The file has an invalid size value."},
+        Row{"size negative", "size=-1\n", Kind::invalidDeclaredSize, 1, badSize},
+        Row{"size word", "name=A\r\nsize=abc\n", Kind::invalidDeclaredSize, 2, badSize},
+        Row{"size space", "\rsize= 5\n", Kind::invalidDeclaredSize, 2, badSize},
         Row{"size overflow", "width=160\nheight=128\nsize=99999999999999999999\n[data]\n",
-            Kind::invalidDeclaredSize, 3, "The file has an invalid size value."},
+            Kind::invalidDeclaredSize, 3, badSize},
         Row{"no data section", "name=T\nwidth=2\nheight=2\n", Kind::missingDataSection, 0,
             "The file does not contain a [data] section."},
         Row{"key case", "name=T\nWidth=10\nheight=2\n[data]\n1 0 0\n", Kind::invalidDimensions, 0,
@@ -130,24 +128,20 @@ TEST(ImageText, LenientReadingKeepsTheRecordsAsRead) {
                              "[DATA]\r\n\t2 \u00A0 248   0\r\n[data]\r\n1 248 0\n  1 0 31  \r\n";
     const auto image = NorixImageFile::decode(text);
     ASSERT_TRUE(image) << image.error().message();
-    EXPECT_EQ(*image, (NorixImage{" Spaced name",
-                                  2,
-                                  2,
-                                  {0xF800, 0xF800, 0xF800, 0x001F},
-                                  {2, 248, 0, 1, 248, 0, 1, 0, 31}}));
+    EXPECT_EQ(*image, (NorixImage{" Spaced name", 2, 2, Pixels{0xF800, 0xF800, 0xF800, 0x001F},
+                                  ByteList{2, 248, 0, 1, 248, 0, 1, 0, 31}}));
     EXPECT_TRUE(image->isDisplayable());
 }
 
 TEST(ImageText, RandomImagesReadBackAsWritten) {
-    int made = 0;
-    const auto make = [&](std::mt19937& random) {
+    const auto make = [](std::mt19937& random) {
         auto number = [&](int most) { return std::uniform_int_distribution<int>(1, most)(random); };
         const int width = number(160), height = number(128);
         Pixels pixels(static_cast<std::size_t>(width * height));
         std::uint16_t colour = 0;
         for (auto& p : pixels)
             p = colour = number(160) == 1 ? static_cast<std::uint16_t>(random()) : colour;
-        return imageOf("Image " + std::to_string(made++), width, height, pixels);
+        return imageOf("Image " + std::to_string(width), width, height, pixels);
     };
     testing::expectRoundTrips<&NorixImageFile::save, &NorixImageFile::load, &NorixImageFile::encode,
                               &NorixImageFile::decode>(
