@@ -5,6 +5,7 @@
 // back is what was sent. `changed` fires after every modification.
 
 #include "core/chips/ChipDocument.h"
+#include "core/images/NorixImage.h"
 #include "core/link/ProtocolCodes.h"
 #include "core/link/SerialPacket.h"
 #include "core/util/Signal.h"
@@ -24,9 +25,10 @@ inline constexpr std::size_t chipStringsSize = 512;
 inline constexpr std::size_t chipStringSlotSize = 64;
 inline constexpr std::uint16_t chipMetadataMarker = 0xA55A;
 inline constexpr std::size_t itemMetadataSize = 128; // font and image upload metadata
-inline constexpr std::size_t simFontSlotCount = 6;
-inline constexpr int simImageSlotCount = 255;
-inline constexpr std::size_t maximumImageDataSize = 4096;
+// The slot counts and the data limit are the device's own, in the types the memory uses.
+inline constexpr auto simFontSlotCount = static_cast<std::size_t>(norixFontSlotCount);
+inline constexpr int simImageSlotCount = norixImageSlotCount;
+inline constexpr std::size_t maximumImageDataSize = maximumCompressedImageBytes;
 
 using SettingsRecord = std::array<std::uint8_t, norixSettingsSize>;
 

@@ -11,7 +11,7 @@ namespace norix {
 namespace {
 
 // Asks for the next part of the same item.
-const Bytes continueMarker = {0xAA, 0xAA};
+const Bytes continueMarker = {chipContinueMarker, chipContinueMarker};
 
 Bytes indexBytes(std::size_t index) {
     return littleEndian16(static_cast<std::uint16_t>(index));

@@ -66,6 +66,10 @@ inline constexpr std::uint8_t settingMaxTempF = 11;
 inline constexpr std::array<std::size_t, 12> settingOffsets = {0, 2, 3,  4,  5,  7,
                                                                8, 9, 10, 11, 12, 13};
 
+// Slots: fonts 0 to 5, images 1 to 255.
+inline constexpr std::int64_t norixFontSlotCount = 6;
+inline constexpr int norixImageSlotCount = 255;
+
 // Chips.
 inline constexpr std::uint8_t cmdUploadModeQuery = 0xAF;
 inline constexpr std::uint8_t cmdChipMetadata = 0xCA;
@@ -92,6 +96,8 @@ inline constexpr std::uint8_t respChipMetadata = 0xBC;
 inline constexpr std::uint8_t respChipCode = 0xBD;
 inline constexpr std::uint8_t respChipString = 0xBE;
 inline constexpr std::uint8_t respSerialNumber = 0xE0;
+// Both bytes of the payload that asks for the next part of a chip being loaded.
+inline constexpr std::uint8_t chipContinueMarker = 0xAA;
 
 // The only time-out of the protocol: font upload, font delete, image upload and download.
 inline constexpr std::chrono::milliseconds commandResponseTimeout{3000};
