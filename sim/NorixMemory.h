@@ -23,7 +23,6 @@ inline constexpr std::size_t chipUploadMetadataSize = 41;
 inline constexpr std::size_t chipStoredMetadataSize = 128;
 inline constexpr std::size_t chipStringsSize = 512;
 inline constexpr std::size_t chipStringSlotSize = 64;
-inline constexpr std::uint16_t chipMetadataMarker = 0xA55A;
 inline constexpr std::size_t itemMetadataSize = 128; // font and image upload metadata
 // The slot counts and the data limit are the device's own, in the types the memory uses.
 inline constexpr auto simFontSlotCount = static_cast<std::size_t>(norixFontSlotCount);

@@ -117,7 +117,7 @@ void NorixChipLoad::applyLoadedNorixMetadata() {
         return;
     }
     const std::uint16_t marker = littleEndian16At(loadedNorixMetadata_, 0);
-    if (marker != 0xA55A) {
+    if (marker != chipMetadataMarker) {
         metadataProblem_ = "Selected chip has invalid metadata marker " + hexWord(marker) + ".";
         write(*metadataProblem_);
         return;

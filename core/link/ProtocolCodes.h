@@ -96,6 +96,8 @@ inline constexpr std::uint8_t respChipMetadata = 0xBC;
 inline constexpr std::uint8_t respChipCode = 0xBD;
 inline constexpr std::uint8_t respChipString = 0xBE;
 inline constexpr std::uint8_t respSerialNumber = 0xE0;
+// The first two bytes of a chip's metadata, little-endian.
+inline constexpr std::uint16_t chipMetadataMarker = 0xA55A;
 // Both bytes of the payload that asks for the next part of a chip being loaded.
 inline constexpr std::uint8_t chipContinueMarker = 0xAA;
 
