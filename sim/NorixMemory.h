@@ -5,7 +5,6 @@
 // back is what was sent. `changed` fires after every modification.
 
 #include "core/chips/ChipDocument.h"
-#include "core/images/NorixImage.h"
 #include "core/link/ProtocolCodes.h"
 #include "core/link/SerialPacket.h"
 #include "core/util/Signal.h"

@@ -66,9 +66,10 @@ inline constexpr std::uint8_t settingMaxTempF = 11;
 inline constexpr std::array<std::size_t, 12> settingOffsets = {0, 2, 3,  4,  5,  7,
                                                                8, 9, 10, 11, 12, 13};
 
-// Slots: fonts 0 to 5, images 1 to 255.
+// Slots: fonts 0 to 5, images 1 to 255. An image's data is at most 4096 bytes.
 inline constexpr std::int64_t norixFontSlotCount = 6;
 inline constexpr int norixImageSlotCount = 255;
+inline constexpr std::size_t maximumCompressedImageBytes = 4096;
 
 // Chips.
 inline constexpr std::uint8_t cmdUploadModeQuery = 0xAF;
