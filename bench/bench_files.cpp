@@ -56,9 +56,9 @@ NorixImage largestImage() {
 }
 
 void BM_ImageFileParse4095Bytes(benchmark::State& state) {
-    const std::string text = generatedImageText(largestImage());
+    const std::string text = NorixImageFile::encode(largestImage());
     for (auto _ : state) {
-        auto image = parseNorixImageText(text);
+        auto image = NorixImageFile::decode(text);
         if (!image)
             state.SkipWithError(image.error().message().c_str());
         benchmark::DoNotOptimize(image);

@@ -82,12 +82,12 @@ BENCHMARK(BM_TogglePixelAndRepaintEverything)->Unit(benchmark::kMillisecond);
 void BM_OpenTheLargestFontFile(benchmark::State& state) {
     const auto path = std::filesystem::temp_directory_path() /
                       ("norix-bench-font-" + std::to_string(::getpid()) + ".txt");
-    if (norix::writeFont(largestFont(), path)) {
+    if (norix::FontFile::save(largestFont(), path)) {
         state.SkipWithError("could not write the font file");
         return;
     }
     for (auto _ : state) {
-        auto font = norix::importFont(path);
+        auto font = norix::FontFile::load(path);
         benchmark::DoNotOptimize(font);
     }
     std::filesystem::remove(path);

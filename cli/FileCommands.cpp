@@ -36,17 +36,17 @@ int catChip(const std::string& path) {
 }
 
 int catFont(const std::string& path) {
-    auto font = importFont(path);
+    auto font = FontFile::load(path);
     if (!font)
         return readerFailure(font.error().message());
     return printText(font->generatedText());
 }
 
 int catImage(const std::string& path) {
-    auto image = loadNorixImageFile(path);
+    auto image = NorixImageFile::load(path);
     if (!image)
         return readerFailure(image.error().message());
-    return printText(generatedImageText(*image) + "\n");
+    return printText(NorixImageFile::encode(*image) + "\n");
 }
 
 int runGroup(const std::string& group, int (*cat)(const std::string&), const GlobalOptions& options,

@@ -42,7 +42,7 @@ int runFontUpload(const GlobalOptions& options, const std::vector<std::string>& 
     const auto slot = parseSlotArgument(args[1]);
     if (!slot)
         return usageError("the font slot must be a number");
-    const auto font = importFont(args[0]);
+    const auto font = FontFile::load(args[0]);
     if (!font) {
         std::cerr << font.error().message() << "\n";
         return exitFailure;

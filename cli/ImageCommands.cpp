@@ -89,7 +89,7 @@ int runImagePull(const GlobalOptions& options, const std::vector<std::string>& a
     const NorixImage image{loaded.name, loaded.width, loaded.height, loaded.pixels,
                            loaded.compressedData};
     const std::string path = output.value_or(imageFileName(loaded.name));
-    if (auto failure = saveNorixImageFile(image, path)) {
+    if (auto failure = NorixImageFile::save(image, path)) {
         std::cerr << "Could not write " << path << ": " << failure->message() << "\n";
         return exitFailure;
     }
@@ -99,7 +99,7 @@ int runImagePull(const GlobalOptions& options, const std::vector<std::string>& a
 int runImageUpload(const GlobalOptions& options, const std::vector<std::string>& args) {
     if (args.size() != 1)
         return usageError("usage: norix image upload FILE");
-    const auto image = loadNorixImageFile(args[0]);
+    const auto image = NorixImageFile::load(args[0]);
     if (!image) {
         std::cerr << image.error().message() << "\n";
         return exitFailure;

@@ -108,7 +108,7 @@ int runImageImport(const GlobalOptions& options, const std::vector<std::string>&
         return exitFailure;
     }
     const NorixImage image{name, fit.width, fit.height, fit.pixels, fit.compressedData};
-    if (auto error = saveNorixImageFile(image, output)) {
+    if (auto error = NorixImageFile::save(image, output)) {
         std::cerr << error->message() << "\n";
         return exitFailure;
     }
@@ -129,7 +129,7 @@ int runImageExport(const GlobalOptions&, const std::vector<std::string>& args) {
     }
     if (!file || !output)
         return usageError(exportUsage);
-    const auto image = loadNorixImageFile(*file);
+    const auto image = NorixImageFile::load(*file);
     if (!image) {
         std::cerr << image.error().message() << "\n";
         return exitFailure;

@@ -9,13 +9,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const auto font = norix::parseFontText(text);
+    const auto font = norix::FontFile::decode(text);
     if (!font) {
         if (font.error().message().empty())
             std::abort();
         return 0;
     }
-    const auto again = norix::parseFontText(font->generatedText());
+    const auto again = norix::FontFile::decode(font->generatedText());
     if (!again || !(*again == *font))
         std::abort();
     for (std::int64_t glyph = -1; glyph <= font->glyphCount(); ++glyph)

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
 
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const auto image = norix::parseNorixImageText(text);
+    const auto image = norix::NorixImageFile::decode(text);
     if (!image) {
         if (image.error().message().empty())
             std::abort();
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (image->imageName.empty())
         return 0; // written as "No image loaded.", which is not a file
-    const auto again = norix::parseNorixImageText(norix::generatedImageText(*image));
+    const auto again = norix::NorixImageFile::decode(norix::NorixImageFile::encode(*image));
     if (!again || !(*again == *image))
         std::abort();
     return 0;

@@ -257,7 +257,7 @@ int main(int argc, char** argv) {
              const auto text = readWholeFile(examples / "fonts" / "Norix5x7.txt");
              if (!text)
                  return;
-             if (const auto font = parseFontText(*text))
+             if (const auto font = FontFile::decode(*text))
                  norix.fonts().uploadFont(font->name, font->width(), font->height(), font->columns,
                                           2);
          }));
@@ -271,7 +271,7 @@ int main(int argc, char** argv) {
              const auto text = readWholeFile(examples / "images" / "NorixLogo.txt");
              if (!text)
                  return;
-             if (const auto image = parseNorixImageText(*text))
+             if (const auto image = NorixImageFile::decode(*text))
                  norix.images().uploadNorixImage(image->imageName, image->imageWidth,
                                                  image->imageHeight, image->compressedImageData);
          }));

@@ -107,7 +107,7 @@ std::optional<std::string> writeImagePng(const NorixImage& image,
                                          const std::filesystem::path& path) {
     const std::string bytes = encodeImagePng(image);
     if (bytes.empty())
-        return NorixImageFileError{NorixImageFileError::Kind::noImageData, {}, 0, 0}.message();
+        return imageFileError(ImageFileErrorKind::noImageData).message();
     if (auto error = writeFileAtomically(path, bytes))
         return error->message();
     return std::nullopt;

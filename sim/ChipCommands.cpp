@@ -11,11 +11,9 @@ namespace {
 using sim::reply;
 
 constexpr std::size_t maximumUploadChunk = 63;
-constexpr std::uint8_t continueMarkerByte = 0xAA;
-
 bool isContinueMarker(const Bytes& payload) {
-    return payload.size() == 2 && payload[0] == continueMarkerByte &&
-           payload[1] == continueMarkerByte;
+    return payload.size() == 2 && payload[0] == chipContinueMarker &&
+           payload[1] == chipContinueMarker;
 }
 
 // Commands that change what is stored; the device accepts them only in upload mode.
@@ -161,7 +159,7 @@ SerialPacket ChipCommands::saveChip(const SerialPacket& command) {
         return reply(command, respBadSize);
     if (!uploadedChip_)
         return reply(command, respFail);
-    if (memory_.storeChip(*uploadedChip_, config_.chipCapacity) == NorixMemory::StoreResult::Full)
+    if (memory_.storeChip(*uploadedChip_, config_.chipCapacity) == NorixMemory::StoreResult::full)
         return reply(command, respFail);
     return reply(command, respDone);
 }

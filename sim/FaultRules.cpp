@@ -13,15 +13,15 @@ struct ActionName {
 };
 
 constexpr std::array<ActionName, 9> actionNames = {{
-    {"drop", FaultAction::Drop, false},
-    {"retry", FaultAction::Retry, false},
-    {"fail", FaultAction::Fail, false},
-    {"badsize", FaultAction::BadSize, false},
-    {"crc", FaultAction::CorruptCrc, false},
-    {"delay", FaultAction::Delay, true},
-    {"split", FaultAction::Split, true},
-    {"hangup-before", FaultAction::HangUpBefore, false},
-    {"hangup-after", FaultAction::HangUpAfter, false},
+    {"drop", FaultAction::drop, false},
+    {"retry", FaultAction::retry, false},
+    {"fail", FaultAction::fail, false},
+    {"badsize", FaultAction::badSize, false},
+    {"crc", FaultAction::corruptCrc, false},
+    {"delay", FaultAction::delay, true},
+    {"split", FaultAction::split, true},
+    {"hangup-before", FaultAction::hangUpBefore, false},
+    {"hangup-after", FaultAction::hangUpAfter, false},
 }};
 
 std::vector<std::string_view> splitFields(std::string_view text) {
@@ -87,7 +87,7 @@ FaultRuleParse parseFaultRule(std::string_view text) {
     const std::size_t remaining = fields.size() - next - 1;
     if (action->takesArgument) {
         const auto argument = remaining == 1 ? parseUnsigned(fields[next + 1]) : std::nullopt;
-        if (!argument || (rule.action == FaultAction::Split && *argument == 0))
+        if (!argument || (rule.action == FaultAction::split && *argument == 0))
             return {std::nullopt,
                     "fault action '" + std::string(actionText) + "' needs a positive number"};
         rule.argument = *argument;

@@ -16,21 +16,21 @@
 namespace norix::sim {
 
 enum class FaultAction {
-    Drop,         // the command is carried out, its answer is lost
-    Retry,        // answer 0xB1 instead; the command is not carried out
-    Fail,         // answer 0xB3 instead; not carried out
-    BadSize,      // answer 0xB4 instead; not carried out
-    CorruptCrc,   // the answer goes out with a wrong CRC
-    Delay,        // the answer goes out `argument` ms later (loop clock)
-    Split,        // the answer is written in pieces of `argument` bytes
-    HangUpBefore, // the port is closed instead of answering; not carried out
-    HangUpAfter,  // the answer is written, then the port is closed
+    drop,         // the command is carried out, its answer is lost
+    retry,        // answer 0xB1 instead; the command is not carried out
+    fail,         // answer 0xB3 instead; not carried out
+    badSize,      // answer 0xB4 instead; not carried out
+    corruptCrc,   // the answer goes out with a wrong CRC
+    delay,        // the answer goes out `argument` ms later (loop clock)
+    split,        // the answer is written in pieces of `argument` bytes
+    hangUpBefore, // the port is closed instead of answering; not carried out
+    hangUpAfter,  // the answer is written, then the port is closed
 };
 
 struct FaultRule {
     std::optional<std::uint8_t> code;   // none: any command
     std::optional<unsigned> occurrence; // none: every occurrence
-    FaultAction action = FaultAction::Drop;
+    FaultAction action = FaultAction::drop;
     unsigned argument = 0; // delay in ms, piece size in bytes
 
     bool operator==(const FaultRule&) const = default;

@@ -91,7 +91,7 @@ std::optional<std::string> readItem(std::string_view keyword,
     }
     if (keyword == "settings") {
         const auto record = fields.size() == 2 ? unhex(fields[1]) : std::nullopt;
-        if (!record || record->size() != settingsRecordSize)
+        if (!record || record->size() != norixSettingsSize)
             return "the settings record needs 14 bytes";
         std::copy(record->begin(), record->end(), memory.settings.begin());
         return std::nullopt;

@@ -55,8 +55,8 @@ Bytes makeChipUploadMetadata(const std::string& name, std::uint16_t chipType, st
                              std::uint8_t imageIndex, std::uint16_t codeSize,
                              std::uint8_t stringCount) {
     Bytes metadata(chipUploadMetadataSize, 0);
-    metadata[0] = 0x5A;
-    metadata[1] = 0xA5;
+    metadata[0] = static_cast<std::uint8_t>(chipMetadataMarker);
+    metadata[1] = static_cast<std::uint8_t>(chipMetadataMarker >> 8);
     std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 32), metadata.begin() + 2);
     putLittleEndian16(metadata, 34, chipType);
     metadata[36] = pins;
@@ -169,57 +169,57 @@ NorixMemory::StoreResult NorixMemory::storeChip(StoredChip chip, std::size_t cap
                              [&](const StoredChip& stored) { return stored.name() == name; });
     if (same != chips_.end()) {
         *same = std::move(chip);
-        changed();
-        return StoreResult::Replaced;
+        changed.emit();
+        return StoreResult::replaced;
     }
     if (chips_.size() >= capacity)
-        return StoreResult::Full;
+        return StoreResult::full;
     chips_.push_back(std::move(chip));
-    changed();
-    return StoreResult::Appended;
+    changed.emit();
+    return StoreResult::appended;
 }
 
 bool NorixMemory::deleteChip(std::size_t index) {
     if (index >= chips_.size())
         return false;
     chips_.erase(chips_.begin() + static_cast<std::ptrdiff_t>(index));
-    changed();
+    changed.emit();
     return true;
 }
 
 void NorixMemory::deleteAllChips() {
     chips_.clear();
-    changed();
+    changed.emit();
 }
 
 void NorixMemory::setFont(std::size_t slot, StoredFont font) {
     fonts_.at(slot) = std::move(font);
-    changed();
+    changed.emit();
 }
 
 void NorixMemory::clearFont(std::size_t slot) {
     fonts_.at(slot).reset();
-    changed();
+    changed.emit();
 }
 
 void NorixMemory::setImage(int slot, StoredImage image) {
     images_.at(static_cast<std::size_t>(slot - 1)) = std::move(image);
-    changed();
+    changed.emit();
 }
 
 void NorixMemory::clearImage(int slot) {
     images_.at(static_cast<std::size_t>(slot - 1)).reset();
-    changed();
+    changed.emit();
 }
 
 void NorixMemory::setSettingsRecord(const SettingsRecord& record) {
     settings_ = record;
-    changed();
+    changed.emit();
 }
 
 void NorixMemory::setSettingByte(std::size_t offset, std::uint8_t value) {
     settings_.at(offset) = value;
-    changed();
+    changed.emit();
 }
 
 void NorixMemory::restore(MemorySnapshot snapshot) {
@@ -228,7 +228,7 @@ void NorixMemory::restore(MemorySnapshot snapshot) {
     fonts_ = std::move(snapshot.fonts);
     images_ = std::move(snapshot.images);
     settings_ = snapshot.settings;
-    changed();
+    changed.emit();
 }
 
 } // namespace norix::sim

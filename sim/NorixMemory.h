@@ -5,6 +5,7 @@
 // back is what was sent. `changed` fires after every modification.
 
 #include "core/chips/ChipDocument.h"
+#include "core/link/ProtocolCodes.h"
 #include "core/link/SerialPacket.h"
 #include "core/util/Signal.h"
 
@@ -21,14 +22,13 @@ inline constexpr std::size_t chipUploadMetadataSize = 41;
 inline constexpr std::size_t chipStoredMetadataSize = 128;
 inline constexpr std::size_t chipStringsSize = 512;
 inline constexpr std::size_t chipStringSlotSize = 64;
-inline constexpr std::uint16_t chipMetadataMarker = 0xA55A;
 inline constexpr std::size_t itemMetadataSize = 128; // font and image upload metadata
-inline constexpr std::size_t simFontSlotCount = 6;
-inline constexpr int simImageSlotCount = 255;
-inline constexpr std::size_t maximumImageDataSize = 4096;
-inline constexpr std::size_t settingsRecordSize = 14;
+// The slot counts and the data limit are the device's own, in the types the memory uses.
+inline constexpr auto simFontSlotCount = static_cast<std::size_t>(norixFontSlotCount);
+inline constexpr int simImageSlotCount = norixImageSlotCount;
+inline constexpr std::size_t maximumImageDataSize = maximumCompressedImageBytes;
 
-using SettingsRecord = std::array<std::uint8_t, settingsRecordSize>;
+using SettingsRecord = std::array<std::uint8_t, norixSettingsSize>;
 
 struct StoredChip {
     Bytes metadata; // 128 bytes: the 41 upload bytes, then zeros
@@ -85,13 +85,6 @@ Bytes makeFontMetadataBlock(const std::string& name, std::uint8_t width, std::ui
 Bytes makeImageMetadataBlock(const std::string& name, std::uint8_t width, std::uint8_t height,
                              std::uint32_t dataSize);
 
-// Byte offsets of the settings record fields, indexed by setting ID 0..11.
-inline constexpr std::array<std::size_t, 12> settingOffsets = {0, 2, 3,  4,  5,  7,
-                                                               8, 9, 10, 11, 12, 13};
-inline constexpr std::size_t settingsNumFontsOffset = 6;
-inline constexpr std::size_t settingsFontNumberOffset = 9;
-inline constexpr std::uint8_t settingIdFontNumber = 7;
-inline constexpr std::uint8_t settingIdLogoSpeed = 3;
 SettingsRecord defaultSettingsRecord();
 
 // The whole memory as a plain value, for saving and restoring.
@@ -119,7 +112,7 @@ public:
     int imageCount() const;
     std::optional<int> firstFreeImageSlot() const;
 
-    enum class StoreResult { Appended, Replaced, Full };
+    enum class StoreResult { appended, replaced, full };
     // A chip of the same name is replaced; otherwise it is appended if there is room.
     StoreResult storeChip(StoredChip chip, std::size_t capacity);
     bool deleteChip(std::size_t index);

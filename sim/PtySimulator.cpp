@@ -28,7 +28,7 @@ bool PtySimulator::open() {
     if (auto* transport = dynamic_cast<DescriptorTransport*>(simulator_.transport()))
         transport->setUnreadProbe([this] { return pty_ ? pty_->unreadInputBytes() : 0; });
     updateLink();
-    changed();
+    changed.emit();
     return true;
 }
 
@@ -57,7 +57,7 @@ void PtySimulator::onDisconnected() {
     // Like an unplugged device, the name disappears until the port comes back.
     if (!linkPath_.empty())
         ::unlink(linkPath_.c_str());
-    changed();
+    changed.emit();
     if (replugDelay_)
         replugTimer_.start(*replugDelay_, [this] { open(); });
 }

@@ -93,7 +93,7 @@ SampleContentReport loadSampleContent(NorixMemory& memory, const std::filesystem
         if (file.extension() != ".txt")
             continue;
         // Fonts and images are both text files: whichever reader accepts the file decides.
-        auto font = importFont(file);
+        auto font = FontFile::load(file);
         if (font && nextFontSlot < simFontSlotCount && font->width() >= 1 && font->width() <= 255 &&
             font->glyphCount() >= 1 && font->glyphCount() <= 255) {
             Bytes columns;
@@ -107,7 +107,7 @@ SampleContentReport loadSampleContent(NorixMemory& memory, const std::filesystem
             continue;
         }
         auto text = readWholeFile(file);
-        auto image = text ? parseNorixImageText(*text) : parseNorixImageText("");
+        auto image = text ? NorixImageFile::decode(*text) : NorixImageFile::decode("");
         if (text && image) {
             if (const auto slot = memory.firstFreeImageSlot()) {
                 memory.setImage(*slot,

@@ -35,10 +35,10 @@ std::optional<SerialPacket> SettingsCommands::handle(const SerialPacket& command
     const std::uint8_t value = payload[2];
     if (id >= settingOffsets.size())
         return reply(command, respFail);
-    if (id == settingIdLogoSpeed && value > fastestLogoSpeed)
+    if (id == settingLogoSpeed && value > fastestLogoSpeed)
         return reply(command, respFail);
     // The default font must be a font the device holds.
-    if (id == settingIdFontNumber && (value >= simFontSlotCount || !memory_.font(value)))
+    if (id == settingFontNumber && (value >= simFontSlotCount || !memory_.font(value)))
         return reply(command, respFail);
     memory_.setSettingByte(settingOffsets[id], value);
     return recordAnswer(command, memory_.settings());

@@ -63,7 +63,7 @@ void SimulatedNorix::hangUp() {
 void SimulatedNorix::onTransportClosed() {
     decoder_.clear();
     clearQueue();
-    disconnected();
+    disconnected.emit();
 }
 
 void SimulatedNorix::handleCommand(const SerialPacket& command) {
@@ -71,19 +71,19 @@ void SimulatedNorix::handleCommand(const SerialPacket& command) {
     if (!isAttached())
         return;
     const std::optional<FaultRule> fault = faults_.onCommand(command.code);
-    const FaultAction action = fault ? fault->action : FaultAction::Drop;
+    const FaultAction action = fault ? fault->action : FaultAction::drop;
     std::optional<SerialPacket> answer;
-    if (fault && action == FaultAction::HangUpBefore) {
+    if (fault && action == FaultAction::hangUpBefore) {
         if (onExchange)
             onExchange(command, answer, fault);
         hangUp();
         return;
     }
-    if (fault && (action == FaultAction::Retry || action == FaultAction::Fail ||
-                  action == FaultAction::BadSize)) {
+    if (fault && (action == FaultAction::retry || action == FaultAction::fail ||
+                  action == FaultAction::badSize)) {
         // Refused: the device leaves its state as it was, so a retried chunk is not doubled.
-        const std::uint8_t code = action == FaultAction::Retry  ? respRetry
-                                  : action == FaultAction::Fail ? respFail
+        const std::uint8_t code = action == FaultAction::retry  ? respRetry
+                                  : action == FaultAction::fail ? respFail
                                                                 : respBadSize;
         if (onExchange)
             onExchange(command, answer, fault);
@@ -93,9 +93,9 @@ void SimulatedNorix::handleCommand(const SerialPacket& command) {
     answer = device_.answer(command);
     if (onExchange)
         onExchange(command, answer, fault);
-    if (fault && action == FaultAction::Drop)
+    if (fault && action == FaultAction::drop)
         return;
-    Bytes frame = fault && action == FaultAction::CorruptCrc ? encodeFrameWithBadCrc(*answer)
+    Bytes frame = fault && action == FaultAction::corruptCrc ? encodeFrameWithBadCrc(*answer)
                                                              : encodeFrame(*answer);
     deliver(std::move(frame), fault);
 }
@@ -115,8 +115,8 @@ void SimulatedNorix::later(std::optional<Milliseconds> delay, Task task) {
 void SimulatedNorix::deliver(Bytes frame, const std::optional<FaultRule>& fault) {
     if (!isAttached())
         return;
-    const FaultAction action = fault ? fault->action : FaultAction::Drop;
-    if (fault && action == FaultAction::Delay) {
+    const FaultAction action = fault ? fault->action : FaultAction::drop;
+    if (fault && action == FaultAction::delay) {
         const unsigned generation = queueGeneration_;
         later(Milliseconds(fault->argument), [this, generation, frame = std::move(frame)] {
             if (isAttached() && generation == queueGeneration_)
@@ -124,13 +124,13 @@ void SimulatedNorix::deliver(Bytes frame, const std::optional<FaultRule>& fault)
         });
         return;
     }
-    if (fault && action == FaultAction::HangUpAfter) {
+    if (fault && action == FaultAction::hangUpAfter) {
         // No further command is taken; the port closes once this answer is read.
         hangingUp_ = true;
         enqueue(frame, 0, true);
         return;
     }
-    enqueue(frame, fault && action == FaultAction::Split ? fault->argument : 0);
+    enqueue(frame, fault && action == FaultAction::split ? fault->argument : 0);
 }
 
 void SimulatedNorix::enqueue(const Bytes& frame, std::size_t pieceSize, bool thenHangUp) {

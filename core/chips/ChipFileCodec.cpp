@@ -41,7 +41,8 @@ struct ReadState {
     bool seenMeta = false;
 };
 
-std::optional<ChipFileCodecError> readMetaLine(ReadState& state, std::string_view trimmed) {
+std::optional<ChipFileCodecError> readMetaLine(ReadState& state, std::string_view trimmed,
+                                               std::size_t lineNumber) {
     if (trimmed.empty())
         return std::nullopt;
     const auto pair = keyValue(trimmed);
@@ -49,12 +50,12 @@ std::optional<ChipFileCodecError> readMetaLine(ReadState& state, std::string_vie
         return std::nullopt;
     const std::string key = asciiLowercase(pair->first);
     const std::string_view value = trimWhitespace(pair->second);
-    using Kind = ChipFileCodecError::Kind;
+    using Kind = ChipFileErrorKind;
     auto number = [&](std::optional<std::int64_t>& target,
                       Kind failure) -> std::optional<ChipFileCodecError> {
         const auto parsed = parseDecimalInt64(value);
         if (!parsed)
-            return ChipFileCodecError{failure, std::string(value)};
+            return chipFileError(failure, value, lineNumber);
         target = *parsed;
         return std::nullopt;
     };
@@ -81,15 +82,15 @@ void readStringLine(ReadState& state, std::string_view line, std::string_view tr
 }
 
 std::optional<ChipFileCodecError> finalCheck(const ReadState& state) {
-    using Kind = ChipFileCodecError::Kind;
+    using Kind = ChipFileErrorKind;
     if (state.fileType && !state.fileType->empty() && asciiLowercase(*state.fileType) != "single")
-        return ChipFileCodecError{Kind::unsupportedFileType, *state.fileType};
+        return chipFileError(Kind::unsupportedFileType, *state.fileType);
     if (!state.seenChips)
-        return ChipFileCodecError{Kind::missingChipSection, {}};
+        return chipFileError(Kind::missingChipSection);
     if (!state.seenMeta)
-        return ChipFileCodecError{Kind::missingMetadata, {}};
+        return chipFileError(Kind::missingMetadata);
     if (!state.name || state.name->empty())
-        return ChipFileCodecError{Kind::missingName, {}};
+        return chipFileError(Kind::missingName);
     return std::nullopt;
 }
 
@@ -117,19 +118,15 @@ std::string_view writtenCodeView(std::string_view code, std::string& storage) {
 
 } // namespace
 
-Expected<ChipDocument, ChipFileLoadError> load(const std::filesystem::path& path) {
-    auto bytes = readWholeFile(path);
+Expected<ChipDocument, ChipFileCodecError> load(const std::filesystem::path& path) {
+    const auto bytes = readWholeFile(path);
     if (!bytes)
-        return ChipFileLoadError{bytes.error()};
-    using Kind = ChipFileCodecError::Kind;
+        return ChipFileCodecError::fromFileError(bytes.error());
     if (bytes->empty())
-        return ChipFileLoadError{ChipFileCodecError{Kind::emptyFile, {}}};
+        return chipFileError(ChipFileErrorKind::emptyFile);
     if (!isValidUtf8(*bytes))
-        return ChipFileLoadError{ChipFileCodecError{Kind::unreadableFile, {}}};
-    auto document = decode(withoutByteOrderMark(*bytes));
-    if (!document)
-        return ChipFileLoadError{document.error()};
-    return std::move(document).value();
+        return chipFileError(ChipFileErrorKind::unreadableFile);
+    return decode(withoutByteOrderMark(*bytes));
 }
 
 std::optional<FileError> save(const ChipDocument& document, const std::filesystem::path& path) {
@@ -138,14 +135,16 @@ std::optional<FileError> save(const ChipDocument& document, const std::filesyste
 
 Expected<ChipDocument, ChipFileCodecError> decode(std::string_view text) {
     if (text.empty())
-        return ChipFileCodecError{ChipFileCodecError::Kind::emptyFile, {}};
+        return chipFileError(ChipFileErrorKind::emptyFile);
     std::string normalized;
     if (text.find('\r') != std::string_view::npos) {
         normalized = replaceCarriageReturns(text, "\n");
         text = normalized;
     }
     ReadState state;
+    std::size_t lineNumber = 0;
     for (std::size_t start = 0; start <= text.size();) {
+        ++lineNumber;
         const std::size_t end = std::min(text.find('\n', start), text.size());
         const std::string_view line = text.substr(start, end - start);
         start = end + 1;
@@ -166,7 +165,7 @@ Expected<ChipDocument, ChipFileCodecError> decode(std::string_view text) {
                 state.fileType = std::string(trimWhitespace(pair->second));
             break;
         case Section::meta:
-            if (auto error = readMetaLine(state, trimmed))
+            if (auto error = readMetaLine(state, trimmed, lineNumber))
                 return *error;
             break;
         case Section::code:

@@ -19,8 +19,9 @@
 namespace norix::ChipFileCodec {
 
 // Reads the file: an empty file, bytes that are not UTF-8, or a bad text fail
-// with the reader's error; a leading byte-order mark is dropped.
-Expected<ChipDocument, ChipFileLoadError> load(const std::filesystem::path& path);
+// with the reader's error, a file that cannot be read as fileSystem with the
+// system's reason; a leading byte-order mark is dropped.
+Expected<ChipDocument, ChipFileCodecError> load(const std::filesystem::path& path);
 
 // Replaces the file with encode(document), atomically.
 std::optional<FileError> save(const ChipDocument& document, const std::filesystem::path& path);

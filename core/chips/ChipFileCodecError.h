@@ -2,39 +2,31 @@
 // Every way in which reading a chip file can fail, each with the message the
 // windows and the CLI show unchanged.
 
-#include "core/util/AtomicFile.h"
+#include "core/util/FileReadError.h"
 
-#include <string>
-#include <variant>
+#include <cstddef>
+#include <string_view>
 
 namespace norix {
 
-struct ChipFileCodecError {
-    enum class Kind {
-        unsupportedFileType, // carries the file type
-        invalidPinCount,     // carries the value
-        invalidChipType,     // carries the value
-        invalidImageIndex,   // carries the value
-        unreadableFile,
-        emptyFile,
-        missingChipSection,
-        missingMetadata,
-        missingName,
-    };
-
-    Kind kind = Kind::emptyFile;
-    std::string value; // the offending text, trimmed; empty for the cases without one
-
-    std::string message() const;
-    bool operator==(const ChipFileCodecError&) const = default;
+enum class ChipFileErrorKind {
+    unsupportedFileType, // carries the file type
+    invalidPinCount,     // carries the value
+    invalidChipType,     // carries the value
+    invalidImageIndex,   // carries the value
+    unreadableFile,
+    emptyFile,
+    missingChipSection,
+    missingMetadata,
+    missingName,
+    fileSystem, // carries the system's reason
 };
 
-// A failed load: either the file system's own error or the reader's.
-struct ChipFileLoadError {
-    std::variant<FileError, ChipFileCodecError> cause;
+using ChipFileCodecError = FileReadError<ChipFileErrorKind>;
 
-    std::string message() const;
-    bool operator==(const ChipFileLoadError&) const = default;
-};
+// The error of `kind`; `value` is the offending text, trimmed, for the kinds
+// that carry one.
+ChipFileCodecError chipFileError(ChipFileErrorKind kind, std::string_view value = {},
+                                 std::size_t line = 0);
 
 } // namespace norix

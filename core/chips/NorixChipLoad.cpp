@@ -11,7 +11,7 @@ namespace norix {
 namespace {
 
 // Asks for the next part of the same item.
-const Bytes continueMarker = {0xAA, 0xAA};
+const Bytes continueMarker = {chipContinueMarker, chipContinueMarker};
 
 Bytes indexBytes(std::size_t index) {
     return littleEndian16(static_cast<std::uint16_t>(index));
@@ -117,7 +117,7 @@ void NorixChipLoad::applyLoadedNorixMetadata() {
         return;
     }
     const std::uint16_t marker = littleEndian16At(loadedNorixMetadata_, 0);
-    if (marker != 0xA55A) {
+    if (marker != chipMetadataMarker) {
         metadataProblem_ = "Selected chip has invalid metadata marker " + hexWord(marker) + ".";
         write(*metadataProblem_);
         return;

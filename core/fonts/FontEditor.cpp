@@ -16,8 +16,8 @@ std::string importedFontName(const DesktopFontOptions& options) {
 
 FontEditor::FontEditor(SerialPortManager& link, FontSlotConversation& fonts)
     : link_(link), fonts_(fonts) {
-    connections_.push_back(link_.changed.connect([this] { changed(); }));
-    connections_.push_back(fonts_.changed.connect([this] { changed(); }));
+    connections_.push_back(link_.changed.connect([this] { changed.emit(); }));
+    connections_.push_back(fonts_.changed.connect([this] { changed.emit(); }));
 }
 
 FontEditor::~FontEditor() = default;
@@ -131,7 +131,7 @@ void FontEditor::selectGlyph(std::int64_t index) {
         return;
     endStroke();
     selectedGlyph_ = index;
-    changed();
+    changed.emit();
 }
 
 void FontEditor::moveGlyphSelection(std::int64_t delta) {
@@ -151,7 +151,7 @@ void FontEditor::setPreviewText(std::string text) {
     if (text == previewText_)
         return;
     previewText_ = std::move(text);
-    changed();
+    changed.emit();
 }
 
 std::vector<PlacedGlyph> FontEditor::previewTextGlyphs() const {
@@ -163,7 +163,7 @@ void FontEditor::selectNorixSlot(std::int64_t slot) {
     if (selectedNorixSlot_ == slot)
         return;
     selectedNorixSlot_ = slot;
-    changed();
+    changed.emit();
 }
 
 bool FontEditor::pixelIsEditable(std::int64_t column, std::int64_t row) const {
@@ -211,7 +211,7 @@ void FontEditor::toggleSelectedGlyphPixel(std::int64_t column, std::int64_t row)
     setSelectedGlyphPixel(column, row,
                           !glyphPixelIsLit(before, loadedFont_->height(), column, row));
     recordEdit(std::move(before));
-    changed();
+    changed.emit();
 }
 
 void FontEditor::beginStroke(std::int64_t column, std::int64_t row) {
@@ -222,12 +222,12 @@ void FontEditor::beginStroke(std::int64_t column, std::int64_t row) {
     const bool lit = !glyphPixelIsLit(before, loadedFont_->height(), column, row);
     stroke_ = Stroke{std::move(before), lit};
     setSelectedGlyphPixel(column, row, lit);
-    changed();
+    changed.emit();
 }
 
 void FontEditor::continueStroke(std::int64_t column, std::int64_t row) {
     if (stroke_ && setSelectedGlyphPixel(column, row, stroke_->lit))
-        changed();
+        changed.emit();
 }
 
 void FontEditor::endStroke() {
@@ -236,7 +236,7 @@ void FontEditor::endStroke() {
     auto before = std::move(stroke_->before);
     stroke_.reset();
     recordEdit(std::move(before));
-    changed();
+    changed.emit();
 }
 
 void FontEditor::applyColumns(std::int64_t glyph, const std::vector<std::uint64_t>& columns) {
@@ -254,7 +254,7 @@ void FontEditor::undo() {
         return;
     const GlyphEdit& edit = history_[--undoDepth_];
     applyColumns(edit.glyph, edit.before);
-    changed();
+    changed.emit();
 }
 
 void FontEditor::redo() {
@@ -263,13 +263,13 @@ void FontEditor::redo() {
         return;
     const GlyphEdit& edit = history_[undoDepth_++];
     applyColumns(edit.glyph, edit.after);
-    changed();
+    changed.emit();
 }
 
 void FontEditor::showNewFontOptions() {
     newFontOptions_ = NewFontOptions{};
     showingNewFontOptions_ = true;
-    changed();
+    changed.emit();
 }
 
 void FontEditor::setNewFontOptions(NewFontOptions options) {
@@ -277,12 +277,12 @@ void FontEditor::setNewFontOptions(NewFontOptions options) {
     options.height = std::clamp<std::int64_t>(options.height, 1, maximumNewFontHeight);
     options.glyphCount = std::clamp<std::int64_t>(options.glyphCount, 1, maximumNewFontGlyphCount);
     newFontOptions_ = std::move(options);
-    changed();
+    changed.emit();
 }
 
 void FontEditor::cancelNewFont() {
     showingNewFontOptions_ = false;
-    changed();
+    changed.emit();
 }
 
 void FontEditor::createNewFont() {
@@ -302,18 +302,18 @@ void FontEditor::replaceFont(LoadedFont font, bool modified) {
     history_.clear();
     undoDepth_ = 0;
     cleanDepth_ = modified ? std::nullopt : std::optional<std::size_t>(0);
-    changed();
+    changed.emit();
 }
 
 void FontEditor::showError(std::string message) {
     importErrorMessage_ = std::move(message);
     showingImportError_ = true;
-    changed();
+    changed.emit();
 }
 
 void FontEditor::dismissImportError() {
     showingImportError_ = false;
-    changed();
+    changed.emit();
 }
 
 void FontEditor::openFontFile(const OpenPathChooser& choose) {
@@ -322,7 +322,7 @@ void FontEditor::openFontFile(const OpenPathChooser& choose) {
 }
 
 void FontEditor::openFont(const std::filesystem::path& path) {
-    auto result = importFont(path);
+    auto result = FontFile::load(path);
     if (!result) {
         showError(result.error().message());
         return;
@@ -332,13 +332,13 @@ void FontEditor::openFont(const std::filesystem::path& path) {
 
 bool FontEditor::writeTo(const std::filesystem::path& path) {
     endStroke();
-    if (auto error = writeFont(*loadedFont_, path)) {
+    if (auto error = FontFile::save(*loadedFont_, path)) {
         showError("The font file could not be saved: " + error->message());
         return false;
     }
     loadedFont_->sourceURL = path;
     cleanDepth_ = undoDepth_;
-    changed();
+    changed.emit();
     return true;
 }
 

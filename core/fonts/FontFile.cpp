@@ -5,7 +5,7 @@
 namespace norix {
 namespace {
 
-using Kind = FontImportError::Kind;
+using Kind = FontFileErrorKind;
 
 // The four keys as the scan found them, and the data section's tokens.
 struct FontScan {
@@ -18,11 +18,11 @@ struct FontScan {
 };
 
 // A width, height or size value: a positive decimal number.
-std::optional<FontImportError> readDimension(std::string_view value,
+std::optional<FontImportError> readDimension(std::string_view text, std::string_view value,
                                              std::optional<std::int64_t>& target, Kind failure) {
     const auto parsed = parseDecimalInt64(value);
     if (!parsed || *parsed <= 0)
-        return FontImportError{failure, std::string(value), 0, 0};
+        return fontFileError(failure, value, 0, 0, lineNumberAt(text, value));
     target = *parsed;
     return std::nullopt;
 }
@@ -48,13 +48,13 @@ std::optional<FontImportError> scanLines(std::string_view text, FontScan& scan) 
         if (auto value = metadataValue("name", trimmed)) {
             scan.name = std::string(*value);
         } else if (auto width = metadataValue("width", trimmed)) {
-            if (auto error = readDimension(*width, scan.width, Kind::invalidWidth))
+            if (auto error = readDimension(text, *width, scan.width, Kind::invalidWidth))
                 return error;
         } else if (auto height = metadataValue("height", trimmed)) {
-            if (auto error = readDimension(*height, scan.height, Kind::invalidHeight))
+            if (auto error = readDimension(text, *height, scan.height, Kind::invalidHeight))
                 return error;
         } else if (auto size = metadataValue("size", trimmed)) {
-            if (auto error = readDimension(*size, scan.size, Kind::invalidSize))
+            if (auto error = readDimension(text, *size, scan.size, Kind::invalidSize))
                 return error;
         }
     }
@@ -63,30 +63,30 @@ std::optional<FontImportError> scanLines(std::string_view text, FontScan& scan) 
 
 std::optional<FontImportError> checkHeader(const FontScan& scan) {
     if (!scan.name || scan.name->empty())
-        return FontImportError{Kind::missingName, {}, 0, 0};
+        return fontFileError(Kind::missingName);
     if (!scan.width)
-        return FontImportError{Kind::missingWidth, {}, 0, 0};
+        return fontFileError(Kind::missingWidth);
     if (!scan.height)
-        return FontImportError{Kind::missingHeight, {}, 0, 0};
+        return fontFileError(Kind::missingHeight);
     if (!scan.size)
-        return FontImportError{Kind::missingSize, {}, 0, 0};
+        return fontFileError(Kind::missingSize);
     if (!scan.seenData)
-        return FontImportError{Kind::missingDataSection, {}, 0, 0};
+        return fontFileError(Kind::missingDataSection);
     if (*scan.height > maximumFontHeight)
-        return FontImportError{Kind::columnTooTall, {}, *scan.height, 0};
+        return fontFileError(Kind::columnTooTall, {}, *scan.height);
     return std::nullopt;
 }
 
 } // namespace
 
-Expected<LoadedFont, FontImportError> parseFontText(std::string_view text) {
+Expected<LoadedFont, FontImportError> FontFile::decode(std::string_view text) {
     FontScan scan;
     if (auto error = scanLines(text, scan))
         return *error;
     if (auto error = checkHeader(scan))
         return *error;
     if (scan.tokens.empty())
-        return FontImportError{Kind::missingFontData, {}, 0, 0};
+        return fontFileError(Kind::missingFontData);
 
     const std::int64_t height = *scan.height;
     std::vector<std::uint64_t> columns;
@@ -95,11 +95,11 @@ Expected<LoadedFont, FontImportError> parseFontText(std::string_view text) {
         const std::string_view digits = token.substr(2);
         const auto count = static_cast<std::int64_t>(digits.size());
         if (count != height)
-            return FontImportError{Kind::inconsistentColumnHeight, std::string(token), height,
-                                   count};
+            return fontFileError(Kind::inconsistentColumnHeight, token, height, count,
+                                 lineNumberAt(text, token));
         // At most eight digits here, but a wider column must never wrap.
         if (digits.size() > 64)
-            return FontImportError{Kind::invalidBinaryValue, std::string(token), 0, 0};
+            return fontFileError(Kind::invalidBinaryValue, token, 0, 0, lineNumberAt(text, token));
         std::uint64_t value = 0;
         for (char digit : digits)
             value = (value << 1) | static_cast<std::uint64_t>(digit - '0');
@@ -107,26 +107,26 @@ Expected<LoadedFont, FontImportError> parseFontText(std::string_view text) {
     }
     const auto found = static_cast<std::int64_t>(columns.size());
     if (found != *scan.size)
-        return FontImportError{Kind::sizeMismatch, {}, *scan.size, found};
+        return fontFileError(Kind::sizeMismatch, {}, *scan.size, found);
     if (*scan.size % *scan.width != 0)
-        return FontImportError{Kind::incompleteGlyph, {}, *scan.size, *scan.width};
+        return fontFileError(Kind::incompleteGlyph, {}, *scan.size, *scan.width);
     return LoadedFont(std::move(*scan.name), *scan.width, height, std::move(columns));
 }
 
-Expected<LoadedFont, FontImportError> importFont(const std::filesystem::path& path) {
+Expected<LoadedFont, FontImportError> FontFile::load(const std::filesystem::path& path) {
     const auto bytes = readWholeFile(path);
     if (!bytes || !isValidUtf8(*bytes))
-        return FontImportError{Kind::unreadableFile, {}, 0, 0};
+        return fontFileError(Kind::unreadableFile);
     // Editors on some systems put a byte-order mark in front of UTF-8 text;
     // it would otherwise hide the first key.
-    auto font = parseFontText(withoutByteOrderMark(*bytes));
+    auto font = decode(withoutByteOrderMark(*bytes));
     if (font)
         font->sourceURL = path;
     return font;
 }
 
-std::optional<FileError> writeFont(const LoadedFont& font, const std::filesystem::path& path) {
-    return writeFileAtomically(path, font.generatedText());
+std::optional<FileError> FontFile::save(const LoadedFont& font, const std::filesystem::path& path) {
+    return writeFileAtomically(path, encode(font));
 }
 
 std::optional<std::string_view> metadataValue(std::string_view key, std::string_view line) {

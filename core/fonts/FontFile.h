@@ -16,14 +16,24 @@
 #include <vector>
 
 namespace norix {
+namespace FontFile {
 
-// Reads a font file; the result's sourceURL is `path`.
-Expected<LoadedFont, FontImportError> importFont(const std::filesystem::path& path);
+// Reads a font file; the result's sourceURL is `path`. A file that cannot be
+// read, or is not UTF-8, fails as unreadableFile.
+Expected<LoadedFont, FontImportError> load(const std::filesystem::path& path);
+
+// Writes encode(font) atomically. The caller sets sourceURL on success.
+std::optional<FileError> save(const LoadedFont& font, const std::filesystem::path& path);
+
 // The same reader on text already in memory (sourceURL stays absent).
-Expected<LoadedFont, FontImportError> parseFontText(std::string_view text);
+Expected<LoadedFont, FontImportError> decode(std::string_view text);
 
-// Writes font.generatedText() atomically. The caller sets sourceURL on success.
-std::optional<FileError> writeFont(const LoadedFont& font, const std::filesystem::path& path);
+// The font as file text: the text the font window shows, font.generatedText().
+inline std::string encode(const LoadedFont& font) {
+    return font.generatedText();
+}
+
+} // namespace FontFile
 
 // The value of "key=value" when the key matches `key` ignoring case; both
 // sides are trimmed of white space and line breaks. The value may be empty.

@@ -1,8 +1,11 @@
 #include "core/fonts/FontImportError.h"
 
 namespace norix {
+namespace {
 
-std::string FontImportError::message() const {
+std::string fontFileMessage(FontFileErrorKind kind, const std::string& text, std::int64_t first,
+                            std::int64_t second) {
+    using Kind = FontFileErrorKind;
     const std::string a = std::to_string(first);
     const std::string b = std::to_string(second);
     switch (kind) {
@@ -43,6 +46,13 @@ std::string FontImportError::message() const {
         return "No binary column values were found after [data].";
     }
     return {};
+}
+
+} // namespace
+
+FontImportError fontFileError(FontFileErrorKind kind, std::string_view text, std::int64_t first,
+                              std::int64_t second, std::size_t line) {
+    return {kind, line, fontFileMessage(kind, std::string(text), first, second)};
 }
 
 } // namespace norix

@@ -74,7 +74,7 @@ FontSlotConversation::FontSlotConversation(SerialPortManager& link)
                            [&link](std::uint8_t code, std::span<const std::uint8_t> payload) {
                                return link.sendPacket(code, payload);
                            },
-                           {.changed = [this] { changed(); },
+                           {.changed = [this] { changed.emit(); },
                             .failed = [this](const std::string& message,
                                              bool timedOut) { uploadFailed(message, timedOut); },
                             .completed = [this] { requestFontMetadata(pendingFontSlot_); }}),
@@ -96,7 +96,7 @@ void FontSlotConversation::requestFontList() {
     if (!link_.isConnected())
         return;
     norixFontSlots_ = NorixFontSlot::emptySlots();
-    changed();
+    changed.emit();
     for (int slot = 0; slot < norixFontSlotCount; ++slot)
         requestFontMetadata(slot);
 }
@@ -109,13 +109,13 @@ void FontSlotConversation::requestFontMetadata(std::int64_t slot) {
     // Answers carry their slot, so no sequence is remembered and nothing times out.
     if (link_.sendPacket(cmdSendFontMeta, payload)) {
         awaitingFontSlot_[static_cast<std::size_t>(slot)] = true;
-        changed();
+        changed.emit();
     }
 }
 
 void FontSlotConversation::clearCachedNorixFonts() {
     norixFontSlots_ = NorixFontSlot::emptySlots();
-    changed();
+    changed.emit();
 }
 
 void FontSlotConversation::setSlot(std::size_t slot, NorixFontSlot record) {
@@ -123,7 +123,7 @@ void FontSlotConversation::setSlot(std::size_t slot, NorixFontSlot record) {
         awaitingFontSlot_[slot] = false;
     if (slot < norixFontSlots_.size())
         norixFontSlots_[slot] = std::move(record);
-    changed();
+    changed.emit();
 }
 
 bool FontSlotConversation::isLoadingFontList() const {
@@ -233,7 +233,7 @@ void FontSlotConversation::resetForDisconnect() {
     clearDeleteState();
     fontDeleteError_.reset();
     upload_.abandon("Font upload stopped because Norix disconnected.");
-    changed();
+    changed.emit();
 }
 
 } // namespace norix

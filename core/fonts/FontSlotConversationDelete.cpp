@@ -9,7 +9,7 @@ namespace norix {
 void FontSlotConversation::deleteFont(std::int64_t slot) {
     const auto refuse = [this](const char* message) {
         fontDeleteError_ = message;
-        changed();
+        changed.emit();
     };
     if (!link_.isConnected())
         return refuse("Norix is not connected.");
@@ -25,20 +25,20 @@ void FontSlotConversation::deleteFont(std::int64_t slot) {
     fontDeleteStatus_ = "Deleting font from slot " + std::to_string(slot) + "\u2026";
     isDeletingFont_ = true;
     pendingFontDeleteSlot_ = slot;
-    changed();
+    changed.emit();
     const Bytes payload{static_cast<std::uint8_t>(slot)};
     const auto sequence = link_.sendPacket(cmdDeleteFont, payload);
     if (!sequence) {
         clearDeleteState();
         fontDeleteError_ = "Could not send the delete command to Norix.";
-        changed();
+        changed.emit();
         return;
     }
     pendingFontDeleteSequence_ = sequence;
     fontDeleteTimeout_.arm(*sequence, [this] {
         clearDeleteState();
         fontDeleteError_ = "Norix did not respond to the delete-font command.";
-        changed();
+        changed.emit();
     });
 }
 
@@ -54,30 +54,30 @@ bool FontSlotConversation::handleFontDeletePacket(const SerialPacket& packet) {
         if (slot) {
             setSlot(static_cast<std::size_t>(*slot), NorixFontSlot(*slot));
             fontDeleteStatus_ = "Font deleted from slot " + std::to_string(*slot) + ".";
-            changed();
+            changed.emit();
             requestFontMetadata(*slot);
         } else {
             fontDeleteStatus_ = "Font deleted.";
-            changed();
+            changed.emit();
             requestFontList();
         }
         break;
     case respRetry:
         clearDeleteState();
-        changed();
+        changed.emit();
         if (slot)
             deleteFont(*slot);
         break;
     case respBadSize:
         clearDeleteState();
         fontDeleteError_ = "Norix rejected the delete command size.";
-        changed();
+        changed.emit();
         break;
     case respFail:
         clearDeleteState();
         fontDeleteError_ = "Norix could not delete that font. If it is the default font, "
                            "select another default font first.";
-        changed();
+        changed.emit();
         break;
     default:
         // Claimed but not understood: the delete goes on waiting for a real answer.

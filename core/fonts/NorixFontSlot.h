@@ -2,14 +2,14 @@
 // One of the Norix's font slots as it last reported it. The link keeps a list
 // of six of these; a slot with no name is empty.
 
+#include "core/link/ProtocolCodes.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace norix {
-
-inline constexpr std::int64_t norixFontSlotCount = 6;
 
 class NorixFontSlot {
 public:

@@ -48,7 +48,7 @@ bool ImageEditor::isCompressedSizeOverLimit() const {
 }
 
 std::string ImageEditor::imageCodeText() const {
-    return generatedImageText(image_);
+    return NorixImageFile::encode(image_);
 }
 
 std::string ImageEditor::editorTitle() const {
@@ -61,32 +61,32 @@ std::int64_t ImageEditor::previewScale() const {
 
 void ImageEditor::setSelectedDrawingTool(ImageDrawingTool tool) {
     selectedDrawingTool_ = tool;
-    changed();
+    changed.emit();
 }
 
 void ImageEditor::setLeftDrawingColor(const EditorColor& color) {
     leftDrawingColor_ = color;
-    changed();
+    changed.emit();
 }
 
 void ImageEditor::setRightDrawingColor(const EditorColor& color) {
     rightDrawingColor_ = color;
-    changed();
+    changed.emit();
 }
 
 void ImageEditor::setSelectedSlot(std::int64_t slot) {
     selectedSlot_ = slot;
-    changed();
+    changed.emit();
 }
 
 void ImageEditor::zoomEditorIn() {
     editorScale_ = std::min(editorScale_ + 1.0, maximumEditorScale);
-    changed();
+    changed.emit();
 }
 
 void ImageEditor::zoomEditorOut() {
     editorScale_ = std::max(editorScale_ - 1.0, minimumEditorScale);
-    changed();
+    changed.emit();
 }
 
 void ImageEditor::beginImageEdit() {
@@ -137,7 +137,7 @@ void ImageEditor::applyDrawingTool(std::int64_t x, std::int64_t y, bool usesRigh
         break;
     }
     }
-    changed();
+    changed.emit();
 }
 
 void ImageEditor::applyDrawingToolAtPoint(double x, double y, bool usesRightColor) {
@@ -164,7 +164,7 @@ void ImageEditor::finishImageEdit() {
     shapeBasePixels_.reset();
     image_.rebuildCompressedImageData();
     ++encodingRevision_;
-    changed();
+    changed.emit();
 }
 
 void ImageEditor::undoImageEdit() {
@@ -178,7 +178,7 @@ void ImageEditor::undoImageEdit() {
         image_.imagePixels = std::move(step.pixels);
         image_.rebuildCompressedImageData();
     } else {
-        changed();
+        changed.emit();
         return;
     }
     pendingUndoPixels_.reset();
@@ -186,7 +186,7 @@ void ImageEditor::undoImageEdit() {
     shapeBasePixels_.reset();
     ++revision_;
     ++encodingRevision_;
-    changed();
+    changed.emit();
 }
 
 void ImageEditor::clearUndoHistory() {
@@ -203,7 +203,7 @@ void ImageEditor::replaceImage(NorixImage image) {
     ++revision_;
     ++encodingRevision_;
     markSaved();
-    changed();
+    changed.emit();
 }
 
 } // namespace norix

@@ -41,11 +41,11 @@ void ImageEditor::linkChanged() {
     if (uploadingRevision_ && !images.isUploadingNorixImage()) {
         if (!images.imageUploadError() && images.imageUploadStatus() == uploadedStatus) {
             savedRevision_ = *uploadingRevision_;
-            changed();
+            changed.emit();
         }
         uploadingRevision_.reset();
     }
-    deviceChanged();
+    deviceChanged.emit();
 }
 
 void ImageEditor::takeLoadedNorixImage() {
@@ -76,7 +76,7 @@ std::optional<std::string> ImageEditor::createNewImage(const NewImageEntry& entr
 }
 
 std::optional<std::string> ImageEditor::loadImageFile(const std::filesystem::path& path) {
-    auto loaded = loadNorixImageFile(path);
+    auto loaded = NorixImageFile::load(path);
     if (!loaded)
         return loaded.error().message();
     replaceImage(std::move(loaded).value());
@@ -85,7 +85,7 @@ std::optional<std::string> ImageEditor::loadImageFile(const std::filesystem::pat
 
 std::optional<std::string> ImageEditor::imageFileSaveProblem() const {
     if (!image_.isDisplayable())
-        return NorixImageFileError{NorixImageFileError::Kind::noImageData, {}, 0, 0}.message();
+        return imageFileError(ImageFileErrorKind::noImageData).message();
     return std::nullopt;
 }
 
@@ -100,10 +100,10 @@ std::string ImageEditor::proposedPngFileName() const {
 std::optional<std::string> ImageEditor::saveImageFile(const std::filesystem::path& path) {
     if (auto problem = imageFileSaveProblem())
         return problem;
-    if (auto error = saveNorixImageFile(image_, path))
+    if (auto error = NorixImageFile::save(image_, path))
         return error->message();
     markSaved();
-    changed();
+    changed.emit();
     return std::nullopt;
 }
 
@@ -121,7 +121,7 @@ void ImageEditor::importPicture(const PictureFit& fit, const std::string& name) 
     importSummary_ = "Imported " + pictureFitSummary(fit);
     ++revision_;
     ++encodingRevision_;
-    changed();
+    changed.emit();
 }
 
 bool ImageEditor::canRefreshImages() const {

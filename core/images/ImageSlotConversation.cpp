@@ -16,7 +16,7 @@ ImageSlotConversation::ImageSlotConversation(SerialPortManager& link)
               [&link](std::uint8_t code, std::span<const std::uint8_t> payload) {
                   return link.sendPacket(code, payload);
               },
-              {.changed = [this] { changed(); },
+              {.changed = [this] { changed.emit(); },
                .failed = [this](const std::string& message, bool) { link_.setLastError(message); },
                .completed = [this] { requestImageList(); }}) {
     // Image answers are offered a packet first (10-12), then settings (20), then fonts (30-32).
@@ -31,7 +31,7 @@ ImageSlotConversation::ImageSlotConversation(SerialPortManager& link)
 
 void ImageSlotConversation::clearCachedNorixImages() {
     norixImageSlots_ = NorixImageSlot::emptySlots();
-    changed();
+    changed.emit();
 }
 
 // ---- Name list ----
@@ -46,7 +46,7 @@ void ImageSlotConversation::requestImageList() {
     pendingImageNameIndex_.reset();
     nextImageNameIndex_ = 1;
     imageNameRequestLimit_ = 1;
-    changed();
+    changed.emit();
     const auto sequence = link_.sendPacket(cmdSendImageCount);
     if (!sequence) {
         endImageList("Could not request the image count from Norix.");
@@ -62,7 +62,7 @@ void ImageSlotConversation::requestNextImageName() {
     imageListStatus_ = "Loading image " + std::to_string(index) + " of " +
                        std::to_string(std::max<std::int64_t>(1, imageNameRequestLimit_ - 1)) +
                        "\u2026";
-    changed();
+    changed.emit();
     const Bytes payload = littleEndian16(static_cast<std::uint16_t>(index));
     const auto sequence = link_.sendPacket(cmdSendImageNames, payload);
     if (!sequence) {
@@ -79,7 +79,7 @@ void ImageSlotConversation::finishImageList() {
     isLoadingImageList_ = false;
     imageListStatus_ = "Norix image list loaded.";
     imageListError_.reset();
-    changed();
+    changed.emit();
 }
 
 void ImageSlotConversation::endImageList(std::optional<std::string> error) {
@@ -88,14 +88,14 @@ void ImageSlotConversation::endImageList(std::optional<std::string> error) {
     isLoadingImageList_ = false;
     imageListStatus_.clear();
     imageListError_ = std::move(error);
-    changed();
+    changed.emit();
 }
 
 void ImageSlotConversation::setSlotName(std::int64_t slot, std::optional<std::string> name) {
     if (slot < 1 || static_cast<std::size_t>(slot) > norixImageSlots_.size())
         return;
     norixImageSlots_[static_cast<std::size_t>(slot - 1)].name = std::move(name);
-    changed();
+    changed.emit();
 }
 
 bool ImageSlotConversation::handleImageListPacket(const SerialPacket& packet) {
@@ -167,7 +167,7 @@ void ImageSlotConversation::resetForDisconnect() {
     imageLoadError_.reset();
 
     upload_.abandon("Image upload stopped because Norix disconnected.");
-    changed();
+    changed.emit();
 }
 
 } // namespace norix

@@ -24,7 +24,7 @@ constexpr std::size_t imageNameFieldSize = 32;
 void ImageSlotConversation::loadNorixImage(std::int64_t slot) {
     const auto refuse = [this](const char* message) {
         imageLoadError_ = message;
-        changed();
+        changed.emit();
     };
     if (!link_.isConnected())
         return refuse("Norix is not connected.");
@@ -44,13 +44,13 @@ void ImageSlotConversation::loadNorixImage(std::int64_t slot) {
     isLoadingNorixImage_ = true;
     pendingImageLoadSlot_ = slot;
     imageLoadStep_ = ImageLoadStep::waitingForMetadata;
-    changed();
+    changed.emit();
     const auto payload = littleEndian16(static_cast<std::uint16_t>(slot));
     const auto sequence = link_.sendPacket(cmdSendImageMeta, payload);
     if (!sequence) {
         clearImageLoadState();
         imageLoadError_ = "Could not request the image metadata.";
-        changed();
+        changed.emit();
         return;
     }
     pendingImageLoadSequence_ = sequence;
@@ -85,7 +85,7 @@ bool ImageSlotConversation::handleImageLoadPacket(const SerialPacket& packet) {
     case respRetry: {
         const auto slot = pendingImageLoadSlot_;
         clearImageLoadState();
-        changed();
+        changed.emit();
         if (slot)
             loadNorixImage(*slot);
         return true;
@@ -128,7 +128,7 @@ void ImageSlotConversation::requestImageData() {
     imageLoadStep_ = ImageLoadStep::waitingForData;
     imageLoadStatus_ = "Loading image data " + std::to_string(pendingImageDataOffset_) + " of " +
                        std::to_string(pendingImageDataSize_) + " bytes\u2026";
-    changed();
+    changed.emit();
     const auto slot = littleEndian16(static_cast<std::uint16_t>(*pendingImageLoadSlot_));
     const auto offset = littleEndian16(static_cast<std::uint16_t>(pendingImageDataOffset_));
     const std::array<std::uint8_t, 4> payload{slot[0], slot[1], offset[0], offset[1]};
@@ -160,7 +160,7 @@ void ImageSlotConversation::acceptImageData(const Bytes& payload) {
     imageLoadStatus_ = "Loading image data " + std::to_string(buffered) + " of " +
                        std::to_string(pendingImageDataSize_) + " bytes\u2026";
     pendingImageLoadSequence_.reset();
-    changed();
+    changed.emit();
     if (buffered >= pendingImageDataSize_)
         completeImageLoad();
     else
@@ -186,14 +186,14 @@ void ImageSlotConversation::completeImageLoad() {
     imageLoadStatus_ = "Loaded image from slot " + std::to_string(image.slot) + ".";
     loadedNorixImage_ = std::move(image);
     imageLoadError_.reset();
-    changed();
+    changed.emit();
 }
 
 void ImageSlotConversation::failImageLoad(const std::string& message) {
     clearImageLoadState();
     imageLoadStatus_.clear();
     imageLoadError_ = message;
-    changed();
+    changed.emit();
 }
 
 void ImageSlotConversation::clearImageLoadState(bool keepStatus) {

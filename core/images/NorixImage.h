@@ -4,6 +4,7 @@
 // is rebuilt from the pixels after every change.
 
 #include "core/images/ImageRLE.h"
+#include "core/link/ProtocolCodes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +17,6 @@ inline constexpr std::int64_t screenWidth = 160; // the largest image
 inline constexpr std::int64_t screenHeight = 128;
 inline constexpr std::int64_t logoWidth = 132; // the start-up logo area
 inline constexpr std::int64_t logoHeight = 118;
-inline constexpr std::size_t maximumCompressedImageBytes = 4096;
 inline constexpr std::size_t maximumImageNameBytes = 31;
 
 struct NorixImage {

@@ -8,12 +8,7 @@
 namespace norix {
 namespace {
 
-using Kind = NorixImageFileError::Kind;
-
-NorixImageFileError failure(Kind kind, std::string text = {}, std::int64_t first = 0,
-                            std::int64_t second = 0) {
-    return NorixImageFileError{kind, std::move(text), first, second};
-}
+using Kind = ImageFileErrorKind;
 
 std::optional<std::uint8_t> parseByte(std::string_view part) {
     if (part.starts_with('-'))
@@ -37,15 +32,15 @@ std::optional<NorixImageFileError> readDataLine(ImageScan& scan, std::string_vie
     std::array<std::string_view, 3> parts;
     std::uint8_t record[3] = {};
     if (splitAtWhitespace(line, parts) != 3)
-        return failure(Kind::invalidDataLine, std::string(line));
+        return imageFileError(Kind::invalidDataLine, line);
     for (std::size_t i = 0; i < 3; ++i) {
         const auto value = parseByte(parts[i]);
         if (!value)
-            return failure(Kind::invalidDataLine, std::string(line));
+            return imageFileError(Kind::invalidDataLine, line);
         record[i] = *value;
     }
     if (record[0] == 0)
-        return failure(Kind::zeroRun);
+        return imageFileError(Kind::zeroRun);
     scan.data.insert(scan.data.end(), record, record + 3);
     return std::nullopt;
 }
@@ -67,7 +62,7 @@ std::optional<NorixImageFileError> readKeyLine(ImageScan& scan, std::string_view
     } else if (auto size = rest("size=")) {
         const auto parsed = parseDecimalInt64(*size);
         if (!parsed || *parsed < 0)
-            return failure(Kind::invalidDeclaredSize);
+            return imageFileError(Kind::invalidDeclaredSize);
         scan.declaredSize = *parsed;
     }
     return std::nullopt;
@@ -75,24 +70,24 @@ std::optional<NorixImageFileError> readKeyLine(ImageScan& scan, std::string_view
 
 std::optional<NorixImageFileError> checkScan(const ImageScan& scan) {
     if (!scan.seenData)
-        return failure(Kind::missingDataSection);
+        return imageFileError(Kind::missingDataSection);
     if (!scan.width || !scan.height || *scan.width <= 0 || *scan.height <= 0)
-        return failure(Kind::invalidDimensions);
+        return imageFileError(Kind::invalidDimensions);
     if (*scan.width > screenWidth || *scan.height > screenHeight)
-        return failure(Kind::imageTooLarge);
+        return imageFileError(Kind::imageTooLarge);
     if (scan.data.empty())
-        return failure(Kind::noImageData);
+        return imageFileError(Kind::noImageData);
     if (scan.data.size() > maximumCompressedImageBytes)
-        return failure(Kind::compressedTooLarge);
+        return imageFileError(Kind::compressedTooLarge);
     const auto found = static_cast<std::int64_t>(scan.data.size());
     if (scan.declaredSize && *scan.declaredSize != found)
-        return failure(Kind::sizeMismatch, {}, *scan.declaredSize, found);
+        return imageFileError(Kind::sizeMismatch, {}, *scan.declaredSize, found);
     return std::nullopt;
 }
 
 } // namespace
 
-std::string generatedImageText(const NorixImage& image) {
+std::string NorixImageFile::encode(const NorixImage& image) {
     if (image.imageName.empty())
         return std::string(noImageLoadedText);
     const auto& data = image.compressedImageData;
@@ -110,7 +105,7 @@ std::string generatedImageText(const NorixImage& image) {
     return text;
 }
 
-Expected<NorixImage, NorixImageFileError> parseNorixImageText(std::string_view text) {
+Expected<NorixImage, NorixImageFileError> NorixImageFile::decode(std::string_view text) {
     ImageScan scan;
     bool inData = false;
     for (std::string_view rawLine : splitAtLineBreaks(text)) {
@@ -123,8 +118,11 @@ Expected<NorixImage, NorixImageFileError> parseNorixImageText(std::string_view t
             continue;
         }
         auto error = inData ? readDataLine(scan, line) : readKeyLine(scan, line);
-        if (error)
+        if (error) {
+            // Only a failure pays for counting the lines before it.
+            error->line = lineNumberAt(text, rawLine);
             return *error;
+        }
     }
     if (auto error = checkScan(scan))
         return *error;
@@ -135,32 +133,29 @@ Expected<NorixImage, NorixImageFileError> parseNorixImageText(std::string_view t
     for (std::size_t i = 0; i < scan.data.size(); i += 3) {
         const std::int64_t expanded = static_cast<std::int64_t>(pixels.size()) + scan.data[i];
         if (expanded > required)
-            return failure(Kind::pixelCountMismatch, {}, required, expanded);
+            return imageFileError(Kind::pixelCountMismatch, {}, required, expanded);
         const auto colour = static_cast<std::uint16_t>((scan.data[i + 1] << 8) | scan.data[i + 2]);
         pixels.insert(pixels.end(), scan.data[i], colour);
     }
     if (static_cast<std::int64_t>(pixels.size()) < required)
-        return failure(Kind::pixelCountMismatch, {}, required,
-                       static_cast<std::int64_t>(pixels.size()));
+        return imageFileError(Kind::pixelCountMismatch, {}, required,
+                              static_cast<std::int64_t>(pixels.size()));
     return NorixImage{std::move(scan.name), *scan.width, *scan.height, std::move(pixels),
                       std::move(scan.data)};
 }
 
-Expected<NorixImage, NorixImageLoadError> loadNorixImageFile(const std::filesystem::path& path) {
+Expected<NorixImage, NorixImageFileError> NorixImageFile::load(const std::filesystem::path& path) {
     const auto bytes = readWholeFile(path);
     if (!bytes)
-        return NorixImageLoadError{bytes.error()};
+        return NorixImageFileError::fromFileError(bytes.error());
     if (!isValidUtf8(*bytes))
-        return NorixImageLoadError{FileError::fromErrno(EILSEQ)};
-    auto image = parseNorixImageText(withoutByteOrderMark(*bytes));
-    if (!image)
-        return NorixImageLoadError{image.error()};
-    return std::move(image).value();
+        return NorixImageFileError::fromFileError(FileError::fromErrno(EILSEQ));
+    return decode(withoutByteOrderMark(*bytes));
 }
 
-std::optional<FileError> saveNorixImageFile(const NorixImage& image,
-                                            const std::filesystem::path& path) {
-    return writeFileAtomically(path, generatedImageText(image));
+std::optional<FileError> NorixImageFile::save(const NorixImage& image,
+                                              const std::filesystem::path& path) {
+    return writeFileAtomically(path, encode(image));
 }
 
 } // namespace norix

@@ -18,17 +18,21 @@ namespace norix {
 
 inline constexpr std::string_view noImageLoadedText = "No image loaded.";
 
-// The image as file text, with no line feed after the last line; the text
-// "No image loaded." when the image has no name.
-std::string generatedImageText(const NorixImage& image);
+namespace NorixImageFile {
+
+// Reads a file as UTF-8 (a leading byte-order mark is dropped) and decodes it.
+Expected<NorixImage, NorixImageFileError> load(const std::filesystem::path& path);
+
+// Replaces the file with encode(image), atomically.
+std::optional<FileError> save(const NorixImage& image, const std::filesystem::path& path);
 
 // Name, width, height, the records exactly as read, and the expanded pixels.
-Expected<NorixImage, NorixImageFileError> parseNorixImageText(std::string_view text);
+Expected<NorixImage, NorixImageFileError> decode(std::string_view text);
 
-// Reads a file as UTF-8 (a leading byte-order mark is dropped) and parses it.
-Expected<NorixImage, NorixImageLoadError> loadNorixImageFile(const std::filesystem::path& path);
-// Replaces the file with generatedImageText(image), atomically.
-std::optional<FileError> saveNorixImageFile(const NorixImage& image,
-                                            const std::filesystem::path& path);
+// The image as file text, with no line feed after the last line; the text
+// "No image loaded." when the image has no name.
+std::string encode(const NorixImage& image);
+
+} // namespace NorixImageFile
 
 } // namespace norix

@@ -1,8 +1,11 @@
 #include "core/images/NorixImageFileError.h"
 
 namespace norix {
+namespace {
 
-std::string NorixImageFileError::message() const {
+std::string imageFileMessage(ImageFileErrorKind kind, const std::string& text, std::int64_t first,
+                             std::int64_t second) {
+    using Kind = ImageFileErrorKind;
     switch (kind) {
     case Kind::invalidDataLine:
         return "Invalid image data line: " + text;
@@ -26,12 +29,17 @@ std::string NorixImageFileError::message() const {
         return "The file does not contain any image data.";
     case Kind::compressedTooLarge:
         return "The compressed image data is larger than 4096 bytes.";
+    case Kind::fileSystem:
+        return text;
     }
     return {};
 }
 
-std::string NorixImageLoadError::message() const {
-    return std::visit([](const auto& error) { return std::string(error.message()); }, cause);
+} // namespace
+
+NorixImageFileError imageFileError(ImageFileErrorKind kind, std::string_view text,
+                                   std::int64_t first, std::int64_t second, std::size_t line) {
+    return {kind, line, imageFileMessage(kind, std::string(text), first, second)};
 }
 
 } // namespace norix

@@ -2,44 +2,33 @@
 // Every way in which reading an image file can fail, each with the message the
 // image window and the CLI show unchanged.
 
-#include "core/util/AtomicFile.h"
+#include "core/util/FileReadError.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
-#include <variant>
+#include <string_view>
 
 namespace norix {
 
-struct NorixImageFileError {
-    enum class Kind {
-        invalidDataLine,    // text: the line, trimmed
-        sizeMismatch,       // first: declared size, second: bytes found
-        pixelCountMismatch, // first: pixels required, second: pixels expanded
-        missingDataSection,
-        invalidDimensions,
-        imageTooLarge,
-        invalidDeclaredSize,
-        zeroRun,
-        noImageData,
-        compressedTooLarge,
-    };
-
-    Kind kind = Kind::noImageData;
-    std::string text;
-    std::int64_t first = 0;
-    std::int64_t second = 0;
-
-    std::string message() const;
-    bool operator==(const NorixImageFileError&) const = default;
+enum class ImageFileErrorKind {
+    invalidDataLine,    // text: the line, trimmed
+    sizeMismatch,       // first: declared size, second: bytes found
+    pixelCountMismatch, // first: pixels required, second: pixels expanded
+    missingDataSection,
+    invalidDimensions,
+    imageTooLarge,
+    invalidDeclaredSize,
+    zeroRun,
+    noImageData,
+    compressedTooLarge,
+    fileSystem, // text: the system's reason; a file that is not UTF-8 counts as unreadable
 };
 
-// A failed load: the file system's error (a file that is not UTF-8 counts as
-// unreadable) or the reader's.
-struct NorixImageLoadError {
-    std::variant<FileError, NorixImageFileError> cause;
+using NorixImageFileError = FileReadError<ImageFileErrorKind>;
 
-    std::string message() const;
-    bool operator==(const NorixImageLoadError&) const = default;
-};
+// The error of `kind` with the values its message inserts.
+NorixImageFileError imageFileError(ImageFileErrorKind kind, std::string_view text = {},
+                                   std::int64_t first = 0, std::int64_t second = 0,
+                                   std::size_t line = 0);
 
 } // namespace norix

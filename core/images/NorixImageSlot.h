@@ -2,14 +2,14 @@
 // One image slot of the Norix as its name list reports it. Slots are counted
 // from 1; the link's cached list holds slot i + 1 at entry i.
 
+#include "core/link/ProtocolCodes.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace norix {
-
-inline constexpr int norixImageSlotCount = 255;
 
 struct NorixImageSlot {
     std::int64_t slot = 1;

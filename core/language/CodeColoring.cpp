@@ -93,7 +93,7 @@ std::vector<ColoredSpan> colorizedLine(std::string_view line, int pinCount) {
     if (trimmed.empty())
         return spans;
     if (trimmed.starts_with("/*") || trimmed.starts_with("*") || trimmed.starts_with("//")) {
-        spans.push_back({0, line.size(), CodeColor::Comment});
+        spans.push_back({0, line.size(), CodeColor::comment});
         return spans;
     }
 
@@ -111,16 +111,16 @@ std::vector<ColoredSpan> colorizedLine(std::string_view line, int pinCount) {
         const std::string_view piece = line.substr(start, end - start);
         if (!trimSource(piece).empty()) {
             const std::string upper = upperCased(piece);
-            CodeColor color = CodeColor::Plain;
+            CodeColor color = CodeColor::plain;
             if (invalid.contains(tokenNumber))
-                color = CodeColor::Error;
+                color = CodeColor::error;
             else if (isExecutableOpcode(upper) || upper == "DIM")
-                color = CodeColor::Opcode;
+                color = CodeColor::opcode;
             else if (upper.starts_with("#R"))
-                color = CodeColor::Register;
+                color = CodeColor::registerReference;
             else if (tokenNumber == 0)
-                color = CodeColor::Error;
-            if (color != CodeColor::Plain)
+                color = CodeColor::error;
+            if (color != CodeColor::plain)
                 spans.push_back({start, piece.size(), color});
             ++tokenNumber;
         }

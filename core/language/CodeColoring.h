@@ -10,13 +10,13 @@
 
 namespace norix {
 
-enum class CodeColor { Plain, Opcode, Register, Comment, Error };
+enum class CodeColor { plain, opcode, registerReference, comment, error };
 
 // A coloured run of a line, in bytes of its UTF-8 text. Plain runs are left out.
 struct ColoredSpan {
     std::size_t start = 0;
     std::size_t length = 0;
-    CodeColor color = CodeColor::Plain;
+    CodeColor color = CodeColor::plain;
     bool operator==(const ColoredSpan&) const = default;
 };
 

@@ -17,7 +17,7 @@ void OpcodePanelModel::setShowOpcodeTools(bool show) {
     if (show == showOpcodeTools_)
         return;
     showOpcodeTools_ = show;
-    changed();
+    changed.emit();
 }
 
 void OpcodePanelModel::selectCategory(const std::string& name) {
@@ -25,7 +25,7 @@ void OpcodePanelModel::selectCategory(const std::string& name) {
     if (name == selectedOpcodeCategory_)
         return;
     selectedOpcodeCategory_ = name;
-    changed();
+    changed.emit();
 }
 
 void OpcodePanelModel::chooseOpcode(const OpcodeOption& option) {
@@ -38,7 +38,7 @@ void OpcodePanelModel::chooseOpcode(const OpcodeOption& option) {
     addressPinBits_.clear();
     focusedField_.reset();
     showOpcodePanel_ = true;
-    changed();
+    changed.emit();
 }
 
 void OpcodePanelModel::back() {
@@ -49,35 +49,35 @@ void OpcodePanelModel::back() {
     selectedMockPins_.clear();
     addressPinBits_.clear();
     focusedField_.reset();
-    changed();
+    changed.emit();
 }
 
 void OpcodePanelModel::setArgValue(std::size_t index, std::string value) {
     if (index >= opcodeArgValues_.size() || opcodeArgValues_[index] == value)
         return;
     opcodeArgValues_[index] = std::move(value);
-    changed();
+    changed.emit();
 }
 
 void OpcodePanelModel::setFocusedField(std::optional<int> field) {
     if (field == focusedField_)
         return;
     focusedField_ = field;
-    changed();
+    changed.emit();
 }
 
 void OpcodePanelModel::setSelectedMockPins(std::set<int> pins) {
     if (pins == selectedMockPins_)
         return;
     selectedMockPins_ = std::move(pins);
-    changed();
+    changed.emit();
 }
 
 void OpcodePanelModel::setAddressPinBits(std::map<int, int> bits) {
     if (bits == addressPinBits_)
         return;
     addressPinBits_ = std::move(bits);
-    changed();
+    changed.emit();
 }
 
 int OpcodePanelModel::addressBase() const {
@@ -114,7 +114,7 @@ std::optional<std::string> OpcodePanelModel::insert() {
     opcodeArgValues_.clear();
     addressPinBits_.clear();
     focusedField_.reset();
-    changed();
+    changed.emit();
     return line;
 }
 

@@ -2,7 +2,9 @@
 // Every code of the Norix link. Commands go from the application to the Norix,
 // responses come back; "sub" codes are the first payload byte of a command.
 
+#include <array>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 
 namespace norix {
@@ -42,6 +44,33 @@ inline constexpr std::uint8_t respDone = 0xB2;
 inline constexpr std::uint8_t respFail = 0xB3;
 inline constexpr std::uint8_t respBadSize = 0xB4;
 
+// The settings record: fourteen bytes, answered whole to settingsGetAll.
+inline constexpr std::size_t norixSettingsSize = 14;
+inline constexpr std::size_t settingsNumFontsOffset = 6;
+inline constexpr std::size_t settingsFontNumberOffset = 9;
+
+// The identifiers of settingsSetValue, one setting each, and the byte of the
+// record each one writes (the version and font count are the device's own).
+inline constexpr std::uint8_t settingCelsius = 0;
+inline constexpr std::uint8_t settingContrast = 1;
+inline constexpr std::uint8_t settingLogo = 2;
+inline constexpr std::uint8_t settingLogoSpeed = 3;
+inline constexpr std::uint8_t settingDefaultChip = 4;
+inline constexpr std::uint8_t settingLedsOn = 5;
+inline constexpr std::uint8_t settingAuxOn = 6;
+inline constexpr std::uint8_t settingFontNumber = 7;
+inline constexpr std::uint8_t settingMinTempC = 8;
+inline constexpr std::uint8_t settingMaxTempC = 9;
+inline constexpr std::uint8_t settingMinTempF = 10;
+inline constexpr std::uint8_t settingMaxTempF = 11;
+inline constexpr std::array<std::size_t, 12> settingOffsets = {0, 2, 3,  4,  5,  7,
+                                                               8, 9, 10, 11, 12, 13};
+
+// Slots: fonts 0 to 5, images 1 to 255. An image's data is at most 4096 bytes.
+inline constexpr std::int64_t norixFontSlotCount = 6;
+inline constexpr int norixImageSlotCount = 255;
+inline constexpr std::size_t maximumCompressedImageBytes = 4096;
+
 // Chips.
 inline constexpr std::uint8_t cmdUploadModeQuery = 0xAF;
 inline constexpr std::uint8_t cmdChipMetadata = 0xCA;
@@ -68,6 +97,10 @@ inline constexpr std::uint8_t respChipMetadata = 0xBC;
 inline constexpr std::uint8_t respChipCode = 0xBD;
 inline constexpr std::uint8_t respChipString = 0xBE;
 inline constexpr std::uint8_t respSerialNumber = 0xE0;
+// The first two bytes of a chip's metadata, little-endian.
+inline constexpr std::uint16_t chipMetadataMarker = 0xA55A;
+// Both bytes of the payload that asks for the next part of a chip being loaded.
+inline constexpr std::uint8_t chipContinueMarker = 0xAA;
 
 // The only time-out of the protocol: font upload, font delete, image upload and download.
 inline constexpr std::chrono::milliseconds commandResponseTimeout{3000};

@@ -2,6 +2,8 @@
 // The Norix's block of user settings as read with one command: fourteen bytes
 // in a fixed order, kept as a plain value that windows and the CLI show.
 
+#include "core/link/ProtocolCodes.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -30,26 +32,10 @@ struct NorixSettings {
     bool operator==(const NorixSettings&) const = default;
 };
 
-inline constexpr std::size_t norixSettingsSize = 14;
-
 // No record when fewer than 14 bytes arrived; bytes after the 14th are ignored.
 std::optional<NorixSettings> decodeNorixSettings(std::span<const std::uint8_t> payload);
 
 // Every field as (name, value) in wire order: flags as true/false, numbers in decimal.
 std::vector<std::pair<std::string, std::string>> norixSettingsFields(const NorixSettings& settings);
-
-// The identifiers of the set command, one setting each.
-inline constexpr std::uint8_t settingCelsius = 0;
-inline constexpr std::uint8_t settingContrast = 1;
-inline constexpr std::uint8_t settingLogo = 2;
-inline constexpr std::uint8_t settingLogoSpeed = 3;
-inline constexpr std::uint8_t settingDefaultChip = 4;
-inline constexpr std::uint8_t settingLedsOn = 5;
-inline constexpr std::uint8_t settingAuxOn = 6;
-inline constexpr std::uint8_t settingFontNumber = 7;
-inline constexpr std::uint8_t settingMinTempC = 8;
-inline constexpr std::uint8_t settingMaxTempC = 9;
-inline constexpr std::uint8_t settingMinTempF = 10;
-inline constexpr std::uint8_t settingMaxTempF = 11;
 
 } // namespace norix

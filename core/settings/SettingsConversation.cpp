@@ -24,14 +24,14 @@ void SettingsConversation::requestSettings() {
     settingsError_.reset();
     settingsStatus_ = "Loading Norix settings\u2026";
     isUpdatingSettings_ = true;
-    changed();
+    changed.emit();
     const std::array<std::uint8_t, 1> payload{settingsGetAll};
     const auto sequence = link_.sendPacket(cmdSettings, payload);
     if (!sequence) {
         isUpdatingSettings_ = false;
         settingsStatus_.clear();
         settingsError_ = "Could not request settings from Norix.";
-        changed();
+        changed.emit();
         return;
     }
     pendingSettingsSequence_ = sequence;
@@ -48,14 +48,14 @@ void SettingsConversation::setSetting(std::uint8_t id, std::uint8_t value,
     settingsError_.reset();
     settingsStatus_ = status;
     isUpdatingSettings_ = true;
-    changed();
+    changed.emit();
     const std::array<std::uint8_t, 3> payload{settingsSetValue, id, value};
     const auto sequence = link_.sendPacket(cmdSettings, payload);
     if (!sequence) {
         isUpdatingSettings_ = false;
         settingsStatus_.clear();
         settingsError_ = "Could not send the setting to Norix.";
-        changed();
+        changed.emit();
         return;
     }
     pendingSettingsSequence_ = sequence;
@@ -107,7 +107,7 @@ bool SettingsConversation::handleSettingsPacket(const SerialPacket& packet) {
                 clearPending();
             settingsStatus_.clear();
             settingsError_ = "Norix returned an invalid settings response.";
-            changed();
+            changed.emit();
             return true;
         }
         norixSettings_ = *record;
@@ -121,7 +121,7 @@ bool SettingsConversation::handleSettingsPacket(const SerialPacket& packet) {
             settingsStatus_ = "Norix settings loaded.";
         }
         settingsError_.reset();
-        changed();
+        changed.emit();
         return true;
     }
     if (!answersPending)
@@ -131,19 +131,19 @@ bool SettingsConversation::handleSettingsPacket(const SerialPacket& packet) {
         clearPending();
         settingsStatus_.clear();
         settingsError_ = "Norix rejected the selected setting.";
-        changed();
+        changed.emit();
         break;
     case respBadSize:
         clearPending();
         settingsStatus_.clear();
         settingsError_ = "Norix rejected the settings packet size.";
-        changed();
+        changed.emit();
         break;
     case respRetry: {
         const auto id = pendingSettingID_;
         const auto value = pendingSettingValue_;
         clearPending();
-        changed();
+        changed.emit();
         if (id && value)
             setSetting(*id, *value, "Retrying settings update\u2026");
         else
@@ -166,7 +166,7 @@ void SettingsConversation::clearPending() {
 
 void SettingsConversation::fail(const char* message) {
     settingsError_ = message;
-    changed();
+    changed.emit();
 }
 
 void SettingsConversation::resetForDisconnect() {
@@ -174,7 +174,7 @@ void SettingsConversation::resetForDisconnect() {
     settingsStatus_.clear();
     settingsError_.reset();
     norixSettings_ = NorixSettings{};
-    changed();
+    changed.emit();
 }
 
 } // namespace norix

@@ -64,7 +64,7 @@ void SettingsWindowModel::selectDefaultFont(std::int64_t slot) {
     if (!offered || slot == selectedDefaultFont_)
         return;
     selectedDefaultFont_ = slot;
-    changed();
+    changed.emit();
 }
 
 void SettingsWindowModel::synchronizeDefaultFontSelection() {
@@ -78,7 +78,7 @@ void SettingsWindowModel::synchronizeDefaultFontSelection() {
         chosen = available.front().slot();
     if (chosen != selectedDefaultFont_) {
         selectedDefaultFont_ = chosen;
-        changed();
+        changed.emit();
     }
 }
 
@@ -167,7 +167,7 @@ void SettingsWindowModel::linkChanged() {
         seenSlots_ = fonts_.norixFontSlots();
     if (defaultChanged || slotsChanged)
         synchronizeDefaultFontSelection();
-    changed();
+    changed.emit();
 }
 
 } // namespace norix

@@ -72,8 +72,6 @@ public:
         }
     }
 
-    void operator()(Args... args) const { emit(args...); }
-
 private:
     struct State {
         std::map<int, Slot> slots;

@@ -120,7 +120,7 @@ void CodeEditor::paintGutter(QPaintEvent* event) {
             const auto& mark = marks_[index];
             const QRect numberArea = numberRect(block.blockNumber());
             if (mark.hasError) {
-                painter.setPen(editorColor(CodeColor::Error, dark));
+                painter.setPen(editorColor(CodeColor::error, dark));
                 painter.drawText(
                     QRect(textInset / 2, numberArea.top(), charWidth, numberArea.height()),
                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("*"));

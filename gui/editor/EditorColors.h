@@ -17,15 +17,15 @@ inline bool isDarkPalette(const QPalette& palette) {
 
 inline QColor editorColor(CodeColor color, bool darkBackground = false) {
     switch (color) {
-    case CodeColor::Opcode:
+    case CodeColor::opcode:
         return darkBackground ? QColor(0x6C, 0xB0, 0xFF) : QColor(0x00, 0x5A, 0xE0);
-    case CodeColor::Register:
+    case CodeColor::registerReference:
         return darkBackground ? QColor(0xC9, 0x9A, 0xF0) : QColor(0x8A, 0x3F, 0xC8);
-    case CodeColor::Comment:
+    case CodeColor::comment:
         return darkBackground ? QColor(0x7B, 0xD8, 0x8A) : QColor(0x2E, 0x8B, 0x3E);
-    case CodeColor::Error:
+    case CodeColor::error:
         return darkBackground ? QColor(0xFF, 0x70, 0x70) : QColor(0xE0, 0x1E, 0x2C);
-    case CodeColor::Plain:
+    case CodeColor::plain:
         break;
     }
     return QPalette().color(QPalette::Text);

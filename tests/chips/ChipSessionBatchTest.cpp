@@ -71,8 +71,8 @@ TEST_F(ChipBatchTest, ChipsThatCannotBeSavedAreSkippedAndNamed) {
               {"d.chip", chip("NOSTORE")},
               {"e.chip", chip("EPSILON")}});
     // The second store command (that of d.chip) is refused, and e.chip's only code chunk.
-    addFault(cmdSaveChip, 2, sim::FaultAction::Fail);
-    addFault(cmdChipCodeChunk, 3, sim::FaultAction::BadSize);
+    addFault(cmdSaveChip, 2, sim::FaultAction::fail);
+    addFault(cmdChipCodeChunk, 3, sim::FaultAction::badSize);
     session.batchSaveToNorixPressed();
     settle();
 
@@ -113,7 +113,7 @@ TEST_F(ChipBatchTest, NothingReadableMeansNoRun) {
 TEST_F(ChipBatchTest, FinishFailureEndsTheRun) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
-    addFault(cmdFinishBatch, 1, sim::FaultAction::Fail);
+    addFault(cmdFinishBatch, 1, sim::FaultAction::fail);
     session.batchSaveToNorixPressed();
     settle();
     EXPECT_EQ(lines().back(), "Batch finish failed with response 0xB3.");
@@ -124,7 +124,7 @@ TEST_F(ChipBatchTest, FinishFailureEndsTheRun) {
 TEST_F(ChipBatchTest, RunningBatchRefusesOtherCommandsUntilCancelled) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
-    addFault(cmdChipCodeChunk, 1, sim::FaultAction::Drop);
+    addFault(cmdChipCodeChunk, 1, sim::FaultAction::drop);
     session.batchSaveToNorixPressed();
     settle();
     ASSERT_TRUE(session.isBatchSaving());
@@ -160,7 +160,7 @@ TEST_F(ChipBatchTest, RunningBatchRefusesOtherCommandsUntilCancelled) {
 TEST_F(ChipBatchTest, LostLinkEndsTheRunAndAReconnectStartsClean) {
     connect();
     addFiles({{"a.chip", chip("ALPHA")}, {"b.chip", chip("BETA")}});
-    addFault(cmdChipStringsChunk, 5, sim::FaultAction::HangUpBefore);
+    addFault(cmdChipStringsChunk, 5, sim::FaultAction::hangUpBefore);
     session.batchSaveToNorixPressed();
     settle();
     EXPECT_TRUE(wrote("Norix disconnected."));

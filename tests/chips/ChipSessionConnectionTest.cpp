@@ -10,7 +10,7 @@ class ChipConnectionTest : public ChipSessionFixture {
 protected:
     // Opens the port and lets the 0.5 s delay pass; the serial number is then outstanding.
     void openAndRequestSerial() {
-        addFault(cmdSerialNumber, std::nullopt, sim::FaultAction::Drop);
+        addFault(cmdSerialNumber, std::nullopt, sim::FaultAction::drop);
         session.setSelectedPort(sim.slavePath());
         session.connectOrDisconnect();
         settle();
@@ -95,7 +95,7 @@ TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStart
     session.requestChipList();
     settle();
     // Leave one request of every kind outstanding.
-    addFault(std::nullopt, std::nullopt, sim::FaultAction::Drop);
+    addFault(std::nullopt, std::nullopt, sim::FaultAction::drop);
     session.setSelectedNorixChipIndex(0);
     session.loadSelectedNorixChip();
     session.deleteSelectedChipFromNorix();

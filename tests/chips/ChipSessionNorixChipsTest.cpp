@@ -110,8 +110,8 @@ INSTANTIATE_TEST_SUITE_P(Chips, NorixChipListTest,
 
 TEST_F(NorixChipsTest, MalformedCountsAndNames) {
     connectWith({});
-    addFault(cmdChipCount, std::nullopt, sim::FaultAction::Drop);
-    addFault(cmdChipName, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdChipCount, std::nullopt, sim::FaultAction::drop);
+    addFault(cmdChipName, std::nullopt, sim::FaultAction::drop);
 
     session.requestChipList();
     settle();
@@ -189,8 +189,8 @@ class MetadataPartsTest : public NorixChipsTest,
 
 TEST_P(MetadataPartsTest, AssemblesTheFirst128Bytes) {
     connectWith({"4164"});
-    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::Drop);
-    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::drop);
+    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::drop);
     Bytes metadata = storedMetadata("4164", 32);
     metadata.resize(256, 0xEE); // anything beyond 128 bytes must be ignored
     startLoad(0);
@@ -217,8 +217,8 @@ INSTANTIATE_TEST_SUITE_P(Chips, MetadataPartsTest,
 
 TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
     connectWith({"BAD"});
-    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::Drop);
-    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::drop);
+    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::drop);
     setChip("MINE", "/* mine */", 16, 4);
     Bytes metadata = storedMetadata("BAD", 16);
     std::swap(metadata[0], metadata[1]);
@@ -233,8 +233,8 @@ TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
 
 TEST_F(NorixChipsTest, CodeAnswersOfEveryShape) {
     connectWith({"A", "B"});
-    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::Drop);
-    addFault(cmdLoadChipString, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipCode, std::nullopt, sim::FaultAction::drop);
+    addFault(cmdLoadChipString, std::nullopt, sim::FaultAction::drop);
     // Starts loading chip `index` and answers its code request with `payload`.
     const auto codeAnswer = [&](std::size_t index, Bytes payload,
                                 std::uint8_t code = respChipCode) {
@@ -304,10 +304,10 @@ TEST_F(NorixChipsTest, LoadRefusals) {
     session.setSelectedNorixChipIndex(1);
     session.loadSelectedNorixChip();
     EXPECT_EQ(lines().back(), "Select a chip from the Norix list first.");
-    addFault(cmdLoadChipMetadata, 1, sim::FaultAction::Fail);
+    addFault(cmdLoadChipMetadata, 1, sim::FaultAction::fail);
     startLoad(0);
     EXPECT_EQ(lines().back(), "Chip metadata request failed with response 0xB3.");
-    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdLoadChipMetadata, std::nullopt, sim::FaultAction::drop);
     session.loadSelectedNorixChip();
     settle();
     EXPECT_FALSE(session.canLoadSelectedNorixChip());
@@ -328,7 +328,7 @@ TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
     EXPECT_EQ(lines()[2], "Chip deleted from Norix.");
     EXPECT_EQ(lines().back(), "Loaded 2 chips from Norix.");
 
-    addFault(cmdDeleteChip, 2, sim::FaultAction::Fail);
+    addFault(cmdDeleteChip, 2, sim::FaultAction::fail);
     session.setSelectedNorixChipIndex(0);
     session.deleteSelectedChipFromNorix();
     settle();
@@ -339,7 +339,7 @@ TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
 TEST_F(NorixChipsTest, DeleteWaitsForAnUploadAndForItsOwnRequest) {
     connectWith({"A"});
     setChip("UP", programOf(8));
-    addFault(cmdChipCodeChunk, 1, sim::FaultAction::Drop);
+    addFault(cmdChipCodeChunk, 1, sim::FaultAction::drop);
     sendChip();
     ASSERT_TRUE(session.isUploading());
     clearRecords();
@@ -366,7 +366,7 @@ TEST_F(NorixChipsTest, DeleteAllAfterConfirmationAndUploadModeCheck) {
     EXPECT_TRUE(session.norixChipList().norixChips().empty());
     EXPECT_TRUE(sim.simulator().memory().chips().empty());
 
-    addFault(cmdDeleteAllChips, 2, sim::FaultAction::Fail);
+    addFault(cmdDeleteAllChips, 2, sim::FaultAction::fail);
     session.requestDeleteAllChips();
     session.confirmDeleteAllChips();
     settle();

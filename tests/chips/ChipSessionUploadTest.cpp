@@ -209,7 +209,7 @@ class UploadStageFaultTest : public ChipSessionFixture,
 TEST_P(UploadStageFaultTest, RetryRepeatsTheSamePacket) {
     connect();
     setChip("RETRY", programOf(8));
-    addFault(GetParam().command, GetParam().occurrence, sim::FaultAction::Retry);
+    addFault(GetParam().command, GetParam().occurrence, sim::FaultAction::retry);
     sendChip();
     EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
     EXPECT_TRUE(wrote("Norix requested a retry."));
@@ -224,7 +224,7 @@ TEST_P(UploadStageFaultTest, RetryRepeatsTheSamePacket) {
 TEST_P(UploadStageFaultTest, FailureEndsTheUpload) {
     connect();
     setChip("FAIL", programOf(8));
-    addFault(GetParam().command, GetParam().occurrence, sim::FaultAction::Fail);
+    addFault(GetParam().command, GetParam().occurrence, sim::FaultAction::fail);
     sendChip();
     EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::idle);
     EXPECT_FALSE(session.upload().uploadExpectedSequence().has_value());
@@ -248,7 +248,7 @@ TEST_F(ChipUploadTest, StoreFailureIsReported) {
     connect();
     setChip("NOROOM", programOf(1));
     sendChip();
-    addFault(cmdSaveChip, 1, sim::FaultAction::BadSize);
+    addFault(cmdSaveChip, 1, sim::FaultAction::badSize);
     session.saveToNorixPressed();
     settle();
     EXPECT_EQ(lines().back(), "Upload failed with response 0xB4.");
@@ -274,7 +274,7 @@ TEST_F(ChipUploadTest, UploadModeRefusals) {
     connect();
     setChip("BUSY", programOf(4));
     // An unanswered query blocks a second one.
-    addFault(cmdUploadModeQuery, 1, sim::FaultAction::Drop);
+    addFault(cmdUploadModeQuery, 1, sim::FaultAction::drop);
     session.sendToNorixPressed();
     settle();
     EXPECT_FALSE(session.canUseUploadButtons());
@@ -288,7 +288,7 @@ TEST_F(ChipUploadTest, UploadModeRefusals) {
     EXPECT_TRUE(session.canUseUploadButtons());
 
     // While chunks are still going out, another send is refused.
-    addFault(cmdChipCodeChunk, 1, sim::FaultAction::Drop);
+    addFault(cmdChipCodeChunk, 1, sim::FaultAction::drop);
     sendChip();
     ASSERT_EQ(session.upload().uploadStage(), NorixUploadStage::codeChunk);
     clearRecords();

@@ -52,7 +52,7 @@ TEST(DeviceConnection, EveryAnswerRestartsTheSilenceClock) {
     DeviceConnection connection(simOptions(0.25));
     ASSERT_TRUE(connection.open());
     connection.simulator()->simulator().faults().add(
-        {cmdSerialNumber, std::nullopt, sim::FaultAction::Delay, 150});
+        {cmdSerialNumber, std::nullopt, sim::FaultAction::delay, 150});
     int answers = 0;
     std::optional<std::uint8_t> pending = connection.link().sendPacket(cmdSerialNumber);
     connection.link().setRoute(lastRoute, [&](const SerialPacket& packet) {
@@ -67,7 +67,7 @@ TEST(DeviceConnection, ALostLinkEndsTheWaitAndEveryNewLastErrorIsPrinted) {
     DeviceConnection connection(simOptions());
     ASSERT_TRUE(connection.open());
     connection.simulator()->simulator().faults().add(
-        {cmdSerialNumber, 1, sim::FaultAction::HangUpBefore, 0});
+        {cmdSerialNumber, 1, sim::FaultAction::hangUpBefore, 0});
     StandardErrorCapture capture;
     std::optional<SerialPacket> answer;
     EXPECT_FALSE(askSerialNumber(connection, answer));

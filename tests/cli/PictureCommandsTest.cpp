@@ -35,7 +35,7 @@ TEST_F(PictureCommandsTest, ImportFitsAPhotoIntoTheNorixAndNamesItAfterTheFile) 
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(run.out.starts_with("160 × 120 pixels, ")) << run.out;
     EXPECT_TRUE(run.out.ends_with(" bytes.\nWrote holiday.txt\n")) << run.out;
-    const auto image = loadNorixImageFile(folder_ / "holiday.txt");
+    const auto image = NorixImageFile::load(folder_ / "holiday.txt");
     ASSERT_TRUE(image) << image.error().message();
     EXPECT_EQ(image->imageName, "holiday");
     EXPECT_LE(image->compressedImageData.size(), 4096U);
@@ -50,7 +50,7 @@ TEST_F(PictureCommandsTest, ImportHonoursSizeColoursAndName) {
     const Outcome run = norix({"-q", "image", "import", "wide.png", "-o", "logo.txt", "--size",
                                "132x118", "--colors", "3", "--name", "Wide One"});
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto image = loadNorixImageFile(folder_ / "logo.txt");
+    const auto image = NorixImageFile::load(folder_ / "logo.txt");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->imageName, "Wide One");
     EXPECT_EQ(image->imageWidth, 132);
@@ -62,7 +62,7 @@ TEST_F(PictureCommandsTest, ImportHonoursSizeColoursAndName) {
 TEST_F(PictureCommandsTest, ExportWritesOnePixelPerPixelAndImportReadsItBackExactly) {
     const std::vector<std::uint16_t> pixels{0xF800, 0xF800, 0x07E0, 0x001F, 0xFFFF, 0x8410};
     NorixImage image{"six", 3, 2, pixels, rebuildCompressedImageData(pixels)};
-    ASSERT_FALSE(saveNorixImageFile(image, folder_ / "six.txt"));
+    ASSERT_FALSE(NorixImageFile::save(image, folder_ / "six.txt"));
     ASSERT_EQ(norix({"image", "export", "six.txt", "-o", "six.png"}).status, 0);
     const QImage png(QString::fromStdString((folder_ / "six.png").string()));
     ASSERT_EQ(png.size(), QSize(3, 2));
@@ -70,7 +70,7 @@ TEST_F(PictureCommandsTest, ExportWritesOnePixelPerPixelAndImportReadsItBackExac
     EXPECT_EQ(png.pixel(2, 1), qRgb(grey.red, grey.green, grey.blue));
 
     ASSERT_EQ(norix({"image", "import", "six.png", "-o", "back.txt"}).status, 0);
-    const auto back = loadNorixImageFile(folder_ / "back.txt");
+    const auto back = NorixImageFile::load(folder_ / "back.txt");
     ASSERT_TRUE(back);
     EXPECT_EQ(back->imagePixels, pixels);
     EXPECT_EQ(back->compressedImageData, image.compressedImageData);

@@ -124,7 +124,7 @@ struct StepFault {
         static const char* const actions[] = {"Silence", "Retry", "Failure", "BadSize"};
         *out << c.kind->name << "_" << steps[c.code - c.kind->metaBegin] << "_" << c.occurrence
              << "_"
-             << (c.action == sim::FaultAction::HangUpBefore ? "HangUp"
+             << (c.action == sim::FaultAction::hangUpBefore ? "HangUp"
                                                        : actions[static_cast<int>(c.action)]);
     }
 };
@@ -134,34 +134,34 @@ std::string silence(const char* operation) {
 }
 
 const StepFault stepFaults[] = {
-    {&fontKind, cmdFontMetaBegin, 1, sim::FaultAction::Drop,
+    {&fontKind, cmdFontMetaBegin, 1, sim::FaultAction::drop,
      silence("starting the font metadata upload")},
-    {&fontKind, cmdFontMetaChunk, 2, sim::FaultAction::Drop, silence("uploading font metadata")},
-    {&fontKind, cmdFontMetaSave, 1, sim::FaultAction::Drop, silence("saving font metadata")},
-    {&fontKind, cmdFontDataBegin, 1, sim::FaultAction::Drop, silence("starting the font-data upload")},
-    {&fontKind, cmdFontDataChunk, 3, sim::FaultAction::Drop, silence("uploading font data")},
-    {&fontKind, cmdFontDataSave, 1, sim::FaultAction::Drop, silence("saving the font")},
-    {&fontKind, cmdFontMetaChunk, 3, sim::FaultAction::BadSize, "Norix rejected the upload size."},
-    {&fontKind, cmdFontDataSave, 1, sim::FaultAction::Fail,
+    {&fontKind, cmdFontMetaChunk, 2, sim::FaultAction::drop, silence("uploading font metadata")},
+    {&fontKind, cmdFontMetaSave, 1, sim::FaultAction::drop, silence("saving font metadata")},
+    {&fontKind, cmdFontDataBegin, 1, sim::FaultAction::drop, silence("starting the font-data upload")},
+    {&fontKind, cmdFontDataChunk, 3, sim::FaultAction::drop, silence("uploading font data")},
+    {&fontKind, cmdFontDataSave, 1, sim::FaultAction::drop, silence("saving the font")},
+    {&fontKind, cmdFontMetaChunk, 3, sim::FaultAction::badSize, "Norix rejected the upload size."},
+    {&fontKind, cmdFontDataSave, 1, sim::FaultAction::fail,
      "Norix reported that the font upload failed."},
-    {&fontKind, cmdFontMetaBegin, 1, sim::FaultAction::Retry, ""},
-    {&fontKind, cmdFontDataChunk, 2, sim::FaultAction::Retry, ""},
-    {&fontKind, cmdFontDataBegin, 1, sim::FaultAction::HangUpBefore, fontKind.disconnected},
-    {&imageKind, cmdImageMetaBegin, 1, sim::FaultAction::Drop,
+    {&fontKind, cmdFontMetaBegin, 1, sim::FaultAction::retry, ""},
+    {&fontKind, cmdFontDataChunk, 2, sim::FaultAction::retry, ""},
+    {&fontKind, cmdFontDataBegin, 1, sim::FaultAction::hangUpBefore, fontKind.disconnected},
+    {&imageKind, cmdImageMetaBegin, 1, sim::FaultAction::drop,
      silence("starting the image metadata upload")},
-    {&imageKind, cmdImageMetaChunk, 3, sim::FaultAction::Drop, silence("uploading image metadata")},
-    {&imageKind, cmdImageMetaSave, 1, sim::FaultAction::Drop, silence("saving image metadata")},
-    {&imageKind, cmdImageDataBegin, 1, sim::FaultAction::Drop,
+    {&imageKind, cmdImageMetaChunk, 3, sim::FaultAction::drop, silence("uploading image metadata")},
+    {&imageKind, cmdImageMetaSave, 1, sim::FaultAction::drop, silence("saving image metadata")},
+    {&imageKind, cmdImageDataBegin, 1, sim::FaultAction::drop,
      silence("starting the image-data upload")},
-    {&imageKind, cmdImageDataChunk, 2, sim::FaultAction::Drop, silence("uploading image data")},
-    {&imageKind, cmdImageDataSave, 1, sim::FaultAction::Drop, silence("saving the image")},
-    {&imageKind, cmdImageDataChunk, 1, sim::FaultAction::BadSize,
+    {&imageKind, cmdImageDataChunk, 2, sim::FaultAction::drop, silence("uploading image data")},
+    {&imageKind, cmdImageDataSave, 1, sim::FaultAction::drop, silence("saving the image")},
+    {&imageKind, cmdImageDataChunk, 1, sim::FaultAction::badSize,
      "Norix rejected the image upload size."},
-    {&imageKind, cmdImageMetaSave, 1, sim::FaultAction::Fail,
+    {&imageKind, cmdImageMetaSave, 1, sim::FaultAction::fail,
      "Norix reported that the image upload failed."},
-    {&imageKind, cmdImageMetaSave, 1, sim::FaultAction::Retry, ""},
-    {&imageKind, cmdImageDataSave, 1, sim::FaultAction::Retry, ""},
-    {&imageKind, cmdImageMetaChunk, 2, sim::FaultAction::HangUpBefore, imageKind.disconnected},
+    {&imageKind, cmdImageMetaSave, 1, sim::FaultAction::retry, ""},
+    {&imageKind, cmdImageDataSave, 1, sim::FaultAction::retry, ""},
+    {&imageKind, cmdImageMetaChunk, 2, sim::FaultAction::hangUpBefore, imageKind.disconnected},
 };
 
 class UploadStepFault : public Uploads, public ::testing::WithParamInterface<StepFault> {
@@ -177,7 +177,7 @@ TEST_P(UploadStepFault, EndsWithItsMessageOrCompletesAfterARetry) {
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
     settle();
     switch (c.action) {
-    case sim::FaultAction::Retry: {
+    case sim::FaultAction::retry: {
         ASSERT_TRUE(runUntil([this] { return !upload().isUploading(); }));
         const auto sent = commandsWithCode(c.code);
         ASSERT_GT(sent.size(), c.occurrence);
@@ -187,7 +187,7 @@ TEST_P(UploadStepFault, EndsWithItsMessageOrCompletesAfterARetry) {
         EXPECT_FALSE(upload().error());
         return;
     }
-    case sim::FaultAction::HangUpBefore:
+    case sim::FaultAction::hangUpBefore:
         ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
         EXPECT_FALSE(upload().isUploading());
         EXPECT_EQ(upload().step(), ChunkedUploadStep::idle);
@@ -196,7 +196,7 @@ TEST_P(UploadStepFault, EndsWithItsMessageOrCompletesAfterARetry) {
         EXPECT_EQ(upload().doneBytes(), 0u);
         EXPECT_EQ(upload().totalBytes(), 0u);
         return;
-    case sim::FaultAction::Drop: {
+    case sim::FaultAction::drop: {
         const std::size_t sentBefore = commands.size();
         advance(Milliseconds(2999));
         EXPECT_TRUE(upload().isUploading());
@@ -259,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(Both, UploadOf, ::testing::Values(&fontKind, &imageKind
                          [](const auto& param) { return std::string(param.param->name); });
 
 TEST_F(Uploads, AnAnswerAfterTheTimeOutIsLeftForOthers) {
-    addFault(cmdImageMetaSave, 1, sim::FaultAction::Delay, 3500);
+    addFault(cmdImageMetaSave, 1, sim::FaultAction::delay, 3500);
     connect();
     imageKind.start(*this);
     ASSERT_TRUE(runUntil([this] { return !commandsWithCode(cmdImageMetaSave).empty(); }));

@@ -81,10 +81,10 @@ std::string faultName(const ::testing::TestParamInfo<std::optional<sim::FaultRul
 INSTANTIATE_TEST_SUITE_P(
     Faults, Concurrent,
     ::testing::Values(std::nullopt,
-                      sim::FaultRule{cmdImageDataChunk, std::nullopt, sim::FaultAction::Delay, 40},
-                      sim::FaultRule{cmdFontDataChunk, 2, sim::FaultAction::Retry, 0},
+                      sim::FaultRule{cmdImageDataChunk, std::nullopt, sim::FaultAction::delay, 40},
+                      sim::FaultRule{cmdFontDataChunk, 2, sim::FaultAction::retry, 0},
                       // Every answer in pieces, while several are under way.
-                      sim::FaultRule{std::nullopt, std::nullopt, sim::FaultAction::Split, 7}),
+                      sim::FaultRule{std::nullopt, std::nullopt, sim::FaultAction::split, 7}),
     faultName);
 
 TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {

@@ -187,17 +187,17 @@ TEST_F(FontDelete, UploadingWhileADeleteRunsIsAllowed) {
 
 TEST_F(FontDelete, DeviceAnswersAndSilence) {
     const std::pair<sim::FaultAction, const char*> cases[] = {
-        {sim::FaultAction::BadSize, "Norix rejected the delete command size."},
-        {sim::FaultAction::Fail, "Norix could not delete that font. If it is the default font, select "
+        {sim::FaultAction::badSize, "Norix rejected the delete command size."},
+        {sim::FaultAction::fail, "Norix could not delete that font. If it is the default font, select "
                             "another default font first."},
-        {sim::FaultAction::Drop, "Norix did not respond to the delete-font command."},
+        {sim::FaultAction::drop, "Norix did not respond to the delete-font command."},
     };
     for (const auto& [action, message] : cases) {
         sim.simulator().faults().clear();
         addFault(cmdDeleteFont, std::nullopt, action);
         fonts.deleteFont(2);
         settle();
-        if (action == sim::FaultAction::Drop) {
+        if (action == sim::FaultAction::drop) {
             advance(Milliseconds(2999));
             EXPECT_TRUE(fonts.isDeletingFont());
             advance(Milliseconds(1));
@@ -209,7 +209,7 @@ TEST_F(FontDelete, DeviceAnswersAndSilence) {
 }
 
 TEST_F(FontDelete, RetrySendsTheDeleteAgain) {
-    addFault(cmdDeleteFont, 1, sim::FaultAction::Retry);
+    addFault(cmdDeleteFont, 1, sim::FaultAction::retry);
     fonts.deleteFont(2);
     ASSERT_TRUE(
         runUntil([this] { return fonts.fontDeleteStatus() == "Font deleted from slot 2."; }));
@@ -219,7 +219,7 @@ TEST_F(FontDelete, RetrySendsTheDeleteAgain) {
 }
 
 TEST_F(FontDelete, LostConnectionClearsTheDelete) {
-    addFault(cmdDeleteFont, 1, sim::FaultAction::HangUpBefore);
+    addFault(cmdDeleteFont, 1, sim::FaultAction::hangUpBefore);
     fonts.deleteFont(2);
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
     EXPECT_FALSE(fonts.isDeletingFont());

@@ -65,7 +65,7 @@ TEST_F(ImageSlots, ListAsksForEveryNameBelowTheCount) {
 }
 
 TEST_F(ImageSlots, CountsOfZeroOneAndAThousand) {
-    addFault(cmdSendImageCount, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdSendImageCount, std::nullopt, sim::FaultAction::drop);
     for (auto [count, requests] : {std::pair{0, 0u}, std::pair{1, 0u}, std::pair{1000, 255u}}) {
         connect();
         ASSERT_TRUE(images.isLoadingImageList());
@@ -84,7 +84,7 @@ TEST_F(ImageSlots, CountsOfZeroOneAndAThousand) {
 }
 
 TEST_F(ImageSlots, ShortCountAndLostListAnswers) {
-    addFault(cmdSendImageCount, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdSendImageCount, std::nullopt, sim::FaultAction::drop);
     connect();
     inject({respImageCount, countRequest(), {3}});
     EXPECT_FALSE(images.isLoadingImageList());
@@ -203,7 +203,7 @@ class DownloadOfBadPiece : public ImageSlots, public ::testing::WithParamInterfa
 
 TEST_P(DownloadOfBadPiece, FailsWithItsMessage) {
     memory().setImage(1, sim::makeStoredImage("Six", 3, 2, distinctPixels(6))); // 18 bytes
-    addFault(cmdSendImageData, 1, sim::FaultAction::Drop);
+    addFault(cmdSendImageData, 1, sim::FaultAction::drop);
     connect();
     images.loadNorixImage(1);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
@@ -228,19 +228,19 @@ TEST_F(ImageSlots, DownloadDeviceAnswers) {
     memory().setImage(1, sim::makeStoredImage("One", 1, 1, {1, 0, 0}));
     connect();
     const std::tuple<std::uint8_t, sim::FaultAction, const char*> cases[] = {
-        {cmdSendImageMeta, sim::FaultAction::BadSize, "Norix rejected the image-load packet size."},
-        {cmdSendImageData, sim::FaultAction::BadSize, "Norix rejected the image-load packet size."},
-        {cmdSendImageMeta, sim::FaultAction::Fail, "Norix could not load the selected image."},
-        {cmdSendImageData, sim::FaultAction::Fail, "Norix could not load the selected image."},
-        {cmdSendImageMeta, sim::FaultAction::Drop, "Norix did not return the image metadata."},
-        {cmdSendImageData, sim::FaultAction::Drop, "Norix did not return the next image-data chunk."},
+        {cmdSendImageMeta, sim::FaultAction::badSize, "Norix rejected the image-load packet size."},
+        {cmdSendImageData, sim::FaultAction::badSize, "Norix rejected the image-load packet size."},
+        {cmdSendImageMeta, sim::FaultAction::fail, "Norix could not load the selected image."},
+        {cmdSendImageData, sim::FaultAction::fail, "Norix could not load the selected image."},
+        {cmdSendImageMeta, sim::FaultAction::drop, "Norix did not return the image metadata."},
+        {cmdSendImageData, sim::FaultAction::drop, "Norix did not return the next image-data chunk."},
     };
     for (const auto& [code, action, message] : cases) {
         sim.simulator().faults().clear();
         addFault(code, std::nullopt, action);
         images.loadNorixImage(1);
         settle();
-        if (action == sim::FaultAction::Drop) {
+        if (action == sim::FaultAction::drop) {
             advance(Milliseconds(2999));
             EXPECT_TRUE(images.isLoadingNorixImage());
             advance(Milliseconds(1));
@@ -253,7 +253,7 @@ TEST_F(ImageSlots, DownloadDeviceAnswers) {
 
 TEST_F(ImageSlots, DownloadRetryStartsAgainFromTheMetadata) {
     memory().setImage(1, sim::makeStoredImage("Six", 3, 2, distinctPixels(6)));
-    addFault(cmdSendImageData, 1, sim::FaultAction::Retry);
+    addFault(cmdSendImageData, 1, sim::FaultAction::retry);
     connect();
     loadToTheEnd(1);
     EXPECT_EQ(commandsWithCode(cmdSendImageMeta).size(), 2u);
@@ -264,8 +264,8 @@ TEST_F(ImageSlots, DownloadRetryStartsAgainFromTheMetadata) {
 
 TEST_F(ImageSlots, ShortMetadataAndLateAnswers) {
     memory().setImage(1, sim::makeStoredImage("One", 1, 1, {1, 0, 0}));
-    addFault(cmdSendImageMeta, 1, sim::FaultAction::Drop);
-    addFault(cmdSendImageMeta, 2, sim::FaultAction::Delay, 3500);
+    addFault(cmdSendImageMeta, 1, sim::FaultAction::drop);
+    addFault(cmdSendImageMeta, 2, sim::FaultAction::delay, 3500);
     connect();
     images.loadNorixImage(1);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
@@ -286,7 +286,7 @@ TEST_F(ImageSlots, DisconnectDropsTheDownloadAndTheLoadedImage) {
     connect();
     loadToTheEnd(1);
     ASSERT_TRUE(images.loadedNorixImage());
-    addFault(cmdSendImageData, std::nullopt, sim::FaultAction::HangUpBefore);
+    addFault(cmdSendImageData, std::nullopt, sim::FaultAction::hangUpBefore);
     images.loadNorixImage(1);
     EXPECT_FALSE(images.loadedNorixImage());
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));

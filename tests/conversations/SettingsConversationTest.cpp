@@ -149,8 +149,8 @@ TEST_F(Settings, ASecondChangeWaitsForTheFirstAnswer) {
 }
 
 TEST_F(Settings, RetryRepeatsTheRequestWithANewSequence) {
-    addFault(cmdSettings, 1, sim::FaultAction::Retry);
-    addFault(cmdSettings, 3, sim::FaultAction::Retry);
+    addFault(cmdSettings, 1, sim::FaultAction::retry);
+    addFault(cmdSettings, 3, sim::FaultAction::retry);
     ASSERT_TRUE(link.connect(sim.slavePath()));
     finish();
     settle();
@@ -176,8 +176,8 @@ TEST_F(Settings, RetryRepeatsTheRequestWithANewSequence) {
 TEST_F(Settings, FailuresAndBadRecords) {
     connect();
     for (auto [action, message] :
-         {std::pair{sim::FaultAction::Fail, "Norix rejected the selected setting."},
-          std::pair{sim::FaultAction::BadSize, "Norix rejected the settings packet size."}}) {
+         {std::pair{sim::FaultAction::fail, "Norix rejected the selected setting."},
+          std::pair{sim::FaultAction::badSize, "Norix rejected the settings packet size."}}) {
         sim.simulator().faults().clear();
         addFault(cmdSettings, std::nullopt, action);
         settings.setAuxOn(true);
@@ -188,7 +188,7 @@ TEST_F(Settings, FailuresAndBadRecords) {
     sim.simulator().faults().clear();
     sim.simulator().faults().resetCounts();
     const NorixSettings before = settings.norixSettings();
-    addFault(cmdSettings, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdSettings, std::nullopt, sim::FaultAction::drop);
     settings.setAuxOn(true);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
     // An acknowledgement is claimed but ends nothing; a short record does.
@@ -210,7 +210,7 @@ TEST_F(Settings, FailuresAndBadRecords) {
 
 TEST_F(Settings, AnUnansweredRequestBlocksChangesUntilDisconnect) {
     connect();
-    addFault(cmdSettings, std::nullopt, sim::FaultAction::Drop);
+    addFault(cmdSettings, std::nullopt, sim::FaultAction::drop);
     settings.setAuxOn(true);
     advance(Milliseconds(60000));
     settings.setAuxOn(false);

@@ -152,7 +152,7 @@ TEST_F(FontEditorTest, ModifiedFollowsSaveUndoAndANewFont) {
     editor.saveFont(choose); // now writes to mine.txt without asking
     EXPECT_EQ(proposed, std::vector<std::string>{"New Font.txt"});
     EXPECT_FALSE(editor.isModified());
-    EXPECT_EQ(importFont(folder / "mine.txt")->columns, editor.loadedFont()->columns);
+    EXPECT_EQ(FontFile::load(folder / "mine.txt")->columns, editor.loadedFont()->columns);
 
     editor.undo();
     EXPECT_TRUE(editor.isModified());

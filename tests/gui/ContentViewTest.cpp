@@ -97,7 +97,7 @@ TEST(MainWindow, ConnectSendStoreListLoadDeleteAndDisconnectWithTheButtons) {
     EXPECT_FALSE(f.window->isWindowModified());
 
     // The Norix deletes the chip but its answer is lost: only "Delete Selected" waits.
-    f.simulator.simulator().faults().add({0xDA, 1, sim::FaultAction::Drop, 0});
+    f.simulator.simulator().faults().add({0xDA, 1, sim::FaultAction::drop, 0});
     f.click(norix->deleteButton());
     ASSERT_TRUE(waitFor([&] {
         return f.simulator.simulator().memory().chips().size() ==
@@ -140,7 +140,7 @@ TEST_P(ChipConversationFault, LeavesTheButtonsUsableAndTheStatusTrue) {
     norix->list()->setCurrentRow(0);
     f.click(fault.button(*f.window));
 
-    const bool refused = fault.rule.action == sim::FaultAction::Fail;
+    const bool refused = fault.rule.action == sim::FaultAction::fail;
     ASSERT_TRUE(f.waitForLine(fault.line));
     if (refused) {
         ASSERT_TRUE(waitFor([&] { return norix->refreshButton()->isEnabled(); }));
@@ -161,19 +161,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MidConversationFault{
             "SendHungUp",
-            {0xCA, 1, sim::FaultAction::HangUpBefore, 0},
+            {0xCA, 1, sim::FaultAction::hangUpBefore, 0},
             "Norix disconnected.",
             [](const ContentView& w) { return w.chipFiles()->sendToNorixButton(); }},
         MidConversationFault{"LoadRefused",
-                             {0xD7, 1, sim::FaultAction::Fail, 0},
+                             {0xD7, 1, sim::FaultAction::fail, 0},
                              "Chip code request failed with response 0xB3.",
                              [](const ContentView& w) { return w.norixChips()->loadButton(); }},
         MidConversationFault{"RefreshHungUp",
-                             {0xC7, 2, sim::FaultAction::HangUpBefore, 0},
+                             {0xC7, 2, sim::FaultAction::hangUpBefore, 0},
                              "Norix disconnected.",
                              [](const ContentView& w) { return w.norixChips()->refreshButton(); }},
         MidConversationFault{"DeleteRefused",
-                             {0xDA, 1, sim::FaultAction::Fail, 0},
+                             {0xDA, 1, sim::FaultAction::fail, 0},
                              "Delete chip failed with response 0xB3.",
                              [](const ContentView& w) { return w.norixChips()->deleteButton(); }}),
     [](const auto& caseInfo) { return caseInfo.param.name; });
@@ -281,7 +281,7 @@ TEST(MainWindow, BatchSaveCanBeCancelledAndDeleteAllWaitsForIt) {
     f.click(files->addFilesButton());
     EXPECT_EQ(files->list()->count(), 2);
     // The Norix takes its time over the code length, so the batch is still running.
-    f.simulator.simulator().faults().add({0xCD, std::nullopt, sim::FaultAction::Delay, 500});
+    f.simulator.simulator().faults().add({0xCD, std::nullopt, sim::FaultAction::delay, 500});
     f.click(files->batchSaveButton());
     ASSERT_TRUE(waitFor([&] { return f.session.isBatchSaving(); }));
     EXPECT_FALSE(files->sendToNorixButton()->isEnabled());

@@ -40,13 +40,13 @@ TEST(CodeHighlighter, ColoursTokensOnABareDocument) {
     document.setPlainText(QStringLiteral("   setout 5\nREGLOD 3 #R4\nSETIN 16\n\u00e9t\u00e9 #R2"));
     const auto block = [&document](int n) { return document.findBlockByNumber(n); };
 
-    EXPECT_EQ(colorAt(block(0), 3), editorColor(CodeColor::Opcode));
+    EXPECT_EQ(colorAt(block(0), 3), editorColor(CodeColor::opcode));
     EXPECT_EQ(colorAt(block(0), 0), std::nullopt); // leading spaces keep no colour
     EXPECT_EQ(colorAt(block(0), 10), std::nullopt);
-    EXPECT_EQ(colorAt(block(1), 9), editorColor(CodeColor::Register));
-    EXPECT_EQ(colorAt(block(2), 6), editorColor(CodeColor::Error));
+    EXPECT_EQ(colorAt(block(1), 9), editorColor(CodeColor::registerReference));
+    EXPECT_EQ(colorAt(block(2), 6), editorColor(CodeColor::error));
     // Offsets are characters, not UTF-8 bytes: #R2 starts at character 4.
-    EXPECT_EQ(colorAt(block(3), 4), editorColor(CodeColor::Register));
+    EXPECT_EQ(colorAt(block(3), 4), editorColor(CodeColor::registerReference));
     EXPECT_EQ(colorAt(block(3), 3), std::nullopt);
 
     pins = 16; // the chip grew: SETIN 16 is now fine
@@ -76,7 +76,7 @@ TEST(CodePanel, GutterPaintsNumbersAndRedStars) {
     CodeEditor* editor = f.window->codePanel()->editor();
     f.session.editor().setChipCode("SETOUT 1\nBAD");
     const QImage gutter = editor->gutter()->grab().toImage();
-    const QColor red = editorColor(CodeColor::Error);
+    const QColor red = editorColor(CodeColor::error);
     const QColor background = editor->palette().color(QPalette::AlternateBase);
     auto rowHasColor = [&gutter, &background](int top, int bottom, const QColor& color) {
         for (int y = std::max(top, 0); y < std::min(bottom, gutter.height()); ++y)

@@ -109,13 +109,13 @@ TEST(CodeEditorTyping, ColoursFollowTheLightnessOfThePalette) {
             .format.foreground()
             .color();
     };
-    EXPECT_EQ(opcodeColour(), editorColor(CodeColor::Opcode, false));
+    EXPECT_EQ(opcodeColour(), editorColor(CodeColor::opcode, false));
     QPalette dark = editor->palette();
     dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
     editor->setPalette(dark);
-    EXPECT_EQ(opcodeColour(), editorColor(CodeColor::Opcode, true));
+    EXPECT_EQ(opcodeColour(), editorColor(CodeColor::opcode, true));
     for (auto colour :
-         {CodeColor::Opcode, CodeColor::Register, CodeColor::Comment, CodeColor::Error})
+         {CodeColor::opcode, CodeColor::registerReference, CodeColor::comment, CodeColor::error})
         EXPECT_GT(editorColor(colour, true).lightness(), 128);
 }
 

@@ -40,37 +40,37 @@ TEST_P(LineColoring, ColoursEachPiece) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, LineColoring,
     ::testing::Values(ColorCase{"", {}}, ColorCase{" \t ", {}},
-                      ColorCase{"   setout 5", {{"setout", C::Opcode}}},
-                      ColorCase{"SETOT 5", {{"SETOT", C::Error}}},
-                      ColorCase{"REGLOD 3 #R40", {{"REGLOD", C::Opcode}, {"#R40", C::Error}}},
-                      ColorCase{"REGLOD 3 #r4", {{"REGLOD", C::Opcode}, {"#r4", C::Register}}},
-                      ColorCase{"REGLOD 40 5", {{"REGLOD", C::Opcode}, {"40", C::Error}}},
-                      ColorCase{"SETIN 15", {{"SETIN", C::Opcode}, {"15", C::Error}}},
-                      ColorCase{"SETIN 14", {{"SETIN", C::Opcode}}},
+                      ColorCase{"   setout 5", {{"setout", C::opcode}}},
+                      ColorCase{"SETOT 5", {{"SETOT", C::error}}},
+                      ColorCase{"REGLOD 3 #R40", {{"REGLOD", C::opcode}, {"#R40", C::error}}},
+                      ColorCase{"REGLOD 3 #r4", {{"REGLOD", C::opcode}, {"#r4", C::registerReference}}},
+                      ColorCase{"REGLOD 40 5", {{"REGLOD", C::opcode}, {"40", C::error}}},
+                      ColorCase{"SETIN 15", {{"SETIN", C::opcode}, {"15", C::error}}},
+                      ColorCase{"SETIN 14", {{"SETIN", C::opcode}}},
                       // SETPIN's first argument is a value, not a pin: no range check.
-                      ColorCase{"SETPIN 17 1", {{"SETPIN", C::Opcode}}},
-                      ColorCase{"// a comment", {{"// a comment", C::Comment}}},
-                      ColorCase{"\t* inside a block", {{"\t* inside a block", C::Comment}}},
-                      ColorCase{"  /* open", {{"  /* open", C::Comment}}},
+                      ColorCase{"SETPIN 17 1", {{"SETPIN", C::opcode}}},
+                      ColorCase{"// a comment", {{"// a comment", C::comment}}},
+                      ColorCase{"\t* inside a block", {{"\t* inside a block", C::comment}}},
+                      ColorCase{"  /* open", {{"  /* open", C::comment}}},
                       // Only whole-line comments are coloured; the rest of a block is code.
-                      ColorCase{"inside a block", {{"inside", C::Error}}},
-                      ColorCase{"SETOUT 5 // five", {{"SETOUT", C::Opcode}}},
-                      ColorCase{"SETOUT  5", {{"SETOUT", C::Opcode}}},
-                      ColorCase{"dim Limit #R2", {{"dim", C::Opcode}, {"#R2", C::Register}}},
+                      ColorCase{"inside a block", {{"inside", C::error}}},
+                      ColorCase{"SETOUT 5 // five", {{"SETOUT", C::opcode}}},
+                      ColorCase{"SETOUT  5", {{"SETOUT", C::opcode}}},
+                      ColorCase{"dim Limit #R2", {{"dim", C::opcode}, {"#R2", C::registerReference}}},
                       ColorCase{"DEFADDR 0 0x0303 0x00",
-                                {{"DEFADDR", C::Opcode}, {"0x0303", C::Error}}},
+                                {{"DEFADDR", C::opcode}, {"0x0303", C::error}}},
                       ColorCase{"DEFADDR 28 0x04030201 0x0605",
-                                {{"DEFADDR", C::Opcode},
-                                 {"28", C::Error},
-                                 {"0x04030201", C::Error},
-                                 {"0x0605", C::Error}}}),
+                                {{"DEFADDR", C::opcode},
+                                 {"28", C::error},
+                                 {"0x04030201", C::error},
+                                 {"0x0605", C::error}}}),
     testing::PrintedName());
 
 TEST(LineColoring, SpansKeepTheSpacingAsTyped) {
     const auto spans = colorizedLine("  LOOP   #R31", 14);
     ASSERT_EQ(spans.size(), 2u);
-    EXPECT_EQ(spans[0], (ColoredSpan{2, 4, C::Opcode}));
-    EXPECT_EQ(spans[1], (ColoredSpan{9, 4, C::Register}));
+    EXPECT_EQ(spans[0], (ColoredSpan{2, 4, C::opcode}));
+    EXPECT_EQ(spans[1], (ColoredSpan{9, 4, C::registerReference}));
     EXPECT_EQ(colorizedCode("SETOUT 1\n\n// x", 14).size(), 3u);
 }
 

@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SettingsWindow, ARefusedChangeShowsTheLinkErrorAndFreesTheControls) {
     connect();
     showWindow();
-    addFault(cmdSettings, 3, sim::FaultAction::Fail); // after the reads of connect and show
+    addFault(cmdSettings, 3, sim::FaultAction::fail); // after the reads of connect and show
     const int speedBefore = model.logoSpeed();
     model.setLogoSpeed(speedBefore == 2 ? 0 : 2);
     EXPECT_FALSE(model.settingsControlsEnabled());

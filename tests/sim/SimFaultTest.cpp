@@ -33,17 +33,17 @@ TEST_P(FaultRuleParseTest, ReadsTheTextForm) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, FaultRuleParseTest,
     ::testing::Values(
-        ParseCase{"0xCB:3:retry", sim::FaultRule{0xCB, 3, sim::FaultAction::Retry, 0}},
-        ParseCase{"cb:3:retry", sim::FaultRule{0xCB, 3, sim::FaultAction::Retry, 0}},
-        ParseCase{"0xE4:drop", sim::FaultRule{0xE4, std::nullopt, sim::FaultAction::Drop, 0}},
-        ParseCase{"*:*:fail", sim::FaultRule{std::nullopt, std::nullopt, sim::FaultAction::Fail, 0}},
-        ParseCase{"*:7:badsize", sim::FaultRule{std::nullopt, 7, sim::FaultAction::BadSize, 0}},
-        ParseCase{"0xD0:crc", sim::FaultRule{0xD0, std::nullopt, sim::FaultAction::CorruptCrc, 0}},
-        ParseCase{"0xD0:2:delay:250", sim::FaultRule{0xD0, 2, sim::FaultAction::Delay, 250}},
-        ParseCase{"0xD0:delay:250", sim::FaultRule{0xD0, std::nullopt, sim::FaultAction::Delay, 250}},
-        ParseCase{"0xDC:1:split:2", sim::FaultRule{0xDC, 1, sim::FaultAction::Split, 2}},
-        ParseCase{"*:5:hangup-before", sim::FaultRule{std::nullopt, 5, sim::FaultAction::HangUpBefore, 0}},
-        ParseCase{"0xC6:hangup-after", sim::FaultRule{0xC6, std::nullopt, sim::FaultAction::HangUpAfter, 0}},
+        ParseCase{"0xCB:3:retry", sim::FaultRule{0xCB, 3, sim::FaultAction::retry, 0}},
+        ParseCase{"cb:3:retry", sim::FaultRule{0xCB, 3, sim::FaultAction::retry, 0}},
+        ParseCase{"0xE4:drop", sim::FaultRule{0xE4, std::nullopt, sim::FaultAction::drop, 0}},
+        ParseCase{"*:*:fail", sim::FaultRule{std::nullopt, std::nullopt, sim::FaultAction::fail, 0}},
+        ParseCase{"*:7:badsize", sim::FaultRule{std::nullopt, 7, sim::FaultAction::badSize, 0}},
+        ParseCase{"0xD0:crc", sim::FaultRule{0xD0, std::nullopt, sim::FaultAction::corruptCrc, 0}},
+        ParseCase{"0xD0:2:delay:250", sim::FaultRule{0xD0, 2, sim::FaultAction::delay, 250}},
+        ParseCase{"0xD0:delay:250", sim::FaultRule{0xD0, std::nullopt, sim::FaultAction::delay, 250}},
+        ParseCase{"0xDC:1:split:2", sim::FaultRule{0xDC, 1, sim::FaultAction::split, 2}},
+        ParseCase{"*:5:hangup-before", sim::FaultRule{std::nullopt, 5, sim::FaultAction::hangUpBefore, 0}},
+        ParseCase{"0xC6:hangup-after", sim::FaultRule{0xC6, std::nullopt, sim::FaultAction::hangUpAfter, 0}},
         ParseCase{"0xCB", std::nullopt}, ParseCase{"0x1CB:retry", std::nullopt},
         ParseCase{"zz:retry", std::nullopt}, ParseCase{"0xCB:0:retry", std::nullopt},
         ParseCase{"0xCB:3:explode", std::nullopt}, ParseCase{"0xCB:delay", std::nullopt},
@@ -85,7 +85,7 @@ TEST_P(FaultEffectTest, ChangesTheAnswerAndTheDeviceAsItSays) {
         EXPECT_EQ(answers[0].sequence, 2);
         EXPECT_EQ(answers[0].payload.empty(), *effect.answer != respSettings);
     }
-    EXPECT_EQ(harness.frameErrors.empty(), effect.action != sim::FaultAction::CorruptCrc);
+    EXPECT_EQ(harness.frameErrors.empty(), effect.action != sim::FaultAction::corruptCrc);
     EXPECT_EQ(auxIsOn(harness), effect.carriedOut);
     EXPECT_EQ(harness.hungUp, effect.hangsUp);
     EXPECT_EQ(announced, effect.hangsUp);
@@ -99,18 +99,18 @@ TEST_P(FaultEffectTest, ChangesTheAnswerAndTheDeviceAsItSays) {
 INSTANTIATE_TEST_SUITE_P(
     Actions, FaultEffectTest,
     ::testing::Values(
-        FaultEffect{"retry", sim::FaultAction::Retry, 0xB1, false, false},
-        FaultEffect{"fail", sim::FaultAction::Fail, 0xB3, false, false},
-        FaultEffect{"badSize", sim::FaultAction::BadSize, 0xB4, false, false},
-        FaultEffect{"drop", sim::FaultAction::Drop, std::nullopt, true, false},
-        FaultEffect{"corruptCrc", sim::FaultAction::CorruptCrc, std::nullopt, true, false},
-        FaultEffect{"hangUpBefore", sim::FaultAction::HangUpBefore, std::nullopt, false, true},
-        FaultEffect{"hangUpAfter", sim::FaultAction::HangUpAfter, respSettings, true, true}),
+        FaultEffect{"retry", sim::FaultAction::retry, 0xB1, false, false},
+        FaultEffect{"fail", sim::FaultAction::fail, 0xB3, false, false},
+        FaultEffect{"badSize", sim::FaultAction::badSize, 0xB4, false, false},
+        FaultEffect{"drop", sim::FaultAction::drop, std::nullopt, true, false},
+        FaultEffect{"corruptCrc", sim::FaultAction::corruptCrc, std::nullopt, true, false},
+        FaultEffect{"hangUpBefore", sim::FaultAction::hangUpBefore, std::nullopt, false, true},
+        FaultEffect{"hangUpAfter", sim::FaultAction::hangUpAfter, respSettings, true, true}),
     testing::PrintedName());
 
 TEST(Faults, ACorruptCrcFailsTheHostsCheck) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdSerialNumber, 1, sim::FaultAction::CorruptCrc, 0});
+    harness.sim.faults().add({cmdSerialNumber, 1, sim::FaultAction::corruptCrc, 0});
     EXPECT_TRUE(harness.exchange(cmdSerialNumber).empty());
     ASSERT_EQ(harness.frameErrors.size(), 1u);
     EXPECT_EQ(harness.frameErrors[0].rfind("Serial CRC mismatch.", 0), 0u);
@@ -118,7 +118,7 @@ TEST(Faults, ACorruptCrcFailsTheHostsCheck) {
 
 TEST(Faults, DelayHoldsTheAnswerOnTheLoopsClock) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdUploadModeQuery, std::nullopt, sim::FaultAction::Delay, 300});
+    harness.sim.faults().add({cmdUploadModeQuery, std::nullopt, sim::FaultAction::delay, 300});
     EXPECT_TRUE(harness.exchange(cmdUploadModeQuery, {}, 9).empty());
     harness.loop.advance(Milliseconds(299));
     EXPECT_TRUE(harness.answers.empty());
@@ -131,7 +131,7 @@ class SplitTest : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(SplitTest, DeliversTheAnswerInPiecesOfKBytes) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdSerialNumber, std::nullopt, sim::FaultAction::Split, GetParam()});
+    harness.sim.faults().add({cmdSerialNumber, std::nullopt, sim::FaultAction::split, GetParam()});
     const auto answers = harness.exchange(cmdSerialNumber, {}, 4);
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0], (SerialPacket{respSerialNumber, 4, textBytes("SIM-0001")}));
@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(PieceSizes, SplitTest, ::testing::Values(1u, 2u, 5u, 10
 
 TEST(Faults, CommandsBehindAHangUpInTheSameChunkAreNotCarriedOut) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdSerialNumber, 1, sim::FaultAction::HangUpBefore, 0});
+    harness.sim.faults().add({cmdSerialNumber, 1, sim::FaultAction::hangUpBefore, 0});
     Bytes chunk = encodeFrame({cmdSerialNumber, 1, {}});
     const Bytes second = encodeFrame({cmdSettings, 2, setAux});
     chunk.insert(chunk.end(), second.begin(), second.end());
@@ -164,8 +164,8 @@ TEST(Faults, CommandsBehindAHangUpInTheSameChunkAreNotCarriedOut) {
 
 TEST(Faults, OccurrencesCountPerCodeOrOverAllCommands) {
     PipeHarness harness;
-    harness.sim.faults().add({std::nullopt, 3, sim::FaultAction::Fail, 0});
-    harness.sim.faults().add({cmdSerialNumber, 2, sim::FaultAction::Retry, 0});
+    harness.sim.faults().add({std::nullopt, 3, sim::FaultAction::fail, 0});
+    harness.sim.faults().add({cmdSerialNumber, 2, sim::FaultAction::retry, 0});
     std::vector<std::uint8_t> codes;
     for (std::uint8_t command : {cmdSerialNumber, cmdUploadModeQuery, cmdUploadModeQuery,
                                  cmdSerialNumber, cmdSerialNumber})

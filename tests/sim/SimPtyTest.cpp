@@ -22,7 +22,7 @@ protected:
 
 TEST_F(SimulatorOnPty, AnswersAndThenHangsUpSoThatTheClientSeesTheEnd) {
     ASSERT_TRUE(pty.open()) << pty.lastError();
-    pty.simulator().faults().add({cmdUploadModeQuery, 1, sim::FaultAction::HangUpAfter, 0});
+    pty.simulator().faults().add({cmdUploadModeQuery, 1, sim::FaultAction::hangUpAfter, 0});
     PtyClient client(pty.slavePath());
     ASSERT_TRUE(client.isOpen());
     client.send({cmdUploadModeQuery, 42, {}});
@@ -41,7 +41,7 @@ TEST_F(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
     pty.setLinkPath(link.string());
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.slavePath());
 
-    pty.simulator().faults().add({cmdSerialNumber, 1, sim::FaultAction::HangUpBefore, 0});
+    pty.simulator().faults().add({cmdSerialNumber, 1, sim::FaultAction::hangUpBefore, 0});
     {
         PtyClient client(link.string());
         client.send({cmdSerialNumber, 1, {}});

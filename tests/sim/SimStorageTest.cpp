@@ -276,8 +276,8 @@ TEST_P(UploadReceiverTest, StoresTheItemAsSentAndARepeatedChunkOnlyOnce) {
     const UploadKind& kind = *GetParam();
     PipeHarness harness;
     // The device asks for the second metadata and the third data chunk again.
-    harness.sim.faults().add({kind.codes[1], 2, sim::FaultAction::Retry, 0});
-    harness.sim.faults().add({kind.codes[4], 3, sim::FaultAction::Retry, 0});
+    harness.sim.faults().add({kind.codes[1], 2, sim::FaultAction::retry, 0});
+    harness.sim.faults().add({kind.codes[4], 3, sim::FaultAction::retry, 0});
     const auto steps = uploadSteps(kind, kind.metadata, kind.data);
     EXPECT_EQ(sendAll(harness, steps), accepted(steps));
     EXPECT_EQ(kind.stored(harness.sim.memory()), kind.data);

@@ -64,25 +64,4 @@ struct PrintedName {
     }
 };
 
-// One row of a file reader's failure table: the text, and the error it must give.
-template <class Kind> struct ReadFailure {
-    const char* label;
-    std::string text;
-    Kind kind;
-    std::string message;
-    friend void PrintTo(const ReadFailure& c, std::ostream* out) { *out << c.label; }
-};
-
-// Runs `read` on the row's text; check() wants exactly the row's error.
-template <class Kind, auto read>
-class ReadFailureTest : public ::testing::TestWithParam<ReadFailure<Kind>> {
-protected:
-    void check() {
-        const auto result = read(this->GetParam().text);
-        ASSERT_FALSE(result);
-        EXPECT_EQ(result.error().kind, this->GetParam().kind);
-        EXPECT_EQ(result.error().message(), this->GetParam().message);
-    }
-};
-
 } // namespace norix::testing

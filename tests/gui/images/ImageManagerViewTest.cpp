@@ -159,7 +159,7 @@ TEST(ImageWindow, UnsavedWorkIsAskedAboutBeforeItIsReplacedOrClosed) {
     f.answer = UnsavedChoice::save;
     f.newImage("4", "4");
     EXPECT_EQ(f.window->editor().image().imageWidth, 4);
-    EXPECT_EQ(loadNorixImageFile(saved)->imageWidth, 8);
+    EXPECT_EQ(NorixImageFile::load(saved)->imageWidth, 8);
     EXPECT_TRUE(f.window->close()); // nothing unsaved: no question
     EXPECT_EQ(f.questions, 3);
 
@@ -269,7 +269,7 @@ TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
 
     // A link lost half-way through a download leaves the image and shows why.
     simulator.simulator().faults().resetCounts();
-    simulator.simulator().faults().add({0xE8, 1, sim::FaultAction::HangUpBefore, 0});
+    simulator.simulator().faults().add({0xE8, 1, sim::FaultAction::hangUpBefore, 0});
     w.slotList()->setCurrentRow(0);
     QTest::mouseClick(w.loadNorixButton(), Qt::LeftButton);
     ASSERT_TRUE(waitFor([&] { return !images.isLoadingNorixImage(); }));
