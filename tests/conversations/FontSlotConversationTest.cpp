@@ -143,7 +143,7 @@ protected:
         sim.simulator().memory().setFont(2, sim::makeStoredFont("Two", 8, 8, Bytes(16, 3)));
         connect();
         // The default font cannot be deleted by the Norix; make slot 2 an ordinary one.
-        sim.simulator().memory().setSettingByte(sim::settingsFontNumberOffset, 0);
+        sim.simulator().memory().setSettingByte(settingsFontNumberOffset, 0);
     }
 };
 

@@ -18,7 +18,7 @@ protected:
     void store(const std::map<std::size_t, std::string>& stored, std::uint8_t defaultSlot) {
         for (const auto& [slot, name] : stored)
             sim.simulator().memory().setFont(slot, sim::makeStoredFont(name, 5, 7, Bytes(5, 1)));
-        sim.simulator().memory().setSettingByte(sim::settingsFontNumberOffset, defaultSlot);
+        sim.simulator().memory().setSettingByte(settingsFontNumberOffset, defaultSlot);
     }
     void showWindow() {
         model.windowShown();
