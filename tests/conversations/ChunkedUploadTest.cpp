@@ -85,6 +85,7 @@ const UploadKind fontKind{
         EXPECT_EQ(f.fonts.norixFontSlots()[3], NorixFontSlot(3, "Sample", 5, 7, 20));
         EXPECT_EQ(f.sim.simulator().memory().font(3)->metadata,
                   *makeFontMetadata("Sample", 5, 7, 20, 100));
+        EXPECT_EQ(f.sim.simulator().memory().font(3)->data, fontColumns());
     }};
 
 const UploadKind imageKind{
@@ -110,6 +111,7 @@ const UploadKind imageKind{
         EXPECT_EQ(f.images.norixImageSlots()[0].displayName(), "Upload");
         EXPECT_EQ(f.sim.simulator().memory().image(1)->metadata,
                   *makeImageMetadata("Upload", 8, 5, 120));
+        EXPECT_EQ(f.sim.simulator().memory().image(1)->data, imageRecords());
     }};
 
 struct StepFault {
@@ -125,7 +127,7 @@ struct StepFault {
         *out << c.kind->name << "_" << steps[c.code - c.kind->metaBegin] << "_" << c.occurrence
              << "_"
              << (c.action == sim::FaultAction::HangUpBefore ? "HangUp"
-                                                       : actions[static_cast<int>(c.action)]);
+                                                            : actions[static_cast<int>(c.action)]);
     }
 };
 
@@ -138,7 +140,8 @@ const StepFault stepFaults[] = {
      silence("starting the font metadata upload")},
     {&fontKind, cmdFontMetaChunk, 2, sim::FaultAction::Drop, silence("uploading font metadata")},
     {&fontKind, cmdFontMetaSave, 1, sim::FaultAction::Drop, silence("saving font metadata")},
-    {&fontKind, cmdFontDataBegin, 1, sim::FaultAction::Drop, silence("starting the font-data upload")},
+    {&fontKind, cmdFontDataBegin, 1, sim::FaultAction::Drop,
+     silence("starting the font-data upload")},
     {&fontKind, cmdFontDataChunk, 3, sim::FaultAction::Drop, silence("uploading font data")},
     {&fontKind, cmdFontDataSave, 1, sim::FaultAction::Drop, silence("saving the font")},
     {&fontKind, cmdFontMetaChunk, 3, sim::FaultAction::BadSize, "Norix rejected the upload size."},
