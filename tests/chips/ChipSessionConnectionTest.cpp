@@ -127,7 +127,8 @@ TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStart
     sim::PtySimulator second(loop);
     ASSERT_TRUE(second.open());
     second.simulator().memory().clear();
-    second.simulator().memory().storeChip(sim::makeStoredChip("B", 1, 14, 0, {}, Bytes(16, 2)), 128);
+    second.simulator().memory().storeChip(sim::makeStoredChip("B", 1, 14, 0, {}, Bytes(16, 2)),
+                                          128);
     clearRecords();
     session.setSelectedPort(second.slavePath());
     ASSERT_TRUE(link.connect(second.slavePath()));
@@ -140,21 +141,6 @@ TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStart
     session.loadSelectedNorixChip();
     settle();
     EXPECT_EQ(lines().back(), "Loaded all chip strings.");
-}
-
-TEST(ChipTerminal, KeepsAtMost500LinesDropping100AtOnce) {
-    Terminal terminal;
-    std::vector<std::string> printed;
-    auto connection =
-        terminal.lineAppended.connect([&](const std::string& line) { printed.push_back(line); });
-    for (int i = 1; i <= 500; ++i)
-        terminal.appendTerminal("line " + std::to_string(i));
-    EXPECT_EQ(terminal.terminalLines().size(), 500u);
-    terminal.appendTerminal("line 501");
-    EXPECT_EQ(terminal.terminalLines().size(), 401u);
-    EXPECT_EQ(terminal.terminalLines().front(), "line 101");
-    EXPECT_EQ(terminal.terminalLines().back(), "line 501");
-    EXPECT_EQ(printed.size(), 501u);
 }
 
 TEST(ChipTerminal, TrimsLineBreaksAndSkipsEmptyMessages) {
