@@ -127,7 +127,7 @@ struct StepFault {
         *out << c.kind->name << "_" << steps[c.code - c.kind->metaBegin] << "_" << c.occurrence
              << "_"
              << (c.action == sim::FaultAction::HangUpBefore ? "HangUp"
-                                                            : actions[static_cast<int>(c.action)]);
+                                                       : actions[static_cast<int>(c.action)]);
     }
 };
 
@@ -140,8 +140,7 @@ const StepFault stepFaults[] = {
      silence("starting the font metadata upload")},
     {&fontKind, cmdFontMetaChunk, 2, sim::FaultAction::Drop, silence("uploading font metadata")},
     {&fontKind, cmdFontMetaSave, 1, sim::FaultAction::Drop, silence("saving font metadata")},
-    {&fontKind, cmdFontDataBegin, 1, sim::FaultAction::Drop,
-     silence("starting the font-data upload")},
+    {&fontKind, cmdFontDataBegin, 1, sim::FaultAction::Drop, silence("starting the font-data upload")},
     {&fontKind, cmdFontDataChunk, 3, sim::FaultAction::Drop, silence("uploading font data")},
     {&fontKind, cmdFontDataSave, 1, sim::FaultAction::Drop, silence("saving the font")},
     {&fontKind, cmdFontMetaChunk, 3, sim::FaultAction::BadSize, "Norix rejected the upload size."},
