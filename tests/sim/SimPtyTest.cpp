@@ -20,6 +20,19 @@ protected:
     sim::PtySimulator pty{loop};
 };
 
+TEST_F(SimulatorOnPty, AnswersAndThenHangsUpSoThatTheClientSeesTheEnd) {
+    ASSERT_TRUE(pty.open()) << pty.lastError();
+    pty.simulator().faults().add({cmdUploadModeQuery, 1, sim::FaultAction::HangUpAfter, 0});
+    PtyClient client(pty.slavePath());
+    ASSERT_TRUE(client.isOpen());
+    client.send({cmdUploadModeQuery, 42, {}});
+    const auto answers = client.receive(loop);
+    ASSERT_EQ(answers.size(), 1u) << "the answer arrives before the end";
+    EXPECT_EQ(answers[0], (SerialPacket{respUploadModeOn, 42, {}}));
+    EXPECT_TRUE(client.seesEnd(loop));
+    EXPECT_FALSE(pty.isOpen());
+}
+
 TEST_F(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
     const auto link =
         std::filesystem::temp_directory_path() / ("norix-sim-test-" + std::to_string(::getpid()));
