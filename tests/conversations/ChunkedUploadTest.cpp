@@ -56,6 +56,7 @@ struct UploadKind {
     // The metadata and data the chunks carry, and where the item shows up once stored.
     Bytes (*chunked)();
     void (*afterwards)(Uploads&);
+    friend void PrintTo(const UploadKind* kind, std::ostream* out) { *out << kind->name; }
 };
 
 const UploadKind fontKind{
