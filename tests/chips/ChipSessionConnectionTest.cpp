@@ -142,21 +142,6 @@ TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStart
     EXPECT_EQ(lines().back(), "Loaded all chip strings.");
 }
 
-TEST(ChipTerminal, KeepsAtMost500LinesDropping100AtOnce) {
-    Terminal terminal;
-    std::vector<std::string> printed;
-    auto connection =
-        terminal.lineAppended.connect([&](const std::string& line) { printed.push_back(line); });
-    for (int i = 1; i <= 500; ++i)
-        terminal.appendTerminal("line " + std::to_string(i));
-    EXPECT_EQ(terminal.terminalLines().size(), 500u);
-    terminal.appendTerminal("line 501");
-    EXPECT_EQ(terminal.terminalLines().size(), 401u);
-    EXPECT_EQ(terminal.terminalLines().front(), "line 101");
-    EXPECT_EQ(terminal.terminalLines().back(), "line 501");
-    EXPECT_EQ(printed.size(), 501u);
-}
-
 TEST(ChipTerminal, TrimsLineBreaksAndSkipsEmptyMessages) {
     Terminal terminal;
     for (const char* text : {"\n", "\r\n", "", "\n\nkept  \r\n", " spaced "})

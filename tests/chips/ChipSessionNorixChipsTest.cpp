@@ -315,6 +315,7 @@ TEST_F(NorixChipsTest, LoadRefusals) {
     EXPECT_EQ(lines().back(), "A chip is already being loaded from Norix.");
 }
 
+// The texts on the way are pinned by the command-line delete, a refusal by the window's.
 TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
     connectWith({"A", "B", "C"});
     session.setSelectedNorixChipIndex(1);
@@ -323,17 +324,7 @@ TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
     EXPECT_EQ(commandsWithCode(cmdDeleteChip).front().payload, Bytes({1, 0}));
     EXPECT_EQ(session.norixChipList().norixChips(), (std::vector<std::string>{"A", "C"}));
     EXPECT_FALSE(session.norixChipList().selectedNorixChipIndex().has_value());
-    EXPECT_EQ(lines()[0], "Deleting Norix slot 1, shown as B.");
-    EXPECT_EQ(lines()[1], "Deleting B from Norix...");
-    EXPECT_EQ(lines()[2], "Chip deleted from Norix.");
     EXPECT_EQ(lines().back(), "Loaded 2 chips from Norix.");
-
-    addFault(cmdDeleteChip, 2, sim::FaultAction::fail);
-    session.setSelectedNorixChipIndex(0);
-    session.deleteSelectedChipFromNorix();
-    settle();
-    EXPECT_EQ(lines().back(), "Delete chip failed with response 0xB3.");
-    EXPECT_EQ(session.norixChipList().norixChips().size(), 2u);
 }
 
 TEST_F(NorixChipsTest, DeleteWaitsForAnUploadAndForItsOwnRequest) {

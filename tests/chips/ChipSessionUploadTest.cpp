@@ -91,27 +91,29 @@ class ChipUploadTest : public ChipSessionFixture {};
 
 TEST_F(ChipUploadTest, SendsEveryStepInOrderAndStoresOnRequest) {
     connect();
-    setChip("NE555", programOf(3), 8, 4);
+    setChip("NE555", programOf(5), 8, 4);
     session.editor().setChipString(0, "Timer");
     sendChip();
 
     ASSERT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
-    // 512 bytes of strings go out as eight chunks of 63 and one of 8.
+    // 512 bytes of strings go out as eight chunks of 63 and one of 8, 80 bytes of code as 63
+    // and 17.
     Bytes expectedCodes = {cmdUploadModeQuery, cmdChipMetadata, cmdChipStringsBegin};
     expectedCodes.insert(expectedCodes.end(), 9, cmdChipStringsChunk);
-    expectedCodes.insert(expectedCodes.end(),
-                         {cmdChipStringsEnd, cmdChipCodeLength, cmdChipCodeChunk});
+    expectedCodes.insert(expectedCodes.end(), {cmdChipStringsEnd, cmdChipCodeLength,
+                                               cmdChipCodeChunk, cmdChipCodeChunk});
     EXPECT_EQ(commandCodes(), expectedCodes);
     EXPECT_EQ(commandsWithCode(cmdChipMetadata).front().payload,
-              metadataBytes("NE555", {4, 0, 8, 0, 48, 0, 1}));
+              metadataBytes("NE555", {4, 0, 8, 0, 80, 0, 1}));
     const auto chunks = commandsWithCode(cmdChipStringsChunk);
     EXPECT_EQ(chunks.front().payload.size(), 63u);
     EXPECT_EQ(chunks.back().payload.size(), 8u);
-    EXPECT_EQ(commandsWithCode(cmdChipCodeLength).front().payload, Bytes({48, 0}));
+    EXPECT_EQ(commandsWithCode(cmdChipCodeLength).front().payload, Bytes({80, 0}));
+    EXPECT_EQ(commandsWithCode(cmdChipCodeChunk).back().payload.size(), 17u);
     EXPECT_EQ(lines(), (std::vector<std::string>{
                            "Checking Norix upload mode...",
                            "Norix is in upload mode.",
-                           "Uploading 3 instructions (48 bytes)...",
+                           "Uploading 5 instructions (80 bytes)...",
                            "Metadata accepted. Uploading strings...",
                            "Strings accepted. Sending code length...",
                            "Code length accepted. Uploading code...",
@@ -139,48 +141,6 @@ TEST_F(ChipUploadTest, SendsEveryStepInOrderAndStoresOnRequest) {
     EXPECT_TRUE(wrote("Send the chip to Norix before saving it."));
     EXPECT_EQ(commandCodes(), Bytes({cmdUploadModeQuery}));
 }
-
-struct ChunkCase {
-    std::size_t codeSize;
-    std::vector<std::size_t> chunks;
-    friend void PrintTo(const ChunkCase& c, std::ostream* os) { *os << c.codeSize << "_bytes"; }
-};
-
-class CodeChunkTest : public ChipSessionFixture, public ::testing::WithParamInterface<ChunkCase> {};
-
-// Raw code of any length goes through ChipUpload directly (the compiler only
-// makes multiples of 16).
-TEST_P(CodeChunkTest, CodeIsCutInto63ByteChunks) {
-    connect();
-    ChipUpload upload(link, session.terminal());
-    link.setRoute(lastRoute, [&](const SerialPacket& packet) {
-        upload.handleUploadPacket(packet);
-        return true;
-    });
-    Bytes code(GetParam().codeSize);
-    for (std::size_t i = 0; i < code.size(); ++i)
-        code[i] = static_cast<std::uint8_t>(i * 7 + 1);
-    auto metadata = buildUploadMetadata(ChipDocument("RAW", 14, 1), code.size());
-    ASSERT_TRUE(metadata);
-    upload.begin(*metadata, buildUploadStrings({}), code);
-    settle();
-    ASSERT_EQ(upload.uploadStage(), NorixUploadStage::complete);
-    std::vector<std::size_t> sizes;
-    Bytes sent;
-    for (const auto& chunk : commandsWithCode(cmdChipCodeChunk)) {
-        sizes.push_back(chunk.payload.size());
-        sent.insert(sent.end(), chunk.payload.begin(), chunk.payload.end());
-    }
-    EXPECT_EQ(sizes, GetParam().chunks);
-    EXPECT_EQ(sent, code);
-    EXPECT_EQ(sim.simulator().device().chipCommands().uploadedChip()->code, code);
-}
-
-INSTANTIATE_TEST_SUITE_P(Chips, CodeChunkTest,
-                         ::testing::Values(ChunkCase{35, {35}}, ChunkCase{126, {63, 63}},
-                                           ChunkCase{127, {63, 63, 1}}, ChunkCase{0, {}},
-                                           ChunkCase{63, {63}}),
-                         testing::PrintedName());
 
 TEST_F(ChipUploadTest, EmptyProgramCompletesAfterTheCodeLength) {
     connect();

@@ -56,6 +56,7 @@ struct UploadKind {
     // The metadata and data the chunks carry, and where the item shows up once stored.
     Bytes (*chunked)();
     void (*afterwards)(Uploads&);
+    friend void PrintTo(const UploadKind* kind, std::ostream* out) { *out << kind->name; }
 };
 
 const UploadKind fontKind{
@@ -85,6 +86,7 @@ const UploadKind fontKind{
         EXPECT_EQ(f.fonts.norixFontSlots()[3], NorixFontSlot(3, "Sample", 5, 7, 20));
         EXPECT_EQ(f.sim.simulator().memory().font(3)->metadata,
                   *makeFontMetadata("Sample", 5, 7, 20, 100));
+        EXPECT_EQ(f.sim.simulator().memory().font(3)->data, fontColumns());
     }};
 
 const UploadKind imageKind{
@@ -110,6 +112,7 @@ const UploadKind imageKind{
         EXPECT_EQ(f.images.norixImageSlots()[0].displayName(), "Upload");
         EXPECT_EQ(f.sim.simulator().memory().image(1)->metadata,
                   *makeImageMetadata("Upload", 8, 5, 120));
+        EXPECT_EQ(f.sim.simulator().memory().image(1)->data, imageRecords());
     }};
 
 struct StepFault {

@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <unistd.h>
 
-namespace norix {
+namespace norix::sim {
 // Fault rules in failure messages and case lists as norix-sim --fault spells them.
 void PrintTo(const sim::FaultRule& rule, std::ostream* out) {
     *out << sim::describeFaultRule(rule);
 }
-} // namespace norix
+} // namespace norix::sim
 
 namespace norix::testing {
 namespace {

@@ -108,14 +108,6 @@ INSTANTIATE_TEST_SUITE_P(
         FaultEffect{"hangUpAfter", sim::FaultAction::hangUpAfter, respSettings, true, true}),
     testing::PrintedName());
 
-TEST(Faults, ACorruptCrcFailsTheHostsCheck) {
-    PipeHarness harness;
-    harness.sim.faults().add({cmdSerialNumber, 1, sim::FaultAction::corruptCrc, 0});
-    EXPECT_TRUE(harness.exchange(cmdSerialNumber).empty());
-    ASSERT_EQ(harness.frameErrors.size(), 1u);
-    EXPECT_EQ(harness.frameErrors[0].rfind("Serial CRC mismatch.", 0), 0u);
-}
-
 TEST(Faults, DelayHoldsTheAnswerOnTheLoopsClock) {
     PipeHarness harness;
     harness.sim.faults().add({cmdUploadModeQuery, std::nullopt, sim::FaultAction::delay, 300});

@@ -92,17 +92,6 @@ std::optional<SerialPacket> askPort(const std::string& path, const SerialPacket&
     return answers.empty() ? std::nullopt : std::optional(answers.front());
 }
 
-TEST(NorixSimProgram, PrintsAPortThatAnswersAndStopsOnSigterm) {
-    SimProcess sim({"--serial", "PROC-7", "--empty"});
-    const std::string path = sim.firstLine();
-    ASSERT_FALSE(path.empty());
-    const auto answer = askPort(path, {cmdSerialNumber, 3, {}});
-    ASSERT_TRUE(answer.has_value());
-    EXPECT_EQ(*answer, (SerialPacket{respSerialNumber, 3, textBytes("PROC-7")}));
-    EXPECT_EQ(askPort(path, {cmdChipCount, 4, {}})->payload, (Bytes{0, 0})) << "--empty";
-    EXPECT_EQ(sim.stop(), 0);
-}
-
 TEST(NorixSimProgram, KeepsItsMemoryInTheStorageFolderAcrossRuns) {
     const TempFolder folder;
     {
