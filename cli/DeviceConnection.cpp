@@ -139,7 +139,9 @@ void DeviceConnection::reportLastErrorChange() {
     if (error == shownLastError_)
         return;
     shownLastError_ = error;
-    if (error)
+    // A command ends when its link is lost and never waits for the reconnect
+    // that the link plans, so the plan's status would only mislead.
+    if (error && !link().isReconnectPending())
         reportError(*error);
 }
 
