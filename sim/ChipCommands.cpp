@@ -10,7 +10,6 @@ namespace {
 
 using sim::reply;
 
-constexpr std::size_t maximumUploadChunk = 63;
 bool isContinueMarker(const Bytes& payload) {
     return payload.size() == 2 && payload[0] == chipContinueMarker &&
            payload[1] == chipContinueMarker;
@@ -101,7 +100,7 @@ SerialPacket ChipCommands::uploadStep(const SerialPacket& command) {
     const Bytes& payload = command.payload;
     const bool isChunk = command.code == cmdChipStringsChunk || command.code == cmdChipCodeChunk;
     const bool isLength = command.code == cmdChipCodeLength;
-    if (isChunk && (payload.empty() || payload.size() > maximumUploadChunk))
+    if (isChunk && (payload.empty() || payload.size() > chipUploadChunkSize))
         return reply(command, respBadSize);
     if (isLength && payload.size() != 2)
         return reply(command, respBadSize);

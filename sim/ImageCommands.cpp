@@ -1,5 +1,6 @@
 #include "sim/ImageCommands.h"
 
+#include "core/images/NorixImage.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/DeviceAnswer.h"
 
@@ -9,10 +10,6 @@ namespace norix::sim {
 namespace {
 
 using sim::reply;
-
-constexpr std::size_t metadataAnswerSize = 38;
-constexpr std::size_t screenWidth = 160;
-constexpr std::size_t screenHeight = 128;
 
 } // namespace
 
@@ -40,8 +37,8 @@ ImageCommands::ImageCommands(NorixMemory& memory, const SimulatorConfig& config)
                const StoredImage probe{metadata, {}};
                const std::uint32_t size = probe.declaredDataSize();
                if (probe.width() == 0 || probe.width() > screenWidth || probe.height() == 0 ||
-                   probe.height() > screenHeight || size == 0 || size > maximumImageDataSize ||
-                   size % 3 != 0)
+                   probe.height() > screenHeight || size == 0 ||
+                   size > maximumCompressedImageBytes || size % 3 != 0)
                    return std::nullopt;
                return size;
            },
@@ -79,7 +76,7 @@ std::optional<SerialPacket> ImageCommands::handle(const SerialPacket& command) {
 
 const StoredImage* ImageCommands::storedImage(const Bytes& payload) const {
     const int slot = sim::readUint16(payload);
-    if (slot < 1 || slot > simImageSlotCount)
+    if (slot < 1 || slot > norixImageSlotCount)
         return nullptr;
     const auto& image = memory_.image(slot);
     return image ? &*image : nullptr;
@@ -101,7 +98,7 @@ SerialPacket ImageCommands::imageMetadata(const SerialPacket& command) {
     const StoredImage* image = storedImage(command.payload);
     if (!image)
         return reply(command, respFail);
-    Bytes answer(metadataAnswerSize, 0);
+    Bytes answer(imageMetaAnswerSize, 0);
     const std::string name = image->name();
     std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 31), answer.begin());
     answer[32] = image->width();

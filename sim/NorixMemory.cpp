@@ -89,7 +89,7 @@ StoredChip makeStoredChip(const std::string& name, std::uint16_t chipType, std::
 
 Bytes makeFontMetadataBlock(const std::string& name, std::uint8_t width, std::uint8_t height,
                             std::uint8_t glyphCount, std::uint32_t dataSize) {
-    Bytes block(itemMetadataSize, 0);
+    Bytes block(chunkedUploadMetadataSize, 0);
     writeBlockName(block, name);
     block[34] = width;
     block[35] = height;
@@ -101,7 +101,7 @@ Bytes makeFontMetadataBlock(const std::string& name, std::uint8_t width, std::ui
 
 Bytes makeImageMetadataBlock(const std::string& name, std::uint8_t width, std::uint8_t height,
                              std::uint32_t dataSize) {
-    Bytes block(itemMetadataSize, 0);
+    Bytes block(chunkedUploadMetadataSize, 0);
     writeBlockName(block, name);
     block[34] = width;
     block[35] = height;
@@ -130,7 +130,7 @@ SettingsRecord defaultSettingsRecord() {
 }
 
 NorixMemory::NorixMemory()
-    : images_(static_cast<std::size_t>(simImageSlotCount)), settings_(defaultSettingsRecord()) {}
+    : images_(static_cast<std::size_t>(norixImageSlotCount)), settings_(defaultSettingsRecord()) {}
 
 const std::optional<StoredImage>& NorixMemory::image(int slot) const {
     return images_.at(static_cast<std::size_t>(slot - 1));
@@ -148,7 +148,7 @@ std::size_t NorixMemory::usedFontSlots() const {
 }
 
 int NorixMemory::imageCount() const {
-    for (int slot = simImageSlotCount; slot >= 1; --slot) {
+    for (int slot = norixImageSlotCount; slot >= 1; --slot) {
         if (image(slot))
             return slot + 1;
     }
@@ -156,7 +156,7 @@ int NorixMemory::imageCount() const {
 }
 
 std::optional<int> NorixMemory::firstFreeImageSlot() const {
-    for (int slot = 1; slot <= simImageSlotCount; ++slot) {
+    for (int slot = 1; slot <= norixImageSlotCount; ++slot) {
         if (!image(slot))
             return slot;
     }
@@ -223,7 +223,7 @@ void NorixMemory::setSettingByte(std::size_t offset, std::uint8_t value) {
 }
 
 void NorixMemory::restore(MemorySnapshot snapshot) {
-    snapshot.images.resize(static_cast<std::size_t>(simImageSlotCount));
+    snapshot.images.resize(static_cast<std::size_t>(norixImageSlotCount));
     chips_ = std::move(snapshot.chips);
     fonts_ = std::move(snapshot.fonts);
     images_ = std::move(snapshot.images);

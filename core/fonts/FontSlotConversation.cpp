@@ -12,7 +12,6 @@
 namespace norix {
 namespace {
 
-constexpr std::size_t fontMetaResponseMinimum = 40;
 constexpr std::size_t fontNameOffset = 8;
 constexpr std::size_t fontNameFieldEnd = 40;
 constexpr std::size_t maximumNameBytes = 31;
@@ -134,7 +133,7 @@ bool FontSlotConversation::isLoadingFontList() const {
 bool FontSlotConversation::handleFontPacket(const SerialPacket& packet) {
     const Bytes& payload = packet.payload;
     if (packet.code == respFontMeta) {
-        if (payload.size() < fontMetaResponseMinimum) {
+        if (payload.size() < fontMetaAnswerSize) {
             logLine("Invalid font metadata response: " + std::to_string(payload.size()) + " bytes");
             return true;
         }
