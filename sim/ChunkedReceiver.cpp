@@ -28,7 +28,7 @@ SerialPacket ChunkedReceiver::receive(const SerialPacket& command) {
     const std::uint8_t code = command.code;
     if (code == codes_.metaBegin) {
         if (payload.size() != 2 + hooks_.beginSuffixSize ||
-            readUint16(payload) != chunkedUploadMetadataSize)
+            littleEndian16At(payload, 0) != chunkedUploadMetadataSize)
             return reply(command, respBadSize);
         if (!hooks_.canBegin(Bytes(payload.begin() + 2, payload.end())))
             return reply(command, respFail);
@@ -59,7 +59,7 @@ SerialPacket ChunkedReceiver::receive(const SerialPacket& command) {
     if (code == codes_.dataBegin) {
         if (step_ != Step::metadataSaved)
             return reply(command, respFail);
-        if (payload.size() != 2 || readUint16(payload) != dataSize_)
+        if (payload.size() != 2 || littleEndian16At(payload, 0) != dataSize_)
             return reply(command, respBadSize);
         data_.clear();
         step_ = Step::data;

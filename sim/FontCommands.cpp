@@ -7,12 +7,6 @@
 #include <algorithm>
 
 namespace norix::sim {
-namespace {
-
-using sim::reply;
-
-} // namespace
-
 FontCommands::FontCommands(NorixMemory& memory)
     : memory_(memory),
       upload_({cmdFontMetaBegin, cmdFontMetaChunk, cmdFontMetaSave, cmdFontDataBegin,

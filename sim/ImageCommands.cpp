@@ -7,12 +7,6 @@
 #include <algorithm>
 
 namespace norix::sim {
-namespace {
-
-using sim::reply;
-
-} // namespace
-
 bool rleCoversImage(const Bytes& rle, std::size_t width, std::size_t height) {
     if (rle.empty() || rle.size() % 3 != 0)
         return false;
@@ -57,9 +51,8 @@ std::optional<SerialPacket> ImageCommands::handle(const SerialPacket& command) {
     case cmdSendImageCount: {
         if (!command.payload.empty())
             return reply(command, respBadSize);
-        Bytes count;
-        sim::appendUint16(count, static_cast<std::uint16_t>(memory_.imageCount()));
-        return reply(command, respImageCount, std::move(count));
+        return reply(command, respImageCount,
+                     littleEndian16(static_cast<std::uint16_t>(memory_.imageCount())));
     }
     case cmdSendImageNames:
         return imageName(command);
@@ -75,7 +68,7 @@ std::optional<SerialPacket> ImageCommands::handle(const SerialPacket& command) {
 }
 
 const StoredImage* ImageCommands::storedImage(const Bytes& payload) const {
-    const int slot = sim::readUint16(payload);
+    const int slot = littleEndian16At(payload, 0);
     if (slot < 1 || slot > norixImageSlotCount)
         return nullptr;
     const auto& image = memory_.image(slot);
@@ -113,14 +106,12 @@ SerialPacket ImageCommands::imageData(const SerialPacket& command) {
     if (command.payload.size() != 4)
         return reply(command, respBadSize);
     const StoredImage* image = storedImage(command.payload);
-    const std::size_t offset = sim::readUint16(command.payload, 2);
+    const std::size_t offset = littleEndian16At(command.payload, 2);
     if (!image || offset >= image->data.size())
         return reply(command, respFail);
     const std::size_t length =
         std::min(std::max<std::size_t>(config_.imagePieceSize, 1), image->data.size() - offset);
-    Bytes answer;
-    answer.reserve(length + 2);
-    sim::appendUint16(answer, static_cast<std::uint16_t>(offset));
+    Bytes answer = littleEndian16(static_cast<std::uint16_t>(offset));
     answer.insert(answer.end(), image->data.begin() + static_cast<std::ptrdiff_t>(offset),
                   image->data.begin() + static_cast<std::ptrdiff_t>(offset + length));
     return reply(command, respImageData, std::move(answer));

@@ -55,8 +55,7 @@ Bytes makeChipUploadMetadata(const std::string& name, std::uint16_t chipType, st
                              std::uint8_t imageIndex, std::uint16_t codeSize,
                              std::uint8_t stringCount) {
     Bytes metadata(chipUploadMetadataSize, 0);
-    metadata[0] = static_cast<std::uint8_t>(chipMetadataMarker);
-    metadata[1] = static_cast<std::uint8_t>(chipMetadataMarker >> 8);
+    putLittleEndian16(metadata, 0, chipMetadataMarker);
     std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 32), metadata.begin() + 2);
     putLittleEndian16(metadata, 34, chipType);
     metadata[36] = pins;

@@ -6,8 +6,6 @@
 namespace norix::sim {
 namespace {
 
-using sim::reply;
-
 constexpr std::uint8_t fastestLogoSpeed = 2;
 
 SerialPacket recordAnswer(const SerialPacket& command, const SettingsRecord& record) {

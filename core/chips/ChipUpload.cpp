@@ -3,6 +3,7 @@
 #include "core/chips/ChipText.h"
 #include "core/link/ChunkedUpload.h"
 #include "core/link/ProtocolCodes.h"
+#include "core/util/ByteOrder.h"
 
 #include <algorithm>
 
@@ -19,17 +20,14 @@ std::optional<Bytes> buildUploadMetadata(const ChipDocument& chip, std::size_t c
     if (codeSize > maximumUploadCodeSize)
         return std::nullopt;
     Bytes metadata(chipUploadMetadataSize, 0);
-    metadata[0] = chipMetadataMarker & 0xFF;
-    metadata[1] = chipMetadataMarker >> 8;
+    putLittleEndian16(metadata, 0, chipMetadataMarker);
     const std::size_t nameLength = std::min<std::size_t>(chip.name.size(), 32);
     std::copy_n(chip.name.begin(), nameLength, metadata.begin() + 2);
     const auto type = static_cast<std::uint16_t>(std::clamp<std::int64_t>(chip.chipType, 0, 65535));
-    metadata[34] = type & 0xFF;
-    metadata[35] = type >> 8;
+    putLittleEndian16(metadata, 34, type);
     metadata[36] = clampedByte(chip.pinCount);
     metadata[37] = clampedByte(chip.imageIndex);
-    metadata[38] = codeSize & 0xFF;
-    metadata[39] = (codeSize >> 8) & 0xFF;
+    putLittleEndian16(metadata, 38, static_cast<std::uint16_t>(codeSize));
     const auto nonEmpty = std::count_if(chip.strings.begin(), chip.strings.end(),
                                         [](const std::string& s) { return !s.empty(); });
     metadata[40] = clampedByte(nonEmpty);
