@@ -78,12 +78,12 @@ FontSlotConversation::FontSlotConversation(SerialPortManager& link)
                                              bool timedOut) { uploadFailed(message, timedOut); },
                             .completed = [this] { requestFontMetadata(pendingFontSlot_); }}),
       fontDeleteTimeout_(link.loop(), [this] { return pendingFontDeleteSequence_; }) {
-    // After the image (10-12) and settings (20) routes.
-    link.setRoute(30,
+    link.setRoute(fontDeleteRoute,
                   [this](const SerialPacket& packet) { return handleFontDeletePacket(packet); });
-    link.setRoute(31,
+    link.setRoute(fontUploadRoute,
                   [this](const SerialPacket& packet) { return handleFontUploadPacket(packet); });
-    link.setRoute(32, [this](const SerialPacket& packet) { return handleFontPacket(packet); });
+    link.setRoute(fontListRoute,
+                  [this](const SerialPacket& packet) { return handleFontPacket(packet); });
     link.addLifecycleHooks({.opened = [this] { requestFontList(); },
                             .reconnected = [this] { requestFontList(); },
                             .closed = [this] { resetForDisconnect(); }});
