@@ -48,7 +48,6 @@ inline constexpr std::uint8_t respBadSize = 0xB4;
 inline constexpr std::size_t norixSettingsSize = 14;
 inline constexpr std::size_t settingsVersionOffset = 1;
 inline constexpr std::size_t settingsNumFontsOffset = 6;
-inline constexpr std::size_t settingsFontNumberOffset = 9;
 
 // The identifiers of settingsSetValue, one setting each, and the byte of the
 // record each one writes (the version and font count are the device's own).
@@ -66,6 +65,7 @@ inline constexpr std::uint8_t settingMinTempF = 10;
 inline constexpr std::uint8_t settingMaxTempF = 11;
 inline constexpr std::array<std::size_t, 12> settingOffsets = {0, 2, 3,  4,  5,  7,
                                                                8, 9, 10, 11, 12, 13};
+inline constexpr std::size_t settingsFontNumberOffset = settingOffsets[settingFontNumber];
 
 // Slots: fonts 0 to 5, images 1 to 255. An image's data is at most 4096 bytes.
 inline constexpr std::int64_t norixFontSlotCount = 6;
