@@ -6,6 +6,7 @@
 // against.
 
 #include "core/loop/EventLoop.h"
+#include "core/util/UniqueFd.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -20,18 +21,16 @@ namespace norix::bench {
 class PtyEchoPeer {
 public:
     explicit PtyEchoPeer(EventLoop& loop) : watch_(loop) {
+        int master = -1;
         int slave = -1;
         char name[256] = {};
-        if (::openpty(&master_, &slave, name, nullptr, nullptr) != 0)
+        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
             std::abort();
+        master_.reset(master);
         ::close(slave); // the link opens it by path, like a device node
         slavePath_ = name;
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        watch_.watch(master_, [this] { echo(); });
-    }
-    ~PtyEchoPeer() {
-        watch_.reset();
-        ::close(master_);
+        ::fcntl(master_.get(), F_SETFL, ::fcntl(master_.get(), F_GETFL) | O_NONBLOCK);
+        watch_.watch(master_.get(), [this] { echo(); });
     }
     PtyEchoPeer(const PtyEchoPeer&) = delete;
     PtyEchoPeer& operator=(const PtyEchoPeer&) = delete;
@@ -42,7 +41,7 @@ public:
 private:
     void echo() {
         std::uint8_t buffer[4096];
-        const ssize_t count = ::read(master_, buffer, sizeof buffer);
+        const ssize_t count = ::read(master_.get(), buffer, sizeof buffer);
         if (count <= 0) {
             // Nobody holds the slave open (yet): poll reports a hang-up until the link connects.
             if (count == 0 || errno == EIO)
@@ -52,14 +51,14 @@ private:
         ssize_t offset = 0;
         while (offset < count) {
             const ssize_t written =
-                ::write(master_, buffer + offset, static_cast<std::size_t>(count - offset));
+                ::write(master_.get(), buffer + offset, static_cast<std::size_t>(count - offset));
             if (written > 0)
                 offset += written;
         }
         bytesEchoed_ += static_cast<std::uint64_t>(count);
     }
 
-    int master_ = -1;
+    UniqueFd master_; // declared before watch_, so the watch ends before the close
     std::string slavePath_;
     ScopedWatch watch_;
     std::uint64_t bytesEchoed_ = 0;

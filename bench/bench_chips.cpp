@@ -33,13 +33,13 @@ std::string largeProgram() {
 // The payload sizes of one send and store, in order: metadata, strings begin,
 // nine string chunks, strings end, code length, 1,040 code chunks, store.
 std::vector<std::size_t> uploadPayloadSizes() {
-    std::vector<std::size_t> sizes = {uploadMetadataSize, 0};
-    for (std::size_t offset = 0; offset < uploadStringsSize; offset += uploadChunkSize)
-        sizes.push_back(std::min(uploadChunkSize, uploadStringsSize - offset));
+    std::vector<std::size_t> sizes = {chipUploadMetadataSize, 0};
+    for (std::size_t offset = 0; offset < chipStringsSize; offset += chipUploadChunkSize)
+        sizes.push_back(std::min(chipUploadChunkSize, chipStringsSize - offset));
     sizes.insert(sizes.end(), {0, 2});
     const std::size_t codeSize = instructionCount * 16;
-    for (std::size_t offset = 0; offset < codeSize; offset += uploadChunkSize)
-        sizes.push_back(std::min(uploadChunkSize, codeSize - offset));
+    for (std::size_t offset = 0; offset < codeSize; offset += chipUploadChunkSize)
+        sizes.push_back(std::min(chipUploadChunkSize, codeSize - offset));
     sizes.push_back(0);
     return sizes;
 }
@@ -52,7 +52,7 @@ double echoFloorSeconds(PollEventLoop& loop, SerialPortManager& link,
         answered = packet.sequence;
         return true;
     });
-    const Bytes payload(uploadChunkSize + uploadMetadataSize, 0x5A);
+    const Bytes payload(chipUploadChunkSize + chipUploadMetadataSize, 0x5A);
     const auto start = std::chrono::steady_clock::now();
     for (std::size_t size : sizes) {
         answered.reset();
@@ -127,8 +127,9 @@ void BM_SendAndStoreChip(benchmark::State& state) {
     state.counters["median_ms"] = median * 1000;
     state.counters["ratio"] = median / floor;
     state.counters["round_trips"] = static_cast<double>(sizes.size());
-    state.counters["code_chunks"] = static_cast<double>(
-        (session.upload().uploadCodeBytes().size() + uploadChunkSize - 1) / uploadChunkSize);
+    state.counters["code_chunks"] =
+        static_cast<double>((session.upload().uploadCodeBytes().size() + chipUploadChunkSize - 1) /
+                            chipUploadChunkSize);
 }
 BENCHMARK(BM_SendAndStoreChip)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(7);
 

@@ -8,9 +8,6 @@
 namespace norix::sim {
 namespace {
 
-using sim::reply;
-
-constexpr std::size_t maximumUploadChunk = 63;
 bool isContinueMarker(const Bytes& payload) {
     return payload.size() == 2 && payload[0] == chipContinueMarker &&
            payload[1] == chipContinueMarker;
@@ -55,9 +52,8 @@ std::optional<SerialPacket> ChipCommands::handle(const SerialPacket& command) {
     case cmdChipCount: {
         if (!command.payload.empty())
             return reply(command, respBadSize);
-        Bytes count;
-        sim::appendUint16(count, static_cast<std::uint16_t>(memory_.chips().size()));
-        return reply(command, respChipCount, std::move(count));
+        return reply(command, respChipCount,
+                     littleEndian16(static_cast<std::uint16_t>(memory_.chips().size())));
     }
     case cmdChipName:
         return chipName(command);
@@ -85,7 +81,7 @@ SerialPacket ChipCommands::uploadMetadata(const SerialPacket& command) {
     const Bytes& payload = command.payload;
     if (payload.size() != chipUploadMetadataSize)
         return reply(command, respBadSize);
-    if (sim::readUint16(payload) != chipMetadataMarker)
+    if (littleEndian16At(payload, 0) != chipMetadataMarker)
         return reply(command, respFail);
     // A new upload replaces the chip held for button 2, complete or not.
     uploadedChip_.reset();
@@ -101,7 +97,7 @@ SerialPacket ChipCommands::uploadStep(const SerialPacket& command) {
     const Bytes& payload = command.payload;
     const bool isChunk = command.code == cmdChipStringsChunk || command.code == cmdChipCodeChunk;
     const bool isLength = command.code == cmdChipCodeLength;
-    if (isChunk && (payload.empty() || payload.size() > maximumUploadChunk))
+    if (isChunk && (payload.empty() || payload.size() > chipUploadChunkSize))
         return reply(command, respBadSize);
     if (isLength && payload.size() != 2)
         return reply(command, respBadSize);
@@ -132,7 +128,7 @@ SerialPacket ChipCommands::uploadStep(const SerialPacket& command) {
         if (uploadStep_ != UploadStep::stringsDone)
             return reply(command, respFail);
         // The length must agree with the metadata the chip will be stored with.
-        if (sim::readUint16(payload) != expectedCodeSize_)
+        if (littleEndian16At(payload, 0) != expectedCodeSize_)
             return reply(command, respBadSize);
         upload_.code.clear();
         uploadStep_ = UploadStep::codeLength;
@@ -165,7 +161,7 @@ SerialPacket ChipCommands::saveChip(const SerialPacket& command) {
 }
 
 std::optional<std::size_t> ChipCommands::chipIndex(const Bytes& payload) const {
-    const std::size_t index = sim::readUint16(payload);
+    const std::size_t index = littleEndian16At(payload, 0);
     if (index >= memory_.chips().size())
         return std::nullopt;
     return index;
@@ -229,9 +225,7 @@ SerialPacket ChipCommands::loadCode(const SerialPacket& command) {
     const Bytes& code = memory_.chips()[*index].code;
     // The first answer announces the size; the code follows on request.
     codeCursor_ = ReadCursor{code, 0, !code.empty()};
-    Bytes header;
-    sim::appendUint16(header, static_cast<std::uint16_t>(code.size()));
-    return reply(command, respChipCode, std::move(header));
+    return reply(command, respChipCode, littleEndian16(static_cast<std::uint16_t>(code.size())));
 }
 
 SerialPacket ChipCommands::loadString(const SerialPacket& command) {

@@ -5,12 +5,6 @@
 #include "sim/NorixMemory.h"
 
 namespace norix::sim {
-namespace {
-
-constexpr std::size_t maximumChunk = 48;
-
-} // namespace
-
 bool ChunkedReceiver::handles(std::uint8_t code) const {
     for (const std::uint8_t own : {codes_.metaBegin, codes_.metaChunk, codes_.metaSave,
                                    codes_.dataBegin, codes_.dataChunk, codes_.dataSave})
@@ -22,7 +16,8 @@ bool ChunkedReceiver::handles(std::uint8_t code) const {
 SerialPacket ChunkedReceiver::append(const SerialPacket& command, Bytes& buffer,
                                      std::size_t limit) {
     const Bytes& payload = command.payload;
-    if (payload.empty() || payload.size() > maximumChunk || buffer.size() + payload.size() > limit)
+    if (payload.empty() || payload.size() > chunkedUploadChunkSize ||
+        buffer.size() + payload.size() > limit)
         return reply(command, respBadSize);
     buffer.insert(buffer.end(), payload.begin(), payload.end());
     return reply(command, respAck);
@@ -32,7 +27,8 @@ SerialPacket ChunkedReceiver::receive(const SerialPacket& command) {
     const Bytes& payload = command.payload;
     const std::uint8_t code = command.code;
     if (code == codes_.metaBegin) {
-        if (payload.size() != 2 + hooks_.beginSuffixSize || readUint16(payload) != itemMetadataSize)
+        if (payload.size() != 2 + hooks_.beginSuffixSize ||
+            littleEndian16At(payload, 0) != chunkedUploadMetadataSize)
             return reply(command, respBadSize);
         if (!hooks_.canBegin(Bytes(payload.begin() + 2, payload.end())))
             return reply(command, respFail);
@@ -44,12 +40,12 @@ SerialPacket ChunkedReceiver::receive(const SerialPacket& command) {
     if (code == codes_.metaChunk) {
         if (step_ != Step::metadata)
             return reply(command, respFail);
-        return append(command, metadata_, itemMetadataSize);
+        return append(command, metadata_, chunkedUploadMetadataSize);
     }
     if (code == codes_.metaSave) {
         if (step_ != Step::metadata)
             return reply(command, respFail);
-        if (!payload.empty() || metadata_.size() != itemMetadataSize)
+        if (!payload.empty() || metadata_.size() != chunkedUploadMetadataSize)
             return reply(command, respBadSize);
         const auto declared = hooks_.acceptMetadata(metadata_);
         if (!declared) {
@@ -63,7 +59,7 @@ SerialPacket ChunkedReceiver::receive(const SerialPacket& command) {
     if (code == codes_.dataBegin) {
         if (step_ != Step::metadataSaved)
             return reply(command, respFail);
-        if (payload.size() != 2 || readUint16(payload) != dataSize_)
+        if (payload.size() != 2 || littleEndian16At(payload, 0) != dataSize_)
             return reply(command, respBadSize);
         data_.clear();
         step_ = Step::data;

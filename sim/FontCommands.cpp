@@ -1,20 +1,12 @@
 #include "sim/FontCommands.h"
 
+#include "core/fonts/LoadedFont.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/DeviceAnswer.h"
 
 #include <algorithm>
 
 namespace norix::sim {
-namespace {
-
-using sim::reply;
-
-constexpr std::size_t slotAnswerSize = 40;
-constexpr std::size_t maximumFontHeight = 8;
-
-} // namespace
-
 FontCommands::FontCommands(NorixMemory& memory)
     : memory_(memory),
       upload_({cmdFontMetaBegin, cmdFontMetaChunk, cmdFontMetaSave, cmdFontDataBegin,
@@ -23,7 +15,7 @@ FontCommands::FontCommands(NorixMemory& memory)
                .canBegin =
                    [this](const Bytes& suffix) {
                        // The upload goes into the slot named when it begins.
-                       if (suffix[0] >= simFontSlotCount)
+                       if (suffix[0] >= norixFontSlotCount)
                            return false;
                        slot_ = suffix[0];
                        return true;
@@ -59,12 +51,12 @@ SerialPacket FontCommands::slotQuery(const SerialPacket& command) {
     if (command.payload.size() != 1)
         return reply(command, respBadSize);
     const std::uint8_t slot = command.payload[0];
-    if (slot >= simFontSlotCount)
+    if (slot >= norixFontSlotCount)
         return reply(command, respFail);
     const auto& font = memory_.font(slot);
     if (!font)
         return reply(command, respFontEmpty, Bytes{slot});
-    Bytes answer(slotAnswerSize, 0);
+    Bytes answer(fontMetaAnswerSize, 0);
     answer[0] = slot;
     answer[1] = font->width();
     answer[2] = font->height();
@@ -78,7 +70,7 @@ SerialPacket FontCommands::deleteFont(const SerialPacket& command) {
     if (command.payload.size() != 1)
         return reply(command, respBadSize);
     const std::uint8_t slot = command.payload[0];
-    if (slot >= simFontSlotCount || !memory_.font(slot) ||
+    if (slot >= norixFontSlotCount || !memory_.font(slot) ||
         memory_.settings()[settingsFontNumberOffset] == slot)
         return reply(command, respFail);
     memory_.clearFont(slot);

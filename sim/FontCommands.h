@@ -25,7 +25,7 @@ private:
 
     NorixMemory& memory_;
     std::size_t slot_ = 0;
-    sim::ChunkedReceiver upload_;
+    ChunkedReceiver upload_;
 };
 
 } // namespace norix::sim

@@ -1,21 +1,12 @@
 #include "sim/ImageCommands.h"
 
+#include "core/images/NorixImage.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/DeviceAnswer.h"
 
 #include <algorithm>
 
 namespace norix::sim {
-namespace {
-
-using sim::reply;
-
-constexpr std::size_t metadataAnswerSize = 38;
-constexpr std::size_t screenWidth = 160;
-constexpr std::size_t screenHeight = 128;
-
-} // namespace
-
 bool rleCoversImage(const Bytes& rle, std::size_t width, std::size_t height) {
     if (rle.empty() || rle.size() % 3 != 0)
         return false;
@@ -40,8 +31,8 @@ ImageCommands::ImageCommands(NorixMemory& memory, const SimulatorConfig& config)
                const StoredImage probe{metadata, {}};
                const std::uint32_t size = probe.declaredDataSize();
                if (probe.width() == 0 || probe.width() > screenWidth || probe.height() == 0 ||
-                   probe.height() > screenHeight || size == 0 || size > maximumImageDataSize ||
-                   size % 3 != 0)
+                   probe.height() > screenHeight || size == 0 ||
+                   size > maximumCompressedImageBytes || size % 3 != 0)
                    return std::nullopt;
                return size;
            },
@@ -60,9 +51,8 @@ std::optional<SerialPacket> ImageCommands::handle(const SerialPacket& command) {
     case cmdSendImageCount: {
         if (!command.payload.empty())
             return reply(command, respBadSize);
-        Bytes count;
-        sim::appendUint16(count, static_cast<std::uint16_t>(memory_.imageCount()));
-        return reply(command, respImageCount, std::move(count));
+        return reply(command, respImageCount,
+                     littleEndian16(static_cast<std::uint16_t>(memory_.imageCount())));
     }
     case cmdSendImageNames:
         return imageName(command);
@@ -78,8 +68,8 @@ std::optional<SerialPacket> ImageCommands::handle(const SerialPacket& command) {
 }
 
 const StoredImage* ImageCommands::storedImage(const Bytes& payload) const {
-    const int slot = sim::readUint16(payload);
-    if (slot < 1 || slot > simImageSlotCount)
+    const int slot = littleEndian16At(payload, 0);
+    if (slot < 1 || slot > norixImageSlotCount)
         return nullptr;
     const auto& image = memory_.image(slot);
     return image ? &*image : nullptr;
@@ -101,7 +91,7 @@ SerialPacket ImageCommands::imageMetadata(const SerialPacket& command) {
     const StoredImage* image = storedImage(command.payload);
     if (!image)
         return reply(command, respFail);
-    Bytes answer(metadataAnswerSize, 0);
+    Bytes answer(imageMetaAnswerSize, 0);
     const std::string name = image->name();
     std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 31), answer.begin());
     answer[32] = image->width();
@@ -116,14 +106,12 @@ SerialPacket ImageCommands::imageData(const SerialPacket& command) {
     if (command.payload.size() != 4)
         return reply(command, respBadSize);
     const StoredImage* image = storedImage(command.payload);
-    const std::size_t offset = sim::readUint16(command.payload, 2);
+    const std::size_t offset = littleEndian16At(command.payload, 2);
     if (!image || offset >= image->data.size())
         return reply(command, respFail);
     const std::size_t length =
         std::min(std::max<std::size_t>(config_.imagePieceSize, 1), image->data.size() - offset);
-    Bytes answer;
-    answer.reserve(length + 2);
-    sim::appendUint16(answer, static_cast<std::uint16_t>(offset));
+    Bytes answer = littleEndian16(static_cast<std::uint16_t>(offset));
     answer.insert(answer.end(), image->data.begin() + static_cast<std::ptrdiff_t>(offset),
                   image->data.begin() + static_cast<std::ptrdiff_t>(offset + length));
     return reply(command, respImageData, std::move(answer));

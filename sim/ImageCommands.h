@@ -27,7 +27,7 @@ private:
 
     NorixMemory& memory_;
     const SimulatorConfig& config_;
-    sim::ChunkedReceiver upload_;
+    ChunkedReceiver upload_;
 };
 
 // Whether RLE records (length, colour high, colour low) expand to exactly

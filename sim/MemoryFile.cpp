@@ -108,16 +108,16 @@ std::optional<std::string> readItem(std::string_view keyword,
         return "unknown item '" + std::string(keyword) + "'";
     const auto slot = fields.size() == 4
                           ? slotNumber(fields[1], isFont ? 0 : 1,
-                                       isFont ? int(simFontSlotCount) - 1 : simImageSlotCount)
+                                       isFont ? int(norixFontSlotCount) - 1 : norixImageSlotCount)
                           : std::nullopt;
     if (!slot)
         return "a slot number and two byte fields are expected";
-    if (blobs[0].size() != itemMetadataSize)
+    if (blobs[0].size() != chunkedUploadMetadataSize)
         return "the metadata needs 128 bytes";
     if (isFont) {
         memory.fonts[static_cast<std::size_t>(*slot)] = StoredFont{blobs[0], blobs[1]};
     } else {
-        if (blobs[1].empty() || blobs[1].size() > maximumImageDataSize)
+        if (blobs[1].empty() || blobs[1].size() > maximumCompressedImageBytes)
             return "image data must hold 1 to 4096 bytes";
         memory.images[static_cast<std::size_t>(*slot - 1)] = StoredImage{blobs[0], blobs[1]};
     }

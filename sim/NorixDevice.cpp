@@ -13,13 +13,13 @@ SerialPacket NorixDevice::answer(const SerialPacket& command) {
     switch (command.code) {
     case cmdSerialNumber:
         if (!command.payload.empty())
-            return sim::reply(command, respBadSize);
-        return sim::reply(command, respSerialNumber,
-                          Bytes(config_.serialNumber.begin(), config_.serialNumber.end()));
+            return reply(command, respBadSize);
+        return reply(command, respSerialNumber,
+                     Bytes(config_.serialNumber.begin(), config_.serialNumber.end()));
     case cmdUploadModeQuery:
         if (!command.payload.empty())
-            return sim::reply(command, respBadSize);
-        return sim::reply(command, config_.uploadMode ? respUploadModeOn : respUploadModeOff);
+            return reply(command, respBadSize);
+        return reply(command, config_.uploadMode ? respUploadModeOn : respUploadModeOff);
     default:
         break;
     }
@@ -31,7 +31,7 @@ SerialPacket NorixDevice::answer(const SerialPacket& command) {
         return std::move(*answer);
     if (auto answer = settings_.handle(command))
         return std::move(*answer);
-    return sim::reply(command, respFail);
+    return reply(command, respFail);
 }
 
 } // namespace norix::sim

@@ -55,8 +55,7 @@ Bytes makeChipUploadMetadata(const std::string& name, std::uint16_t chipType, st
                              std::uint8_t imageIndex, std::uint16_t codeSize,
                              std::uint8_t stringCount) {
     Bytes metadata(chipUploadMetadataSize, 0);
-    metadata[0] = static_cast<std::uint8_t>(chipMetadataMarker);
-    metadata[1] = static_cast<std::uint8_t>(chipMetadataMarker >> 8);
+    putLittleEndian16(metadata, 0, chipMetadataMarker);
     std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 32), metadata.begin() + 2);
     putLittleEndian16(metadata, 34, chipType);
     metadata[36] = pins;
@@ -89,7 +88,7 @@ StoredChip makeStoredChip(const std::string& name, std::uint16_t chipType, std::
 
 Bytes makeFontMetadataBlock(const std::string& name, std::uint8_t width, std::uint8_t height,
                             std::uint8_t glyphCount, std::uint32_t dataSize) {
-    Bytes block(itemMetadataSize, 0);
+    Bytes block(chunkedUploadMetadataSize, 0);
     writeBlockName(block, name);
     block[34] = width;
     block[35] = height;
@@ -101,7 +100,7 @@ Bytes makeFontMetadataBlock(const std::string& name, std::uint8_t width, std::ui
 
 Bytes makeImageMetadataBlock(const std::string& name, std::uint8_t width, std::uint8_t height,
                              std::uint32_t dataSize) {
-    Bytes block(itemMetadataSize, 0);
+    Bytes block(chunkedUploadMetadataSize, 0);
     writeBlockName(block, name);
     block[34] = width;
     block[35] = height;
@@ -130,7 +129,7 @@ SettingsRecord defaultSettingsRecord() {
 }
 
 NorixMemory::NorixMemory()
-    : images_(static_cast<std::size_t>(simImageSlotCount)), settings_(defaultSettingsRecord()) {}
+    : images_(static_cast<std::size_t>(norixImageSlotCount)), settings_(defaultSettingsRecord()) {}
 
 const std::optional<StoredImage>& NorixMemory::image(int slot) const {
     return images_.at(static_cast<std::size_t>(slot - 1));
@@ -148,7 +147,7 @@ std::size_t NorixMemory::usedFontSlots() const {
 }
 
 int NorixMemory::imageCount() const {
-    for (int slot = simImageSlotCount; slot >= 1; --slot) {
+    for (int slot = norixImageSlotCount; slot >= 1; --slot) {
         if (image(slot))
             return slot + 1;
     }
@@ -156,7 +155,7 @@ int NorixMemory::imageCount() const {
 }
 
 std::optional<int> NorixMemory::firstFreeImageSlot() const {
-    for (int slot = 1; slot <= simImageSlotCount; ++slot) {
+    for (int slot = 1; slot <= norixImageSlotCount; ++slot) {
         if (!image(slot))
             return slot;
     }
@@ -223,7 +222,7 @@ void NorixMemory::setSettingByte(std::size_t offset, std::uint8_t value) {
 }
 
 void NorixMemory::restore(MemorySnapshot snapshot) {
-    snapshot.images.resize(static_cast<std::size_t>(simImageSlotCount));
+    snapshot.images.resize(static_cast<std::size_t>(norixImageSlotCount));
     chips_ = std::move(snapshot.chips);
     fonts_ = std::move(snapshot.fonts);
     images_ = std::move(snapshot.images);

@@ -18,16 +18,6 @@
 
 namespace norix::sim {
 
-inline constexpr std::size_t chipUploadMetadataSize = 41;
-inline constexpr std::size_t chipStoredMetadataSize = 128;
-inline constexpr std::size_t chipStringsSize = 512;
-inline constexpr std::size_t chipStringSlotSize = 64;
-inline constexpr std::size_t itemMetadataSize = 128; // font and image upload metadata
-// The slot counts and the data limit are the device's own, in the types the memory uses.
-inline constexpr auto simFontSlotCount = static_cast<std::size_t>(norixFontSlotCount);
-inline constexpr int simImageSlotCount = norixImageSlotCount;
-inline constexpr std::size_t maximumImageDataSize = maximumCompressedImageBytes;
-
 using SettingsRecord = std::array<std::uint8_t, norixSettingsSize>;
 
 struct StoredChip {
@@ -90,9 +80,9 @@ SettingsRecord defaultSettingsRecord();
 // The whole memory as a plain value, for saving and restoring.
 struct MemorySnapshot {
     std::vector<StoredChip> chips;
-    std::array<std::optional<StoredFont>, simFontSlotCount> fonts;
+    std::array<std::optional<StoredFont>, norixFontSlotCount> fonts;
     std::vector<std::optional<StoredImage>> images =
-        std::vector<std::optional<StoredImage>>(static_cast<std::size_t>(simImageSlotCount));
+        std::vector<std::optional<StoredImage>>(static_cast<std::size_t>(norixImageSlotCount));
     SettingsRecord settings = defaultSettingsRecord();
     bool operator==(const MemorySnapshot&) const = default;
 };
@@ -133,7 +123,7 @@ public:
 
 private:
     std::vector<StoredChip> chips_;
-    std::array<std::optional<StoredFont>, simFontSlotCount> fonts_;
+    std::array<std::optional<StoredFont>, norixFontSlotCount> fonts_;
     std::vector<std::optional<StoredImage>> images_; // index slot - 1
     SettingsRecord settings_;
 };

@@ -94,8 +94,8 @@ SampleContentReport loadSampleContent(NorixMemory& memory, const std::filesystem
             continue;
         // Fonts and images are both text files: whichever reader accepts the file decides.
         auto font = FontFile::load(file);
-        if (font && nextFontSlot < simFontSlotCount && font->width() >= 1 && font->width() <= 255 &&
-            font->glyphCount() >= 1 && font->glyphCount() <= 255) {
+        if (font && nextFontSlot < norixFontSlotCount && font->width() >= 1 &&
+            font->width() <= 255 && font->glyphCount() >= 1 && font->glyphCount() <= 255) {
             Bytes columns;
             columns.reserve(font->columns.size());
             for (std::uint64_t column : font->columns)

@@ -6,8 +6,6 @@
 namespace norix::sim {
 namespace {
 
-using sim::reply;
-
 constexpr std::uint8_t fastestLogoSpeed = 2;
 
 SerialPacket recordAnswer(const SerialPacket& command, const SettingsRecord& record) {
@@ -38,7 +36,7 @@ std::optional<SerialPacket> SettingsCommands::handle(const SerialPacket& command
     if (id == settingLogoSpeed && value > fastestLogoSpeed)
         return reply(command, respFail);
     // The default font must be a font the device holds.
-    if (id == settingFontNumber && (value >= simFontSlotCount || !memory_.font(value)))
+    if (id == settingFontNumber && (value >= norixFontSlotCount || !memory_.font(value)))
         return reply(command, respFail);
     memory_.setSettingByte(settingOffsets[id], value);
     return recordAnswer(command, memory_.settings());

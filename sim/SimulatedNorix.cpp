@@ -87,7 +87,7 @@ void SimulatedNorix::handleCommand(const SerialPacket& command) {
                                                                 : respBadSize;
         if (onExchange)
             onExchange(command, answer, fault);
-        deliver(encodeFrame(sim::reply(command, code)), std::nullopt);
+        deliver(encodeFrame(reply(command, code)), std::nullopt);
         return;
     }
     answer = device_.answer(command);

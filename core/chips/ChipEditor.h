@@ -7,6 +7,7 @@
 
 #include "core/chips/ChipDocument.h"
 #include "core/chips/Terminal.h"
+#include "core/util/SavePathChooser.h"
 #include "core/util/Signal.h"
 
 #include <cstdint>
@@ -18,10 +19,6 @@
 #include <vector>
 
 namespace norix {
-
-// Asked for the file to save to, given the proposed file name; nothing when cancelled.
-using SavePathChooser =
-    std::function<std::optional<std::filesystem::path>(const std::string& proposedName)>;
 
 // Whether an existing file may be replaced by the one being saved.
 using ReplaceConfirmer = std::function<bool(const std::filesystem::path& existing)>;

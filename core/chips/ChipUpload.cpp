@@ -3,6 +3,7 @@
 #include "core/chips/ChipText.h"
 #include "core/link/ChunkedUpload.h"
 #include "core/link/ProtocolCodes.h"
+#include "core/util/ByteOrder.h"
 
 #include <algorithm>
 
@@ -18,18 +19,15 @@ std::uint8_t clampedByte(std::int64_t value) {
 std::optional<Bytes> buildUploadMetadata(const ChipDocument& chip, std::size_t codeSize) {
     if (codeSize > maximumUploadCodeSize)
         return std::nullopt;
-    Bytes metadata(uploadMetadataSize, 0);
-    metadata[0] = uploadMetadataMarker & 0xFF;
-    metadata[1] = uploadMetadataMarker >> 8;
+    Bytes metadata(chipUploadMetadataSize, 0);
+    putLittleEndian16(metadata, 0, chipMetadataMarker);
     const std::size_t nameLength = std::min<std::size_t>(chip.name.size(), 32);
     std::copy_n(chip.name.begin(), nameLength, metadata.begin() + 2);
     const auto type = static_cast<std::uint16_t>(std::clamp<std::int64_t>(chip.chipType, 0, 65535));
-    metadata[34] = type & 0xFF;
-    metadata[35] = type >> 8;
+    putLittleEndian16(metadata, 34, type);
     metadata[36] = clampedByte(chip.pinCount);
     metadata[37] = clampedByte(chip.imageIndex);
-    metadata[38] = codeSize & 0xFF;
-    metadata[39] = (codeSize >> 8) & 0xFF;
+    putLittleEndian16(metadata, 38, static_cast<std::uint16_t>(codeSize));
     const auto nonEmpty = std::count_if(chip.strings.begin(), chip.strings.end(),
                                         [](const std::string& s) { return !s.empty(); });
     metadata[40] = clampedByte(nonEmpty);
@@ -37,12 +35,12 @@ std::optional<Bytes> buildUploadMetadata(const ChipDocument& chip, std::size_t c
 }
 
 Bytes buildUploadStrings(const std::vector<std::string>& strings) {
-    Bytes block(uploadStringsSize, 0);
+    Bytes block(chipStringsSize, 0);
     for (std::size_t slot = 0; slot < chipStringCount && slot < strings.size(); ++slot) {
         const std::string& text = strings[slot];
-        const std::size_t length = std::min(text.size(), uploadStringSlotSize - 1);
+        const std::size_t length = std::min(text.size(), chipStringSlotSize - 1);
         std::copy_n(text.begin(), length,
-                    block.begin() + static_cast<std::ptrdiff_t>(slot * uploadStringSlotSize));
+                    block.begin() + static_cast<std::ptrdiff_t>(slot * chipStringSlotSize));
     }
     return block;
 }
@@ -168,7 +166,7 @@ void ChipUpload::sendNextStringChunk() {
     }
     uploadStage_ = NorixUploadStage::stringChunk;
     sendUploadPacket(cmdChipStringsChunk,
-                     chunkAt(uploadStringBytes_, uploadStringOffset_, uploadChunkSize));
+                     chunkAt(uploadStringBytes_, uploadStringOffset_, chipUploadChunkSize));
 }
 
 void ChipUpload::sendNextCodeChunk() {
@@ -181,7 +179,7 @@ void ChipUpload::sendNextCodeChunk() {
     }
     uploadStage_ = NorixUploadStage::codeChunk;
     sendUploadPacket(cmdChipCodeChunk,
-                     chunkAt(uploadCodeBytes_, uploadCodeOffset_, uploadChunkSize));
+                     chunkAt(uploadCodeBytes_, uploadCodeOffset_, chipUploadChunkSize));
 }
 
 void ChipUpload::retryCurrentUploadPacket() {

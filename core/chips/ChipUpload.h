@@ -30,12 +30,7 @@ enum class NorixUploadStage {
     complete,
 };
 
-inline constexpr std::size_t uploadMetadataSize = 41;
-inline constexpr std::size_t uploadStringSlotSize = 64;
-inline constexpr std::size_t uploadStringsSize = uploadStringSlotSize * chipStringCount;
-inline constexpr std::size_t uploadChunkSize = 63;
 inline constexpr std::size_t maximumUploadCodeSize = 65535;
-inline constexpr std::uint16_t uploadMetadataMarker = 0xA55A;
 
 // The 41-byte metadata of a chip with `codeSize` bytes of code; nothing when
 // the size does not fit its 16-bit field.

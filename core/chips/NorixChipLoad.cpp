@@ -88,11 +88,11 @@ void NorixChipLoad::handleMetadata(const SerialPacket& packet) {
     }
     loadedNorixMetadata_.insert(loadedNorixMetadata_.end(), packet.payload.begin(),
                                 packet.payload.end());
-    if (loadedNorixMetadata_.size() < storedChipMetadataSize) {
+    if (loadedNorixMetadata_.size() < chipStoredMetadataSize) {
         requestNextNorixMetadataChunk();
         return;
     }
-    loadedNorixMetadata_.resize(storedChipMetadataSize);
+    loadedNorixMetadata_.resize(chipStoredMetadataSize);
     applyLoadedNorixMetadata();
     loadedNorixMetadata_.clear();
     requestLoadedNorixChipCode();
@@ -111,7 +111,7 @@ void NorixChipLoad::requestNextNorixMetadataChunk() {
 }
 
 void NorixChipLoad::applyLoadedNorixMetadata() {
-    if (loadedNorixMetadata_.size() < storedChipMetadataSize) {
+    if (loadedNorixMetadata_.size() < chipStoredMetadataSize) {
         metadataProblem_ = "Norix returned incomplete chip metadata.";
         write(*metadataProblem_);
         return;

@@ -18,8 +18,6 @@
 
 namespace norix {
 
-inline constexpr std::size_t storedChipMetadataSize = 128;
-
 // The bytes before the first zero byte as ASCII text; empty text when any is 0x80 or above.
 std::string cleanLoadedString(const Bytes& bytes);
 

@@ -14,6 +14,15 @@
 
 namespace norix {
 
+// The routing order of the conversations built here: a received packet is
+// offered to the image routes (load, upload, list), then settings, then the
+// font routes (delete, upload, list); the chip dispatcher (ChipSession) takes
+// what is left at lastRoute. Each conversation names its own places.
+static_assert(imageLoadRoute < imageUploadRoute && imageUploadRoute < imageListRoute &&
+              imageListRoute < settingsRoute && settingsRoute < fontDeleteRoute &&
+              fontDeleteRoute < fontUploadRoute && fontUploadRoute < fontListRoute &&
+              fontListRoute < lastRoute);
+
 class NorixConnection {
 public:
     explicit NorixConnection(EventLoop& loop, std::string deviceDirectory = "/dev");

@@ -8,6 +8,7 @@
 #include "core/fonts/GlyphNames.h"
 #include "core/fonts/LoadedFont.h"
 #include "core/fonts/NorixFontSlot.h"
+#include "core/util/SavePathChooser.h"
 #include "core/util/Signal.h"
 
 #include <cstdint>
@@ -22,11 +23,8 @@ namespace norix {
 class FontSlotConversation;
 class SerialPortManager;
 
-// What the window asks a person: a file to open, a file to save to (given the
-// proposed name). Nothing means the person cancelled.
+// What the window asks a person for a file to open; nothing when cancelled.
 using OpenPathChooser = std::function<std::optional<std::filesystem::path>()>;
-using SavePathChooser =
-    std::function<std::optional<std::filesystem::path>(const std::string& proposedName)>;
 
 // The limits of the import of a desktop font; the glyphs themselves are drawn
 // by the window, which has the desktop's fonts.

@@ -12,7 +12,6 @@
 namespace norix {
 namespace {
 
-constexpr std::size_t fontMetaResponseMinimum = 40;
 constexpr std::size_t fontNameOffset = 8;
 constexpr std::size_t fontNameFieldEnd = 40;
 constexpr std::size_t maximumNameBytes = 31;
@@ -79,12 +78,12 @@ FontSlotConversation::FontSlotConversation(SerialPortManager& link)
                                              bool timedOut) { uploadFailed(message, timedOut); },
                             .completed = [this] { requestFontMetadata(pendingFontSlot_); }}),
       fontDeleteTimeout_(link.loop(), [this] { return pendingFontDeleteSequence_; }) {
-    // After the image (10-12) and settings (20) routes.
-    link.setRoute(30,
+    link.setRoute(fontDeleteRoute,
                   [this](const SerialPacket& packet) { return handleFontDeletePacket(packet); });
-    link.setRoute(31,
+    link.setRoute(fontUploadRoute,
                   [this](const SerialPacket& packet) { return handleFontUploadPacket(packet); });
-    link.setRoute(32, [this](const SerialPacket& packet) { return handleFontPacket(packet); });
+    link.setRoute(fontListRoute,
+                  [this](const SerialPacket& packet) { return handleFontPacket(packet); });
     link.addLifecycleHooks({.opened = [this] { requestFontList(); },
                             .reconnected = [this] { requestFontList(); },
                             .closed = [this] { resetForDisconnect(); }});
@@ -134,7 +133,7 @@ bool FontSlotConversation::isLoadingFontList() const {
 bool FontSlotConversation::handleFontPacket(const SerialPacket& packet) {
     const Bytes& payload = packet.payload;
     if (packet.code == respFontMeta) {
-        if (payload.size() < fontMetaResponseMinimum) {
+        if (payload.size() < fontMetaAnswerSize) {
             logLine("Invalid font metadata response: " + std::to_string(payload.size()) + " bytes");
             return true;
         }

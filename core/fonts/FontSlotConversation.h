@@ -7,6 +7,7 @@
 #include "core/fonts/NorixFontSlot.h"
 #include "core/link/ChunkedUpload.h"
 #include "core/link/ResponseTimeout.h"
+#include "core/link/RouteOrder.h"
 #include "core/link/SerialPacket.h"
 #include "core/util/Signal.h"
 
@@ -20,6 +21,11 @@
 namespace norix {
 
 class SerialPortManager;
+
+// Where font answers sit in the routing order (the whole order: NorixConnection.h).
+inline constexpr RouteOrder fontDeleteRoute = 30;
+inline constexpr RouteOrder fontUploadRoute = 31;
+inline constexpr RouteOrder fontListRoute = 32;
 
 // The 128-byte block that opens an upload; nothing when a value does not fit its field.
 std::optional<Bytes> makeFontMetadata(const std::string& name, std::int64_t width,

@@ -19,11 +19,12 @@ ImageSlotConversation::ImageSlotConversation(SerialPortManager& link)
               {.changed = [this] { changed.emit(); },
                .failed = [this](const std::string& message, bool) { link_.setLastError(message); },
                .completed = [this] { requestImageList(); }}) {
-    // Image answers are offered a packet first (10-12), then settings (20), then fonts (30-32).
-    link.setRoute(10, [this](const SerialPacket& packet) { return handleImageLoadPacket(packet); });
-    link.setRoute(11,
+    link.setRoute(imageLoadRoute,
+                  [this](const SerialPacket& packet) { return handleImageLoadPacket(packet); });
+    link.setRoute(imageUploadRoute,
                   [this](const SerialPacket& packet) { return handleImageUploadPacket(packet); });
-    link.setRoute(12, [this](const SerialPacket& packet) { return handleImageListPacket(packet); });
+    link.setRoute(imageListRoute,
+                  [this](const SerialPacket& packet) { return handleImageListPacket(packet); });
     link.addLifecycleHooks({.opened = [this] { requestImageList(); },
                             .reconnected = {},
                             .closed = [this] { resetForDisconnect(); }});

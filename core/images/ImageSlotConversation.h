@@ -9,6 +9,7 @@
 #include "core/images/NorixImageSlot.h"
 #include "core/link/ChunkedUpload.h"
 #include "core/link/ResponseTimeout.h"
+#include "core/link/RouteOrder.h"
 #include "core/link/SerialPacket.h"
 #include "core/util/Signal.h"
 
@@ -21,6 +22,11 @@
 namespace norix {
 
 class SerialPortManager;
+
+// Where image answers sit in the routing order (the whole order: NorixConnection.h).
+inline constexpr RouteOrder imageLoadRoute = 10;
+inline constexpr RouteOrder imageUploadRoute = 11;
+inline constexpr RouteOrder imageListRoute = 12;
 
 enum class ImageLoadStep { idle, waitingForMetadata, waitingForData };
 

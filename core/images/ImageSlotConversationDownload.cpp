@@ -16,7 +16,6 @@
 namespace norix {
 namespace {
 
-constexpr std::size_t imageMetaResponseMinimum = 38;
 constexpr std::size_t imageNameFieldSize = 32;
 
 } // namespace
@@ -96,7 +95,7 @@ bool ImageSlotConversation::handleImageLoadPacket(const SerialPacket& packet) {
 }
 
 void ImageSlotConversation::acceptImageMetadata(const Bytes& payload) {
-    if (payload.size() < imageMetaResponseMinimum)
+    if (payload.size() < imageMetaAnswerSize)
         return failImageLoad("Norix returned invalid image metadata.");
     const auto nameEnd =
         std::find(payload.begin(), payload.begin() + imageNameFieldSize, std::uint8_t{0});

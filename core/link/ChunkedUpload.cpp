@@ -1,6 +1,7 @@
 #include "core/link/ChunkedUpload.h"
 
 #include "core/link/ProtocolCodes.h"
+#include "core/util/ByteOrder.h"
 
 #include <algorithm>
 
@@ -8,7 +9,7 @@ namespace norix {
 namespace {
 
 Bytes sizePrefix(std::size_t size) {
-    return {static_cast<std::uint8_t>(size & 0xFF), static_cast<std::uint8_t>(size >> 8)};
+    return littleEndian16(static_cast<std::uint16_t>(size));
 }
 
 std::size_t stepIndex(ChunkedUploadStep step) {

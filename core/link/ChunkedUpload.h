@@ -29,9 +29,6 @@ enum class ChunkedUploadStep {
     waitingForDataSave,
 };
 
-inline constexpr std::size_t chunkedUploadMetadataSize = 128;
-inline constexpr std::size_t chunkedUploadChunkSize = 48;
-
 // The piece of `buffer` from `offset`, at most `size` bytes; empty past the end.
 Bytes chunkAt(const Bytes& buffer, std::size_t offset, std::size_t size = chunkedUploadChunkSize);
 

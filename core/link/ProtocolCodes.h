@@ -46,8 +46,8 @@ inline constexpr std::uint8_t respBadSize = 0xB4;
 
 // The settings record: fourteen bytes, answered whole to settingsGetAll.
 inline constexpr std::size_t norixSettingsSize = 14;
+inline constexpr std::size_t settingsVersionOffset = 1;
 inline constexpr std::size_t settingsNumFontsOffset = 6;
-inline constexpr std::size_t settingsFontNumberOffset = 9;
 
 // The identifiers of settingsSetValue, one setting each, and the byte of the
 // record each one writes (the version and font count are the device's own).
@@ -65,11 +65,19 @@ inline constexpr std::uint8_t settingMinTempF = 10;
 inline constexpr std::uint8_t settingMaxTempF = 11;
 inline constexpr std::array<std::size_t, 12> settingOffsets = {0, 2, 3,  4,  5,  7,
                                                                8, 9, 10, 11, 12, 13};
+inline constexpr std::size_t settingsFontNumberOffset = settingOffsets[settingFontNumber];
 
 // Slots: fonts 0 to 5, images 1 to 255. An image's data is at most 4096 bytes.
 inline constexpr std::int64_t norixFontSlotCount = 6;
 inline constexpr int norixImageSlotCount = 255;
 inline constexpr std::size_t maximumCompressedImageBytes = 4096;
+
+// Fonts and images go up as a metadata block, then the data, both in chunks.
+inline constexpr std::size_t chunkedUploadMetadataSize = 128;
+inline constexpr std::size_t chunkedUploadChunkSize = 48;
+// The shortest answers to cmdSendFontMeta and cmdSendImageMeta that hold every field.
+inline constexpr std::size_t fontMetaAnswerSize = 40;
+inline constexpr std::size_t imageMetaAnswerSize = 38;
 
 // Chips.
 inline constexpr std::uint8_t cmdUploadModeQuery = 0xAF;
@@ -97,6 +105,13 @@ inline constexpr std::uint8_t respChipMetadata = 0xBC;
 inline constexpr std::uint8_t respChipCode = 0xBD;
 inline constexpr std::uint8_t respChipString = 0xBE;
 inline constexpr std::uint8_t respSerialNumber = 0xE0;
+// A chip goes up as 41 metadata bytes, eight string slots of 64 bytes and its
+// code, each in chunks of at most 63 bytes; the Norix keeps 128 metadata bytes.
+inline constexpr std::size_t chipUploadMetadataSize = 41;
+inline constexpr std::size_t chipStoredMetadataSize = 128;
+inline constexpr std::size_t chipStringSlotSize = 64;
+inline constexpr std::size_t chipStringsSize = 8 * chipStringSlotSize;
+inline constexpr std::size_t chipUploadChunkSize = 63;
 // The first two bytes of a chip's metadata, little-endian.
 inline constexpr std::uint16_t chipMetadataMarker = 0xA55A;
 // Both bytes of the payload that asks for the next part of a chip being loaded.

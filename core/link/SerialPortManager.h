@@ -6,6 +6,7 @@
 
 #include "core/link/FrameCodec.h"
 #include "core/link/PortDiscovery.h"
+#include "core/link/RouteOrder.h"
 #include "core/link/SerialPacket.h"
 #include "core/loop/EventLoop.h"
 #include "core/util/Signal.h"
@@ -13,7 +14,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -25,13 +25,6 @@
 namespace norix {
 
 class BackgroundQueue;
-
-// A route's place in the routing order: a received packet is offered to the
-// routes in ascending order, and the first that claims it ends the routing.
-// Each registrant states its own place; the link keeps no list of them.
-using RouteOrder = int;
-// The place of the route that takes whatever no route before it claimed.
-inline constexpr RouteOrder lastRoute = std::numeric_limits<RouteOrder>::max();
 
 // What a conversation is told about the connection. Hooks run in the order
 // they were added.

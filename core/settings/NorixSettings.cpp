@@ -5,21 +5,22 @@ namespace norix {
 std::optional<NorixSettings> decodeNorixSettings(std::span<const std::uint8_t> payload) {
     if (payload.size() < norixSettingsSize)
         return std::nullopt;
+    const auto setting = [&](std::uint8_t id) { return payload[settingOffsets[id]]; };
     NorixSettings settings;
-    settings.celsius = payload[0] != 0;
-    settings.version = payload[1];
-    settings.contrast = payload[2];
-    settings.logo = payload[3];
-    settings.logoSpeed = payload[4];
-    settings.defaultChipIndex = payload[5];
-    settings.numFonts = payload[6];
-    settings.ledsOn = payload[7] != 0;
-    settings.auxOn = payload[8] != 0;
-    settings.fontNumber = payload[9];
-    settings.minTempC = payload[10];
-    settings.maxTempC = payload[11];
-    settings.minTempF = payload[12];
-    settings.maxTempF = payload[13];
+    settings.celsius = setting(settingCelsius) != 0;
+    settings.version = payload[settingsVersionOffset];
+    settings.contrast = setting(settingContrast);
+    settings.logo = setting(settingLogo);
+    settings.logoSpeed = setting(settingLogoSpeed);
+    settings.defaultChipIndex = setting(settingDefaultChip);
+    settings.numFonts = payload[settingsNumFontsOffset];
+    settings.ledsOn = setting(settingLedsOn) != 0;
+    settings.auxOn = setting(settingAuxOn) != 0;
+    settings.fontNumber = setting(settingFontNumber);
+    settings.minTempC = setting(settingMinTempC);
+    settings.maxTempC = setting(settingMaxTempC);
+    settings.minTempF = setting(settingMinTempF);
+    settings.maxTempF = setting(settingMaxTempF);
     return settings;
 }
 

@@ -12,7 +12,8 @@ SettingsConversation::SettingsConversation(SerialPortManager& link,
                                            const FontSlotConversation& fonts)
     : link_(link), fonts_(fonts) {
     // After the image routes (10-12), before the font routes (30-32).
-    link.setRoute(20, [this](const SerialPacket& packet) { return handleSettingsPacket(packet); });
+    link.setRoute(settingsRoute,
+                  [this](const SerialPacket& packet) { return handleSettingsPacket(packet); });
     link.addLifecycleHooks({.opened = [this] { requestSettings(); },
                             .reconnected = {},
                             .closed = [this] { resetForDisconnect(); }});

@@ -3,6 +3,7 @@
 // changes one setting at a time. The settings window and the CLI observe the
 // record, the status and the error text here.
 
+#include "core/link/RouteOrder.h"
 #include "core/link/SerialPacket.h"
 #include "core/settings/NorixSettings.h"
 #include "core/util/Signal.h"
@@ -15,6 +16,9 @@ namespace norix {
 
 class FontSlotConversation;
 class SerialPortManager;
+
+// Where settings answers sit in the routing order (the whole order: NorixConnection.h).
+inline constexpr RouteOrder settingsRoute = 20;
 
 class SettingsConversation {
 public:
