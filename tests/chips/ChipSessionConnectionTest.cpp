@@ -127,7 +127,8 @@ TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStart
     sim::PtySimulator second(loop);
     ASSERT_TRUE(second.open());
     second.simulator().memory().clear();
-    second.simulator().memory().storeChip(sim::makeStoredChip("B", 1, 14, 0, {}, Bytes(16, 2)), 128);
+    second.simulator().memory().storeChip(sim::makeStoredChip("B", 1, 14, 0, {}, Bytes(16, 2)),
+                                          128);
     clearRecords();
     session.setSelectedPort(second.slavePath());
     ASSERT_TRUE(link.connect(second.slavePath()));

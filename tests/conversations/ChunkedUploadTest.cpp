@@ -128,7 +128,7 @@ struct StepFault {
         *out << c.kind->name << "_" << steps[c.code - c.kind->metaBegin] << "_" << c.occurrence
              << "_"
              << (c.action == sim::FaultAction::hangUpBefore ? "HangUp"
-                                                       : actions[static_cast<int>(c.action)]);
+                                                            : actions[static_cast<int>(c.action)]);
     }
 };
 
@@ -141,7 +141,8 @@ const StepFault stepFaults[] = {
      silence("starting the font metadata upload")},
     {&fontKind, cmdFontMetaChunk, 2, sim::FaultAction::drop, silence("uploading font metadata")},
     {&fontKind, cmdFontMetaSave, 1, sim::FaultAction::drop, silence("saving font metadata")},
-    {&fontKind, cmdFontDataBegin, 1, sim::FaultAction::drop, silence("starting the font-data upload")},
+    {&fontKind, cmdFontDataBegin, 1, sim::FaultAction::drop,
+     silence("starting the font-data upload")},
     {&fontKind, cmdFontDataChunk, 3, sim::FaultAction::drop, silence("uploading font data")},
     {&fontKind, cmdFontDataSave, 1, sim::FaultAction::drop, silence("saving the font")},
     {&fontKind, cmdFontMetaChunk, 3, sim::FaultAction::badSize, "Norix rejected the upload size."},

@@ -188,8 +188,9 @@ TEST_F(FontDelete, UploadingWhileADeleteRunsIsAllowed) {
 TEST_F(FontDelete, DeviceAnswersAndSilence) {
     const std::pair<sim::FaultAction, const char*> cases[] = {
         {sim::FaultAction::badSize, "Norix rejected the delete command size."},
-        {sim::FaultAction::fail, "Norix could not delete that font. If it is the default font, select "
-                            "another default font first."},
+        {sim::FaultAction::fail,
+         "Norix could not delete that font. If it is the default font, select "
+         "another default font first."},
         {sim::FaultAction::drop, "Norix did not respond to the delete-font command."},
     };
     for (const auto& [action, message] : cases) {

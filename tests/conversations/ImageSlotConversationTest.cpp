@@ -233,7 +233,8 @@ TEST_F(ImageSlots, DownloadDeviceAnswers) {
         {cmdSendImageMeta, sim::FaultAction::fail, "Norix could not load the selected image."},
         {cmdSendImageData, sim::FaultAction::fail, "Norix could not load the selected image."},
         {cmdSendImageMeta, sim::FaultAction::drop, "Norix did not return the image metadata."},
-        {cmdSendImageData, sim::FaultAction::drop, "Norix did not return the next image-data chunk."},
+        {cmdSendImageData, sim::FaultAction::drop,
+         "Norix did not return the next image-data chunk."},
     };
     for (const auto& [code, action, message] : cases) {
         sim.simulator().faults().clear();

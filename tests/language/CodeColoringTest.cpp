@@ -39,31 +39,30 @@ TEST_P(LineColoring, ColoursEachPiece) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, LineColoring,
-    ::testing::Values(ColorCase{"", {}}, ColorCase{" \t ", {}},
-                      ColorCase{"   setout 5", {{"setout", C::opcode}}},
-                      ColorCase{"SETOT 5", {{"SETOT", C::error}}},
-                      ColorCase{"REGLOD 3 #R40", {{"REGLOD", C::opcode}, {"#R40", C::error}}},
-                      ColorCase{"REGLOD 3 #r4", {{"REGLOD", C::opcode}, {"#r4", C::registerReference}}},
-                      ColorCase{"REGLOD 40 5", {{"REGLOD", C::opcode}, {"40", C::error}}},
-                      ColorCase{"SETIN 15", {{"SETIN", C::opcode}, {"15", C::error}}},
-                      ColorCase{"SETIN 14", {{"SETIN", C::opcode}}},
-                      // SETPIN's first argument is a value, not a pin: no range check.
-                      ColorCase{"SETPIN 17 1", {{"SETPIN", C::opcode}}},
-                      ColorCase{"// a comment", {{"// a comment", C::comment}}},
-                      ColorCase{"\t* inside a block", {{"\t* inside a block", C::comment}}},
-                      ColorCase{"  /* open", {{"  /* open", C::comment}}},
-                      // Only whole-line comments are coloured; the rest of a block is code.
-                      ColorCase{"inside a block", {{"inside", C::error}}},
-                      ColorCase{"SETOUT 5 // five", {{"SETOUT", C::opcode}}},
-                      ColorCase{"SETOUT  5", {{"SETOUT", C::opcode}}},
-                      ColorCase{"dim Limit #R2", {{"dim", C::opcode}, {"#R2", C::registerReference}}},
-                      ColorCase{"DEFADDR 0 0x0303 0x00",
-                                {{"DEFADDR", C::opcode}, {"0x0303", C::error}}},
-                      ColorCase{"DEFADDR 28 0x04030201 0x0605",
-                                {{"DEFADDR", C::opcode},
-                                 {"28", C::error},
-                                 {"0x04030201", C::error},
-                                 {"0x0605", C::error}}}),
+    ::testing::Values(
+        ColorCase{"", {}}, ColorCase{" \t ", {}}, ColorCase{"   setout 5", {{"setout", C::opcode}}},
+        ColorCase{"SETOT 5", {{"SETOT", C::error}}},
+        ColorCase{"REGLOD 3 #R40", {{"REGLOD", C::opcode}, {"#R40", C::error}}},
+        ColorCase{"REGLOD 3 #r4", {{"REGLOD", C::opcode}, {"#r4", C::registerReference}}},
+        ColorCase{"REGLOD 40 5", {{"REGLOD", C::opcode}, {"40", C::error}}},
+        ColorCase{"SETIN 15", {{"SETIN", C::opcode}, {"15", C::error}}},
+        ColorCase{"SETIN 14", {{"SETIN", C::opcode}}},
+        // SETPIN's first argument is a value, not a pin: no range check.
+        ColorCase{"SETPIN 17 1", {{"SETPIN", C::opcode}}},
+        ColorCase{"// a comment", {{"// a comment", C::comment}}},
+        ColorCase{"\t* inside a block", {{"\t* inside a block", C::comment}}},
+        ColorCase{"  /* open", {{"  /* open", C::comment}}},
+        // Only whole-line comments are coloured; the rest of a block is code.
+        ColorCase{"inside a block", {{"inside", C::error}}},
+        ColorCase{"SETOUT 5 // five", {{"SETOUT", C::opcode}}},
+        ColorCase{"SETOUT  5", {{"SETOUT", C::opcode}}},
+        ColorCase{"dim Limit #R2", {{"dim", C::opcode}, {"#R2", C::registerReference}}},
+        ColorCase{"DEFADDR 0 0x0303 0x00", {{"DEFADDR", C::opcode}, {"0x0303", C::error}}},
+        ColorCase{"DEFADDR 28 0x04030201 0x0605",
+                  {{"DEFADDR", C::opcode},
+                   {"28", C::error},
+                   {"0x04030201", C::error},
+                   {"0x0605", C::error}}}),
     testing::PrintedName());
 
 TEST(LineColoring, SpansKeepTheSpacingAsTyped) {
