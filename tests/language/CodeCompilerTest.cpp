@@ -37,8 +37,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ImageCase{"SetIn", "SETIN 5", 16,
                   hexBytes("02 00 00 00 05 00 00 00 00 00 00 00 00 00 00 00")},
-        ImageCase{"FunctionNameUpperCase", "FUNC blink", 14,
-                  hexBytes("C1 00 00 00 42 4C 49 4E 4B 00 00 00 00 00 00 00")},
         ImageCase{"FunctionNameOfTwelveBytes", "FUNC abcdefghijkl", 14,
                   hexBytes("C1 00 00 00 41 42 43 44 45 46 47 48 49 4A 4B 4C")},
         ImageCase{"RegisterReferenceSetsBitThirtyOne", "REGLOD 3 #R2", 14,
@@ -61,7 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "DIM X 1\nSETOUT 2\nSEVSEG 1 2 3\nFUNC F\nbogus 1\n// CALL F\nCALL F", 14,
                   concat({instruction(0x09, 2), instruction(0xC1, 0x46), instruction(0xC3, 2)})},
         ImageCase{"OnlyCommentsDimsAndBlanks", "// x\n\nDIM A 1\n/* SETOUT 1 */", 14, Bytes{}},
-        ImageCase{"EmptyProgram", "", 14, Bytes{}},
+        // A NUL glued to the opcode makes it an unknown word, which is left out.
+        ImageCase{"NulMakesAnUnknownWord", std::string("SETOUT\0 1\nSETOUT 2", 18), 14,
+                  instruction(0x09, 2)},
         ImageCase{
             "EveryArgumentKind", "DEF8 31 0xFF 0x1\nALLDIR 0xFFFF 0\nGETADDR #R1 31\nCLKST 40 #R3",
             40,
@@ -87,9 +87,6 @@ TEST_P(CompileErrors, StopWithExactlyOneMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Compiler, CompileErrors,
     ::testing::Values(
-        ErrorCase{"RegisterAsRegisterSlot", "REGLOD #R2 3",
-                  "Compile error at instruction 1: '#R2' represents #Rn, but Reg Num requires a "
-                  "literal register number from 0 through 31."},
         ErrorCase{"DimRegisterAsRegisterSlot", "DIM r #R2\nSETOUT 1\nREGINC r",
                   "Compile error at instruction 2: 'r' represents #Rn, but Reg Num requires a "
                   "literal register number from 0 through 31."},
@@ -103,9 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"FunctionDefinedTwice", "FUNC blink\nENDFUNC\nFUNC BLINK",
                   "Compile error: Function 'BLINK' is defined more than once at instructions 1 "
                   "and 3."},
-        ErrorCase{"FunctionWithoutName", "SETOUT 1\nFUNC // name",
-                  "Compile error: FUNC at instruction 2 is missing a function name."},
-        ErrorCase{"FunctionErrorsComeBeforeLaterArgumentErrors", "SETOUT 99\nFUNC",
+        ErrorCase{"FunctionWithoutNameBeforeLaterArgumentErrors", "SETOUT 99\nFUNC // name",
                   "Compile error: FUNC at instruction 2 is missing a function name."},
         ErrorCase{"CallWithoutName", "CALL",
                   "Compile error at instruction 1: CALL requires a function name."},
@@ -131,9 +126,6 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{
             "AddressIndexTooLarge", "DEF8 32 0x1 0x2",
             "Compile error at instruction 1: Index must be a literal index from 0 through 31."},
-        ErrorCase{
-            "AddressIndexRegister", "DEF8 #R1 0x1 0x2",
-            "Compile error at instruction 1: Index must be a literal index from 0 through 31."},
         ErrorCase{"NotANumber", "LOOP ten",
                   "Compile error at instruction 1: 'ten' is not a valid number, #Rn reference, or "
                   "DIM name."},
@@ -146,27 +138,6 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"DimErrorFirst", "SETIN 99\nDIM 9 1",
                   "Compile error on source line 2: '9' is not a valid DIM name."}),
     testing::PrintedName());
-
-TEST(CompileChipCode, HugeAndHostileInputsGiveAResult) {
-    std::string longLine(1 << 20, 'A');
-    RecordingTerminal terminal;
-    EXPECT_EQ(compileChipCode("LOOP " + longLine, 14, terminal.sink()), std::nullopt);
-    ASSERT_EQ(terminal.entries.size(), 1u);
-    EXPECT_EQ(terminal.entries[0].size(), longLine.size() + 85);
-
-    std::string program;
-    for (int i = 0; i < 100000; ++i)
-        program += "SETOUT 1\n";
-    const auto image = compileChipCode(program, 14, nullptr);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), 1600000u);
-
-    // A NUL glued to the opcode makes it an unknown word: the line is left out.
-    EXPECT_EQ(compileChipCode(std::string("SETOUT\0 1\nSETOUT 1 \0", 20), 14, nullptr),
-              std::nullopt);
-    EXPECT_EQ(compileChipCode(std::string("SETOUT\0 1", 9), 14, nullptr), Bytes{});
-    EXPECT_EQ(compileChipCode("\xFF\xFE\xC3 /*", 14, nullptr), Bytes{});
-}
 
 } // namespace
 } // namespace norix
