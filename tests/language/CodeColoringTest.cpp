@@ -1,6 +1,7 @@
 #include "core/language/CodeColoring.h"
 
 #include "core/language/InstructionNumbers.h"
+#include "tests/language/LanguageTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <cctype>
@@ -11,10 +12,12 @@ namespace norix {
 namespace {
 
 using C = CodeColor;
+using Pieces = std::vector<std::pair<std::string, CodeColor>>;
+using testing::RecordingTerminal;
 
 // The coloured pieces of a line as (text, colour), which reads better than offsets.
-std::vector<std::pair<std::string, CodeColor>> pieces(std::string_view line, int pins = 14) {
-    std::vector<std::pair<std::string, CodeColor>> out;
+Pieces pieces(std::string_view line, int pins) {
+    Pieces out;
     for (const auto& span : colorizedLine(line, pins))
         out.emplace_back(std::string(line.substr(span.start, span.length)), span.color);
     return out;
@@ -22,7 +25,7 @@ std::vector<std::pair<std::string, CodeColor>> pieces(std::string_view line, int
 
 struct ColorCase {
     const char* line;
-    std::vector<std::pair<std::string, CodeColor>> expected;
+    Pieces expected;
     int pins = 14;
     friend void PrintTo(const ColorCase& c, std::ostream* os) { // a short, plain test name
         const std::string line = c.line;
@@ -63,11 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
         ColorCase{"SETOUT  5", {{"SETOUT", C::opcode}}},
         ColorCase{"dim Limit #R2", {{"dim", C::opcode}, {"#R2", C::registerReference}}},
         ColorCase{"DEFADDR 0 0x0303 0x00", {{"DEFADDR", C::opcode}, {"0x0303", C::error}}},
-        ColorCase{"DEFADDR 28 0x04030201 0x0605",
-                  {{"DEFADDR", C::opcode},
-                   {"28", C::error},
-                   {"0x04030201", C::error},
-                   {"0x0605", C::error}}}),
+        ColorCase{"DEFADDR 28 0x04030201 0x0605", Pieces{{"DEFADDR", C::opcode},
+                                                         {"28", C::error},
+                                                         {"0x04030201", C::error},
+                                                         {"0x0605", C::error}}}),
     testing::PrintedName());
 
 using Mark = InstructionNumberMark;
@@ -79,12 +81,11 @@ TEST(InstructionNumbers, NumberInstructionsAsTheValidatorDoes) {
                              "FOO 1\nSETIN 99\n  * block";
     const std::vector<Mark> expected = {{}, {1, false},           {2, false}, {3, true}, {},
                                         {}, {std::nullopt, true}, {4, true},  {}};
-    std::vector<std::string> terminal;
-    auto sink = [&terminal](const std::string& line) { terminal.push_back(line); };
-    EXPECT_EQ(buildInstructionNumbers(code, 14, sink), expected);
+    RecordingTerminal terminal;
+    EXPECT_EQ(buildInstructionNumbers(code, 14, terminal.sink()), expected);
     InstructionNumberCache cache;
-    EXPECT_EQ(cache.build(code, 14, sink), expected);
-    EXPECT_TRUE(terminal.empty());
+    EXPECT_EQ(cache.build(code, 14, terminal.sink()), expected);
+    EXPECT_TRUE(terminal.entries.empty());
     const std::vector<std::pair<std::string, int>> edits = {
         {"SETIN 16\nREGLOD 1 L", 14},
         {"SETIN 16\nREGLOD 1 L", 16},
@@ -99,19 +100,19 @@ TEST(InstructionNumbers, NumberInstructionsAsTheValidatorDoes) {
 
 TEST(InstructionNumbers, ABrokenDimEmptiesTheGutterAndIsReportedOncePerBreak) {
     InstructionNumberCache cache;
-    std::vector<std::string> terminal;
-    auto sink = [&terminal](const std::string& line) { terminal.push_back(line); };
+    RecordingTerminal terminal;
     const std::string broken = "DIM 5X 1\nSETOUT 1";
-    EXPECT_TRUE(cache.build(broken, 14, sink).empty());
-    EXPECT_TRUE(cache.build(broken + "\nSETOUT 2", 14, sink).empty());
-    ASSERT_EQ(terminal.size(), 1u);
-    EXPECT_EQ(terminal[0], "Compile error on source line 1: '5X' is not a valid DIM name.");
-    EXPECT_EQ(cache.build("SETOUT 1", 14, sink).size(), 1u);
-    cache.build(broken, 14, sink);
-    EXPECT_EQ(terminal.size(), 2u);
+    EXPECT_TRUE(cache.build(broken, 14, terminal.sink()).empty());
+    EXPECT_TRUE(cache.build(broken + "\nSETOUT 2", 14, terminal.sink()).empty());
+    EXPECT_EQ(
+        terminal.entries,
+        std::vector<std::string>{"Compile error on source line 1: '5X' is not a valid DIM name."});
+    EXPECT_EQ(cache.build("SETOUT 1", 14, terminal.sink()).size(), 1u);
+    cache.build(broken, 14, terminal.sink());
+    EXPECT_EQ(terminal.entries.size(), 2u);
     // The plain function reports every time, as the validator would.
-    buildInstructionNumbers(broken, 14, sink);
-    EXPECT_EQ(terminal.size(), 3u);
+    buildInstructionNumbers(broken, 14, terminal.sink());
+    EXPECT_EQ(terminal.entries.size(), 3u);
 }
 
 } // namespace

@@ -129,8 +129,6 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NotANumber", "LOOP ten",
                   "Compile error at instruction 1: 'ten' is not a valid number, #Rn reference, or "
                   "DIM name."},
-        ErrorCase{"PluralArguments", "ADD 1 2",
-                  "Compile error at instruction 1: ADD expects 3 arguments, but found 2."},
         ErrorCase{"SingularArgument", "loop",
                   "Compile error at instruction 1: LOOP expects 1 argument, but found 0."},
         ErrorCase{"NoArguments", "ENDLOOP 1",

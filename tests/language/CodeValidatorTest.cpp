@@ -32,7 +32,6 @@ TEST_P(ValidatedPrograms, WriteOneTerminalEntry) {
 INSTANTIATE_TEST_SUITE_P(
     Validator, ValidatedPrograms,
     ::testing::Values(
-        ProgramCase{"Empty", "", "No errors."},
         ProgramCase{"OnlyComments", "// a\n/* b\n * c\n */", "No errors."},
         ProgramCase{"DuplicateDimOnlyWritesTheDimLine", "DIM A 1\nDIM a 2\nBOGUS",
                     "Compile error on source line 2: DIM name 'a' is defined more than once."},
@@ -51,10 +50,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "Line 1: Pin 'P' is not a valid pin number.\n"
                     "Line 2: Register slot 'P' must be between 0 and 31.\n"
                     "Line 4: Register slot '#R3' must be between 0 and 31."},
-        ProgramCase{"PinZero", "SETIN 0", "Line 1: Pin 0 exceeds the valid range of 1 through 16."},
-        ProgramCase{"NegativeAndHexPins", "SETIN -3\nSETIN 0x10\nSETIN 0b10001",
-                    "Line 1: Pin -3 exceeds the valid range of 1 through 16.\n"
-                    "Line 3: Pin 17 exceeds the valid range of 1 through 16."},
+        ProgramCase{"ZeroNegativeAndHexPins", "SETIN 0\nSETIN -3\nSETIN 0x10\nSETIN 0b10001",
+                    "Line 1: Pin 0 exceeds the valid range of 1 through 16.\n"
+                    "Line 2: Pin -3 exceeds the valid range of 1 through 16.\n"
+                    "Line 4: Pin 17 exceeds the valid range of 1 through 16."},
         ProgramCase{"UnknownValue", "LOOP #R32",
                     "Line 1: Unknown value '#R32'. Expected a number, #Rn, or DIM variable."},
         ProgramCase{"DuplicateFunctionInAnyCase", "FUNC Blink\nENDFUNC\nFUNC BLINK",

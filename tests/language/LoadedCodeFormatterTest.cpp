@@ -63,30 +63,27 @@ INSTANTIATE_TEST_SUITE_P(
                    "FUNC Ä"},
         LoadedCase{"TrailingPieceReadsAsZero",
                    concat({instruction(0x09, 3), hexBytes("0B 00 00 00")}), "SETOUT 0x3\nASAFE"},
-        LoadedCase{"PartialWordReadsAsZero", hexBytes("02 00 00 00 05 00"), "SETIN 0x0"},
-        LoadedCase{"SingleByte", hexBytes("10"), "UNKNOWN_0x00000000 0x0 0x0 0x0"}),
+        LoadedCase{"PartialWordReadsAsZero", hexBytes("02 00 00 00 05 00"), "SETIN 0x0"}),
     testing::PrintedName());
 
-// Every instruction word, with registers where a value may be one, and a CALL
-// before its FUNC: the image survives the trip through the decompiler.
+// Every instruction word, with a register where a value may be one and a CALL
+// before its FUNC, compiles and decompiles back to the same text.
 TEST(RoundTrip, EveryOpcodeWithAWordSurvives) {
     std::string source;
     for (const auto& [mnemonic, word] : norixOpcodeWords()) {
-        source += mnemonic;
+        source += (source.empty() ? "" : "\n") + mnemonic;
         if (mnemonic == "FUNC" || mnemonic == "CALL") {
-            source += " F1\n";
+            source += " F1";
             continue;
         }
         for (const auto& arg : opcodeOption(mnemonic)->args)
-            source += arg.type == OpcodeArgType::addressGroup ? " 24"
+            source += arg.type == OpcodeArgType::addressGroup ? " 0x18"
                       : arg.type == OpcodeArgType::value      ? " #R3"
-                                                              : " 3";
-        source += "\n";
+                                                              : " 0x3";
     }
     const auto image = compileChipCode(source, 14, nullptr);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), 76u * 16u);
-    EXPECT_EQ(compileChipCode(formatLoadedNorixCode(*image), 14, nullptr), image);
+    EXPECT_EQ(formatLoadedNorixCode(*image), source);
 }
 
 } // namespace
