@@ -4,7 +4,6 @@
 #include "tests/language/LanguageTestSupport.h"
 #include "tests/support/TestSupport.h"
 
-#include <cctype>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -27,12 +26,7 @@ struct ColorCase {
     const char* line;
     Pieces expected;
     int pins = 14;
-    friend void PrintTo(const ColorCase& c, std::ostream* os) { // a short, plain test name
-        const std::string line = c.line;
-        for (const char ch : line)
-            *os << (std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_');
-        *os << (line.empty() ? "empty" : "");
-    }
+    friend void PrintTo(const ColorCase& c, std::ostream* os) { testing::printAsName(c.line, os); }
 };
 
 class LineColoring : public ::testing::TestWithParam<ColorCase> {};

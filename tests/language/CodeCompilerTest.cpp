@@ -69,19 +69,14 @@ INSTANTIATE_TEST_SUITE_P(
                     instruction(0x27, 0x80000001u, 31), instruction(0x1D, 40, 0x80000003u)})}),
     testing::PrintedName());
 
-struct ErrorCase {
-    std::string name;
-    std::string code;
-    std::string message;
-    friend void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.name; }
-};
+using ErrorCase = testing::NamedCase<std::string>;
 
 class CompileErrors : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(CompileErrors, StopWithExactlyOneMessage) {
     RecordingTerminal terminal;
-    EXPECT_EQ(compileChipCode(GetParam().code, 16, terminal.sink()), std::nullopt);
-    EXPECT_EQ(terminal.entries, std::vector<std::string>{GetParam().message});
+    EXPECT_EQ(compileChipCode(GetParam().input, 16, terminal.sink()), std::nullopt);
+    EXPECT_EQ(terminal.entries, std::vector<std::string>{GetParam().expected});
 }
 
 INSTANTIATE_TEST_SUITE_P(

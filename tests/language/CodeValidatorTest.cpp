@@ -13,20 +13,15 @@ namespace {
 
 using testing::RecordingTerminal;
 
-struct ProgramCase {
-    std::string name;
-    std::string code;
-    std::string entry; // the one terminal entry
-    friend void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.name; }
-};
+using ProgramCase = testing::NamedCase<std::string>; // the one terminal entry
 
 class ValidatedPrograms : public ::testing::TestWithParam<ProgramCase> {};
 
 TEST_P(ValidatedPrograms, WriteOneTerminalEntry) {
     RecordingTerminal terminal;
-    const bool clean = validateCode(GetParam().code, 16, terminal.sink());
-    EXPECT_EQ(terminal.entries, std::vector<std::string>{GetParam().entry});
-    EXPECT_EQ(clean, GetParam().entry == "No errors.");
+    const bool clean = validateCode(GetParam().input, 16, terminal.sink());
+    EXPECT_EQ(terminal.entries, std::vector<std::string>{GetParam().expected});
+    EXPECT_EQ(clean, GetParam().expected == "No errors.");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,15 +1,32 @@
 #pragma once
-// Helpers shared by the language suites: a terminal that records its entries
-// and byte images written as hexadecimal text.
+// Helpers shared by the language suites: named case rows, a terminal that
+// records its entries and byte images written as hexadecimal text.
 
 #include "core/language/TerminalSink.h"
 #include "core/link/SerialPacket.h"
 
+#include <cctype>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace norix::testing {
+
+// One row of a case table: its test name, what goes in and what should come out.
+template <class Input, class Expected = std::string> struct NamedCase {
+    std::string name;
+    Input input;
+    Expected expected;
+    friend void PrintTo(const NamedCase& c, std::ostream* os) { *os << c.name; }
+};
+
+// A test name made of a source text: anything but letters, digits and "#" is "_".
+inline void printAsName(const std::string& text, std::ostream* os) {
+    for (const char c : text)
+        *os << (std::isalnum(static_cast<unsigned char>(c)) || c == '#' ? c : '_');
+    *os << (text.empty() ? "empty" : "");
+}
 
 struct RecordingTerminal {
     std::vector<std::string> entries;

@@ -15,17 +15,12 @@ using testing::concat;
 using testing::hexBytes;
 using testing::instruction;
 
-struct LoadedCase {
-    std::string name;
-    Bytes image;
-    std::string text;
-    friend void PrintTo(const LoadedCase& c, std::ostream* os) { *os << c.name; }
-};
+using LoadedCase = testing::NamedCase<Bytes>;
 
 class LoadedImages : public ::testing::TestWithParam<LoadedCase> {};
 
 TEST_P(LoadedImages, BecomeSourceText) {
-    EXPECT_EQ(formatLoadedNorixCode(GetParam().image), GetParam().text);
+    EXPECT_EQ(formatLoadedNorixCode(GetParam().input), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

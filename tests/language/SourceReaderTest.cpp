@@ -4,7 +4,6 @@
 #include "tests/language/LanguageTestSupport.h"
 #include "tests/support/TestSupport.h"
 
-#include <cctype>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -26,17 +25,12 @@ std::string rendered(const std::vector<SourceLine>& lines) {
     return out;
 }
 
-struct TokenCase {
-    std::string name;
-    std::string code;
-    std::string lines;
-    friend void PrintTo(const TokenCase& c, std::ostream* os) { *os << c.name; }
-};
+using TokenCase = testing::NamedCase<std::string>;
 
 class SourceTokenLines : public ::testing::TestWithParam<TokenCase> {};
 
 TEST_P(SourceTokenLines, ReadsNumberedTokenLines) {
-    EXPECT_EQ(rendered(sourceTokenLines(GetParam().code)), GetParam().lines);
+    EXPECT_EQ(rendered(sourceTokenLines(GetParam().input)), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -70,11 +64,7 @@ TEST(SourceInstructionLines, SkipDimsAndLinesWithoutAnInstructionWord) {
 struct ValueCase {
     std::string token;
     std::optional<CompilerValue> value;
-    friend void PrintTo(const ValueCase& c, std::ostream* os) {
-        for (const char ch : c.token) // tokens with blanks or stray bytes make poor test names
-            *os << (std::isalnum(static_cast<unsigned char>(ch)) || ch == '#' ? ch : '_');
-        *os << (c.token.empty() ? "empty" : "");
-    }
+    friend void PrintTo(const ValueCase& c, std::ostream* os) { testing::printAsName(c.token, os); }
 };
 
 class CompilerValues : public ::testing::TestWithParam<ValueCase> {};
@@ -114,24 +104,19 @@ TEST(DimNames, LettersDigitsAndUnderscore) {
         EXPECT_FALSE(isValidDimName(invalid)) << invalid;
 }
 
-struct DimCase {
-    std::string name;
-    std::string code;
-    std::string message; // empty: success
-    friend void PrintTo(const DimCase& c, std::ostream* os) { *os << c.name; }
-};
+using DimCase = testing::NamedCase<std::string>; // an empty message: success
 
 class DimSymbolErrors : public ::testing::TestWithParam<DimCase> {};
 
 TEST_P(DimSymbolErrors, StopAtTheFirstBadLineWithItsMessage) {
     RecordingTerminal terminal;
-    const auto symbols = buildDimSymbols(GetParam().code, terminal.sink());
-    if (GetParam().message.empty()) {
+    const auto symbols = buildDimSymbols(GetParam().input, terminal.sink());
+    if (GetParam().expected.empty()) {
         EXPECT_TRUE(symbols.has_value());
         EXPECT_TRUE(terminal.entries.empty());
     } else {
         EXPECT_FALSE(symbols.has_value());
-        EXPECT_EQ(terminal.entries, std::vector<std::string>{GetParam().message});
+        EXPECT_EQ(terminal.entries, std::vector<std::string>{GetParam().expected});
     }
 }
 
