@@ -66,15 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
                                                          {"0x0605", C::error}}}),
     testing::PrintedName());
 
-using Mark = InstructionNumberMark;
-
 // The gutter's cache must give what a fresh count gives after every edit, pin
 // count change and DIM change.
 TEST(InstructionNumbers, NumberInstructionsAsTheValidatorDoes) {
     const std::string code = "DIM X 1\nSETOUT 2\nSEVSEG 1 2 3\nSETOUT X\n\n// note\n"
                              "FOO 1\nSETIN 99\n  * block";
-    const std::vector<Mark> expected = {{}, {1, false},           {2, false}, {3, true}, {},
-                                        {}, {std::nullopt, true}, {4, true},  {}};
+    const std::vector<InstructionNumberMark> expected = {
+        {}, {1, false}, {2, false}, {3, true}, {}, {}, {std::nullopt, true}, {4, true}, {}};
     RecordingTerminal terminal;
     EXPECT_EQ(buildInstructionNumbers(code, 14, terminal.sink()), expected);
     InstructionNumberCache cache;

@@ -14,59 +14,50 @@ using testing::hexBytes;
 using testing::instruction;
 using testing::RecordingTerminal;
 
-struct ImageCase {
-    std::string name;
-    std::string code;
-    int pins;
-    Bytes image;
-    friend void PrintTo(const ImageCase& c, std::ostream* os) { *os << c.name; }
-};
+// Every case compiles for a 16-pin chip.
+using ImageCase = testing::NamedCase<std::string, Bytes>;
 
 class CompiledImages : public ::testing::TestWithParam<ImageCase> {};
 
 TEST_P(CompiledImages, AreByteExact) {
     RecordingTerminal terminal;
-    const auto image = compileChipCode(GetParam().code, GetParam().pins, terminal.sink());
+    const auto image = compileChipCode(GetParam().input, 16, terminal.sink());
     ASSERT_TRUE(image) << (terminal.entries.empty() ? "" : terminal.entries.front());
-    EXPECT_EQ(*image, GetParam().image);
+    EXPECT_EQ(*image, GetParam().expected);
     EXPECT_TRUE(terminal.entries.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Compiler, CompiledImages,
     ::testing::Values(
-        ImageCase{"SetIn", "SETIN 5", 16,
-                  hexBytes("02 00 00 00 05 00 00 00 00 00 00 00 00 00 00 00")},
-        ImageCase{"FunctionNameOfTwelveBytes", "FUNC abcdefghijkl", 14,
+        ImageCase{"SetIn", "SETIN 5", hexBytes("02 00 00 00 05 00 00 00 00 00 00 00 00 00 00 00")},
+        ImageCase{"FunctionNameOfTwelveBytes", "FUNC abcdefghijkl",
                   hexBytes("C1 00 00 00 41 42 43 44 45 46 47 48 49 4A 4B 4C")},
-        ImageCase{"RegisterReferenceSetsBitThirtyOne", "REGLOD 3 #R2", 14,
-                  instruction(0x40, 3, 0x80000002u)},
-        ImageCase{"ValuePinMayExceedThePinCount", "SETPIN 17 1", 16, instruction(0x01, 17, 1)},
-        ImageCase{"NumberFormats", "WHILE 0x1f 0b11 4294967295", 14,
+        ImageCase{"ValuePinMayExceedThePinCount", "SETPIN 17 1", instruction(0x01, 17, 1)},
+        ImageCase{"NumberFormats", "WHILE 0x1f 0b11 4294967295",
                   instruction(0x18, 31, 3, 0xFFFFFFFFu)},
         ImageCase{
             "DimResolvesWithItsKind",
-            "DIM base 16\nDIM r #R7\nDEFADDR BASE 0x0102 0x0304\nADD r 1 2", 14,
+            "DIM base 16\nDIM r #R7\nDEFADDR BASE 0x0102 0x0304\nADD r 1 2",
             concat({instruction(0x22, 16, 0x0102, 0x0304), instruction(0x44, 0x80000007u, 1, 2)})},
         ImageCase{"CallBeforeAndAfterItsFunction",
-                  "CALL blink\nSETOUT 1\nFUNC Blink\nENDFUNC\ncall BLINK", 14,
+                  "CALL blink\nSETOUT 1\nFUNC Blink\nENDFUNC\ncall BLINK",
                   concat({instruction(0xC3, 3), instruction(0x09, 1),
                           hexBytes("C1 00 00 00 42 4C 49 4E 4B 00 00 00 00 00 00 00"),
                           instruction(0xC2), instruction(0xC3, 3)})},
-        ImageCase{"ExtraFuncTokensAreIgnored", "FUNC A B C\nCALL A extra", 14,
+        ImageCase{"ExtraFuncTokensAreIgnored", "FUNC A B C\nCALL A extra",
                   concat({instruction(0xC1, 0x41), instruction(0xC3, 1)})},
         ImageCase{"InstructionNumbersSkipNonInstructions",
-                  "DIM X 1\nSETOUT 2\nSEVSEG 1 2 3\nFUNC F\nbogus 1\n// CALL F\nCALL F", 14,
+                  "DIM X 1\nSETOUT 2\nSEVSEG 1 2 3\nFUNC F\nbogus 1\n// CALL F\nCALL F",
                   concat({instruction(0x09, 2), instruction(0xC1, 0x46), instruction(0xC3, 2)})},
-        ImageCase{"OnlyCommentsDimsAndBlanks", "// x\n\nDIM A 1\n/* SETOUT 1 */", 14, Bytes{}},
+        ImageCase{"OnlyCommentsDimsAndBlanks", "// x\n\nDIM A 1\n/* SETOUT 1 */", Bytes{}},
         // A NUL glued to the opcode makes it an unknown word, which is left out.
-        ImageCase{"NulMakesAnUnknownWord", std::string("SETOUT\0 1\nSETOUT 2", 18), 14,
+        ImageCase{"NulMakesAnUnknownWord", std::string("SETOUT\0 1\nSETOUT 2", 18),
                   instruction(0x09, 2)},
         ImageCase{
-            "EveryArgumentKind", "DEF8 31 0xFF 0x1\nALLDIR 0xFFFF 0\nGETADDR #R1 31\nCLKST 40 #R3",
-            40,
+            "EveryArgumentKind", "DEF8 31 0xFF 0x1\nALLDIR 0xFFFF 0\nGETADDR #R1 31\nCLKST 16 #R3",
             concat({instruction(0x2B, 31, 0xFF, 1), instruction(0x0E, 0xFFFF, 0),
-                    instruction(0x27, 0x80000001u, 31), instruction(0x1D, 40, 0x80000003u)})}),
+                    instruction(0x27, 0x80000001u, 31), instruction(0x1D, 16, 0x80000003u)})}),
     testing::PrintedName());
 
 using ErrorCase = testing::NamedCase<std::string>;

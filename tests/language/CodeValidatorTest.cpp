@@ -1,6 +1,5 @@
 #include "core/language/CodeValidator.h"
 
-#include "core/language/CodeCompiler.h"
 #include "core/language/SourceText.h"
 #include "tests/language/LanguageTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -27,13 +26,12 @@ TEST_P(ValidatedPrograms, WriteOneTerminalEntry) {
 INSTANTIATE_TEST_SUITE_P(
     Validator, ValidatedPrograms,
     ::testing::Values(
-        ProgramCase{"OnlyComments", "// a\n/* b\n * c\n */", "No errors."},
         ProgramCase{"DuplicateDimOnlyWritesTheDimLine", "DIM A 1\nDIM a 2\nBOGUS",
                     "Compile error on source line 2: DIM name 'a' is defined more than once."},
         ProgramCase{"TrailingCommentBecomesTokens", "SETOUT 3 // drive",
                     "Line 1: SETOUT expects 1 argument, but found 3."},
-        ProgramCase{"CommentMarkersSkipTheWholeLine", "* SETOUT 99\n/* SETOUT 99 */ SETOUT 98",
-                    "No errors."},
+        ProgramCase{"CommentMarkersSkipTheWholeLine",
+                    "// a\n/* b\n * c\n */\n* SETOUT 99\n/* SETOUT 99 */ SETOUT 98", "No errors."},
         ProgramCase{"InsideABlockCommentIsCode", "/* start\nstill code\n*/",
                     "Line 1: Unknown opcode 'STILL'."},
         ProgramCase{"MisspeltOpcodeCarriesTheNextNumber",
@@ -51,8 +49,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "Line 4: Pin 17 exceeds the valid range of 1 through 16."},
         ProgramCase{"UnknownValue", "LOOP #R32",
                     "Line 1: Unknown value '#R32'. Expected a number, #Rn, or DIM variable."},
-        ProgramCase{"DuplicateFunctionInAnyCase", "FUNC Blink\nENDFUNC\nFUNC BLINK",
-                    "Instruction 3: Function 'BLINK' is already defined at instruction 1."},
         ProgramCase{"FuncWithoutName", "SETOUT 1\nFUNC",
                     "Instruction 2: FUNC requires exactly one function name.\n"
                     "Line 2: FUNC expects 1 argument, but found 0."},

@@ -1,12 +1,13 @@
 #include "core/language/LoadedCodeFormatter.h"
 
 #include "core/language/CodeCompiler.h"
-#include "core/util/ByteOrder.h"
+#include "core/language/OpcodeCatalogue.h"
 #include "tests/language/LanguageTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
+#include <set>
 
 namespace norix {
 namespace {
@@ -29,13 +30,14 @@ INSTANTIATE_TEST_SUITE_P(
         LoadedCase{"Empty", {}, ""},
         LoadedCase{"SetIn", hexBytes("02 00 00 00 05 00 00 00 00 00 00 00 00 00 00 00"),
                    "SETIN 0x5"},
-        LoadedCase{"RegisterWords", instruction(0x18, 0x80000003u, 0xC0000003u, 0x80000000u),
-                   "WHILE #R3 0xC0000003 #R0"},
-        LoadedCase{"RegisterBitsKeepTheirLowThirtyBits", instruction(0x10, 0xBFFFFFFFu),
-                   "LOOP #R1073741823"},
-        LoadedCase{"UnknownWord", instruction(0x04, 1, 2, 3), "UNKNOWN_0x00000004 0x1 0x2 0x3"},
-        LoadedCase{"UnknownWideWord", instruction(0x1C1, 0, 0xABCDEF, 0),
-                   "UNKNOWN_0x000001C1 0x0 0xABCDEF 0x0"},
+        // A register reference keeps the low thirty bits; bit 30 makes a plain word.
+        LoadedCase{"RegisterWords",
+                   concat({instruction(0x18, 0x80000003u, 0xC0000003u, 0x80000000u),
+                           instruction(0x10, 0xBFFFFFFFu)}),
+                   "WHILE #R3 0xC0000003 #R0\nLOOP #R1073741823"},
+        LoadedCase{"UnknownWords",
+                   concat({instruction(0x04, 1, 2, 3), instruction(0x1C1, 0, 0xABCDEF, 0)}),
+                   "UNKNOWN_0x00000004 0x1 0x2 0x3\nUNKNOWN_0x000001C1 0x0 0xABCDEF 0x0"},
         LoadedCase{"ExtraWordsAreNotShown", instruction(0x01, 7, 1, 0xDEAD), "SETPIN 0x7 0x1"},
         LoadedCase{"NoArguments", instruction(0xF0, 1, 2, 3), "ENDTEST"},
         LoadedCase{
@@ -45,21 +47,39 @@ INSTANTIATE_TEST_SUITE_P(
             "SETOUT 0x1\nFUNC BLINK\nENDLOOP\nENDFUNC\nCALL BLINK\nCALL 0x9"},
         LoadedCase{"NamelessFunctionStaysNumeric",
                    concat({instruction(0xC1), instruction(0xC3, 1)}), "FUNC\nCALL 0x1"},
-        LoadedCase{"NameWithoutTerminator",
-                   hexBytes("C1 00 00 00 41 42 43 44 45 46 47 48 49 4A 4B 4C"),
-                   "FUNC ABCDEFGHIJKL"},
-        LoadedCase{"NameStopsAtTheFirstZero",
-                   hexBytes("C1 00 00 00 41 00 43 00 00 00 00 00 00 00 00 00"), "FUNC A"},
+        // Twelve bytes need no terminator; a name ends at its first zero and may be UTF-8.
+        LoadedCase{"FunctionNames",
+                   hexBytes("C1 00 00 00 41 42 43 44 45 46 47 48 49 4A 4B 4C "
+                            "C1 00 00 00 41 00 43 00 00 00 00 00 00 00 00 00 "
+                            "C1 00 00 00 C3 84 00 00 00 00 00 00 00 00 00 00"),
+                   "FUNC ABCDEFGHIJKL\nFUNC A\nFUNC Ä"},
         LoadedCase{"MalformedNameIsEmpty",
                    concat({hexBytes("C1 00 00 00 41 FF 00 00 00 00 00 00 00 00 00 00"),
                            instruction(0xC3, 1)}),
                    "FUNC\nCALL 0x1"},
-        LoadedCase{"Utf8Name", hexBytes("C1 00 00 00 C3 84 00 00 00 00 00 00 00 00 00 00"),
-                   "FUNC Ä"},
         LoadedCase{"TrailingPieceReadsAsZero",
                    concat({instruction(0x09, 3), hexBytes("0B 00 00 00")}), "SETOUT 0x3\nASAFE"},
         LoadedCase{"PartialWordReadsAsZero", hexBytes("02 00 00 00 05 00"), "SETIN 0x0"}),
     testing::PrintedName());
+
+TEST(OpcodeCatalogue, LookUpByNameIgnoresCaseAndKnowsNoDim) {
+    ASSERT_NE(opcodeOption("SETPIN"), nullptr);
+    EXPECT_EQ(opcodeOption("sEtPiN"), opcodeOption("SETPIN"));
+    for (const char* name : {"SETPINX", "", "DIM"})
+        EXPECT_EQ(opcodeOption(name), nullptr) << name;
+}
+
+// Every catalogue entry is an instruction, and all but SEVSEG have a word to
+// compile to; the round trip through the decompiler checks the words.
+TEST(OpcodeCatalogue, EveryEntryButSevsegHasAWord) {
+    std::set<std::string, std::less<>> catalogue;
+    for (const auto& [category, options] : opcodeOptions())
+        for (const auto& option : options) {
+            catalogue.insert(option.opcode);
+            EXPECT_EQ(norixOpcodeWord(option.opcode).has_value(), option.opcode != "SEVSEG");
+        }
+    EXPECT_EQ(executableOpcodes(), catalogue);
+}
 
 // Every instruction word, with a register where a value may be one and a CALL
 // before its FUNC, compiles and decompiles back to the same text.

@@ -9,10 +9,7 @@ namespace {
 
 struct Panel {
     explicit Panel(const std::string& opcode, int pinCount = 14) : picker(model, pinCount) {
-        const OpcodeOption* option = opcodeOption(opcode);
-        EXPECT_NE(option, nullptr) << opcode;
-        if (option)
-            model.chooseOpcode(*option);
+        model.chooseOpcode(*opcodeOption(opcode));
     }
     void click(const std::vector<int>& pins) {
         for (int pin : pins)
@@ -130,7 +127,6 @@ TEST(OpcodePanel, InsertNormalisesNumbersExceptForPackedAddressValues) {
 
 TEST(OpcodePanel, ChoosingFillsDefaultsAndBackForgetsEverything) {
     OpcodePanelModel model;
-    EXPECT_EQ(model.selectedOpcodeCategory(), "Control Flow");
     model.chooseOpcode(*opcodeOption("call"));
     EXPECT_EQ(model.opcodeArgValues(), (std::vector<std::string>{"myFunc"}));
     EXPECT_TRUE(model.showOpcodePanel());

@@ -10,7 +10,6 @@
 namespace norix {
 namespace {
 
-using Tokens = std::vector<std::string>;
 using testing::RecordingTerminal;
 
 // Token lines as "number: token token\n", which reads better than nested braces.
@@ -79,22 +78,21 @@ constexpr auto lit = CompilerValueKind::literal;
 constexpr auto reg = CompilerValueKind::registerReference;
 INSTANTIATE_TEST_SUITE_P(
     Reader, CompilerValues,
-    ::testing::Values(ValueCase{"42", CompilerValue{42, lit}},
-                      ValueCase{" 42\t", CompilerValue{42, lit}},
+    ::testing::Values(ValueCase{" 42\t", CompilerValue{42, lit}},
                       ValueCase{"4294967295", CompilerValue{0xFFFFFFFFu, lit}},
                       ValueCase{"4294967296", std::nullopt},
                       ValueCase{"0xFFFFFFFF", CompilerValue{0xFFFFFFFFu, lit}},
                       ValueCase{"0x1ffffffff", std::nullopt},
-                      ValueCase{"0xbeef", CompilerValue{0xBEEF, lit}},
+
                       ValueCase{"0b101", CompilerValue{5, lit}}, ValueCase{"0B2", std::nullopt},
                       ValueCase{"0x", std::nullopt}, ValueCase{"-1", std::nullopt},
                       ValueCase{"#R0", CompilerValue{0x80000000u, reg}},
                       ValueCase{"#r31", CompilerValue{0x8000001Fu, reg}},
-                      ValueCase{"#R32", std::nullopt}, ValueCase{"#R", std::nullopt},
-                      ValueCase{"#RX", std::nullopt}, ValueCase{"limit", CompilerValue{16, lit}},
+                      ValueCase{"#R32", std::nullopt}, ValueCase{"#RX", std::nullopt},
+                      ValueCase{"limit", CompilerValue{16, lit}},
                       ValueCase{"Reg", CompilerValue{0x80000002u, reg}},
                       ValueCase{"other", std::nullopt}, ValueCase{"", std::nullopt},
-                      ValueCase{"1.5", std::nullopt}, ValueCase{"\xFF", std::nullopt}),
+                      ValueCase{"\xFF", std::nullopt}),
     testing::PrintedName());
 
 TEST(DimNames, LettersDigitsAndUnderscore) {
@@ -123,14 +121,13 @@ TEST_P(DimSymbolErrors, StopAtTheFirstBadLineWithItsMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Reader, DimSymbolErrors,
     ::testing::Values(
-        DimCase{"EarlierDimAsValue", "DIM LIMIT 0x10\nDIM TOP LIMIT", ""},
-        DimCase{"SevsegIsAllowed", "DIM SEVSEG 1", ""},
+        // An earlier DIM as a value, a trailing comment, and SEVSEG, which has no word.
+        DimCase{"GoodLines", "DIM LIMIT 0x10\nDIM TOP LIMIT // note\nDIM SEVSEG 1", ""},
         DimCase{"LaterDimIsUnknown", "DIM TOP LIMIT\nDIM LIMIT 0x10",
                 "Compile error on source line 1: DIM value 'LIMIT' must be a decimal, hexadecimal, "
                 "binary, or #R0 through #R31 value."},
         DimCase{"WrongTokenCount", "\n\nDIM X",
                 "Compile error on source line 3: DIM requires exactly a name and a value."},
-        DimCase{"TrailingCommentIsRemovedFirst", "DIM X 1 // note", ""},
         DimCase{"InvalidName", "DIM 5R 1",
                 "Compile error on source line 1: '5R' is not a valid DIM name."},
         DimCase{"OpcodeName", "DIM loop 1",
@@ -151,7 +148,6 @@ TEST(NormalizeArg, RewritesPrefixedNumbersInDecimal) {
 
 TEST(PackedPinBytes, LowestByteFirst) {
     using Pins = std::vector<int>;
-    EXPECT_EQ(packedPinBytes("0x00"), (Pins{0}));
     EXPECT_EQ(packedPinBytes(" 0X102 "), (Pins{2, 1}));
     EXPECT_EQ(packedPinBytes("0x28272625"), (Pins{0x25, 0x26, 0x27, 0x28}));
     for (const char* bad : {"0x", "0x123456789", "0x12g", "12", "#R1", ""})
@@ -159,7 +155,6 @@ TEST(PackedPinBytes, LowestByteFirst) {
 }
 
 TEST(SourceText, UpperCasingFollowsUnicodeAndKeepsMalformedBytes) {
-    EXPECT_EQ(upperCased("setpin"), "SETPIN");
     EXPECT_EQ(upperCased("größe"), "GRÖßE");
     EXPECT_EQ(upperCased("a\377b"), "A\377B");
     EXPECT_EQ(trimSource("\u3000 x y\u00A0\r\n"), "x y");
