@@ -43,10 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "Line 1: Pin 'P' is not a valid pin number.\n"
                     "Line 2: Register slot 'P' must be between 0 and 31.\n"
                     "Line 4: Register slot '#R3' must be between 0 and 31."},
-        ProgramCase{"ZeroNegativeAndHexPins", "SETIN 0\nSETIN -3\nSETIN 0x10\nSETIN 0b10001",
+        ProgramCase{"ZeroNegativeHexAndBinaryPins", "SETIN 0\nSETIN -3\nSETIN 0x11\nSETIN 0b1111",
                     "Line 1: Pin 0 exceeds the valid range of 1 through 16.\n"
                     "Line 2: Pin -3 exceeds the valid range of 1 through 16.\n"
-                    "Line 4: Pin 17 exceeds the valid range of 1 through 16."},
+                    "Line 3: Pin 17 exceeds the valid range of 1 through 16."},
         ProgramCase{"UnknownValue", "LOOP #R32",
                     "Line 1: Unknown value '#R32'. Expected a number, #Rn, or DIM variable."},
         ProgramCase{"FuncWithoutName", "SETOUT 1\nFUNC",
