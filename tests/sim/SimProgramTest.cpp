@@ -9,78 +9,49 @@
 #include "tests/sim/PtyClient.h"
 #include "tests/support/SimulatedNorix.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <ostream>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace norix::testing {
 namespace {
 
-// norix-sim running as a child process, its standard output on a pipe.
+// norix-sim as a child process, its standard output on a pipe. The shell that
+// starts it prints its own process id, which the program keeps when it replaces it.
 class SimProcess {
 public:
-    explicit SimProcess(std::vector<std::string> args) {
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        args.insert(args.begin(), NORIX_SIM_PROGRAM);
-        std::vector<char*> argv;
-        for (auto& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, NORIX_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        output_ = out[0];
+    explicit SimProcess(const std::string& args)
+        : output_(::popen(("echo $$; exec " NORIX_SIM_PROGRAM " " + args + " 2>/dev/null").c_str(),
+                          "r")) {
+        pid_ = std::stoi(firstLine());
     }
-    ~SimProcess() {
-        stop();
-        if (output_ >= 0)
-            ::close(output_);
-    }
+    ~SimProcess() { stop(); }
 
-    // The first line the program prints, waiting up to five seconds.
     std::string firstLine() {
-        std::string line;
-        pollfd fd{output_, POLLIN, 0};
-        while (::poll(&fd, 1, 5000) > 0) {
-            char c;
-            if (::read(output_, &c, 1) != 1 || c == '\n')
-                break;
-            line += c;
-        }
-        return line;
+        char line[256];
+        if (!std::fgets(line, sizeof line, output_))
+            return {};
+        return std::string(line, std::strcspn(line, "\n"));
     }
 
     // Sends SIGTERM and returns the exit status (-1 when it did not exit normally).
     int stop() {
-        if (pid_ <= 0)
+        if (!output_)
             return -1;
         ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
+        const int status = ::pclose(std::exchange(output_, nullptr));
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
 private:
+    FILE* output_;
     pid_t pid_ = -1;
-    int output_ = -1;
 };
 
 // Opens the port as the link would, sends one command and waits for its answer.
@@ -95,13 +66,13 @@ std::optional<SerialPacket> askPort(const std::string& path, const SerialPacket&
 TEST(NorixSimProgram, KeepsItsMemoryInTheStorageFolderAcrossRuns) {
     const TempFolder folder;
     {
-        SimProcess sim({"--storage", folder.string(), "--empty"});
+        SimProcess sim("--storage " + folder.string() + " --empty");
         const std::string path = sim.firstLine();
         ASSERT_EQ(askPort(path, {cmdSettings, 1, {1, 9, 33}})->code, respSettings);
         EXPECT_EQ(sim.stop(), 0);
     }
     EXPECT_TRUE(std::filesystem::exists(folder / sim::memoryFileName));
-    SimProcess again({"--storage", folder.string()});
+    SimProcess again("--storage " + folder.string());
     const std::string path = again.firstLine();
     const auto record = askPort(path, {cmdSettings, 2, {0}});
     ASSERT_TRUE(record.has_value());
@@ -111,7 +82,7 @@ TEST(NorixSimProgram, KeepsItsMemoryInTheStorageFolderAcrossRuns) {
 }
 
 TEST(NorixSimProgram, RefusesABadFaultRule) {
-    SimProcess sim({"--fault", "0xCB:explode"});
+    SimProcess sim("--fault 0xCB:explode");
     EXPECT_EQ(sim.firstLine(), "");
     EXPECT_EQ(sim.stop(), 2);
 }

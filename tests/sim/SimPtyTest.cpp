@@ -1,11 +1,12 @@
 // The simulator on a real pseudo-terminal: a client opening the slave path the
-// way the link does, hang-ups seen as end of file, and replugging behind a
-// fixed link path. (The link itself talks to it in every chip session test.)
+// way the link does, a hang-up seen as end of file after the last answer, and
+// replugging behind a fixed link path that is gone while unplugged. (The link
+// itself talks to it in every chip session test.)
 
 #include "core/link/ProtocolCodes.h"
-#include "core/loop/ManualEventLoop.h"
 #include "sim/PtySimulator.h"
 #include "tests/sim/PtyClient.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -14,49 +15,33 @@
 namespace norix::testing {
 namespace {
 
-class SimulatorOnPty : public ::testing::Test {
-protected:
+TEST(SimulatorOnPty, AnswersHangsUpAndReplugsBehindTheLinkPath) {
     ManualEventLoop loop;
     sim::PtySimulator pty{loop};
-};
-
-TEST_F(SimulatorOnPty, AnswersAndThenHangsUpSoThatTheClientSeesTheEnd) {
-    ASSERT_TRUE(pty.open()) << pty.lastError();
-    pty.simulator().faults().add({cmdUploadModeQuery, 1, sim::FaultAction::hangUpAfter, 0});
-    PtyClient client(pty.slavePath());
-    ASSERT_TRUE(client.isOpen());
-    client.send({cmdUploadModeQuery, 42, {}});
-    const auto answers = client.receive(loop);
-    ASSERT_EQ(answers.size(), 1u) << "the answer arrives before the end";
-    EXPECT_EQ(answers[0], (SerialPacket{respUploadModeOn, 42, {}}));
-    EXPECT_TRUE(client.seesEnd(loop));
-    EXPECT_FALSE(pty.isOpen());
-}
-
-TEST_F(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
     const auto link =
         std::filesystem::temp_directory_path() / ("norix-sim-test-" + std::to_string(::getpid()));
     pty.setReplugDelay(Milliseconds(500));
-    ASSERT_TRUE(pty.open());
+    ASSERT_TRUE(pty.open()) << pty.lastError();
     pty.setLinkPath(link.string());
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.slavePath());
 
-    pty.simulator().faults().add({cmdSerialNumber, 1, sim::FaultAction::hangUpBefore, 0});
+    pty.simulator().faults().add({cmdUploadModeQuery, 1, sim::FaultAction::hangUpAfter, 0});
     {
         PtyClient client(link.string());
-        client.send({cmdSerialNumber, 1, {}});
-        EXPECT_TRUE(client.seesEnd(loop));
+        client.send({cmdUploadModeQuery, 42, {}});
+        EXPECT_EQ(client.receive(loop, true), (std::vector{SerialPacket{respUploadModeOn, 42, {}}}))
+            << "the answer arrives before the end";
+        EXPECT_TRUE(client.ended());
     }
+    EXPECT_FALSE(pty.isOpen());
     EXPECT_FALSE(std::filesystem::is_symlink(link)) << "an unplugged device has no name";
     loop.advance(Milliseconds(500));
     ASSERT_TRUE(pty.isOpen());
     EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.slavePath());
     PtyClient again(link.string());
     again.send({cmdSerialNumber, 2, {}});
-    const auto answers = again.receive(loop);
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0],
-              (SerialPacket{respSerialNumber, 2, Bytes{'S', 'I', 'M', '-', '0', '0', '0', '1'}}));
+    EXPECT_EQ(again.receive(loop),
+              (std::vector{SerialPacket{respSerialNumber, 2, textBytes("SIM-0001")}}));
 }
 
 } // namespace
