@@ -2,11 +2,9 @@
 // and answers on it, keeps its memory in a storage folder across runs, and
 // stops cleanly on SIGTERM. Also the memory file and the sample content.
 
-#include "core/link/FrameCodec.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/MemoryFile.h"
 #include "sim/SampleContent.h"
-#include "tests/sim/PtyClient.h"
 #include "tests/support/SimulatedNorix.h"
 
 #include <cstdio>
@@ -54,13 +52,21 @@ private:
     pid_t pid_ = -1;
 };
 
-// Opens the port as the link would, sends one command and waits for its answer.
-std::optional<SerialPacket> askPort(const std::string& path, const SerialPacket& command) {
+// Opens the port as the application does, sends one command and waits for its answer.
+SerialPacket askPort(const std::string& path, std::uint8_t code, const Bytes& payload = {}) {
+    const ScopedDiagnosticSink quiet{[](std::string_view) {}};
     ManualEventLoop loop;
-    PtyClient client(path);
-    client.send(command);
-    const auto answers = client.receive(loop);
-    return answers.empty() ? std::nullopt : std::optional(answers.front());
+    SerialPortManager link(loop);
+    std::vector<SerialPacket> answers;
+    link.setRoute(lastRoute, [&](const SerialPacket& packet) {
+        answers.push_back(packet);
+        return true;
+    });
+    EXPECT_TRUE(link.connect(path));
+    link.sendPacket(code, payload);
+    loop.runUntil([&] { return !answers.empty(); });
+    EXPECT_EQ(answers.size(), 1u);
+    return answers.empty() ? SerialPacket{} : answers.front();
 }
 
 TEST(NorixSimProgram, KeepsItsMemoryInTheStorageFolderAcrossRuns) {
@@ -68,16 +74,14 @@ TEST(NorixSimProgram, KeepsItsMemoryInTheStorageFolderAcrossRuns) {
     {
         SimProcess sim("--storage " + folder.string() + " --empty");
         const std::string path = sim.firstLine();
-        ASSERT_EQ(askPort(path, {cmdSettings, 1, {1, 9, 33}})->code, respSettings);
+        ASSERT_EQ(askPort(path, cmdSettings, {1, 9, 33}).code, respSettings);
         EXPECT_EQ(sim.stop(), 0);
     }
     EXPECT_TRUE(std::filesystem::exists(folder / sim::memoryFileName));
     SimProcess again("--storage " + folder.string());
     const std::string path = again.firstLine();
-    const auto record = askPort(path, {cmdSettings, 2, {0}});
-    ASSERT_TRUE(record.has_value());
-    EXPECT_EQ(record->payload.at(11), 33) << "the changed setting survived";
-    EXPECT_EQ(askPort(path, {cmdChipCount, 3, {}})->payload, (Bytes{0, 0}))
+    EXPECT_EQ(askPort(path, cmdSettings, {0}).payload.at(11), 33) << "the changed setting survived";
+    EXPECT_EQ(askPort(path, cmdChipCount).payload, (Bytes{0, 0}))
         << "saved memory wins over the samples";
 }
 
@@ -127,11 +131,8 @@ TEST(MemoryFile, EveryItemSurvivesTheRoundTrip) {
 struct BadMemoryFile {
     const char* name;
     std::string text;
+    friend void PrintTo(const BadMemoryFile& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const BadMemoryFile& value, std::ostream* out) {
-    *out << value.name;
-}
 
 class BadMemoryFileTest : public ::testing::TestWithParam<BadMemoryFile> {};
 

@@ -1,11 +1,8 @@
-// The simulator on a real pseudo-terminal: a client opening the slave path the
-// way the link does, a hang-up seen as end of file after the last answer, and
-// replugging behind a fixed link path that is gone while unplugged. (The link
-// itself talks to it in every chip session test.)
+// The simulator on a real pseudo-terminal, with the application's link as the
+// other end: a hang-up seen as the end of the connection after the last
+// answer, and replugging behind a fixed link path that is gone while unplugged.
 
 #include "core/link/ProtocolCodes.h"
-#include "sim/PtySimulator.h"
-#include "tests/sim/PtyClient.h"
 #include "tests/support/SimulatedNorix.h"
 
 #include <filesystem>
@@ -15,33 +12,37 @@
 namespace norix::testing {
 namespace {
 
-TEST(SimulatorOnPty, AnswersHangsUpAndReplugsBehindTheLinkPath) {
-    ManualEventLoop loop;
-    sim::PtySimulator pty{loop};
-    const auto link =
-        std::filesystem::temp_directory_path() / ("norix-sim-test-" + std::to_string(::getpid()));
-    pty.setReplugDelay(Milliseconds(500));
-    ASSERT_TRUE(pty.open()) << pty.lastError();
-    pty.setLinkPath(link.string());
-    EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.slavePath());
+using SimulatorOnPty = PtyNorixFixture<SerialPortManager>;
 
-    pty.simulator().faults().add({cmdUploadModeQuery, 1, sim::FaultAction::hangUpAfter, 0});
-    {
-        PtyClient client(link.string());
-        client.send({cmdUploadModeQuery, 42, {}});
-        EXPECT_EQ(client.receive(loop, true), (std::vector{SerialPacket{respUploadModeOn, 42, {}}}))
-            << "the answer arrives before the end";
-        EXPECT_TRUE(client.ended());
-    }
-    EXPECT_FALSE(pty.isOpen());
-    EXPECT_FALSE(std::filesystem::is_symlink(link)) << "an unplugged device has no name";
+TEST_F(SimulatorOnPty, AnswersHangsUpAndReplugsBehindTheLinkPath) {
+    std::vector<SerialPacket> answers;
+    link.setRoute(lastRoute, [&](const SerialPacket& packet) {
+        answers.push_back(packet);
+        return true;
+    });
+    const auto path =
+        std::filesystem::temp_directory_path() / ("norix-sim-test-" + std::to_string(::getpid()));
+    sim.setReplugDelay(Milliseconds(500));
+    sim.setLinkPath(path.string());
+    EXPECT_EQ(std::filesystem::read_symlink(path).string(), sim.slavePath());
+
+    addFault(cmdUploadModeQuery, 1, sim::FaultAction::hangUpAfter);
+    ASSERT_TRUE(link.connect(path.string()));
+    const auto first = link.sendPacket(cmdUploadModeQuery);
+    ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
+    EXPECT_EQ(answers, (std::vector{SerialPacket{respUploadModeOn, *first, {}}}))
+        << "the answer arrives before the end";
+    EXPECT_FALSE(sim.isOpen());
+    EXPECT_FALSE(std::filesystem::is_symlink(path)) << "an unplugged device has no name";
     loop.advance(Milliseconds(500));
-    ASSERT_TRUE(pty.isOpen());
-    EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.slavePath());
-    PtyClient again(link.string());
-    again.send({cmdSerialNumber, 2, {}});
-    EXPECT_EQ(again.receive(loop),
-              (std::vector{SerialPacket{respSerialNumber, 2, textBytes("SIM-0001")}}));
+    ASSERT_TRUE(sim.isOpen());
+    EXPECT_EQ(std::filesystem::read_symlink(path).string(), sim.slavePath());
+
+    link.disconnect();
+    ASSERT_TRUE(link.connect(path.string()));
+    const auto second = link.sendPacket(cmdSerialNumber);
+    ASSERT_TRUE(runUntil([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers[1], (SerialPacket{respSerialNumber, *second, textBytes("SIM-0001")}));
 }
 
 } // namespace

@@ -108,6 +108,8 @@ TEST_P(ChipPartsTest, AStoredChipIsReadInPartsOfTheConfiguredSize) {
     PipeHarness harness(config);
     const sim::StoredChip chip = chipNamed("74LS138", rampBytes(GetParam().codeSize));
     harness.sim.memory().storeChip(chip, 1);
+    EXPECT_EQ(harness.ask(cmdChipCount).payload, (Bytes{1, 0}));
+    EXPECT_EQ(harness.ask(cmdLoadChipString, {0, 0, 7}).payload, textBytes("eighth"));
     EXPECT_EQ(readParts(harness, cmdLoadChipMetadata), pieces(chip.metadata, GetParam().partSize));
     // The first code answer announces the size.
     std::vector<Bytes> code = pieces(chip.code, GetParam().partSize);
@@ -182,19 +184,16 @@ std::uint8_t uploadImage(PipeHarness& harness, std::uint8_t width, std::uint8_t 
     return harness.ask(cmdImageDataSave).code;
 }
 
-TEST(ImageStorage, UploadTakesTheFirstFreeSlot) {
+TEST(ImageStorage, UploadTakesTheFirstFreeSlotIfItsDataCoversTheImage) {
     PipeHarness harness;
     fillSampleMemory(harness.sim.memory()); // slot 2 is a gap between 1 and 3
+    EXPECT_EQ(uploadImage(harness, 2, 2, {3, 0, 0}), respFail);
+    EXPECT_FALSE(harness.sim.memory().image(2).has_value());
     EXPECT_EQ(uploadImage(harness, 1, 1, {1, 0, 0}), B2);
     EXPECT_EQ(harness.ask(cmdSendImageNames, {2, 0}).payload, textBytes("Next"));
     EXPECT_EQ(harness.ask(cmdSendImageCount).payload, (Bytes{4, 0}));
-}
-
-TEST(ImageStorage, DataThatDoesNotCoverTheImageIsRefusedAndAFullDeviceTakesNoUpload) {
-    PipeHarness harness;
-    EXPECT_EQ(uploadImage(harness, 2, 2, {3, 0, 0}), respFail);
-    EXPECT_FALSE(harness.sim.memory().image(1).has_value());
-    for (int slot = 1; slot <= 255; ++slot)
+    // A full device takes no upload.
+    for (int slot = 4; slot <= 255; ++slot)
         harness.sim.memory().setImage(slot, sim::makeStoredImage("I", 1, 1, {1, 0, 0}));
     EXPECT_EQ(harness.ask(cmdSendImageCount).payload, (Bytes{0, 1}));
     EXPECT_EQ(harness.ask(cmdImageMetaBegin, {0x80, 0x00}).code, respFail);
