@@ -70,11 +70,14 @@ INSTANTIATE_TEST_SUITE_P(
                       AnswerCase{"unknownCommand", 0x42, {1, 2}, 0xB3, {}}),
     testing::PrintedName());
 
-TEST(DeviceAnswer, WithoutUploadModeNothingIsChanged) {
+TEST(DeviceAnswer, FollowsTheConfigurationAndChangesNothingWithoutUploadMode) {
     sim::SimulatorConfig config;
+    config.serialNumber = "NX-123";
     config.uploadMode = false;
     PipeHarness harness(config);
     fillSampleMemory(harness.sim.memory());
+    EXPECT_EQ(harness.ask(0xDC).payload, textBytes("NX-123"));
+    EXPECT_EQ(harness.ask(0xAF).code, 0x06);
     EXPECT_EQ(harness.ask(0xCA, sim::makeChipUploadMetadata("X", 0, 14, 0, 0, 0)).code, 0xB3);
     EXPECT_EQ(harness.ask(0xD3).code, 0xB3);
     EXPECT_EQ(harness.sim.memory().chips().size(), 2u);

@@ -78,6 +78,9 @@ TEST(ChipStorage, SameNameReplacesOtherNamesAppendAndFullMemoryFails) {
     // The chip uploaded last is still held, so storing it now succeeds.
     EXPECT_EQ(harness.ask(cmdSaveChip).code, B2);
     EXPECT_EQ(harness.sim.memory().chips().back(), chipNamed("C", Bytes{4}));
+    // A new upload lets go of the chip held before, even while it is incomplete.
+    harness.expectAccepted(cmdChipMetadata, sim::makeChipUploadMetadata("D", 0, 14, 0, 1, 0), B2);
+    EXPECT_EQ(harness.ask(cmdSaveChip).code, respFail);
     EXPECT_EQ(harness.ask(cmdDeleteAllChips).code, B2);
     EXPECT_EQ(harness.ask(cmdChipCount).payload, (Bytes{0, 0}));
 }
