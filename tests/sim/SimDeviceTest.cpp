@@ -81,6 +81,8 @@ TEST(DeviceAnswer, FollowsTheConfigurationAndChangesNothingWithoutUploadMode) {
     EXPECT_EQ(harness.ask(0xCA, sim::makeChipUploadMetadata("X", 0, 14, 0, 0, 0)).code, 0xB3);
     EXPECT_EQ(harness.ask(0xD3).code, 0xB3);
     EXPECT_EQ(harness.sim.memory().chips().size(), 2u);
+    harness.sim.config().uploadMode = true;
+    EXPECT_EQ(harness.ask(0xCA, sim::makeChipUploadMetadata("X", 0, 14, 0, 0, 0)).code, 0xB2);
 }
 
 TEST(DeviceAnswer, EveryGarbledCommandGetsAnAnswer) {
