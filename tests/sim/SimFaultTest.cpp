@@ -9,14 +9,15 @@
 namespace norix::testing {
 namespace {
 
+using enum sim::FaultAction;
+using Rule = sim::FaultRule;
+constexpr std::nullopt_t any = std::nullopt;
+
 struct ParseCase {
     const char* text;
-    std::optional<sim::FaultRule> rule;
+    std::optional<Rule> rule;
+    friend void PrintTo(const ParseCase& c, std::ostream* os) { *os << c.text; }
 };
-
-void PrintTo(const ParseCase& value, std::ostream* out) {
-    *out << value.text;
-}
 
 class FaultRuleParseTest : public ::testing::TestWithParam<ParseCase> {};
 
@@ -32,27 +33,22 @@ TEST_P(FaultRuleParseTest, ReadsTheTextForm) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, FaultRuleParseTest,
-    ::testing::Values(
-        ParseCase{"0xCB:3:retry", sim::FaultRule{0xCB, 3, sim::FaultAction::retry, 0}},
-        ParseCase{"cb:3:retry", sim::FaultRule{0xCB, 3, sim::FaultAction::retry, 0}},
-        ParseCase{"0xE4:drop", sim::FaultRule{0xE4, std::nullopt, sim::FaultAction::drop, 0}},
-        ParseCase{"*:*:fail",
-                  sim::FaultRule{std::nullopt, std::nullopt, sim::FaultAction::fail, 0}},
-        ParseCase{"*:7:badsize", sim::FaultRule{std::nullopt, 7, sim::FaultAction::badSize, 0}},
-        ParseCase{"0xD0:crc", sim::FaultRule{0xD0, std::nullopt, sim::FaultAction::corruptCrc, 0}},
-        ParseCase{"0xD0:2:delay:250", sim::FaultRule{0xD0, 2, sim::FaultAction::delay, 250}},
-        ParseCase{"0xD0:delay:250",
-                  sim::FaultRule{0xD0, std::nullopt, sim::FaultAction::delay, 250}},
-        ParseCase{"0xDC:1:split:2", sim::FaultRule{0xDC, 1, sim::FaultAction::split, 2}},
-        ParseCase{"*:5:hangup-before",
-                  sim::FaultRule{std::nullopt, 5, sim::FaultAction::hangUpBefore, 0}},
-        ParseCase{"0xC6:hangup-after",
-                  sim::FaultRule{0xC6, std::nullopt, sim::FaultAction::hangUpAfter, 0}},
-        ParseCase{"0xCB", std::nullopt}, ParseCase{"0x1CB:retry", std::nullopt},
-        ParseCase{"zz:retry", std::nullopt}, ParseCase{"0xCB:0:retry", std::nullopt},
-        ParseCase{"0xCB:3:explode", std::nullopt}, ParseCase{"0xCB:delay", std::nullopt},
-        ParseCase{"0xCB:split:0", std::nullopt}, ParseCase{"0xCB:retry:5", std::nullopt},
-        ParseCase{"0xCB:1:delay:x", std::nullopt}, ParseCase{"", std::nullopt}),
+    ::testing::Values(ParseCase{"0xCB:3:retry", Rule{0xCB, 3, retry, 0}},
+                      ParseCase{"cb:3:retry", Rule{0xCB, 3, retry, 0}},
+                      ParseCase{"0xE4:drop", Rule{0xE4, any, drop, 0}},
+                      ParseCase{"*:*:fail", Rule{any, any, fail, 0}},
+                      ParseCase{"*:7:badsize", Rule{any, 7, badSize, 0}},
+                      ParseCase{"0xD0:crc", Rule{0xD0, any, corruptCrc, 0}},
+                      ParseCase{"0xD0:2:delay:250", Rule{0xD0, 2, delay, 250}},
+                      ParseCase{"0xD0:delay:250", Rule{0xD0, any, delay, 250}},
+                      ParseCase{"0xDC:1:split:2", Rule{0xDC, 1, split, 2}},
+                      ParseCase{"*:5:hangup-before", Rule{any, 5, hangUpBefore, 0}},
+                      ParseCase{"0xC6:hangup-after", Rule{0xC6, any, hangUpAfter, 0}},
+                      ParseCase{"0xCB", any}, ParseCase{"0x1CB:retry", any},
+                      ParseCase{"zz:retry", any}, ParseCase{"0xCB:0:retry", any},
+                      ParseCase{"0xCB:3:explode", any}, ParseCase{"0xCB:delay", any},
+                      ParseCase{"0xCB:split:0", any}, ParseCase{"0xCB:retry:5", any},
+                      ParseCase{"0xCB:1:delay:x", any}, ParseCase{"", any}),
     testing::PrintedName());
 
 // A settings change is the probe: its effect is visible in memory and its answer is unique.
@@ -89,7 +85,7 @@ TEST_P(FaultEffectTest, ChangesTheAnswerAndTheDeviceAsItSays) {
         EXPECT_EQ(answers[0].sequence, 2);
         EXPECT_EQ(answers[0].payload.empty(), *effect.answer != respSettings);
     }
-    EXPECT_EQ(harness.frameErrors.empty(), effect.action != sim::FaultAction::corruptCrc);
+    EXPECT_EQ(harness.frameErrors.empty(), effect.action != corruptCrc);
     EXPECT_EQ(auxIsOn(harness), effect.carriedOut);
     EXPECT_EQ(harness.hungUp, effect.hangsUp);
     EXPECT_EQ(announced, effect.hangsUp);
@@ -102,19 +98,18 @@ TEST_P(FaultEffectTest, ChangesTheAnswerAndTheDeviceAsItSays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Actions, FaultEffectTest,
-    ::testing::Values(
-        FaultEffect{"retry", sim::FaultAction::retry, 0xB1, false, false},
-        FaultEffect{"fail", sim::FaultAction::fail, 0xB3, false, false},
-        FaultEffect{"badSize", sim::FaultAction::badSize, 0xB4, false, false},
-        FaultEffect{"drop", sim::FaultAction::drop, std::nullopt, true, false},
-        FaultEffect{"corruptCrc", sim::FaultAction::corruptCrc, std::nullopt, true, false},
-        FaultEffect{"hangUpBefore", sim::FaultAction::hangUpBefore, std::nullopt, false, true},
-        FaultEffect{"hangUpAfter", sim::FaultAction::hangUpAfter, respSettings, true, true}),
+    ::testing::Values(FaultEffect{"retry", retry, 0xB1, false, false},
+                      FaultEffect{"fail", fail, 0xB3, false, false},
+                      FaultEffect{"badSize", badSize, 0xB4, false, false},
+                      FaultEffect{"drop", drop, std::nullopt, true, false},
+                      FaultEffect{"corruptCrc", corruptCrc, std::nullopt, true, false},
+                      FaultEffect{"hangUpBefore", hangUpBefore, std::nullopt, false, true},
+                      FaultEffect{"hangUpAfter", hangUpAfter, respSettings, true, true}),
     testing::PrintedName());
 
 TEST(Faults, DelayHoldsTheAnswerOnTheLoopsClock) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdUploadModeQuery, std::nullopt, sim::FaultAction::delay, 300});
+    harness.sim.faults().add({cmdUploadModeQuery, std::nullopt, delay, 300});
     EXPECT_TRUE(harness.exchange(cmdUploadModeQuery, {}, 9).empty());
     harness.loop.advance(Milliseconds(299));
     EXPECT_TRUE(harness.answers.empty());
@@ -126,17 +121,15 @@ TEST(Faults, DelayHoldsTheAnswerOnTheLoopsClock) {
 class SplitTest : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(SplitTest, DeliversTheAnswerInPiecesOfKBytes) {
+    const std::size_t k = GetParam();
     PipeHarness harness;
-    harness.sim.faults().add({cmdSerialNumber, std::nullopt, sim::FaultAction::split, GetParam()});
-    const auto answers = harness.exchange(cmdSerialNumber, {}, 4);
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0], (SerialPacket{respSerialNumber, 4, textBytes("SIM-0001")}));
-    const Bytes frame = encodeFrame(answers[0]);
-    ASSERT_EQ(harness.chunks.size(), (frame.size() + GetParam() - 1) / GetParam());
+    harness.sim.faults().add({cmdSerialNumber, any, split, GetParam()});
+    const SerialPacket answer{respSerialNumber, 4, textBytes("SIM-0001")};
+    EXPECT_EQ(harness.exchange(cmdSerialNumber, {}, 4), std::vector{answer});
+    const Bytes frame = encodeFrame(answer);
     Bytes joined;
     for (std::size_t i = 0; i < harness.chunks.size(); ++i) {
-        EXPECT_EQ(harness.chunks[i].size(),
-                  std::min<std::size_t>(GetParam(), frame.size() - i * GetParam()));
+        EXPECT_EQ(harness.chunks[i].size(), std::min(k, frame.size() - i * k));
         joined.insert(joined.end(), harness.chunks[i].begin(), harness.chunks[i].end());
     }
     EXPECT_EQ(joined, frame);
@@ -147,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(PieceSizes, SplitTest, ::testing::Values(1u, 2u, 5u, 10
 
 TEST(Faults, CommandsBehindAHangUpInTheSameChunkAreNotCarriedOut) {
     PipeHarness harness;
-    harness.sim.faults().add({cmdSerialNumber, 1, sim::FaultAction::hangUpBefore, 0});
+    harness.sim.faults().add({cmdSerialNumber, 1, hangUpBefore, 0});
     Bytes chunk = encodeFrame({cmdSerialNumber, 1, {}});
     const Bytes second = encodeFrame({cmdSettings, 2, setAux});
     chunk.insert(chunk.end(), second.begin(), second.end());
@@ -160,8 +153,8 @@ TEST(Faults, CommandsBehindAHangUpInTheSameChunkAreNotCarriedOut) {
 
 TEST(Faults, OccurrencesCountPerCodeOrOverAllCommands) {
     PipeHarness harness;
-    harness.sim.faults().add({std::nullopt, 3, sim::FaultAction::fail, 0});
-    harness.sim.faults().add({cmdSerialNumber, 2, sim::FaultAction::retry, 0});
+    harness.sim.faults().add({std::nullopt, 3, fail, 0});
+    harness.sim.faults().add({cmdSerialNumber, 2, retry, 0});
     std::vector<std::uint8_t> codes;
     for (std::uint8_t command : {cmdSerialNumber, cmdUploadModeQuery, cmdUploadModeQuery,
                                  cmdSerialNumber, cmdSerialNumber})

@@ -2,116 +2,91 @@
 // and answers on it, keeps its memory in a storage folder across runs, and
 // stops cleanly on SIGTERM. Also the memory file and the sample content.
 
-#include "core/link/FrameCodec.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/MemoryFile.h"
 #include "sim/SampleContent.h"
-#include "tests/sim/PtyClient.h"
 #include "tests/support/SimulatedNorix.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <ostream>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace norix::testing {
 namespace {
 
-// norix-sim running as a child process, its standard output on a pipe.
+// norix-sim as a child process, its standard output on a pipe. The shell that
+// starts it prints its own process id, which the program keeps when it replaces it.
 class SimProcess {
 public:
-    explicit SimProcess(std::vector<std::string> args) {
-        int out[2];
-        if (::pipe(out) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        args.insert(args.begin(), NORIX_SIM_PROGRAM);
-        std::vector<char*> argv;
-        for (auto& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, NORIX_SIM_PROGRAM, &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        output_ = out[0];
+    explicit SimProcess(const std::string& args)
+        : output_(::popen(("echo $$; exec " NORIX_SIM_PROGRAM " " + args + " 2>/dev/null").c_str(),
+                          "r")) {
+        pid_ = std::stoi(firstLine());
     }
-    ~SimProcess() {
-        stop();
-        if (output_ >= 0)
-            ::close(output_);
-    }
+    ~SimProcess() { stop(); }
 
-    // The first line the program prints, waiting up to five seconds.
     std::string firstLine() {
-        std::string line;
-        pollfd fd{output_, POLLIN, 0};
-        while (::poll(&fd, 1, 5000) > 0) {
-            char c;
-            if (::read(output_, &c, 1) != 1 || c == '\n')
-                break;
-            line += c;
-        }
-        return line;
+        char line[256];
+        if (!std::fgets(line, sizeof line, output_))
+            return {};
+        return std::string(line, std::strcspn(line, "\n"));
     }
 
     // Sends SIGTERM and returns the exit status (-1 when it did not exit normally).
     int stop() {
-        if (pid_ <= 0)
+        if (!output_)
             return -1;
         ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
+        const int status = ::pclose(std::exchange(output_, nullptr));
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
 private:
+    FILE* output_;
     pid_t pid_ = -1;
-    int output_ = -1;
 };
 
-// Opens the port as the link would, sends one command and waits for its answer.
-std::optional<SerialPacket> askPort(const std::string& path, const SerialPacket& command) {
+// Opens the port as the application does, sends one command and waits for its answer.
+SerialPacket askPort(const std::string& path, std::uint8_t code, const Bytes& payload = {}) {
+    const ScopedDiagnosticSink quiet{[](std::string_view) {}};
     ManualEventLoop loop;
-    PtyClient client(path);
-    client.send(command);
-    const auto answers = client.receive(loop);
-    return answers.empty() ? std::nullopt : std::optional(answers.front());
+    SerialPortManager link(loop);
+    std::vector<SerialPacket> answers;
+    link.setRoute(lastRoute, [&](const SerialPacket& packet) {
+        answers.push_back(packet);
+        return true;
+    });
+    EXPECT_TRUE(link.connect(path));
+    link.sendPacket(code, payload);
+    loop.runUntil([&] { return !answers.empty(); });
+    EXPECT_EQ(answers.size(), 1u);
+    return answers.empty() ? SerialPacket{} : answers.front();
 }
 
 TEST(NorixSimProgram, KeepsItsMemoryInTheStorageFolderAcrossRuns) {
     const TempFolder folder;
     {
-        SimProcess sim({"--storage", folder.string(), "--empty"});
+        SimProcess sim("--storage " + folder.string() + " --empty");
         const std::string path = sim.firstLine();
-        ASSERT_EQ(askPort(path, {cmdSettings, 1, {1, 9, 33}})->code, respSettings);
+        ASSERT_EQ(askPort(path, cmdSettings, {1, 9, 33}).code, respSettings);
         EXPECT_EQ(sim.stop(), 0);
     }
     EXPECT_TRUE(std::filesystem::exists(folder / sim::memoryFileName));
-    SimProcess again({"--storage", folder.string()});
+    SimProcess again("--storage " + folder.string());
     const std::string path = again.firstLine();
-    const auto record = askPort(path, {cmdSettings, 2, {0}});
-    ASSERT_TRUE(record.has_value());
-    EXPECT_EQ(record->payload.at(11), 33) << "the changed setting survived";
-    EXPECT_EQ(askPort(path, {cmdChipCount, 3, {}})->payload, (Bytes{0, 0}))
+    EXPECT_EQ(askPort(path, cmdSettings, {0}).payload.at(11), 33) << "the changed setting survived";
+    EXPECT_EQ(askPort(path, cmdChipCount).payload, (Bytes{0, 0}))
         << "saved memory wins over the samples";
 }
 
 TEST(NorixSimProgram, RefusesABadFaultRule) {
-    SimProcess sim({"--fault", "0xCB:explode"});
+    SimProcess sim("--fault 0xCB:explode");
     EXPECT_EQ(sim.firstLine(), "");
     EXPECT_EQ(sim.stop(), 2);
 }
@@ -156,11 +131,8 @@ TEST(MemoryFile, EveryItemSurvivesTheRoundTrip) {
 struct BadMemoryFile {
     const char* name;
     std::string text;
+    friend void PrintTo(const BadMemoryFile& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const BadMemoryFile& value, std::ostream* out) {
-    *out << value.name;
-}
 
 class BadMemoryFileTest : public ::testing::TestWithParam<BadMemoryFile> {};
 

@@ -1,11 +1,9 @@
-// The simulator on a real pseudo-terminal: a client opening the slave path the
-// way the link does, hang-ups seen as end of file, and replugging behind a
-// fixed link path. (The link itself talks to it in every chip session test.)
+// The simulator on a real pseudo-terminal, with the application's link as the
+// other end: a hang-up seen as the end of the connection after the last
+// answer, and replugging behind a fixed link path that is gone while unplugged.
 
 #include "core/link/ProtocolCodes.h"
-#include "core/loop/ManualEventLoop.h"
-#include "sim/PtySimulator.h"
-#include "tests/sim/PtyClient.h"
+#include "tests/support/SimulatedNorix.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -14,49 +12,37 @@
 namespace norix::testing {
 namespace {
 
-class SimulatorOnPty : public ::testing::Test {
-protected:
-    ManualEventLoop loop;
-    sim::PtySimulator pty{loop};
-};
+using SimulatorOnPty = PtyNorixFixture<SerialPortManager>;
 
-TEST_F(SimulatorOnPty, AnswersAndThenHangsUpSoThatTheClientSeesTheEnd) {
-    ASSERT_TRUE(pty.open()) << pty.lastError();
-    pty.simulator().faults().add({cmdUploadModeQuery, 1, sim::FaultAction::hangUpAfter, 0});
-    PtyClient client(pty.slavePath());
-    ASSERT_TRUE(client.isOpen());
-    client.send({cmdUploadModeQuery, 42, {}});
-    const auto answers = client.receive(loop);
-    ASSERT_EQ(answers.size(), 1u) << "the answer arrives before the end";
-    EXPECT_EQ(answers[0], (SerialPacket{respUploadModeOn, 42, {}}));
-    EXPECT_TRUE(client.seesEnd(loop));
-    EXPECT_FALSE(pty.isOpen());
-}
-
-TEST_F(SimulatorOnPty, ReplugsBehindTheLinkPathAfterAHangUp) {
-    const auto link =
+TEST_F(SimulatorOnPty, AnswersHangsUpAndReplugsBehindTheLinkPath) {
+    std::vector<SerialPacket> answers;
+    link.setRoute(lastRoute, [&](const SerialPacket& packet) {
+        answers.push_back(packet);
+        return true;
+    });
+    const auto path =
         std::filesystem::temp_directory_path() / ("norix-sim-test-" + std::to_string(::getpid()));
-    pty.setReplugDelay(Milliseconds(500));
-    ASSERT_TRUE(pty.open());
-    pty.setLinkPath(link.string());
-    EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.slavePath());
+    sim.setReplugDelay(Milliseconds(500));
+    sim.setLinkPath(path.string());
+    EXPECT_EQ(std::filesystem::read_symlink(path).string(), sim.slavePath());
 
-    pty.simulator().faults().add({cmdSerialNumber, 1, sim::FaultAction::hangUpBefore, 0});
-    {
-        PtyClient client(link.string());
-        client.send({cmdSerialNumber, 1, {}});
-        EXPECT_TRUE(client.seesEnd(loop));
-    }
-    EXPECT_FALSE(std::filesystem::is_symlink(link)) << "an unplugged device has no name";
+    addFault(cmdUploadModeQuery, 1, sim::FaultAction::hangUpAfter);
+    ASSERT_TRUE(link.connect(path.string()));
+    const auto first = link.sendPacket(cmdUploadModeQuery);
+    ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
+    EXPECT_EQ(answers, (std::vector{SerialPacket{respUploadModeOn, *first, {}}}))
+        << "the answer arrives before the end";
+    EXPECT_FALSE(sim.isOpen());
+    EXPECT_FALSE(std::filesystem::is_symlink(path)) << "an unplugged device has no name";
     loop.advance(Milliseconds(500));
-    ASSERT_TRUE(pty.isOpen());
-    EXPECT_EQ(std::filesystem::read_symlink(link).string(), pty.slavePath());
-    PtyClient again(link.string());
-    again.send({cmdSerialNumber, 2, {}});
-    const auto answers = again.receive(loop);
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_EQ(answers[0],
-              (SerialPacket{respSerialNumber, 2, Bytes{'S', 'I', 'M', '-', '0', '0', '0', '1'}}));
+    ASSERT_TRUE(sim.isOpen());
+    EXPECT_EQ(std::filesystem::read_symlink(path).string(), sim.slavePath());
+
+    link.disconnect();
+    ASSERT_TRUE(link.connect(path.string()));
+    const auto second = link.sendPacket(cmdSerialNumber);
+    ASSERT_TRUE(runUntil([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers[1], (SerialPacket{respSerialNumber, *second, textBytes("SIM-0001")}));
 }
 
 } // namespace
