@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         NewImageCase{"WidthNotANumber", {"a", "abc", "1"}, "Width must be between 1 and 160."},
         NewImageCase{"HeightTooLarge", {"a", "160", "129"}, "Height must be between 1 and 128."},
         NewImageCase{"HeightWithSpace", {"a", "16", " 12"}, "Height must be between 1 and 128."}),
-    [](const auto& p) { return std::string(p.param.name); });
+    testing::PrintedName());
 
 TEST_F(ImageEditorTest, ANewImageIsBlackWithItsEncodingAndNoHistory) {
     create(160, 128);
@@ -86,35 +86,25 @@ TEST_F(ImageEditorTest, ANewImageIsBlackWithItsEncodingAndNoHistory) {
     EXPECT_FALSE(editor.canUndo());
 }
 
-TEST_F(ImageEditorTest, PencilOrFillOnTheirOwnColourLeaveNoUndoStep) {
-    create();
-    editor.setLeftDrawingColor(blackColor);
-    drag({{1, 1}});
-    drag({{1, 1}}, true); // the right colour is black too
-    editor.setSelectedDrawingTool(ImageDrawingTool::fill);
-    drag({{3, 3}}, true);
-    EXPECT_FALSE(editor.canUndo());
-    EXPECT_FALSE(editor.isModified());
-    editor.setLeftDrawingColor(whiteColor);
-    drag({{3, 3}});
-    EXPECT_EQ(
-        std::count(editor.image().imagePixels.begin(), editor.image().imagePixels.end(), 0xFFFF),
-        48);
-}
-
-TEST_F(ImageEditorTest, PencilPaintsWithTheButtonsColourAndUndoTakesItBack) {
+TEST_F(ImageEditorTest, EachButtonPaintsItsColourAndPaintingAColourOnItselfIsNoStep) {
     create();
     drag({{0, 0}, {1, 0}, {2, 0}});
     editor.setRightDrawingColor({0.0, 0.0, 1.0});
     drag({{0, 0}}, true);
     EXPECT_EQ(pixel(0, 0), 0x001F);
     EXPECT_EQ(pixel(2, 0), 0xFFFF);
+    drag({{0, 0}}, true);
+    editor.setSelectedDrawingTool(ImageDrawingTool::fill);
+    drag({{0, 0}}, true);
     EXPECT_EQ(editor.undoHistory().size(), 2U);
     EXPECT_TRUE(editor.isModified());
     editor.undoImageEdit();
     EXPECT_EQ(pixel(0, 0), 0xFFFF);
     EXPECT_EQ(editor.image().compressedImageData,
               rebuildCompressedImageData(editor.image().imagePixels));
+    drag({{3, 3}}); // fills the black around the white line
+    EXPECT_EQ(pixel(5, 5), 0xFFFF);
+    EXPECT_EQ(editor.undoHistory().size(), 2U);
 }
 
 TEST_F(ImageEditorTest, TheHistoryKeepsTheTwentyNewestSnapshots) {
@@ -163,29 +153,23 @@ TEST_F(ImageEditorTest, PointsMapToPixelsByTheScaleAndOutsidePointsAreIgnored) {
 }
 
 TEST_F(ImageEditorTest, ZoomStaysBetweenTwoAndTwenty) {
-    EXPECT_EQ(editor.editorTitle(), "6×");
     for (int i = 0; i < 20; ++i)
         editor.zoomEditorIn();
-    EXPECT_EQ(editor.editorScale(), 20.0);
+    EXPECT_EQ(editor.editorTitle(), "20×");
     EXPECT_FALSE(editor.canZoomIn());
     for (int i = 0; i < 20; ++i)
         editor.zoomEditorOut();
-    EXPECT_EQ(editor.editorScale(), 2.0);
-    EXPECT_FALSE(editor.canZoomOut());
     EXPECT_EQ(editor.editorTitle(), "2×");
+    EXPECT_FALSE(editor.canZoomOut());
 }
 
 TEST(ImageEditorRules, PreviewScaleFitsThreeHundredTwentyByTwoHundredFiftySix) {
-    EXPECT_EQ(previewScale(160, 128), 2);
-    EXPECT_EQ(previewScale(32, 32), 8);
-    EXPECT_EQ(previewScale(1, 1), 256);
-    EXPECT_EQ(previewScale(0, 10), 1);
+    EXPECT_EQ(previewScale(32, 32), 8); // the height decides
     EXPECT_EQ(previewScale(160, 1), 2);
+    EXPECT_EQ(previewScale(0, 10), 1);
 }
 
 TEST(ImageEditorRules, TheWellMarkIsBlackOnLightColoursAndWhiteOnDarkOnes) {
-    EXPECT_EQ(contrastingColor(whiteColor), blackColor);
-    EXPECT_EQ(contrastingColor(blackColor), whiteColor);
     EXPECT_EQ(contrastingColor({0.0, 1.0, 0.0}), blackColor); // 0.587
     EXPECT_EQ(contrastingColor({1.0, 0.0, 0.0}), whiteColor); // 0.299
     EXPECT_EQ(contrastingColor({0.6, 0.6, 0.6}), blackColor);
