@@ -17,11 +17,9 @@ using Points = std::set<std::pair<std::int64_t, std::int64_t>>;
 constexpr std::uint16_t ink = 0xF800;
 
 NorixImage blank(std::int64_t width, std::int64_t height) {
-    return {"t",
-            width,
-            height,
-            std::vector<std::uint16_t>(static_cast<std::size_t>(width * height)),
-            {}};
+    NorixImage image{"t", width, height, {}, {}};
+    image.imagePixels.resize(static_cast<std::size_t>(width * height));
+    return image;
 }
 
 Points inked(const NorixImage& image) {

@@ -70,17 +70,13 @@ INSTANTIATE_TEST_SUITE_P(
             "The image name must be 31 characters or fewer."},
         NewImageCase{"WidthZero", {"a", "0", "x"}, "Width must be between 1 and 160."},
         NewImageCase{"WidthTooLarge", {"a", "161", "1"}, "Width must be between 1 and 160."},
-        NewImageCase{"WidthNotANumber", {"a", "abc", "1"}, "Width must be between 1 and 160."},
         NewImageCase{"HeightTooLarge", {"a", "160", "129"}, "Height must be between 1 and 128."},
         NewImageCase{"HeightWithSpace", {"a", "16", " 12"}, "Height must be between 1 and 128."}),
     testing::PrintedName());
 
 TEST_F(ImageEditorTest, ANewImageIsBlackWithItsEncodingAndNoHistory) {
     create(160, 128);
-    const auto& image = editor.image();
-    EXPECT_EQ(image.imageName, "test");
-    EXPECT_EQ(image.imagePixels, std::vector<std::uint16_t>(160 * 128, 0));
-    EXPECT_EQ(image.compressedImageData.size(), 243U);
+    EXPECT_EQ(editor.image().imagePixels, std::vector<std::uint16_t>(160 * 128, 0));
     EXPECT_EQ(editor.compressedSizeText(), "243 / 4096 bytes");
     EXPECT_FALSE(editor.isModified());
     EXPECT_FALSE(editor.canUndo());

@@ -84,7 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"zero run", twoByTwo + "0 0 0\n", Kind::zeroRun, 5,
             "An image data run has a count of zero."},
         Row{"size negative", "size=-1\n", Kind::invalidDeclaredSize, 1, badSize},
-        Row{"size word", "name=A\r\nsize=abc\n", Kind::invalidDeclaredSize, 2, badSize},
         Row{"size space", "\rsize= 5\n", Kind::invalidDeclaredSize, 2, badSize},
         Row{"no data section", "name=T\nwidth=2\nheight=2\n", Kind::missingDataSection, 0,
             "The file does not contain a [data] section."},

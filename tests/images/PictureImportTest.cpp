@@ -48,11 +48,11 @@ TEST(PictureImport, FittedSizeKeepsTheAspectRatioAndNeverEnlarges) {
 
 TEST(PictureImport, ScalingAveragesAndLaysTransparencyOverBlack) {
     const RgbaPicture checker = pictureOf(4, 2, [](std::int64_t x, std::int64_t y) {
-        const std::uint8_t level = (x + y) % 2 ? 200 : 0;
+        const std::uint8_t level = (x + y) % 2 ? 201 : 0;
         return std::array<std::uint8_t, 4>{level, level, level, 255};
     });
     const RgbaPicture halved = scalePictureDown(checker, 2, 1);
-    EXPECT_EQ(halved.rgba, (std::vector<std::uint8_t>{100, 100, 100, 255, 100, 100, 100, 255}));
+    EXPECT_EQ(halved.rgba, (std::vector<std::uint8_t>{101, 101, 101, 255, 101, 101, 101, 255}));
     const RgbaPicture ghost = pictureOf(1, 1, [](auto, auto) {
         return std::array<std::uint8_t, 4>{255, 255, 255, 0};
     });
