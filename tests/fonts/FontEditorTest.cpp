@@ -208,7 +208,6 @@ TEST_F(FontEditorTest, AFontHigherThanEightPixelsIsNeverSent) {
     EXPECT_EQ(editor.importErrorMessage(),
               "Norix fonts currently have a maximum height of 8 pixels.");
     EXPECT_TRUE(editor.showingImportError());
-    EXPECT_FALSE(fonts.isUploadingFont());
     EXPECT_TRUE(commandsWithCode(cmdFontMetaBegin).empty());
 }
 

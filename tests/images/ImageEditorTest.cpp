@@ -43,36 +43,23 @@ protected:
     ImageEditor editor;
 };
 
-struct NewImageCase {
-    const char* name;
-    NewImageEntry entry;
-    std::optional<std::string> error;
-    friend void PrintTo(const NewImageCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class NewImageTest : public ImageEditorTest, public ::testing::WithParamInterface<NewImageCase> {};
-
-TEST_P(NewImageTest, ChecksTheEntriesInOrder) {
-    const auto& c = GetParam();
-    EXPECT_EQ(editor.createNewImage(c.entry), c.error);
-    EXPECT_EQ(editor.image().isDisplayable(), !c.error);
+// The name is checked first, then the width, then the height.
+TEST_F(ImageEditorTest, NewImageEntriesAreCheckedInOrder) {
+    const std::string euros = "\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC";
+    const std::string badWidth = "Width must be between 1 and 160.";
+    const std::string badHeight = "Height must be between 1 and 128.";
+    EXPECT_EQ(editor.createNewImage({" \t\n", "abc", "0"}), "Enter an image name.");
+    EXPECT_EQ(editor.createNewImage({euros, "8", "8"}),
+              "The image name must be 31 characters or fewer."); // 33 bytes
+    EXPECT_EQ(editor.createNewImage({"a", "0", "x"}), badWidth);
+    EXPECT_EQ(editor.createNewImage({"a", "161", "1"}), badWidth);
+    EXPECT_EQ(editor.createNewImage({"a", "160", "129"}), badHeight);
+    EXPECT_EQ(editor.createNewImage({"a", "16", " 12"}), badHeight);
+    EXPECT_FALSE(editor.image().isDisplayable());
+    EXPECT_EQ(editor.createNewImage({std::string(31, 'a'), "160", "128"}), std::nullopt);
+    EXPECT_EQ(editor.createNewImage({" logo\n", "1", "1"}), std::nullopt);
+    EXPECT_EQ(editor.image().imageName, "logo");
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Entries, NewImageTest,
-    ::testing::Values(
-        NewImageCase{"ThirtyOneLetters", {std::string(31, 'a'), "160", "128"}, std::nullopt},
-        NewImageCase{"SmallestSize", {" logo\n", "1", "1"}, std::nullopt},
-        NewImageCase{"BlankName", {" \t\n", "abc", "0"}, "Enter an image name."},
-        NewImageCase{
-            "ElevenThreeByteCharacters",
-            {"\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC", "8", "8"},
-            "The image name must be 31 characters or fewer."},
-        NewImageCase{"WidthZero", {"a", "0", "x"}, "Width must be between 1 and 160."},
-        NewImageCase{"WidthTooLarge", {"a", "161", "1"}, "Width must be between 1 and 160."},
-        NewImageCase{"HeightTooLarge", {"a", "160", "129"}, "Height must be between 1 and 128."},
-        NewImageCase{"HeightWithSpace", {"a", "16", " 12"}, "Height must be between 1 and 128."}),
-    testing::PrintedName());
 
 TEST_F(ImageEditorTest, ANewImageIsBlackWithItsEncodingAndNoHistory) {
     create(160, 128);
