@@ -48,6 +48,9 @@ TEST_P(FontReadFailures, GiveTheExactError) {
 }
 
 const std::string header = "name=F\nwidth=1\nheight=3\nsize=2\n";
+std::string missing(const std::string& key) {
+    return "The font file is missing its " + key + "= entry.";
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, FontReadFailures,
@@ -57,8 +60,6 @@ INSTANTIATE_TEST_SUITE_P(
             "The font width is invalid: 0"},
         Row{"width negative", "\n\nwidth=-3\n", Kind::invalidWidth, 3,
             "The font width is invalid: -3"},
-        Row{"width overflow", "width=99999999999999999999\n", Kind::invalidWidth, 1,
-            "The font width is invalid: 99999999999999999999"},
         Row{"height empty", "name=F\rheight=\n", Kind::invalidHeight, 2,
             "The font height is invalid: "},
         Row{"size", "size=1.0\n", Kind::invalidSize, 1, "The font size is invalid: 1.0"},
@@ -79,27 +80,19 @@ INSTANTIATE_TEST_SUITE_P(
             Kind::incompleteGlyph, 0,
             "The font contains 9 column values, which cannot be evenly divided into glyphs "
             "that are 2 columns wide."},
-        Row{"widest glyph", "name=W\nwidth=9223372036854775807\nheight=1\nsize=2\n[data]\n0b1 0b0",
-            Kind::incompleteGlyph, 0,
-            "The font contains 2 column values, which cannot be evenly divided into glyphs that "
-            "are 9223372036854775807 columns wide."},
         Row{"many tokens",
             "name=M\nwidth=1\nheight=8\nsize=1\n[data]\n" +
                 testing::repeated("0b10101010, ", 200000),
             Kind::sizeMismatch, 0,
             "The file declares size=1, but it contains 200000 binary column values."},
-        Row{"empty name", "name=\nwidth=1\n", Kind::missingName, 0,
-            "The font file is missing its name= entry."},
-        Row{"no width", "name=F\n", Kind::missingWidth, 0,
-            "The font file is missing its width= entry."},
-        Row{"no height", "name=F\nwidth=1\n", Kind::missingHeight, 0,
-            "The font file is missing its height= entry."},
-        Row{"no size", "name=F\nwidth=1\nheight=1\n", Kind::missingSize, 0,
-            "The font file is missing its size= entry."},
+        Row{"empty name", "name=\nwidth=1\n", Kind::missingName, 0, missing("name")},
+        Row{"no width", "name=F\n", Kind::missingWidth, 0, missing("width")},
+        Row{"no height", "name=F\nwidth=1\n", Kind::missingHeight, 0, missing("height")},
+        Row{"no size", "name=F\nwidth=1\nheight=1\n", Kind::missingSize, 0, missing("size")},
         Row{"no data", header, Kind::missingDataSection, 0,
             "The font file does not contain a [data] section."},
         Row{"keys after data are data", "name=F\n[data]\nwidth=1\n", Kind::missingWidth, 0,
-            "The font file is missing its width= entry."},
+            missing("width")},
         Row{"no tokens", header + "[data]\n# nothing here 0b 0B2\n", Kind::missingFontData, 0,
             "No binary column values were found after [data]."},
         Row{"Latin-1", "name=Caf\xE9\n", Kind::unreadableFile, 0,
@@ -109,24 +102,19 @@ INSTANTIATE_TEST_SUITE_P(
     testing::PrintedName());
 
 TEST(FontReader, LenientKeysAndTokens) {
-    const std::string text = "# a comment\r\n  Name = Hand Made \r\n"
-                             "Width = 8\nWIDTH=8\nwidth=+2\nheight=03\r\nsize = 4\nstyle=bold\n"
+    const std::string text = "# a comment\r\n  Name = Hand=Made \r\nname\n"
+                             "Width = 8\nWIDTH=8\nwidth=+2\nheight=03\r\nsize = 4\nnamed=bold\n"
                              "\u2028[DATA]  \r\n"
                              "0b101, 0B011 trailing words x0b111\n name=0b000\n";
     const auto font = FontFile::decode(text);
     ASSERT_TRUE(font) << font.error().message();
-    EXPECT_EQ(*font, LoadedFont("Hand Made", 2, 3, {5, 3, 7, 0}));
+    EXPECT_EQ(*font, LoadedFont("Hand=Made", 2, 3, {5, 3, 7, 0}));
 }
 
-TEST(FontReader, ExtractBinaryTokensAndMetadataValue) {
-    // A match may start inside a word and ends where the binary digits end.
+TEST(FontReader, BinaryTokensStartAnywhereAndEndWithTheirDigits) {
     const std::vector<std::string_view> expected = {"0b101", "0B1", "0b0", "0b11"};
     EXPECT_EQ(extractBinaryTokens("x0b101,0B12 0b 0b0b1 00b11"), expected);
     EXPECT_TRUE(extractBinaryTokens("0b").empty());
-    EXPECT_EQ(metadataValue("name", " NAME = a=b "), "a=b");
-    EXPECT_EQ(metadataValue("name", "name="), "");
-    EXPECT_FALSE(metadataValue("name", "named=x"));
-    EXPECT_FALSE(metadataValue("name", "name"));
 }
 
 TEST(FontReader, SafeFilenames) {

@@ -43,78 +43,51 @@ protected:
     ImageEditor editor;
 };
 
-struct NewImageCase {
-    const char* name;
-    NewImageEntry entry;
-    std::optional<std::string> error;
-    friend void PrintTo(const NewImageCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class NewImageTest : public ImageEditorTest, public ::testing::WithParamInterface<NewImageCase> {};
-
-TEST_P(NewImageTest, ChecksTheEntriesInOrder) {
-    const auto& c = GetParam();
-    EXPECT_EQ(editor.createNewImage(c.entry), c.error);
-    EXPECT_EQ(editor.image().isDisplayable(), !c.error);
+// The name is checked first, then the width, then the height.
+TEST_F(ImageEditorTest, NewImageEntriesAreCheckedInOrder) {
+    const std::string euros = "\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC";
+    const std::string badWidth = "Width must be between 1 and 160.";
+    const std::string badHeight = "Height must be between 1 and 128.";
+    EXPECT_EQ(editor.createNewImage({" \t\n", "abc", "0"}), "Enter an image name.");
+    EXPECT_EQ(editor.createNewImage({euros, "8", "8"}),
+              "The image name must be 31 characters or fewer."); // 33 bytes
+    EXPECT_EQ(editor.createNewImage({"a", "0", "x"}), badWidth);
+    EXPECT_EQ(editor.createNewImage({"a", "161", "1"}), badWidth);
+    EXPECT_EQ(editor.createNewImage({"a", "160", "129"}), badHeight);
+    EXPECT_EQ(editor.createNewImage({"a", "16", " 12"}), badHeight);
+    EXPECT_FALSE(editor.image().isDisplayable());
+    EXPECT_EQ(editor.createNewImage({std::string(31, 'a'), "160", "128"}), std::nullopt);
+    EXPECT_EQ(editor.createNewImage({" logo\n", "1", "1"}), std::nullopt);
+    EXPECT_EQ(editor.image().imageName, "logo");
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Entries, NewImageTest,
-    ::testing::Values(
-        NewImageCase{"ThirtyOneLetters", {std::string(31, 'a'), "160", "128"}, std::nullopt},
-        NewImageCase{"SmallestSize", {" logo\n", "1", "1"}, std::nullopt},
-        NewImageCase{"BlankName", {" \t\n", "abc", "0"}, "Enter an image name."},
-        NewImageCase{
-            "ElevenThreeByteCharacters",
-            {"\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC", "8", "8"},
-            "The image name must be 31 characters or fewer."},
-        NewImageCase{"WidthZero", {"a", "0", "x"}, "Width must be between 1 and 160."},
-        NewImageCase{"WidthTooLarge", {"a", "161", "1"}, "Width must be between 1 and 160."},
-        NewImageCase{"WidthNotANumber", {"a", "abc", "1"}, "Width must be between 1 and 160."},
-        NewImageCase{"HeightTooLarge", {"a", "160", "129"}, "Height must be between 1 and 128."},
-        NewImageCase{"HeightWithSpace", {"a", "16", " 12"}, "Height must be between 1 and 128."}),
-    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(ImageEditorTest, ANewImageIsBlackWithItsEncodingAndNoHistory) {
     create(160, 128);
-    const auto& image = editor.image();
-    EXPECT_EQ(image.imageName, "test");
-    EXPECT_EQ(image.imagePixels, std::vector<std::uint16_t>(160 * 128, 0));
-    EXPECT_EQ(image.compressedImageData.size(), 243U);
+    EXPECT_EQ(editor.image().imagePixels, std::vector<std::uint16_t>(160 * 128, 0));
     EXPECT_EQ(editor.compressedSizeText(), "243 / 4096 bytes");
     EXPECT_FALSE(editor.isModified());
     EXPECT_FALSE(editor.canUndo());
 }
 
-TEST_F(ImageEditorTest, PencilOrFillOnTheirOwnColourLeaveNoUndoStep) {
-    create();
-    editor.setLeftDrawingColor(blackColor);
-    drag({{1, 1}});
-    drag({{1, 1}}, true); // the right colour is black too
-    editor.setSelectedDrawingTool(ImageDrawingTool::fill);
-    drag({{3, 3}}, true);
-    EXPECT_FALSE(editor.canUndo());
-    EXPECT_FALSE(editor.isModified());
-    editor.setLeftDrawingColor(whiteColor);
-    drag({{3, 3}});
-    EXPECT_EQ(
-        std::count(editor.image().imagePixels.begin(), editor.image().imagePixels.end(), 0xFFFF),
-        48);
-}
-
-TEST_F(ImageEditorTest, PencilPaintsWithTheButtonsColourAndUndoTakesItBack) {
+TEST_F(ImageEditorTest, EachButtonPaintsItsColourAndPaintingAColourOnItselfIsNoStep) {
     create();
     drag({{0, 0}, {1, 0}, {2, 0}});
     editor.setRightDrawingColor({0.0, 0.0, 1.0});
     drag({{0, 0}}, true);
     EXPECT_EQ(pixel(0, 0), 0x001F);
     EXPECT_EQ(pixel(2, 0), 0xFFFF);
+    drag({{0, 0}}, true);
+    editor.setSelectedDrawingTool(ImageDrawingTool::fill);
+    drag({{0, 0}}, true);
     EXPECT_EQ(editor.undoHistory().size(), 2U);
     EXPECT_TRUE(editor.isModified());
     editor.undoImageEdit();
     EXPECT_EQ(pixel(0, 0), 0xFFFF);
     EXPECT_EQ(editor.image().compressedImageData,
               rebuildCompressedImageData(editor.image().imagePixels));
+    drag({{3, 3}}); // fills the black around the white line
+    EXPECT_EQ(pixel(5, 5), 0xFFFF);
+    EXPECT_EQ(editor.undoHistory().size(), 2U);
 }
 
 TEST_F(ImageEditorTest, TheHistoryKeepsTheTwentyNewestSnapshots) {
@@ -122,9 +95,6 @@ TEST_F(ImageEditorTest, TheHistoryKeepsTheTwentyNewestSnapshots) {
     for (std::int64_t x = 0; x < 25; ++x)
         drag({{x, 0}});
     ASSERT_EQ(editor.undoHistory().size(), 20U);
-    // The oldest kept snapshot is the one taken before the sixth gesture.
-    const auto& oldest = editor.undoHistory().front().pixels;
-    EXPECT_EQ(std::count(oldest.begin(), oldest.end(), 0xFFFF), 5);
     for (int i = 0; i < 20; ++i)
         editor.undoImageEdit();
     EXPECT_EQ(
@@ -137,16 +107,10 @@ TEST_F(ImageEditorTest, TheHistoryKeepsTheTwentyNewestSnapshots) {
 TEST_F(ImageEditorTest, AShapeFollowsTheMouseWithoutTrailsAndIsOneStep) {
     create(12, 12);
     editor.setSelectedDrawingTool(ImageDrawingTool::line);
-    editor.beginImageEdit();
-    editor.applyDrawingTool(0, 0, false);
-    editor.applyDrawingTool(11, 0, false);
-    EXPECT_EQ(editor.shapeStart(), (std::pair<std::int64_t, std::int64_t>{0, 0}));
-    editor.applyDrawingTool(0, 11, false);
-    editor.finishImageEdit();
+    drag({{0, 0}, {11, 0}, {0, 11}});
     EXPECT_EQ(pixel(11, 0), 0); // the first preview is gone
     EXPECT_EQ(pixel(0, 11), 0xFFFF);
     EXPECT_EQ(editor.undoHistory().size(), 1U);
-    EXPECT_FALSE(editor.shapeStart());
 }
 
 TEST_F(ImageEditorTest, PointsMapToPixelsByTheScaleAndOutsidePointsAreIgnored) {
@@ -163,29 +127,23 @@ TEST_F(ImageEditorTest, PointsMapToPixelsByTheScaleAndOutsidePointsAreIgnored) {
 }
 
 TEST_F(ImageEditorTest, ZoomStaysBetweenTwoAndTwenty) {
-    EXPECT_EQ(editor.editorTitle(), "6×");
     for (int i = 0; i < 20; ++i)
         editor.zoomEditorIn();
-    EXPECT_EQ(editor.editorScale(), 20.0);
+    EXPECT_EQ(editor.editorTitle(), "20×");
     EXPECT_FALSE(editor.canZoomIn());
     for (int i = 0; i < 20; ++i)
         editor.zoomEditorOut();
-    EXPECT_EQ(editor.editorScale(), 2.0);
-    EXPECT_FALSE(editor.canZoomOut());
     EXPECT_EQ(editor.editorTitle(), "2×");
+    EXPECT_FALSE(editor.canZoomOut());
 }
 
 TEST(ImageEditorRules, PreviewScaleFitsThreeHundredTwentyByTwoHundredFiftySix) {
-    EXPECT_EQ(previewScale(160, 128), 2);
-    EXPECT_EQ(previewScale(32, 32), 8);
-    EXPECT_EQ(previewScale(1, 1), 256);
-    EXPECT_EQ(previewScale(0, 10), 1);
+    EXPECT_EQ(previewScale(32, 32), 8); // the height decides
     EXPECT_EQ(previewScale(160, 1), 2);
+    EXPECT_EQ(previewScale(0, 10), 1);
 }
 
 TEST(ImageEditorRules, TheWellMarkIsBlackOnLightColoursAndWhiteOnDarkOnes) {
-    EXPECT_EQ(contrastingColor(whiteColor), blackColor);
-    EXPECT_EQ(contrastingColor(blackColor), whiteColor);
     EXPECT_EQ(contrastingColor({0.0, 1.0, 0.0}), blackColor); // 0.587
     EXPECT_EQ(contrastingColor({1.0, 0.0, 0.0}), whiteColor); // 0.299
     EXPECT_EQ(contrastingColor({0.6, 0.6, 0.6}), blackColor);

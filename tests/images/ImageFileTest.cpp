@@ -15,20 +15,15 @@ using ByteList = std::vector<std::uint8_t>;
 TEST(Rgb565, FromComponentsAndBack) {
     EXPECT_EQ(rgb565(1.0, 0.0, 0.0), 0xF800);
     EXPECT_EQ(rgb565(0.5, 0.5, 0.5), 0x8410); // halves round away from zero
-    EXPECT_EQ(rgb565(0.0, 0.0, 0.0), 0x0000);
-    EXPECT_EQ(rgb565(1.0, 1.0, 1.0), 0xFFFF);
-    EXPECT_EQ(rgb565(0.0, 1.0, 0.0), 0x07E0);
     EXPECT_EQ(rgb565(2.0, -1.0, std::nan("")), 0xF800);
     EXPECT_EQ(rgb8FromRgb565(0x001F), (Rgb8{0, 0, 255}));
     EXPECT_EQ(rgb8FromRgb565(0x8000).red, 131); // red5 = 16
-    EXPECT_EQ(rgb8FromRgb565(0x07E0), (Rgb8{0, 255, 0}));
     EXPECT_EQ(rgbaFromRgb565(Pixels{0xFFFF, 0x0000}), (ByteList{255, 255, 255, 255, 0, 0, 0, 255}));
 }
 
 TEST(ImageRle, RunsOfAtMost255BothWays) {
     const std::vector<std::pair<Pixels, ByteList>> cases = {
         {{0xF800}, {1, 248, 0}},
-        {Pixels(255, 0xFFFF), {255, 255, 255}},
         {Pixels(256, 0x1234), {255, 0x12, 0x34, 1, 0x12, 0x34}},
         {Pixels(300, 0xFFFF), {255, 255, 255, 45, 255, 255}},
         {{1, 1, 2, 1}, {2, 0, 1, 1, 0, 2, 1, 0, 1}},
@@ -38,7 +33,6 @@ TEST(ImageRle, RunsOfAtMost255BothWays) {
         EXPECT_EQ(decompressImageRLE(bytes, pixels.size()), pixels);
     }
     EXPECT_TRUE(rebuildCompressedImageData(Pixels{}).empty());
-    EXPECT_EQ(rebuildCompressedImageData(Pixels(160 * 128, 0x07E0)).size(), 243u);
     // Nothing, half a record, a zero run, and more or fewer pixels than asked for.
     for (const auto& [bytes, count] : std::vector<std::pair<ByteList, std::size_t>>{
              {{}, 0}, {{1, 0, 0, 1}, 1}, {{0, 0, 0}, 0}, {{5, 0, 0}, 4}, {{3, 0, 0}, 4}})
@@ -89,10 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"zero run", twoByTwo + "0 0 0\n", Kind::zeroRun, 5,
             "An image data run has a count of zero."},
         Row{"size negative", "size=-1\n", Kind::invalidDeclaredSize, 1, badSize},
-        Row{"size word", "name=A\r\nsize=abc\n", Kind::invalidDeclaredSize, 2, badSize},
         Row{"size space", "\rsize= 5\n", Kind::invalidDeclaredSize, 2, badSize},
-        Row{"size overflow", "width=160\nheight=128\nsize=99999999999999999999\n[data]\n",
-            Kind::invalidDeclaredSize, 3, badSize},
         Row{"no data section", "name=T\nwidth=2\nheight=2\n", Kind::missingDataSection, 0,
             "The file does not contain a [data] section."},
         Row{"key case", "name=T\nWidth=10\nheight=2\n[data]\n1 0 0\n", Kind::invalidDimensions, 0,

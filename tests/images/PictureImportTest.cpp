@@ -36,37 +36,23 @@ RgbaPicture photoLike(std::int64_t width, std::int64_t height) {
     });
 }
 
-struct SizeCase {
-    std::int64_t width, height, maxWidth, maxHeight, fittedWidth, fittedHeight;
-    friend void PrintTo(const SizeCase& c, std::ostream* out) {
-        *out << c.width << "x" << c.height << " in " << c.maxWidth << "x" << c.maxHeight;
-    }
-};
-
-class FittedSizeTest : public ::testing::TestWithParam<SizeCase> {};
-
-TEST_P(FittedSizeTest, KeepsTheAspectRatioAndNeverEnlarges) {
-    const auto& c = GetParam();
-    EXPECT_EQ(fittedPictureSize(c.width, c.height, c.maxWidth, c.maxHeight),
-              (std::pair{c.fittedWidth, c.fittedHeight}));
+TEST(PictureImport, FittedSizeKeepsTheAspectRatioAndNeverEnlarges) {
+    using Size = std::pair<std::int64_t, std::int64_t>;
+    EXPECT_EQ(fittedPictureSize(3000, 2000, 160, 128), Size(160, 107)); // 106.7 rounds up
+    EXPECT_EQ(fittedPictureSize(3000, 4000, 160, 128), Size(96, 128));
+    EXPECT_EQ(fittedPictureSize(10000, 10000, 132, 118), Size(118, 118));
+    EXPECT_EQ(fittedPictureSize(100, 50, 160, 128), Size(100, 50));
+    EXPECT_EQ(fittedPictureSize(5000, 1, 160, 128), Size(160, 1));
+    EXPECT_EQ(fittedPictureSize(0, 10, 160, 128), Size(1, 1));
 }
-
-INSTANTIATE_TEST_SUITE_P(Sizes, FittedSizeTest,
-                         ::testing::Values(SizeCase{4000, 3000, 160, 128, 160, 120},
-                                           SizeCase{3000, 4000, 160, 128, 96, 128},
-                                           SizeCase{10000, 10000, 132, 118, 118, 118},
-                                           SizeCase{100, 50, 160, 128, 100, 50},
-                                           SizeCase{5000, 1, 160, 128, 160, 1},
-                                           SizeCase{0, 10, 160, 128, 1, 1}),
-                         testing::PrintedName());
 
 TEST(PictureImport, ScalingAveragesAndLaysTransparencyOverBlack) {
     const RgbaPicture checker = pictureOf(4, 2, [](std::int64_t x, std::int64_t y) {
-        const std::uint8_t level = (x + y) % 2 ? 200 : 0;
+        const std::uint8_t level = (x + y) % 2 ? 201 : 0;
         return std::array<std::uint8_t, 4>{level, level, level, 255};
     });
     const RgbaPicture halved = scalePictureDown(checker, 2, 1);
-    EXPECT_EQ(halved.rgba, (std::vector<std::uint8_t>{100, 100, 100, 255, 100, 100, 100, 255}));
+    EXPECT_EQ(halved.rgba, (std::vector<std::uint8_t>{101, 101, 101, 255, 101, 101, 101, 255}));
     const RgbaPicture ghost = pictureOf(1, 1, [](auto, auto) {
         return std::array<std::uint8_t, 4>{255, 255, 255, 0};
     });
@@ -137,8 +123,6 @@ TEST(PictureImport, MedianCutSplitsWhereThePixelsAre) {
 }
 
 TEST(PictureImport, NamesAreCutToThirtyOneBytesAtACharacterBoundary) {
-    EXPECT_EQ(pictureImageName("holiday"), "holiday");
-    EXPECT_EQ(pictureImageName(std::string(40, 'x')), std::string(31, 'x'));
     // 30 ASCII bytes and a two-byte character: the character does not fit.
     EXPECT_EQ(pictureImageName(std::string(30, 'a') + "\u00E9b"), std::string(30, 'a'));
     EXPECT_EQ(pictureImageName(std::string(29, 'a') + "\u00E9b"), std::string(29, 'a') + "\u00E9");
