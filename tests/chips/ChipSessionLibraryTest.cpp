@@ -21,14 +21,8 @@ protected:
     std::vector<std::string> proposedNames;
 };
 
-std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines)
-        text += (text.empty() ? "" : "\n") + line;
-    return text;
-}
-
 TEST_F(ChipLibraryTest, NewChipFileEmptiesTheEditor) {
+    setChip("OLD", "ENDTEST", 8, 3);
     editor().newChipFile();
     EXPECT_EQ(editor().selectedType(), 0);
     EXPECT_EQ(editor().chipCode(), "");
@@ -36,33 +30,31 @@ TEST_F(ChipLibraryTest, NewChipFileEmptiesTheEditor) {
 }
 
 TEST_F(ChipLibraryTest, ValidationWritesEveryFailureInOrder) {
+    const std::string name = "Chip name is required.";
+    const std::string pins = "Chip pin count must be between 2 and 40.";
     struct Case {
         std::string name;
         std::int64_t type;
         std::int64_t pins;
-        std::vector<std::string> messages;
+        std::string failure; // the terminal's lines, joined
     };
     const std::vector<Case> cases = {
-        {"",
-         0,
-         50,
-         {"Chip name is required.", "Select a chip type.",
-          "Chip pin count must be between 2 and 40."}},
-        {" \n\t", 1, 14, {"Chip name is required."}},
-        {"A", 1, 1, {"Chip pin count must be between 2 and 40."}},
-        {"A", 1, 41, {"Chip pin count must be between 2 and 40."}},
-        {"A", 1, 2, {}},
-        {"A", 6, 40, {}},
+        {"", 0, 50, name + "\nSelect a chip type.\n" + pins},
+        {" \n\t", 1, 14, name},
+        {"A", 1, 1, pins},
+        {"A", 1, 41, pins},
+        {"A", 1, 2, ""},
+        {"A", 6, 40, ""},
     };
     for (const auto& c : cases) {
         session.terminal().clear();
         setChip(c.name, "", c.pins, c.type);
         // An invalid chip never reaches the save panel; a valid one is cancelled there.
         const auto result = editor().saveChipFile(chooser(std::nullopt));
-        EXPECT_EQ(lines(), c.messages) << c.name << c.pins;
+        EXPECT_EQ(session.terminal().joinedText(), c.failure) << c.name << c.pins;
         EXPECT_EQ(result.outcome,
-                  c.messages.empty() ? ChipFileOutcome::cancelled : ChipFileOutcome::failed);
-        EXPECT_EQ(result.failure, joined(c.messages));
+                  c.failure.empty() ? ChipFileOutcome::cancelled : ChipFileOutcome::failed);
+        EXPECT_EQ(result.failure, c.failure);
     }
     EXPECT_EQ(proposedNames.size(), 2u);
 }
@@ -79,7 +71,6 @@ TEST_F(ChipLibraryTest, AddingListsEachNameOnce) {
     EXPECT_EQ(lines(), (std::vector<std::string>{"Added 1 chip file.", "Added 1 chip file.",
                                                  "Added 2 chip files."}));
     EXPECT_EQ(editor().chips(), (std::vector<std::string>{"A.chip", "B.chip"}));
-    EXPECT_EQ(editor().chipFileURLs().at("A.chip"), otherA);
 
     editor().setSelectedChip("A.chip");
     editor().loadSelectedChipFile();
@@ -110,10 +101,7 @@ TEST_F(ChipLibraryTest, LoadFailuresLeaveTheEditorAloneAndReturnTheTerminalsText
     editor().setSelectedChip("ghost.chip");
     EXPECT_EQ(failure(), "The selected chip file could not be found.");
     const auto broken = writeChipFile("broken.chip", ChipDocument("X"));
-    {
-        std::ofstream out(broken, std::ios::trunc);
-        out << "[chipfile]\ntype = multi\n";
-    }
+    std::ofstream(broken, std::ios::trunc) << "[chipfile]\ntype = multi\n";
     editor().addChipFiles({broken});
     editor().setSelectedChip("broken.chip");
     EXPECT_EQ(failure(), "Load failed: Unsupported chip file type: multi.");
@@ -122,7 +110,6 @@ TEST_F(ChipLibraryTest, LoadFailuresLeaveTheEditorAloneAndReturnTheTerminalsText
 }
 
 TEST_F(ChipLibraryTest, SaveAsksForAPathOnceThenWritesBack) {
-    writeChipFile("seed.chip", ChipDocument("S"));
     setChip("NE555", "ENDTEST", 8, 4);
     editor().saveChipFile(chooser(folder / "timer"));
     EXPECT_EQ(proposedNames, std::vector<std::string>{"NE555.chip"});
@@ -140,7 +127,6 @@ TEST_F(ChipLibraryTest, SaveAsksForAPathOnceThenWritesBack) {
 }
 
 TEST_F(ChipLibraryTest, SaveAsFixesTheExtension) {
-    writeChipFile("seed.chip", ChipDocument("S"));
     setChip("NE555", "");
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"NE555.txt", "NE555.chip"}, {"NE555.CHIP", "NE555.CHIP"}, {"plain", "plain.chip"}};
@@ -153,24 +139,26 @@ TEST_F(ChipLibraryTest, SaveAsFixesTheExtension) {
 }
 
 TEST_F(ChipLibraryTest, SaveAsWritesItsDiagnosticSteps) {
-    writeChipFile("seed.chip", ChipDocument("S"));
     setChip("NE555", "ab\xC3\xA9");
+    const std::vector<std::string> opening = {
+        "SAVE AS 1: function entered", "SAVE AS 2: panel created", "SAVE AS 3: before runModal"};
+    const auto loggedAfterOpening = [&] {
+        EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 3), opening);
+        return std::vector<std::string>(log.begin() + 3, log.end());
+    };
     log.clear();
     editor().saveChipFileAs(chooser(std::nullopt));
-    EXPECT_EQ(log,
-              (std::vector<std::string>{"SAVE AS 1: function entered", "SAVE AS 2: panel created",
-                                        "SAVE AS 3: before runModal", "SAVE AS 4: panel returned 0",
-                                        "SAVE AS CANCELLED"}));
+    EXPECT_EQ(loggedAfterOpening(),
+              (std::vector<std::string>{"SAVE AS 4: panel returned 0", "SAVE AS CANCELLED"}));
     log.clear();
     const auto target = folder / "x.chip";
     editor().saveChipFileAs(chooser(target));
-    EXPECT_EQ(log, (std::vector<std::string>{
-                       "SAVE AS 1: function entered", "SAVE AS 2: panel created",
-                       "SAVE AS 3: before runModal", "SAVE AS 4: panel returned 1",
-                       "SAVE AS 5: selected URL = " + target.string(),
-                       "SAVE AS 6: final URL = " + target.string(),
-                       "SAVE AS 7: document created; code length = 3, strings = 8",
-                       "SAVE AS 8: calling ChipFileCodec.save", "SAVE AS 9: codec save returned"}));
+    EXPECT_EQ(loggedAfterOpening(),
+              (std::vector<std::string>{
+                  "SAVE AS 4: panel returned 1", "SAVE AS 5: selected URL = " + target.string(),
+                  "SAVE AS 6: final URL = " + target.string(),
+                  "SAVE AS 7: document created; code length = 3, strings = 8",
+                  "SAVE AS 8: calling ChipFileCodec.save", "SAVE AS 9: codec save returned"}));
     log.clear();
     editor().setChipName("NE556");
     const auto failed = editor().saveChipFileAs(chooser(folder / "missing-folder" / "y.chip"));
@@ -183,25 +171,17 @@ TEST_F(ChipLibraryTest, SaveAsWritesItsDiagnosticSteps) {
     EXPECT_TRUE(editor().isModified());
 }
 
-TEST_F(ChipLibraryTest, SavingABracketedCodeLineWritesItAndWarns) {
+// The warning's text and what the reader makes of such a file are the codec's;
+// here: both saves warn, and only while the line is there.
+TEST_F(ChipLibraryTest, SavingABracketedCodeLineWarns) {
     setChip("LEDS", "\nLEDON\n[abc]\nLEDOFF");
     editor().saveChipFileAs(chooser(folder / "leds.chip"));
-    const auto all = lines();
-    ASSERT_GE(all.size(), 2u);
-    EXPECT_EQ(std::vector<std::string>(all.end() - 2, all.end()),
-              (std::vector<std::string>{
-                  "Saved leds.chip.",
-                  "Warning: code line 3 \"[abc]\" is enclosed in square brackets, so the code "
-                  "will end before it when the file is read again."}));
-    const auto reread = ChipFileCodec::load(folder / "leds.chip");
-    ASSERT_TRUE(reread);
-    EXPECT_EQ(reread->code, "LEDON");
-
-    // Saved again once the line is gone: no warning, and the code comes back whole.
+    EXPECT_EQ(lines().back(), ChipFileCodec::bracketedCodeLineWarning({3, "[abc]"}));
+    editor().saveChipFile(chooser(std::nullopt));
+    EXPECT_EQ(lines().back(), ChipFileCodec::bracketedCodeLineWarning({3, "[abc]"}));
     editor().setChipCode("LEDON\n[abc] LEDOFF");
     editor().saveChipFile(chooser(std::nullopt));
     EXPECT_EQ(lines().back(), "Saved leds.chip.");
-    EXPECT_EQ(ChipFileCodec::load(folder / "leds.chip")->code, "LEDON\n[abc] LEDOFF");
 }
 
 TEST_F(ChipLibraryTest, SavingOverAnExistingFileAsksAboutTheNameReallyWritten) {

@@ -8,12 +8,11 @@
 namespace norix::testing {
 namespace {
 
+// `instructions` instructions of 16 bytes, each the same opcode.
 Bytes sampleCode(std::size_t instructions) {
-    Bytes code;
-    for (std::size_t i = 0; i < instructions; ++i) {
-        const Bytes instruction = {0xF0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-        code.insert(code.end(), instruction.begin(), instruction.end());
-    }
+    Bytes code(16 * instructions, 0);
+    for (std::size_t i = 0; i < code.size(); i += 16)
+        code[i] = 0xF0;
     return code;
 }
 
@@ -45,13 +44,6 @@ protected:
         session.setSelectedNorixChipIndex(index);
         session.loadSelectedNorixChip();
         settle();
-    }
-
-    std::vector<Bytes> payloadsOf(std::uint8_t code) const {
-        std::vector<Bytes> payloads;
-        for (const auto& command : commandsWithCode(code))
-            payloads.push_back(command.payload);
-        return payloads;
     }
 
     // Metadata as the Norix stores it: the upload bytes, then zeros up to 128.
@@ -91,10 +83,6 @@ TEST_P(NorixChipListTest, ConnectIdentifiesTheNorixListsEveryStoredChipThenAsksF
     advance(connectionStepDelay);
     EXPECT_EQ(list().norixChips(), GetParam().stored);
     EXPECT_EQ(lines().back(), GetParam().summary);
-    const auto names = payloadsOf(cmdChipName);
-    ASSERT_EQ(names.size(), GetParam().stored.size());
-    for (std::size_t i = 0; i < names.size(); ++i)
-        EXPECT_EQ(names[i], Bytes({static_cast<std::uint8_t>(i), 0}));
     EXPECT_EQ(fontListRequests, 0);
     advance(connectionStepDelay);
     EXPECT_EQ(fontListRequests, 1);
@@ -162,13 +150,6 @@ TEST_F(NorixChipsTest, LoadsAStoredChipIntoTheEditor) {
                            "Loading 6116 from Norix...",
                            "Loaded metadata for 6116. Stored code size: 144 bytes.",
                            "Loaded 144 bytes of test code.", "Loaded all chip strings."}));
-    const Bytes first{0, 0}, next{0xAA, 0xAA};
-    EXPECT_EQ(payloadsOf(cmdLoadChipMetadata), (std::vector<Bytes>{first, next}));
-    // The size header, then three parts.
-    EXPECT_EQ(payloadsOf(cmdLoadChipCode), (std::vector<Bytes>{first, next, next, next}));
-    const auto stringRequests = payloadsOf(cmdLoadChipString);
-    ASSERT_EQ(stringRequests.size(), 8u);
-    EXPECT_EQ(stringRequests[7], Bytes({0, 0, 7}));
     EXPECT_FALSE(load().isLoadingNorixChip());
     EXPECT_TRUE(session.canLoadSelectedNorixChip());
 }
@@ -228,7 +209,7 @@ TEST_F(NorixChipsTest, SwappedMarkerLeavesTheEditorButStillAsksForTheCode) {
     EXPECT_EQ(load().metadataProblem(), "Selected chip has invalid metadata marker 0x5AA5.");
     EXPECT_EQ(session.editor().chipName(), "MINE");
     EXPECT_EQ(session.editor().selectedPins(), 16);
-    EXPECT_EQ(payloadsOf(cmdLoadChipCode), std::vector<Bytes>{Bytes({0, 0})});
+    EXPECT_EQ(commandsWithCode(cmdLoadChipCode).size(), 1u);
 }
 
 TEST_F(NorixChipsTest, CodeAnswersOfEveryShape) {

@@ -27,12 +27,9 @@ Bytes metadataBytes(const std::string& name, Bytes tail) {
 
 class UploadMetadataTest : public ::testing::TestWithParam<MetadataCase> {};
 
+// A short name, in-range values and the string count are pinned by the upload below.
 TEST_P(UploadMetadataTest, MatchesTheWireLayout) {
-    const auto& c = GetParam();
-    const auto metadata = buildUploadMetadata(c.chip, c.codeSize);
-    ASSERT_TRUE(metadata.has_value());
-    ASSERT_EQ(metadata->size(), 41u);
-    EXPECT_EQ(*metadata, c.expected);
+    EXPECT_EQ(buildUploadMetadata(GetParam().chip, GetParam().codeSize), GetParam().expected);
 }
 
 const std::string fortyCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd";
@@ -40,26 +37,17 @@ const std::string fortyCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd";
 INSTANTIATE_TEST_SUITE_P(
     Chips, UploadMetadataTest,
     ::testing::Values(
-        MetadataCase{"short name padded with zeros",
-                     ChipDocument("ABC", 14, 1, 2, "", {"", "", "", "", "", "", "", ""}), 48,
-                     metadataBytes("ABC", {0x01, 0x00, 14, 2, 48, 0x00, 0})},
-        MetadataCase{"long name cut to 32 bytes without terminator",
-                     ChipDocument(fortyCharacters, 40, 6, 8), 0x1234,
-                     metadataBytes(fortyCharacters.substr(0, 32), {6, 0, 40, 8, 0x34, 0x12, 0})},
-        MetadataCase{"values clamped to their fields",
+        MetadataCase{
+            "long name cut to 32 bytes, type above 16 bits",
+            ChipDocument(fortyCharacters, 40, 70000, 8), 0x1234,
+            metadataBytes(fortyCharacters.substr(0, 32), {0xFF, 0xFF, 40, 8, 0x34, 0x12, 0})},
+        MetadataCase{"values clamped to their fields, largest code",
                      ChipDocument("X", 300, 300, -5, "", {"A", "", "B", "", "", "", "", ""}), 65535,
                      metadataBytes("X", {0x2C, 0x01, 255, 0, 0xFF, 0xFF, 2})},
         MetadataCase{"negative type and huge type",
                      ChipDocument("Y", -1, -7, 1000, "", {"1", "2", "3", "4", "5", "6", "7", "8"}),
-                     16, metadataBytes("Y", {0, 0, 0, 255, 16, 0, 8})},
-        MetadataCase{"type above 16 bits clamps to 65535", ChipDocument("Z", 2, 70000, 0), 0,
-                     metadataBytes("Z", {0xFF, 0xFF, 2, 0, 0, 0, 0})}),
+                     16, metadataBytes("Y", {0, 0, 0, 255, 16, 0, 8})}),
     testing::PrintedName());
-
-TEST(UploadMetadata, RefusesCodeLargerThanItsSizeField) {
-    EXPECT_TRUE(buildUploadMetadata(ChipDocument("A"), 65535).has_value());
-    EXPECT_FALSE(buildUploadMetadata(ChipDocument("A"), 65536).has_value());
-}
 
 TEST(UploadStrings, SlotsHoldAtMost63BytesAndAZero) {
     const std::string hundred(100, 'Q');
@@ -77,12 +65,6 @@ TEST(UploadStrings, SlotsHoldAtMost63BytesAndAZero) {
     EXPECT_EQ(block[256 + 63], 0x00);
     EXPECT_EQ(Bytes(block.begin() + 448, block.begin() + 452), Bytes({'l', 'a', 's', 't'}));
     EXPECT_TRUE(std::all_of(block.begin() + 452, block.end(), [](auto b) { return b == 0; }));
-    // Fewer than eight strings leave the other slots empty.
-    EXPECT_EQ(buildUploadStrings({"A"}), [] {
-        Bytes expected(512, 0);
-        expected[0] = 'A';
-        return expected;
-    }());
 }
 
 // ---- The conversation against the simulator -------------------------------
@@ -105,9 +87,6 @@ TEST_F(ChipUploadTest, SendsEveryStepInOrderAndStoresOnRequest) {
     EXPECT_EQ(commandCodes(), expectedCodes);
     EXPECT_EQ(commandsWithCode(cmdChipMetadata).front().payload,
               metadataBytes("NE555", {4, 0, 8, 0, 80, 0, 1}));
-    const auto chunks = commandsWithCode(cmdChipStringsChunk);
-    EXPECT_EQ(chunks.front().payload.size(), 63u);
-    EXPECT_EQ(chunks.back().payload.size(), 8u);
     EXPECT_EQ(commandsWithCode(cmdChipCodeLength).front().payload, Bytes({80, 0}));
     EXPECT_EQ(commandsWithCode(cmdChipCodeChunk).back().payload.size(), 17u);
     EXPECT_EQ(lines(), (std::vector<std::string>{
@@ -153,7 +132,8 @@ TEST_F(ChipUploadTest, EmptyProgramCompletesAfterTheCodeLength) {
 }
 
 // One retry and one failure at each stage: the retry repeats the same command
-// and payload; the failure ends the upload in the idle stage.
+// and payload; the failure ends the upload in the idle stage. A failed store
+// is reported the same way (the batch tests refuse one).
 struct StageCase {
     std::uint8_t command;
     unsigned occurrence;
@@ -204,30 +184,15 @@ INSTANTIATE_TEST_SUITE_P(
                       StageCase{cmdChipCodeLength, 1}, StageCase{cmdChipCodeChunk, 2}),
     testing::PrintedName());
 
-TEST_F(ChipUploadTest, StoreFailureIsReported) {
-    connect();
-    setChip("NOROOM", programOf(1));
-    sendChip();
-    addFault(cmdSaveChip, 1, sim::FaultAction::badSize);
-    session.saveToNorixPressed();
-    settle();
-    EXPECT_EQ(lines().back(), "Upload failed with response 0xB4.");
-    EXPECT_TRUE(sim.simulator().memory().chips().empty());
-}
-
 TEST_F(ChipUploadTest, UploadModeOffLeavesTheNorixUntouched) {
     sim.simulator().config().uploadMode = false;
     connect();
     setChip("OFF", programOf(1));
     sendChip();
     EXPECT_EQ(commandCodes(), Bytes({cmdUploadModeQuery}));
-    EXPECT_EQ(lines(), (std::vector<std::string>{
-                           "Checking Norix upload mode...",
-                           "Norix is not in upload mode. Open Upload Mode on the Norix and try "
-                           "again.",
-                       }));
+    EXPECT_EQ(lines().back(),
+              "Norix is not in upload mode. Open Upload Mode on the Norix and try again.");
     EXPECT_FALSE(session.pendingUploadModeSequence().has_value());
-    EXPECT_FALSE(session.pendingUploadModeAction().has_value());
 }
 
 TEST_F(ChipUploadTest, UploadModeRefusals) {
@@ -259,14 +224,14 @@ TEST_F(ChipUploadTest, UploadModeRefusals) {
     EXPECT_TRUE(commands.empty());
 }
 
+// Each validation text is pinned by the editor's tests; here: nothing is sent.
 TEST_F(ChipUploadTest, RefusalsBeforeAnythingIsSent) {
     session.sendToNorixPressed();
     EXPECT_EQ(lines().back(), "Connect to a Norix first.");
     connect();
     setChip("", programOf(1), 50, 0);
     session.sendChipToNorix();
-    EXPECT_EQ(lines(), (std::vector<std::string>{"Chip name is required.", "Select a chip type.",
-                                                 "Chip pin count must be between 2 and 40."}));
+    EXPECT_EQ(lines().back(), "Chip pin count must be between 2 and 40.");
     clearRecords();
     session.saveUploadedChipToNorix();
     EXPECT_EQ(lines().front(), "Chip name is required.");
@@ -276,12 +241,9 @@ TEST_F(ChipUploadTest, RefusalsBeforeAnythingIsSent) {
     ASSERT_FALSE(lines().empty());
     EXPECT_EQ(lines().back().rfind("Compile error: ", 0), 0u) << lines().back();
     EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::idle);
-    EXPECT_TRUE(commands.empty());
     setChip("HUGE", programOf(4096));
-    clearRecords();
     session.sendChipToNorix();
-    EXPECT_EQ(lines(),
-              std::vector<std::string>{"Compiled code is too large for the Norix metadata field."});
+    EXPECT_EQ(lines().back(), "Compiled code is too large for the Norix metadata field.");
     EXPECT_TRUE(commands.empty());
 }
 
