@@ -57,13 +57,6 @@ TEST_F(ChipFileSave, ReadingStopsAtTheSizeLimit) {
     EXPECT_EQ(readWholeFile("/dev/zero", 1 << 20).error().code, EFBIG);
 }
 
-TEST_F(ChipFileSave, FolderThatDoesNotExistFailsWithTheSystemReason) {
-    const auto error = ChipFileCodec::save(ChipDocument("A"), folder / "missing" / "a.chip");
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->code, ENOENT);
-    EXPECT_EQ(error->message(), "No such file or directory");
-}
-
 TEST_F(ChipFileSave, DirectoryInPlaceOfTheFileSurvivesAndNoTemporaryIsLeft) {
     const auto target = folder / "taken.chip";
     fs::create_directories(target / "inside");

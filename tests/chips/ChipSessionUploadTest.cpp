@@ -53,18 +53,15 @@ TEST(UploadStrings, SlotsHoldAtMost63BytesAndAZero) {
     const std::string hundred(100, 'Q');
     // "é" is two bytes; 62 ASCII letters and it make 64 bytes, so the cut splits it.
     const std::string splitCharacter = std::string(62, 'e') + "\xC3\xA9";
-    const Bytes block = buildUploadStrings({"A", "", "B", hundred, splitCharacter, "", "", "last"});
-    ASSERT_EQ(block.size(), 512u);
-    EXPECT_EQ(block[0], 0x41);
-    EXPECT_EQ(block[1], 0x00);
-    EXPECT_EQ(block[64], 0x00);
-    EXPECT_EQ(block[128], 0x42);
-    EXPECT_EQ(Bytes(block.begin() + 192, block.begin() + 255), Bytes(63, 'Q'));
-    EXPECT_EQ(block[255], 0x00);
-    EXPECT_EQ(block[256 + 62], 0xC3);
-    EXPECT_EQ(block[256 + 63], 0x00);
-    EXPECT_EQ(Bytes(block.begin() + 448, block.begin() + 452), Bytes({'l', 'a', 's', 't'}));
-    EXPECT_TRUE(std::all_of(block.begin() + 452, block.end(), [](auto b) { return b == 0; }));
+    Bytes expected(512, 0);
+    expected[0] = 'A';
+    expected[128] = 'B';
+    std::fill_n(expected.begin() + 192, 63, 'Q');
+    std::fill_n(expected.begin() + 256, 62, 'e');
+    expected[256 + 62] = 0xC3;
+    std::copy_n("last", 4, expected.begin() + 448);
+    EXPECT_EQ(buildUploadStrings({"A", "", "B", hundred, splitCharacter, "", "", "last"}),
+              expected);
 }
 
 // ---- The conversation against the simulator -------------------------------
@@ -183,17 +180,6 @@ INSTANTIATE_TEST_SUITE_P(
                       StageCase{cmdChipStringsChunk, 4}, StageCase{cmdChipStringsEnd, 1},
                       StageCase{cmdChipCodeLength, 1}, StageCase{cmdChipCodeChunk, 2}),
     testing::PrintedName());
-
-TEST_F(ChipUploadTest, UploadModeOffLeavesTheNorixUntouched) {
-    sim.simulator().config().uploadMode = false;
-    connect();
-    setChip("OFF", programOf(1));
-    sendChip();
-    EXPECT_EQ(commandCodes(), Bytes({cmdUploadModeQuery}));
-    EXPECT_EQ(lines().back(),
-              "Norix is not in upload mode. Open Upload Mode on the Norix and try again.");
-    EXPECT_FALSE(session.pendingUploadModeSequence().has_value());
-}
 
 TEST_F(ChipUploadTest, UploadModeRefusals) {
     connect();
