@@ -75,7 +75,6 @@ TEST_F(ChipConnectionTest, StrayAnswersCompleteNothing) {
     EXPECT_FALSE(session.pendingSerialSequence().has_value());
     EXPECT_TRUE(session.norixChipList().norixChips().empty());
     EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::idle);
-    EXPECT_FALSE(sim.simulator().faults().rules().empty());
 }
 
 TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStartsFresh) {
@@ -90,10 +89,13 @@ TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStart
     session.deleteSelectedChipFromNorix();
     session.sendToNorixPressed();
     session.requestChipList();
+    session.editor().addChipFiles({writeChipFile("b.chip", ChipDocument("B", 14, 1))});
+    session.saveAllChipsToNorix();
     settle();
     EXPECT_TRUE(session.pendingUploadModeSequence().has_value());
     EXPECT_TRUE(session.norixChipLoad().pendingLoadMetadataSequence().has_value());
     EXPECT_TRUE(session.norixChipList().pendingDeleteChipSequence().has_value());
+    ASSERT_TRUE(session.isBatchSaving());
 
     sim.simulator().hangUp();
     settle();
@@ -103,6 +105,9 @@ TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStart
     EXPECT_FALSE(session.pendingUploadModeSequence().has_value());
     EXPECT_FALSE(session.pendingUploadModeAction().has_value());
     EXPECT_FALSE(session.pendingSerialSequence().has_value());
+    EXPECT_FALSE(session.isBatchSaving());
+    EXPECT_FALSE(session.isUploading());
+    EXPECT_TRUE(session.batch().batchDocuments().empty());
     const auto& list = session.norixChipList();
     EXPECT_FALSE(list.pendingChipCountSequence() || list.pendingChipNameSequence() ||
                  list.pendingDeleteChipSequence() || list.pendingDeleteAllChipsSequence());
@@ -122,6 +127,8 @@ TEST_F(ChipConnectionTest, LostLinkClearsEveryConversationAndANewConnectionStart
     advance(connectionStepDelay);
     EXPECT_EQ(session.norixSerialNumber(), "SIM-0001");
     EXPECT_EQ(lines().back(), "No chips are stored on Norix.");
+    advance(connectionStepDelay);
+    EXPECT_EQ(fontListRequests, 2);
 }
 
 TEST(ChipTerminal, TrimsLineBreaksAndSkipsEmptyMessages) {
