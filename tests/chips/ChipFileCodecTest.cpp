@@ -131,18 +131,5 @@ INSTANTIATE_TEST_SUITE_P(
         BracketedLineCase{"NoCode", "", std::nullopt, ""}),
     testing::PrintedName());
 
-TEST(ChipFileCodec, BracketedCodeLineIsWrittenAndReadBackUpToIt) {
-    ChipDocument chip("LEDS", 14, 1, 0, "LEDON\n[abc]\nLEDOFF", {"s"});
-    const std::string text = ChipFileCodec::encode(chip);
-    EXPECT_NE(text.find("\nLEDON\n[abc]\nLEDOFF\n"), std::string::npos);
-    const auto read = ChipFileCodec::decode(text);
-    EXPECT_EQ(read->code, "LEDON");
-    EXPECT_EQ(read->string(0), "s"); // the strings section after it is still read
-    EXPECT_EQ(
-        ChipFileCodec::bracketedCodeLineWarning(*ChipFileCodec::firstBracketedCodeLine(chip.code)),
-        "Warning: code line 2 \"[abc]\" is enclosed in square brackets, so the code will "
-        "end before it when the file is read again.");
-}
-
 } // namespace
 } // namespace norix
