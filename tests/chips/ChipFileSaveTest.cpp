@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace norix {
 namespace {

@@ -50,7 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::PrintedName());
 
 TEST(UploadStrings, SlotsHoldAtMost63BytesAndAZero) {
-    const std::string hundred(100, 'Q');
     // "é" is two bytes; 62 ASCII letters and it make 64 bytes, so the cut splits it.
     const std::string splitCharacter = std::string(62, 'e') + "\xC3\xA9";
     Bytes expected(512, 0);
@@ -60,8 +59,9 @@ TEST(UploadStrings, SlotsHoldAtMost63BytesAndAZero) {
     std::fill_n(expected.begin() + 256, 62, 'e');
     expected[256 + 62] = 0xC3;
     std::copy_n("last", 4, expected.begin() + 448);
-    EXPECT_EQ(buildUploadStrings({"A", "", "B", hundred, splitCharacter, "", "", "last"}),
-              expected);
+    EXPECT_EQ(
+        buildUploadStrings({"A", "", "B", std::string(100, 'Q'), splitCharacter, "", "", "last"}),
+        expected);
 }
 
 // ---- The conversation against the simulator -------------------------------
@@ -116,8 +116,8 @@ TEST_F(ChipUploadTest, SendsEveryStepInOrderAndStoresOnRequest) {
     EXPECT_EQ(commandCodes(), Bytes({cmdUploadModeQuery}));
 }
 
-// One retry and one failure at each stage: the retry repeats the same command
-// and payload; the failure ends the upload in the idle stage. A failed store
+// A failure, then a retry, at each stage: the failure ends the upload in the
+// idle stage; the retry repeats the same command and payload. A failed store
 // is reported the same way (the batch tests refuse one).
 struct StageCase {
     std::uint8_t command;
@@ -131,10 +131,20 @@ struct StageCase {
 class UploadStageFaultTest : public ChipSessionFixture,
                              public ::testing::WithParamInterface<StageCase> {};
 
-TEST_P(UploadStageFaultTest, RetryRepeatsTheSamePacket) {
+TEST_P(UploadStageFaultTest, FailureEndsTheUploadAndRetryRepeatsTheSamePacket) {
     connect();
     setChip("RETRY", programOf(8));
+    addFault(GetParam().command, GetParam().occurrence, sim::FaultAction::fail);
+    sendChip();
+    EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::idle);
+    EXPECT_EQ(lines().back(), "Upload failed with response 0xB3.");
+    EXPECT_EQ(commands.back().code, GetParam().command);
+
+    // Nothing is stuck: the next upload starts from the beginning and completes.
+    sim.simulator().faults().clear();
+    sim.simulator().faults().resetCounts();
     addFault(GetParam().command, GetParam().occurrence, sim::FaultAction::retry);
+    clearRecords();
     sendChip();
     EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
     EXPECT_TRUE(wrote("Norix requested a retry."));
@@ -144,21 +154,6 @@ TEST_P(UploadStageFaultTest, RetryRepeatsTheSamePacket) {
     const sim::StoredChip& uploaded = *sim.simulator().device().chipCommands().uploadedChip();
     EXPECT_EQ(uploaded.code.size(), 128u);
     EXPECT_EQ(uploaded.name(), "RETRY");
-}
-
-TEST_P(UploadStageFaultTest, FailureEndsTheUpload) {
-    connect();
-    setChip("FAIL", programOf(8));
-    addFault(GetParam().command, GetParam().occurrence, sim::FaultAction::fail);
-    sendChip();
-    EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::idle);
-    EXPECT_EQ(lines().back(), "Upload failed with response 0xB3.");
-    EXPECT_EQ(commands.back().code, GetParam().command);
-    // Nothing is stuck: the next upload starts from the beginning and completes.
-    sim.simulator().faults().clear();
-    clearRecords();
-    sendChip();
-    EXPECT_EQ(session.upload().uploadStage(), NorixUploadStage::complete);
 }
 
 INSTANTIATE_TEST_SUITE_P(
