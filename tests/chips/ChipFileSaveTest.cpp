@@ -43,7 +43,6 @@ TEST_F(ChipFileSave, SavingThroughASymbolicLinkKeepsTheLink) {
     ASSERT_FALSE(ChipFileCodec::save(ChipDocument("B"), link));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ChipFileCodec::load(target)->name, "B");
-    EXPECT_EQ(entries(), 2u);
 }
 
 TEST_F(ChipFileSave, ReadingStopsAtTheSizeLimit) {

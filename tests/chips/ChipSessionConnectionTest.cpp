@@ -138,7 +138,6 @@ TEST(ChipTerminal, TrimsLineBreaksAndSkipsEmptyMessages) {
     EXPECT_EQ(
         std::vector<std::string>(terminal.terminalLines().begin(), terminal.terminalLines().end()),
         (std::vector<std::string>{"kept  ", " spaced "}));
-    EXPECT_EQ(terminal.joinedText(), "kept  \n spaced ");
 }
 
 TEST_F(ChipConnectionTest, PortChoicesAndConnectFailures) {

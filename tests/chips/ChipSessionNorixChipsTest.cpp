@@ -18,9 +18,9 @@ Bytes sampleCode(std::size_t instructions) {
 
 class NorixChipsTest : public ChipSessionFixture {
 protected:
-    void store(const std::string& name, const Bytes& code = sampleCode(2),
-               std::vector<std::string> strings = {"one", "", "three"}) {
-        sim.simulator().memory().storeChip(sim::makeStoredChip(name, 3, 24, 5, strings, code), 128);
+    void store(const std::string& name) {
+        sim.simulator().memory().storeChip(
+            sim::makeStoredChip(name, 3, 24, 5, {"one", "", "three"}, sampleCode(2)), 128);
     }
 
     // Connects with `names` stored; the handshake loads the list.
@@ -282,23 +282,6 @@ TEST_F(NorixChipsTest, DeletesOneChipAndReloadsTheList) {
     EXPECT_EQ(session.norixChipList().norixChips(), (std::vector<std::string>{"A", "C"}));
     EXPECT_FALSE(session.norixChipList().selectedNorixChipIndex().has_value());
     EXPECT_EQ(lines().back(), "Loaded 2 chips from Norix.");
-}
-
-TEST_F(NorixChipsTest, DeleteWaitsForAnUploadAndForItsOwnRequest) {
-    connectWith({"A"});
-    setChip("UP", programOf(8));
-    addFault(cmdChipCodeChunk, 1, sim::FaultAction::drop);
-    sendChip();
-    ASSERT_TRUE(session.isUploading());
-    clearRecords();
-    session.setSelectedNorixChipIndex(0);
-    session.deleteSelectedChipFromNorix();
-    EXPECT_EQ(lines(), (std::vector<std::string>{
-                           "Deleting Norix slot 0, shown as A.",
-                           "Wait for the current upload to finish before deleting a chip."}));
-    session.deleteAllChipsFromNorix();
-    EXPECT_EQ(lines().back(), "Wait for the current upload to finish before deleting all chips.");
-    EXPECT_TRUE(commands.empty());
 }
 
 TEST_F(NorixChipsTest, DeleteAllAfterConfirmationAndUploadModeCheck) {

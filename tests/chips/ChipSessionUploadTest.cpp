@@ -163,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StageCase{cmdChipCodeLength, 1}, StageCase{cmdChipCodeChunk, 2}),
     testing::PrintedName());
 
-TEST_F(ChipUploadTest, UploadModeRefusals) {
+TEST_F(ChipUploadTest, UploadModeAndBusyRefusals) {
+    sim.simulator().memory().storeChip(sim::makeStoredChip("A", 1, 14, 0, {}, Bytes(16, 1)), 128);
     connect();
     setChip("BUSY", programOf(4));
     // An unanswered query blocks a second one.
@@ -180,7 +181,7 @@ TEST_F(ChipUploadTest, UploadModeRefusals) {
     EXPECT_EQ(lines().back(), "Upload-mode check failed with response 0xB3.");
     EXPECT_TRUE(session.canUseUploadButtons());
 
-    // While chunks are still going out, another send is refused.
+    // While chunks are still going out, another send or a delete is refused.
     addFault(cmdChipCodeChunk, 1, sim::FaultAction::drop);
     sendChip();
     ASSERT_EQ(session.upload().uploadStage(), NorixUploadStage::codeChunk);
@@ -189,6 +190,11 @@ TEST_F(ChipUploadTest, UploadModeRefusals) {
     EXPECT_EQ(lines(), std::vector<std::string>{"An upload is already in progress."});
     session.sendChipToNorix();
     EXPECT_EQ(lines().back(), "An upload is already in progress.");
+    session.setSelectedNorixChipIndex(0);
+    session.deleteSelectedChipFromNorix();
+    EXPECT_EQ(lines().back(), "Wait for the current upload to finish before deleting a chip.");
+    session.deleteAllChipsFromNorix();
+    EXPECT_EQ(lines().back(), "Wait for the current upload to finish before deleting all chips.");
     EXPECT_TRUE(commands.empty());
 }
 
