@@ -24,8 +24,7 @@ TEST(ChipFileName, DeviceNamesBecomePlainFileNames) {
         {"6502 CPU", "6502 CPU"},
         {"Z\xC3\xBCrich", "Z\xC3\xBCrich"},
         {"bad\xFFutf8", "bad_utf8"},
-        {std::string(98, 'x') + "\xC3\xA9\xC3\xA9", std::string(98, 'x') + "\xC3\xA9"},
-    };
+        {std::string(98, 'x') + "\xC3\xA9\xC3\xA9", std::string(98, 'x') + "\xC3\xA9"}};
     for (const auto& [name, expected] : cases)
         EXPECT_EQ(chipFileBaseName(name), expected) << name;
 }

@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace norix {
 namespace {
@@ -45,7 +43,6 @@ TEST_F(ChipFileSave, SavingThroughASymbolicLinkKeepsTheLink) {
     ASSERT_FALSE(ChipFileCodec::save(ChipDocument("B"), link));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ChipFileCodec::load(target)->name, "B");
-    EXPECT_EQ(entries(), 2u);
 }
 
 TEST_F(ChipFileSave, ReadingStopsAtTheSizeLimit) {
@@ -55,13 +52,6 @@ TEST_F(ChipFileSave, ReadingStopsAtTheSizeLimit) {
     EXPECT_EQ(readWholeFile(path, 1000)->size(), 1000u);
     // A device that never ends is cut off instead of filling the memory.
     EXPECT_EQ(readWholeFile("/dev/zero", 1 << 20).error().code, EFBIG);
-}
-
-TEST_F(ChipFileSave, FolderThatDoesNotExistFailsWithTheSystemReason) {
-    const auto error = ChipFileCodec::save(ChipDocument("A"), folder / "missing" / "a.chip");
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->code, ENOENT);
-    EXPECT_EQ(error->message(), "No such file or directory");
 }
 
 TEST_F(ChipFileSave, DirectoryInPlaceOfTheFileSurvivesAndNoTemporaryIsLeft) {

@@ -21,14 +21,8 @@ protected:
     std::vector<std::string> proposedNames;
 };
 
-std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines)
-        text += (text.empty() ? "" : "\n") + line;
-    return text;
-}
-
 TEST_F(ChipLibraryTest, NewChipFileEmptiesTheEditor) {
+    setChip("OLD", "ENDTEST", 8, 3);
     editor().newChipFile();
     EXPECT_EQ(editor().selectedType(), 0);
     EXPECT_EQ(editor().chipCode(), "");
@@ -36,33 +30,25 @@ TEST_F(ChipLibraryTest, NewChipFileEmptiesTheEditor) {
 }
 
 TEST_F(ChipLibraryTest, ValidationWritesEveryFailureInOrder) {
-    struct Case {
-        std::string name;
-        std::int64_t type;
-        std::int64_t pins;
-        std::vector<std::string> messages;
-    };
-    const std::vector<Case> cases = {
-        {"",
-         0,
-         50,
-         {"Chip name is required.", "Select a chip type.",
-          "Chip pin count must be between 2 and 40."}},
-        {" \n\t", 1, 14, {"Chip name is required."}},
-        {"A", 1, 1, {"Chip pin count must be between 2 and 40."}},
-        {"A", 1, 41, {"Chip pin count must be between 2 and 40."}},
-        {"A", 1, 2, {}},
-        {"A", 6, 40, {}},
-    };
-    for (const auto& c : cases) {
+    const std::string noName = "Chip name is required.";
+    const std::string badPins = "Chip pin count must be between 2 and 40.";
+    // Name, type, pins, and the terminal's lines joined.
+    const std::vector<std::tuple<std::string, std::int64_t, std::int64_t, std::string>> cases = {
+        {"", 0, 50, noName + "\nSelect a chip type.\n" + badPins},
+        {" \n\t", 1, 14, noName},
+        {"A", 1, 1, badPins},
+        {"A", 1, 41, badPins},
+        {"A", 1, 2, ""},
+        {"A", 6, 40, ""}};
+    for (const auto& [name, type, pins, failure] : cases) {
         session.terminal().clear();
-        setChip(c.name, "", c.pins, c.type);
+        setChip(name, "", pins, type);
         // An invalid chip never reaches the save panel; a valid one is cancelled there.
         const auto result = editor().saveChipFile(chooser(std::nullopt));
-        EXPECT_EQ(lines(), c.messages) << c.name << c.pins;
+        EXPECT_EQ(session.terminal().joinedText(), failure) << name << pins;
         EXPECT_EQ(result.outcome,
-                  c.messages.empty() ? ChipFileOutcome::cancelled : ChipFileOutcome::failed);
-        EXPECT_EQ(result.failure, joined(c.messages));
+                  failure.empty() ? ChipFileOutcome::cancelled : ChipFileOutcome::failed);
+        EXPECT_EQ(result.failure, failure);
     }
     EXPECT_EQ(proposedNames.size(), 2u);
 }
@@ -79,7 +65,6 @@ TEST_F(ChipLibraryTest, AddingListsEachNameOnce) {
     EXPECT_EQ(lines(), (std::vector<std::string>{"Added 1 chip file.", "Added 1 chip file.",
                                                  "Added 2 chip files."}));
     EXPECT_EQ(editor().chips(), (std::vector<std::string>{"A.chip", "B.chip"}));
-    EXPECT_EQ(editor().chipFileURLs().at("A.chip"), otherA);
 
     editor().setSelectedChip("A.chip");
     editor().loadSelectedChipFile();
@@ -95,7 +80,6 @@ TEST_F(ChipLibraryTest, AddingListsEachNameOnce) {
     EXPECT_TRUE(std::filesystem::exists(otherA));
     editor().clearChipFiles();
     EXPECT_TRUE(editor().chips().empty());
-    EXPECT_TRUE(editor().chipFileURLs().empty());
 }
 
 TEST_F(ChipLibraryTest, LoadFailuresLeaveTheEditorAloneAndReturnTheTerminalsText) {
@@ -110,10 +94,7 @@ TEST_F(ChipLibraryTest, LoadFailuresLeaveTheEditorAloneAndReturnTheTerminalsText
     editor().setSelectedChip("ghost.chip");
     EXPECT_EQ(failure(), "The selected chip file could not be found.");
     const auto broken = writeChipFile("broken.chip", ChipDocument("X"));
-    {
-        std::ofstream out(broken, std::ios::trunc);
-        out << "[chipfile]\ntype = multi\n";
-    }
+    std::ofstream(broken, std::ios::trunc) << "[chipfile]\ntype = multi\n";
     editor().addChipFiles({broken});
     editor().setSelectedChip("broken.chip");
     EXPECT_EQ(failure(), "Load failed: Unsupported chip file type: multi.");
@@ -122,7 +103,6 @@ TEST_F(ChipLibraryTest, LoadFailuresLeaveTheEditorAloneAndReturnTheTerminalsText
 }
 
 TEST_F(ChipLibraryTest, SaveAsksForAPathOnceThenWritesBack) {
-    writeChipFile("seed.chip", ChipDocument("S"));
     setChip("NE555", "ENDTEST", 8, 4);
     editor().saveChipFile(chooser(folder / "timer"));
     EXPECT_EQ(proposedNames, std::vector<std::string>{"NE555.chip"});
@@ -135,12 +115,10 @@ TEST_F(ChipLibraryTest, SaveAsksForAPathOnceThenWritesBack) {
     auto reread = ChipFileCodec::load(folder / "timer.chip");
     ASSERT_TRUE(reread);
     EXPECT_EQ(reread->strings[2], "third");
-    EXPECT_EQ(reread->pinCount, 8);
     EXPECT_TRUE(editor().chips().empty()); // saving does not add to the list
 }
 
 TEST_F(ChipLibraryTest, SaveAsFixesTheExtension) {
-    writeChipFile("seed.chip", ChipDocument("S"));
     setChip("NE555", "");
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"NE555.txt", "NE555.chip"}, {"NE555.CHIP", "NE555.CHIP"}, {"plain", "plain.chip"}};
@@ -153,7 +131,6 @@ TEST_F(ChipLibraryTest, SaveAsFixesTheExtension) {
 }
 
 TEST_F(ChipLibraryTest, SaveAsWritesItsDiagnosticSteps) {
-    writeChipFile("seed.chip", ChipDocument("S"));
     setChip("NE555", "ab\xC3\xA9");
     log.clear();
     editor().saveChipFileAs(chooser(std::nullopt));
@@ -177,31 +154,25 @@ TEST_F(ChipLibraryTest, SaveAsWritesItsDiagnosticSteps) {
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back().rfind("SAVE AS ERROR: ", 0), 0u);
     EXPECT_EQ(failed.outcome, ChipFileOutcome::failed);
-    EXPECT_EQ(failed.failure.rfind("Save failed: ", 0), 0u);
+    EXPECT_EQ(failed.failure, "Save failed: No such file or directory");
     EXPECT_EQ(failed.failure, lines().back());
     EXPECT_EQ(editor().currentFileURL(), target);
     EXPECT_TRUE(editor().isModified());
 }
 
-TEST_F(ChipLibraryTest, SavingABracketedCodeLineWritesItAndWarns) {
+// Both saves warn, and only while the line is there; the file reads back up to it.
+TEST_F(ChipLibraryTest, SavingABracketedCodeLineWarns) {
+    const std::string warning = "Warning: code line 3 \"[abc]\" is enclosed in square brackets, "
+                                "so the code will end before it when the file is read again.";
     setChip("LEDS", "\nLEDON\n[abc]\nLEDOFF");
     editor().saveChipFileAs(chooser(folder / "leds.chip"));
-    const auto all = lines();
-    ASSERT_GE(all.size(), 2u);
-    EXPECT_EQ(std::vector<std::string>(all.end() - 2, all.end()),
-              (std::vector<std::string>{
-                  "Saved leds.chip.",
-                  "Warning: code line 3 \"[abc]\" is enclosed in square brackets, so the code "
-                  "will end before it when the file is read again."}));
-    const auto reread = ChipFileCodec::load(folder / "leds.chip");
-    ASSERT_TRUE(reread);
-    EXPECT_EQ(reread->code, "LEDON");
-
-    // Saved again once the line is gone: no warning, and the code comes back whole.
+    EXPECT_EQ(lines().back(), warning);
+    EXPECT_EQ(ChipFileCodec::load(folder / "leds.chip")->code, "LEDON");
+    editor().saveChipFile(chooser(std::nullopt));
+    EXPECT_EQ(lines().back(), warning);
     editor().setChipCode("LEDON\n[abc] LEDOFF");
     editor().saveChipFile(chooser(std::nullopt));
     EXPECT_EQ(lines().back(), "Saved leds.chip.");
-    EXPECT_EQ(ChipFileCodec::load(folder / "leds.chip")->code, "LEDON\n[abc] LEDOFF");
 }
 
 TEST_F(ChipLibraryTest, SavingOverAnExistingFileAsksAboutTheNameReallyWritten) {
