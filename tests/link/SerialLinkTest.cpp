@@ -69,7 +69,6 @@ TEST_F(SerialLink, ConnectOpensTheLineRaw8N1At115200) {
     ASSERT_FALSE(seenConnected.empty());
     EXPECT_TRUE(seenConnected.back());
     EXPECT_EQ(link.connectedPort(), device.slavePath());
-    EXPECT_EQ(link.lastRequestedPort(), device.slavePath());
     EXPECT_EQ(link.lastError(), std::nullopt);
     EXPECT_THAT(log, ElementsAre("Opening serial port: " + device.slavePath()));
 
@@ -91,13 +90,17 @@ TEST_F(SerialLink, ConnectOpensTheLineRaw8N1At115200) {
     EXPECT_EQ(link.connectedPort(), std::nullopt);
 }
 
-// A port is this program's alone while it is open. The refusal's text, and the
-// holder's line carrying on, are pinned where the norix tool meets a held port.
+// A port is this program's alone while it is open; a second link is told why
+// it cannot have it.
 TEST_F(SerialLink, APortIsHeldAloneUntilItsLinkLetsGo) {
     PtyDevice device;
     ASSERT_TRUE(link.connect(device.slavePath()));
     SerialPortManager second{loop, dir.path()};
     EXPECT_FALSE(second.connect(device.slavePath()));
+    EXPECT_EQ(second.lastError(),
+              "Unable to open " + device.slavePath() +
+                  ": Device or resource busy. Another program is using this port; close the "
+                  "port there and connect again.");
     link.disconnect();
     ASSERT_TRUE(second.connect(device.slavePath())) << second.lastError().value_or("");
 }
@@ -258,8 +261,6 @@ TEST_P(Reconnect, TriesThreeTimesASecondApart) {
         loop.advance(Milliseconds(1));
     }
     if (failedAttempts == SerialPortManager::maximumReconnectAttempts) {
-        EXPECT_FALSE(link.serialFailureInProgress());
-        EXPECT_EQ(link.reconnectAttempt(), 0);
         EXPECT_FALSE(link.isReconnectPending());
         loop.advance(Milliseconds(5000));
         EXPECT_EQ(link.lastError(), "Could not reconnect to Norix after 3 attempts.");
@@ -267,7 +268,6 @@ TEST_P(Reconnect, TriesThreeTimesASecondApart) {
         EXPECT_EQ(disconnectedCalls, 1);
         return;
     }
-    EXPECT_EQ(link.reconnectAttempt(), failedAttempts + 1);
     events.clear();
     device = std::make_unique<PtyDevice>();
     dir.link("ttyACM0", device->slavePath());
@@ -276,8 +276,6 @@ TEST_P(Reconnect, TriesThreeTimesASecondApart) {
     ASSERT_TRUE(link.isConnected());
     EXPECT_EQ(link.connectedPort(), port);
     EXPECT_EQ(link.lastError(), std::nullopt);
-    EXPECT_EQ(link.reconnectAttempt(), 0);
-    EXPECT_FALSE(link.serialFailureInProgress());
     EXPECT_THAT(events,
                 ElementsAre("fonts closed", "fonts opened", "images opened", "fonts reconnected"));
     // The sequence counter lives on across connections.
