@@ -33,12 +33,11 @@ public:
     }
 
     const std::string& slavePath() const { return slavePath_; }
-    int master() const { return master_.get(); }
 
     void write(const Bytes& bytes) {
         std::size_t offset = 0;
         while (offset < bytes.size()) {
-            const ssize_t n = ::write(master(), bytes.data() + offset, bytes.size() - offset);
+            const ssize_t n = ::write(master_.get(), bytes.data() + offset, bytes.size() - offset);
             if (n > 0)
                 offset += static_cast<std::size_t>(n);
             else
@@ -49,10 +48,10 @@ public:
     // Everything that arrives until nothing more came for `quiet`.
     Bytes read(std::chrono::milliseconds quiet = std::chrono::milliseconds(100)) {
         Bytes received;
-        pollfd fd{master(), POLLIN, 0};
+        pollfd fd{master_.get(), POLLIN, 0};
         while (::poll(&fd, 1, static_cast<int>(quiet.count())) > 0) {
             std::uint8_t buffer[4096];
-            const ssize_t n = ::read(master(), buffer, sizeof buffer);
+            const ssize_t n = ::read(master_.get(), buffer, sizeof buffer);
             if (n <= 0)
                 break;
             received.insert(received.end(), buffer, buffer + n);

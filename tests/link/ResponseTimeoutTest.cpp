@@ -44,10 +44,6 @@ TEST_P(ResponseTimeoutCases, FiresOnceAndOnlyForTheOutstandingCommand) {
     conversation.loop.advance(Milliseconds(1));
     const int expected = GetParam().firesAfterMs ? 1 : 0;
     EXPECT_EQ(conversation.timeouts, expected);
-    if (conversation.timeout) {
-        EXPECT_FALSE(conversation.timeout->isArmed());
-        EXPECT_EQ(conversation.timeout->armedSequence(), std::nullopt);
-    }
     conversation.loop.advance(Milliseconds(10000));
     EXPECT_EQ(conversation.timeouts, expected) << "single-shot";
 }
@@ -59,12 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         TimeoutCase{"Answered", [](Conversation& c) { c.pending.reset(); }, {}},
         TimeoutCase{"NewerCommandSentWithoutRearming", [](Conversation& c) { c.pending = 10; }, {}},
         // Sequence 0 after 255: a wrapped sequence is still a sequence.
-        TimeoutCase{"RearmedForTheNextCommand",
-                    [](Conversation& c) {
-                        c.send(0);
-                        EXPECT_EQ(c.timeout->armedSequence(), 0);
-                    },
-                    4000},
+        TimeoutCase{"RearmedForTheNextCommand", [](Conversation& c) { c.send(0); }, 4000},
         TimeoutCase{"Cancelled", [](Conversation& c) { c.timeout->cancel(); }, {}},
         TimeoutCase{"Destroyed", [](Conversation& c) { c.timeout.reset(); }, {}}),
     testing::PrintedName());
