@@ -94,39 +94,29 @@ TEST_F(PictureCommandsTest, ALargeGreyPngIsScaledWhileItIsRead) {
     EXPECT_EQ(streamed->rgba, scalePictureDown(*whole, 640, 320).rgba);
 }
 
-struct FailureCase {
-    const char* name;
-    std::string command;
-    int status;
-    std::string errStart;
-};
+class PictureRuns : public CliRun {};
 
-class PictureCommandFailures : public PictureCommandsTest,
-                               public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(PictureCommandFailures, ReportAndExit) {
-    write("junk.png", "this is no picture");
-    write("bad.txt", "width=1\nheight=1\n[data]\n0 0 0\n");
-    const Outcome run = norix(words(GetParam().command));
-    EXPECT_EQ(run.status, GetParam().status);
-    EXPECT_TRUE(run.err.starts_with(GetParam().errStart)) << run.err;
+TEST_P(PictureRuns, PrintAndExitAsExpected) {
+    check({{"junk.png", "this is no picture"}, {"bad.txt", "width=1\nheight=1\n[data]\n0 0 0\n"}});
     EXPECT_FALSE(fs::exists(folder_ / "junk.txt"));
 }
 
-const std::string unreadable = "The picture could not be read: ";
+const std::string importUsage = "norix: usage: norix image import PICTURE [-o FILE] [--name NAME] "
+                                "[--size WxH] [--colors N] [--dither] [--force]\n";
 INSTANTIATE_TEST_SUITE_P(
-    Cases, PictureCommandFailures,
-    ::testing::Values(FailureCase{"UnreadablePicture", "image import junk.png", 1, unreadable},
-                      FailureCase{"MissingPicture", "image import none.gif", 1, unreadable},
-                      FailureCase{"SizeTooLarge", "image import junk.png --size 200x10", 2,
-                                  "norix: usage: norix image import"},
-                      FailureCase{"ZeroColours", "image import junk.png --colors 0", 2,
-                                  "norix: usage: norix image import"},
-                      FailureCase{"ExportWithoutOutput", "image export bad.txt", 2,
-                                  "norix: usage: norix image export"},
-                      FailureCase{"ExportOfABadFile", "image export bad.txt -o x.png", 1,
-                                  "An image data run has a count of zero."}),
-    [](const auto& p) { return std::string(p.param.name); });
+    Cli, PictureRuns,
+    ::testing::Values(
+        RunCase{"UnreadablePicture", "image import junk.png", 1, "",
+                "The picture could not be read: Unsupported image format.\n"},
+        RunCase{"MissingPicture", "image import none.gif", 1, "",
+                "The picture could not be read: File not found.\n"},
+        RunCase{"SizeTooLarge", "image import junk.png --size 200x10", 2, "", importUsage},
+        RunCase{"ZeroColours", "image import junk.png --colors 0", 2, "", importUsage},
+        RunCase{"ExportWithoutOutput", "image export bad.txt", 2, "",
+                "norix: usage: norix image export FILE -o PICTURE.png\n"},
+        RunCase{"ExportOfABadFile", "image export bad.txt -o x.png", 1, "",
+                "An image data run has a count of zero.\n"}),
+    ::testing::PrintToStringParamName());
 
 } // namespace
 } // namespace norix::clitest
