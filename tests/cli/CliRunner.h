@@ -59,10 +59,9 @@ inline pid_t spawnProgram(const std::vector<std::string>& args, const fs::path& 
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> copy = args;
     std::vector<char*> argv;
-    for (auto& arg : copy)
-        argv.push_back(arg.data());
+    for (const auto& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str())); // posix_spawn changes none of them
     argv.push_back(nullptr);
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
@@ -120,9 +119,8 @@ private:
 // Each test runs norix in a fresh folder of its own; its outputs are kept apart.
 class CliFolderTest : public ::testing::Test {
 protected:
-    std::string write(const std::string& name, const std::string& contents) {
-        std::ofstream(folder_ / name, std::ios::binary) << contents;
-        return name;
+    void write(const std::string& name, const std::string& text) {
+        std::ofstream(folder_ / name, std::ios::binary) << text;
     }
 
     // Runs norix inside the folder, so that paths in its messages stay short;
@@ -131,11 +129,9 @@ protected:
         std::vector<std::string> all = {NORIX_BINARY};
         all.insert(all.end(), globalArgs_.begin(), globalArgs_.end());
         all.insert(all.end(), args.begin(), args.end());
-        Outcome run;
-        run.status = waitForExit(spawnProgram(all, folder_, outputs_ / "out", outputs_ / "err"));
-        run.out = readFile(outputs_ / "out");
-        run.err = readFile(outputs_ / "err");
-        return run;
+        const int status =
+            waitForExit(spawnProgram(all, folder_, outputs_ / "out", outputs_ / "err"));
+        return {status, readFile(outputs_ / "out"), readFile(outputs_ / "err")};
     }
 
     testing::TempFolder folder_;

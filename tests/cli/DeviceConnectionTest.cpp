@@ -1,8 +1,6 @@
-// The connection helper of the norix tool's device commands, against the
-// built-in simulator: the silence time-out (restarted by every received
-// byte), a lost link, and the progress bar's drawing. How each command ends on
-// silence is checked by the fault matrix; that -p sim reaches the built-in
-// simulator, by every run of the conversation commands.
+// The connection helper of the norix device commands against the built-in
+// simulator: the silence clock, a lost link, the progress bar. How each
+// command ends on silence is checked by the fault matrix.
 
 #include "cli/DeviceConnection.h"
 

