@@ -36,7 +36,6 @@ const std::vector<Fault> faults = {{"drop", "Silence"},
                                    {"hangup-after", "HangUpAfter"},
                                    {"retry", "Retry"}};
 
-// One step of a command's conversation that the faults hit.
 struct Step {
     std::string command;
     std::string args; // the sample files lie one folder up
@@ -125,8 +124,7 @@ std::set<std::string> filesUnder(const fs::path& folder) {
     return files;
 }
 
-// How a cell's norix ran; its outputs, its files (under work/) and the
-// simulator's log stay in the cell's folder.
+// How a cell's norix ran; its outputs and files and the simulator's log stay in its folder.
 struct CellRun {
     int status = -1;
     double seconds = 0;
