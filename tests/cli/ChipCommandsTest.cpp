@@ -14,9 +14,8 @@ std::string example(const std::string& chip) {
 
 class ChipCommands : public CliFolderTest {
 protected:
-    void startSim(const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> options = {"--empty"};
-        options.insert(options.end(), extra.begin(), extra.end());
+    void startSim(std::vector<std::string> options = {}) {
+        options.push_back("--empty");
         sim_.emplace(options);
         ASSERT_FALSE(sim_->port().empty());
         globalArgs_ = {"-p", sim_->port()};
@@ -27,8 +26,7 @@ protected:
 
 TEST_F(ChipCommands, StoreListPullAndStoreAgainRoundTrip) {
     startSim();
-    const Outcome stored = norix({"-q", "store", example("7400"), example("6116")});
-    ASSERT_EQ(stored.status, 0) << stored.err;
+    ASSERT_EQ(norix({"-q", "store", example("7400"), example("6116")}).status, 0);
     EXPECT_EQ(norix({"-q", "chips"}).out, "0: 7400\n1: 6116\n");
 
     EXPECT_EQ(norix({"-q", "pull", "0"}).out, "Saved 7400.chip.\n");
@@ -66,9 +64,7 @@ TEST_F(ChipCommands, NamesFromTheDeviceStayInsideTheFolder) {
     write("evil.chip",
           "[chips]\n[meta]\nname = ../up/.hidden\npins = 14\ntype = 1\n[code]\nENDTEST\n");
     ASSERT_EQ(norix({"-q", "send", "evil.chip", "--store"}).status, 0);
-    fs::create_directories(folder_ / "inner");
     EXPECT_EQ(norix({"-q", "pull", "0"}).out, "Saved _up_.hidden.chip.\n");
-    EXPECT_TRUE(fs::exists(folder_ / "_up_.hidden.chip"));
     EXPECT_EQ(norix({"-q", "backup", "inner"}).out, "Saved inner/_up_.hidden.chip.\n");
 }
 

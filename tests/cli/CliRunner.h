@@ -2,6 +2,7 @@
 // Runs the real norix binary in a temporary folder of its own, the way a shell
 // would, and collects its standard output, standard error and exit status.
 
+#include "core/util/UniqueFd.h"
 #include "tests/support/TestSupport.h"
 
 #include <csignal>
@@ -85,33 +86,30 @@ class SimProcess {
 public:
     explicit SimProcess(const std::vector<std::string>& options,
                         const fs::path& log = "/dev/null") {
-        int output[2];
-        if (::pipe2(output, O_CLOEXEC) != 0)
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
             return;
+        output_.reset(ends[0]);
         std::vector<std::string> args = {NORIX_SIM_PROGRAM};
         args.insert(args.end(), options.begin(), options.end());
-        pid_ = spawnProgram(args, fs::current_path(), {}, log, output[1]);
-        ::close(output[1]);
+        pid_ = spawnProgram(args, fs::current_path(), {}, log, ends[1]);
+        ::close(ends[1]); // the simulator's own copy stays; its exit ends the read below
         char c = 0;
-        while (pid_ > 0 && ::read(output[0], &c, 1) == 1 && c != '\n')
+        while (pid_ > 0 && ::read(output_.get(), &c, 1) == 1 && c != '\n')
             port_ += c;
-        output_ = output[0];
     }
     ~SimProcess() {
         if (pid_ > 0) {
             ::kill(pid_, SIGTERM);
             waitForExit(pid_);
         }
-        ::close(output_);
     }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
 
     const std::string& port() const { return port_; }
 
 private:
     pid_t pid_ = -1;
-    int output_ = -1;
+    UniqueFd output_; // kept open: a closed pipe would end the simulator on its next line
     std::string port_;
 };
 #endif

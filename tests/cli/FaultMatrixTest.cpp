@@ -1,9 +1,7 @@
-// Every device command of the norix tool against a misbehaving norix-sim: each
-// fault rule at the first and at a middle step of the command's conversation.
-// A failure ends with status 1 and its reason on standard error, within
-// --timeout, leaving no half-written file; a fault the conversation is built
-// to absorb (a retry, a hang-up after the last answer) ends with status 0.
-// The cells only wait on processes, so they run side by side in this process.
+// Every device command of norix against norix-sim, with each fault at the first and at a
+// middle step of its conversation. A failure ends with status 1 and its reason on standard
+// error within --timeout, leaving no half-written file; a fault the conversation absorbs (a
+// retry, a hang-up after the last answer) ends with status 0.
 
 #include "tests/cli/CliRunner.h"
 
@@ -128,7 +126,7 @@ std::set<std::string> filesUnder(const fs::path& folder) {
 struct CellRun {
     int status = -1;
     double seconds = 0;
-    std::string problem; // the harness itself failed
+    std::string problem; // the setup failed
 };
 
 CellRun runCell(const Cell& cell, const fs::path& base) {
@@ -145,9 +143,8 @@ CellRun runCell(const Cell& cell, const fs::path& base) {
         return clitest::waitForExit(clitest::spawnProgram(
             args, base / "work", base / (name + ".out"), base / (name + ".err")));
     };
-    if (sim.port().empty()) {
-        run.problem = "norix-sim did not start";
-    } else if (!cell.step->setup.empty() && norix(cell.step->setup, "setup") != 0) {
+    // A simulator that did not start logs no fault, which the test notices.
+    if (!cell.step->setup.empty() && norix(cell.step->setup, "setup") != 0) {
         run.problem = "the setup failed: " + readFile(base / "setup.err");
     } else {
         const auto start = std::chrono::steady_clock::now();
@@ -158,15 +155,14 @@ CellRun runCell(const Cell& cell, const fs::path& base) {
     return run;
 }
 
-// Whether a line of `text` starts with `start`.
 bool hasLineStarting(const std::string& text, const std::string& start) {
     return ("\n" + text).find("\n" + start) != std::string::npos;
 }
 
 class FaultMatrix : public ::testing::TestWithParam<Cell> {
 public:
-    // Runs every selected cell, eight at a time, before the first test looks
-    // at its own; each test then checks the outcome of its cell.
+    // Runs every selected cell, eight at a time (they only wait on processes),
+    // before the first test looks at its own.
     static void SetUpTestSuite() {
         base_ = fs::temp_directory_path() / ("norix-faults-" + std::to_string(::getpid()));
         fs::remove_all(base_);
@@ -196,7 +192,6 @@ protected:
 
 TEST_P(FaultMatrix, EndsAsTheFaultDemands) {
     const Cell& cell = GetParam();
-    ASSERT_TRUE(runs_.contains(cell.name()));
     const CellRun& run = runs_.at(cell.name());
     ASSERT_EQ(run.problem, "");
     const fs::path base = base_ / cell.name();

@@ -4,7 +4,6 @@
 
 #include "core/link/SerialPortManager.h"
 #include "core/loop/ManualEventLoop.h"
-#include "core/util/DiagnosticLog.h"
 #include "tests/cli/CliRunner.h"
 #include "tests/link/PtyDevice.h"
 
@@ -14,7 +13,6 @@ namespace {
 using PortInUse = clitest::CliFolderTest;
 
 TEST_F(PortInUse, NorixIsToldAnotherProgramHoldsThePort) {
-    ScopedDiagnosticSink quiet{[](std::string_view) {}};
     ManualEventLoop loop;
     SerialPortManager holder{loop, "/nonexistent-norix-test"};
     testing::PtyDevice device;

@@ -1,7 +1,6 @@
 #include "dist/ManPage.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 namespace norix {
 namespace {
