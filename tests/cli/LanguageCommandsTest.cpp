@@ -69,6 +69,7 @@ TEST_F(LanguageCommands, CompileWritesRawBytesAndDecompileReadsThemBack) {
     const Outcome compiled = norix({"compile", "-o", "out.bin", "a.src"});
     EXPECT_EQ(compiled.status, 0);
     EXPECT_EQ(compiled.out, "");
+    EXPECT_EQ(readFile(folder_ / "out.bin").size(), 80u); // five instructions of 16 bytes
     EXPECT_EQ(norix({"decompile", "out.bin"}).out,
               "SETOUT 0x3\nFUNC GO\nREGLOD 0x2 #R5\nENDFUNC\nCALL GO\n");
 }

@@ -1,6 +1,5 @@
-// The real norix binary asked to use a port that a link in this test holds: it
-// is refused with the reason and a hint, and sends nothing. That the holder's
-// line carries on is the link's own behaviour, checked with the link.
+// norix asked for a port that a link in this test holds is refused with the reason and a
+// hint, and sends nothing. That the holder's line carries on is checked with the link.
 
 #include "core/link/SerialPortManager.h"
 #include "core/loop/ManualEventLoop.h"
