@@ -134,7 +134,8 @@ CellRun runCell(const Cell& cell, const fs::path& base) {
     fs::create_directories(base / "work");
     for (const auto& sample : fs::recursive_directory_iterator(examples))
         if (sample.is_regular_file())
-            fs::copy_file(sample.path(), base / sample.path().filename());
+            fs::copy_file(sample.path(), base / sample.path().filename(),
+                          fs::copy_options::skip_existing);
     clitest::SimProcess sim({"-v", "--examples", examples.string(), "--fault", cell.rule()},
                             base / "sim.log");
     const auto norix = [&](const std::string& command, const std::string& name) {
