@@ -79,9 +79,9 @@ TEST_F(ChipCommands, DeleteOneThenAll) {
     EXPECT_EQ(norix({"-q", "chips"}).out, "0: 4164\n1: 7400\n");
 
     EXPECT_EQ(norix({"delete", "--all"}).status, 2);
-    const Outcome missing = norix({"-q", "delete", "5"});
+    const Outcome missing = norix({"-q", "delete", "2"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "norix: there is no stored chip 5 (the Norix holds 2 chips)\n");
+    EXPECT_EQ(missing.err, "norix: there is no stored chip 2 (the Norix holds 2 chips)\n");
 
     ASSERT_EQ(norix({"-q", "delete", "--all", "--yes"}).status, 0);
     EXPECT_EQ(norix({"-q", "chips"}).out, "");
