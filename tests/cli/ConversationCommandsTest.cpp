@@ -69,7 +69,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "The selected font file could not be read as text.\n"},
         RunCase{"FontSlotNotANumber", "-p sim -q font upload " + font + " x", 2, "",
                 "norix: the font slot must be a number\n"},
-        // Slot 0 holds the default font, which the Norix keeps.
         RunCase{"DeleteOfTheDefaultFont", "-p sim -q font delete 0", 1, "",
                 "Norix could not delete that font. If it is the default font, select another "
                 "default font first.\n"},

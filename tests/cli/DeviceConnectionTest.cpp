@@ -1,6 +1,5 @@
-// The connection helper of the norix device commands against the built-in
-// simulator: the silence clock, a lost link, the progress bar. How each
-// command ends on silence is checked by the fault matrix.
+// The connection helper of the norix device commands against the built-in simulator: the
+// silence clock, a lost link, the progress bar. How commands end on silence: the fault matrix.
 
 #include "cli/DeviceConnection.h"
 

@@ -39,6 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "norix: chip needs a subcommand (see norix --help)\n"},
         RunCase{"CatWithoutFile", "font cat", 2, "", "norix: usage: norix font cat FILE\n"},
         RunCase{"CatOfTwoFiles", "image cat a b", 2, "", "norix: usage: norix image cat FILE\n"},
+        RunCase{"ZeroTimeout", "--timeout 0 chip cat a", 2, "",
+                "norix: --timeout needs a positive number of seconds\n"},
         RunCase{"UnknownSubcommand", "chip frobnicate", 2, "",
                 "norix: unknown command 'chip frobnicate' (see norix --help)\n"}),
     ::testing::PrintToStringParamName());
