@@ -4,31 +4,21 @@
 
 #include "tests/cli/CliRunner.h"
 
-namespace norix {
+namespace norix::clitest {
 namespace {
-
-namespace fs = std::filesystem;
-using clitest::Outcome;
-using clitest::readFile;
-using clitest::SimProcess;
 
 const fs::path examples = fs::path(NORIX_SOURCE_ROOT) / "examples" / "chips";
 std::string example(const std::string& chip) {
     return (examples / (chip + ".chip")).string();
 }
 
-class ChipCommands : public clitest::CliFolderTest {
+class ChipCommands : public CliFolderTest {
 protected:
-    void startSim(const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> options = {"--empty"};
-        options.insert(options.end(), extra.begin(), extra.end());
+    void startSim(std::vector<std::string> options = {}) {
+        options.push_back("--empty");
         sim_.emplace(options);
         ASSERT_FALSE(sim_->port().empty());
         globalArgs_ = {"-p", sim_->port()};
-    }
-
-    std::string compiled(const fs::path& chipFile) {
-        return norix({"compile", chipFile.string()}).out;
     }
 
     std::optional<SimProcess> sim_;
@@ -36,31 +26,18 @@ protected:
 
 TEST_F(ChipCommands, StoreListPullAndStoreAgainRoundTrip) {
     startSim();
-    const Outcome stored = norix({"store", example("7400"), example("6116")});
-    ASSERT_EQ(stored.status, 0) << stored.out << stored.err;
-    EXPECT_NE(stored.out.find("Starting batch save of 2 chip files...\n"), std::string::npos);
-    EXPECT_NE(stored.out.find("Batch save completed successfully. 2 chips saved.\n"),
-              std::string::npos);
-    EXPECT_EQ(stored.err, "");
+    ASSERT_EQ(norix({"-q", "store", example("7400"), example("6116")}).status, 0);
+    EXPECT_EQ(norix({"-q", "chips"}).out, "0: 7400\n1: 6116\n");
 
-    const Outcome listed = norix({"-q", "chips"});
-    ASSERT_EQ(listed.status, 0) << listed.err;
-    EXPECT_EQ(listed.out, "0: 7400\n1: 6116\n");
-
-    const Outcome pulled = norix({"-q", "pull", "0"});
-    ASSERT_EQ(pulled.status, 0) << pulled.err;
-    EXPECT_EQ(pulled.out, "Saved 7400.chip.\n");
+    EXPECT_EQ(norix({"-q", "pull", "0"}).out, "Saved 7400.chip.\n");
     const std::string first = readFile(folder_ / "7400.chip");
     // The source text comes back decompiled, but it compiles to the same image.
-    EXPECT_EQ(compiled(folder_ / "7400.chip"), compiled(example("7400")));
+    EXPECT_EQ(norix({"compile", "7400.chip"}).out, norix({"compile", example("7400")}).out);
     EXPECT_NE(first.find("0=7400 Quad NAND\n"), std::string::npos);
 
     // Storing the pulled file and pulling it again gives the same file, byte for byte.
-    const Outcome resent = norix({"-q", "send", (folder_ / "7400.chip").string(), "--store"});
-    ASSERT_EQ(resent.status, 0) << resent.err;
-    EXPECT_EQ(resent.out, "");
-    const Outcome again = norix({"-q", "pull", "0", "-o", "again.chip"});
-    ASSERT_EQ(again.status, 0) << again.err;
+    ASSERT_EQ(norix({"-q", "send", "7400.chip", "--store"}).status, 0);
+    ASSERT_EQ(norix({"-q", "pull", "0", "-o", "again.chip"}).status, 0);
     EXPECT_EQ(readFile(folder_ / "again.chip"), first);
 
     // A derived name never replaces an existing file unless asked.
@@ -73,31 +50,22 @@ TEST_F(ChipCommands, StoreListPullAndStoreAgainRoundTrip) {
 TEST_F(ChipCommands, BackupWritesEveryChipWithoutOverwriting) {
     startSim();
     ASSERT_EQ(norix({"-q", "store", example("4164"), example("7400")}).status, 0);
-    const Outcome first = norix({"-q", "backup", "saved"});
-    ASSERT_EQ(first.status, 0) << first.err;
-    EXPECT_EQ(first.out, "Saved saved/4164.chip.\nSaved saved/7400.chip.\n");
-    const Outcome second = norix({"-q", "backup", "saved"});
-    ASSERT_EQ(second.status, 0) << second.err;
-    EXPECT_EQ(second.out, "Saved saved/4164-2.chip.\nSaved saved/7400-2.chip.\n");
+    EXPECT_EQ(norix({"-q", "backup", "saved"}).out,
+              "Saved saved/4164.chip.\nSaved saved/7400.chip.\n");
+    EXPECT_EQ(norix({"-q", "backup", "saved"}).out,
+              "Saved saved/4164-2.chip.\nSaved saved/7400-2.chip.\n");
     EXPECT_EQ(readFile(folder_ / "saved/4164.chip"), readFile(folder_ / "saved/4164-2.chip"));
-    const Outcome forced = norix({"-q", "backup", "saved", "--force"});
-    EXPECT_EQ(forced.out, "Saved saved/4164.chip.\nSaved saved/7400.chip.\n");
+    EXPECT_EQ(norix({"-q", "backup", "saved", "--force"}).out,
+              "Saved saved/4164.chip.\nSaved saved/7400.chip.\n");
 }
 
 TEST_F(ChipCommands, NamesFromTheDeviceStayInsideTheFolder) {
     startSim();
     write("evil.chip",
-          "[chipfile]\ntype = single\n\n[chips]\n\n---\n\n[meta]\n\nname = ../up/.hidden\n"
-          "pins = 14\ntype = 1\nimageIndex = 0\n\n[code]\n\nENDTEST\n\n[strings]\n\n"
-          "0=\n1=\n2=\n3=\n4=\n5=\n6=\n7=\n\n[ENDCHIPS]\n");
+          "[chips]\n[meta]\nname = ../up/.hidden\npins = 14\ntype = 1\n[code]\nENDTEST\n");
     ASSERT_EQ(norix({"-q", "send", "evil.chip", "--store"}).status, 0);
-    fs::create_directories(folder_ / "inner");
-    const Outcome pulled = norix({"-q", "pull", "0"});
-    ASSERT_EQ(pulled.status, 0) << pulled.err;
-    EXPECT_EQ(pulled.out, "Saved _up_.hidden.chip.\n");
-    EXPECT_TRUE(fs::exists(folder_ / "_up_.hidden.chip"));
-    const Outcome backup = norix({"-q", "backup", "inner"});
-    EXPECT_EQ(backup.out, "Saved inner/_up_.hidden.chip.\n");
+    EXPECT_EQ(norix({"-q", "pull", "0"}).out, "Saved _up_.hidden.chip.\n");
+    EXPECT_EQ(norix({"-q", "backup", "inner"}).out, "Saved inner/_up_.hidden.chip.\n");
 }
 
 TEST_F(ChipCommands, DeleteOneThenAll) {
@@ -105,23 +73,17 @@ TEST_F(ChipCommands, DeleteOneThenAll) {
     ASSERT_EQ(norix({"-q", "store", example("4164"), example("6116"), example("7400")}).status, 0);
     const Outcome one = norix({"delete", "1"});
     ASSERT_EQ(one.status, 0) << one.err;
-    EXPECT_NE(one.out.find("Deleting Norix slot 1, shown as 6116.\nDeleting 6116 from Norix...\n"
-                           "Chip deleted from Norix.\n"),
+    EXPECT_NE(one.out.find("Deleting 6116 from Norix...\nChip deleted from Norix.\n"),
               std::string::npos)
         << one.out;
     EXPECT_EQ(norix({"-q", "chips"}).out, "0: 4164\n1: 7400\n");
 
-    const Outcome unconfirmed = norix({"delete", "--all"});
-    EXPECT_EQ(unconfirmed.status, 2);
-    EXPECT_EQ(unconfirmed.out, "");
-    EXPECT_EQ(norix({"-q", "chips"}).out, "0: 4164\n1: 7400\n");
-
-    const Outcome missing = norix({"-q", "delete", "5"});
+    EXPECT_EQ(norix({"delete", "--all"}).status, 2);
+    const Outcome missing = norix({"-q", "delete", "2"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "norix: there is no stored chip 5 (the Norix holds 2 chips)\n");
+    EXPECT_EQ(missing.err, "norix: there is no stored chip 2 (the Norix holds 2 chips)\n");
 
-    const Outcome all = norix({"-q", "delete", "--all", "--yes"});
-    ASSERT_EQ(all.status, 0) << all.err;
+    ASSERT_EQ(norix({"-q", "delete", "--all", "--yes"}).status, 0);
     EXPECT_EQ(norix({"-q", "chips"}).out, "");
 }
 
@@ -137,41 +99,25 @@ TEST_F(ChipCommands, InfoIdentifiesTheNorixAndListsWhatItHolds) {
     EXPECT_EQ(run.err, "");
 }
 
-struct FailureCase {
-    std::vector<std::string> simOptions;
-    std::vector<std::string> args;
-    std::string err;
-};
-
 TEST_F(ChipCommands, FailuresExitWithStatusOneAndSayWhy) {
-    const std::string chip = example("7400");
-    const std::vector<FailureCase> cases = {
-        {{"--upload-mode", "off"},
-         {"-q", "send", chip},
-         "Norix is not in upload mode. Open Upload Mode on the Norix and try again.\n"},
-        {{}, {"-q", "send", "missing.chip"}, "No such file or directory\n"},
-        {{},
-         {"-q", "store", "missing.chip"},
-         "There are no chip files available for batch saving.\n"},
-    };
-    for (const auto& c : cases) {
-        startSim(c.simOptions);
-        const Outcome run = norix(c.args);
-        EXPECT_EQ(run.status, 1) << c.args.back();
-        EXPECT_EQ(run.err, c.err) << c.args.back();
-        sim_.reset();
-    }
+    startSim({"--upload-mode", "off"});
+    Outcome run = norix({"-q", "send", example("7400")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "Norix is not in upload mode. Open Upload Mode on the Norix and try again.\n");
+    run = norix({"-q", "send", "missing.chip"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "No such file or directory\n");
 }
 
 TEST_F(ChipCommands, UsageErrorsSendNothing) {
-    startSim();
     for (const char* command : {"pull", "pull x", "delete", "delete 1 --all --yes", "send",
                                 "send a.chip --bogus", "store", "backup", "chips extra"}) {
-        const Outcome run = norix(clitest::words(command));
+        const Outcome run = norix(words(command));
         EXPECT_EQ(run.status, 2) << command;
         EXPECT_EQ(run.out, "") << command;
     }
 }
 
 } // namespace
-} // namespace norix
+} // namespace norix::clitest

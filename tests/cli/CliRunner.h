@@ -2,6 +2,7 @@
 // Runs the real norix binary in a temporary folder of its own, the way a shell
 // would, and collects its standard output, standard error and exit status.
 
+#include "core/util/UniqueFd.h"
 #include "tests/support/TestSupport.h"
 
 #include <csignal>
@@ -59,10 +60,9 @@ inline pid_t spawnProgram(const std::vector<std::string>& args, const fs::path& 
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> copy = args;
     std::vector<char*> argv;
-    for (auto& arg : copy)
-        argv.push_back(arg.data());
+    for (const auto& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str())); // posix_spawn changes none of them
     argv.push_back(nullptr);
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
@@ -86,33 +86,30 @@ class SimProcess {
 public:
     explicit SimProcess(const std::vector<std::string>& options,
                         const fs::path& log = "/dev/null") {
-        int output[2];
-        if (::pipe2(output, O_CLOEXEC) != 0)
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
             return;
+        output_.reset(ends[0]);
         std::vector<std::string> args = {NORIX_SIM_PROGRAM};
         args.insert(args.end(), options.begin(), options.end());
-        pid_ = spawnProgram(args, fs::current_path(), {}, log, output[1]);
-        ::close(output[1]);
+        pid_ = spawnProgram(args, fs::current_path(), {}, log, ends[1]);
+        ::close(ends[1]); // the simulator's own copy stays; its exit ends the read below
         char c = 0;
-        while (pid_ > 0 && ::read(output[0], &c, 1) == 1 && c != '\n')
+        while (pid_ > 0 && ::read(output_.get(), &c, 1) == 1 && c != '\n')
             port_ += c;
-        output_ = output[0];
     }
     ~SimProcess() {
         if (pid_ > 0) {
             ::kill(pid_, SIGTERM);
             waitForExit(pid_);
         }
-        ::close(output_);
     }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
 
     const std::string& port() const { return port_; }
 
 private:
     pid_t pid_ = -1;
-    int output_ = -1;
+    UniqueFd output_; // kept open: a closed pipe would end the simulator on its next line
     std::string port_;
 };
 #endif
@@ -120,9 +117,8 @@ private:
 // Each test runs norix in a fresh folder of its own; its outputs are kept apart.
 class CliFolderTest : public ::testing::Test {
 protected:
-    std::string write(const std::string& name, const std::string& contents) {
-        std::ofstream(folder_ / name, std::ios::binary) << contents;
-        return name;
+    void write(const std::string& name, const std::string& text) {
+        std::ofstream(folder_ / name, std::ios::binary) << text;
     }
 
     // Runs norix inside the folder, so that paths in its messages stay short;
@@ -131,11 +127,9 @@ protected:
         std::vector<std::string> all = {NORIX_BINARY};
         all.insert(all.end(), globalArgs_.begin(), globalArgs_.end());
         all.insert(all.end(), args.begin(), args.end());
-        Outcome run;
-        run.status = waitForExit(spawnProgram(all, folder_, outputs_ / "out", outputs_ / "err"));
-        run.out = readFile(outputs_ / "out");
-        run.err = readFile(outputs_ / "err");
-        return run;
+        const int status =
+            waitForExit(spawnProgram(all, folder_, outputs_ / "out", outputs_ / "err"));
+        return {status, readFile(outputs_ / "out"), readFile(outputs_ / "err")};
     }
 
     testing::TempFolder folder_;

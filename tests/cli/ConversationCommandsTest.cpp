@@ -4,34 +4,40 @@
 
 #include "tests/cli/CliRunner.h"
 
-namespace norix {
+namespace norix::clitest {
 namespace {
-
-namespace fs = std::filesystem;
-using clitest::Outcome;
-using clitest::readFile;
-using clitest::RunCase;
 
 const std::string examples = std::string(NORIX_SOURCE_ROOT) + "/examples";
 const std::string font = examples + "/fonts/Norix5x7.txt";
 
-class ConversationCommands : public clitest::CliFolderTest {
+class ConversationCommands : public CliFolderTest {
 protected:
     ConversationCommands() { globalArgs_ = {"-p", "sim"}; }
 };
 
-// The texts and their order are the conversation's; the tool prints each change once.
-TEST_F(ConversationCommands, FontUploadPrintsEachStatusOnce) {
-    const Outcome run = norix({"font", "upload", font, "4"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    std::size_t at = 0;
-    for (const std::string status :
-         {"Preparing font data\u2026\n", "Uploading font data 48 of 475\u2026\n",
-          "Uploading font data 96 of 475\u2026\n", "Font uploaded to slot 4.\n"}) {
-        at = run.out.find(status, at);
-        ASSERT_NE(at, std::string::npos) << status << run.out;
-        EXPECT_EQ(run.out.find(status, at + 1), std::string::npos) << status << run.out;
+// Each command prints the conversation's status texts in their order, each change once.
+TEST_F(ConversationCommands, StatusTextsArePrintedOnceEach) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"font upload " + font + " 4",
+         {"Preparing font data\u2026\n", "Uploading font data 96 of 475\u2026\n",
+          "Font uploaded to slot 4.\n"}},
+        {"image upload " + examples + "/images/NorixLogo.txt",
+         {"Starting image upload\u2026\n", "Preparing the next image slot\u2026\n",
+          "Saving image to Norix\u2026\n", "Image uploaded to Norix.\n"}},
+        {"settings set speed fast",
+         {"Setting logo speed to fast\u2026\n", "Norix settings updated.\n"}},
+        {"settings set font 0",
+         {"Setting default font to slot 0\u2026\n", "Default font set to slot 0.\n"}}};
+    for (const auto& [command, statuses] : cases) {
+        const Outcome run = norix(words(command));
+        ASSERT_EQ(run.status, 0) << command << run.err;
+        EXPECT_EQ(run.err, "") << command;
+        std::size_t at = 0;
+        for (const std::string& status : statuses) {
+            at = run.out.find(status, at);
+            ASSERT_NE(at, std::string::npos) << status << run.out;
+            EXPECT_EQ(run.out.find(status, at + 1), std::string::npos) << status << run.out;
+        }
     }
 }
 
@@ -39,7 +45,7 @@ const std::string settingsUsage = "norix: usage: norix settings set logo on|off 
                                   "slow|medium|fast | leds on|off | aux on|off | font SLOT\n";
 
 // Listings go to standard output, refusals to standard error with their status.
-class SimRuns : public clitest::CliRun {};
+class SimRuns : public CliRun {};
 
 TEST_P(SimRuns, PrintAndExitAsExpected) {
     check({});
@@ -63,7 +69,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "The selected font file could not be read as text.\n"},
         RunCase{"FontSlotNotANumber", "-p sim -q font upload " + font + " x", 2, "",
                 "norix: the font slot must be a number\n"},
-        // Slot 0 holds the default font, which the Norix keeps.
         RunCase{"DeleteOfTheDefaultFont", "-p sim -q font delete 0", 1, "",
                 "Norix could not delete that font. If it is the default font, select another "
                 "default font first.\n"},
@@ -78,37 +83,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::PrintToStringParamName());
 
 TEST_F(ConversationCommands, ImagePullWritesTheStoredFile) {
-    Outcome run = norix({"-q", "image", "pull", "1", "-o", "logo.txt"});
+    const Outcome run = norix({"-q", "image", "pull", "1", "-o", "logo.txt"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    const Outcome original = norix({"image", "cat", examples + "/images/NorixLogo.txt"});
-    EXPECT_EQ(readFile(folder_ / "logo.txt") + "\n", original.out);
-
-    run = norix({"-q", "image", "pull", "1"});
-    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(folder_ / "logo.txt") + "\n", readFile(examples + "/images/NorixLogo.txt"));
+    EXPECT_EQ(norix({"-q", "image", "pull", "1"}).status, 0);
     EXPECT_TRUE(fs::exists(folder_ / "Norix Logo.txt"));
 }
 
-TEST_F(ConversationCommands, ImageUploadEndsWithTheNewList) {
-    const Outcome run = norix({"image", "upload", examples + "/images/NorixLogo.txt"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    EXPECT_NE(run.out.find("Starting image upload\u2026\nPreparing the next image slot\u2026\n"),
-              std::string::npos);
-    EXPECT_NE(run.out.find("Saving image to Norix\u2026\nImage uploaded to Norix.\n"),
-              std::string::npos);
-}
-
-TEST_F(ConversationCommands, SettingsSetChangesOneField) {
-    Outcome run = norix({"settings", "set", "speed", "fast"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("Setting logo speed to fast\u2026\nNorix settings updated.\n"),
-              std::string::npos);
-    run = norix({"settings", "set", "font", "0"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("Setting default font to slot 0\u2026\nDefault font set to slot 0.\n"),
-              std::string::npos);
-}
-
 } // namespace
-} // namespace norix
+} // namespace norix::clitest

@@ -1,55 +1,19 @@
-// The connection helper of the norix tool's device commands, against the
-// built-in simulator: the silence time-out (restarted by every received
-// byte), a lost link, and the progress bar's drawing. How each command ends on
-// silence is checked by the fault matrix; that -p sim reaches the built-in
-// simulator, by every run of the conversation commands.
+// The connection helper of the norix device commands against the built-in simulator: the
+// silence clock, a lost link, the progress bar. How commands end on silence: the fault matrix.
 
 #include "cli/DeviceConnection.h"
 
 #include "core/link/ProtocolCodes.h"
 
 #include <gtest/gtest.h>
-#include <iostream>
-#include <sstream>
 
 namespace norix::cli {
 namespace {
 
-// Captures what is written to standard error while it lives.
-class StandardErrorCapture {
-public:
-    StandardErrorCapture() : previous_(std::cerr.rdbuf(buffer_.rdbuf())) {}
-    ~StandardErrorCapture() { std::cerr.rdbuf(previous_); }
-    std::string text() const { return buffer_.str(); }
-
-private:
-    std::ostringstream buffer_;
-    std::streambuf* previous_;
-};
-
-GlobalOptions simOptions(double timeout = 5.0) {
-    GlobalOptions options;
-    options.port = "sim";
-    options.timeoutSeconds = timeout;
-    options.quiet = true;
-    return options;
-}
-
-// Sends a command and waits for the answer with the same sequence.
-bool askSerialNumber(DeviceConnection& connection, std::optional<SerialPacket>& answer) {
-    const auto sequence = connection.link().sendPacket(cmdSerialNumber);
-    connection.link().setRoute(lastRoute, [&](const SerialPacket& packet) {
-        if (sequence && packet.sequence == *sequence)
-            answer = packet;
-        return true;
-    });
-    return connection.runUntil([&] { return answer.has_value(); });
-}
-
 TEST(DeviceConnection, EveryAnswerRestartsTheSilenceClock) {
     // Three answers 150 ms apart take longer than the 0.25 s limit, but the
     // device is never silent for that long.
-    DeviceConnection connection(simOptions(0.25));
+    DeviceConnection connection({.port = "sim", .timeoutSeconds = 0.25, .quiet = true});
     ASSERT_TRUE(connection.open());
     connection.simulator()->simulator().faults().add(
         {cmdSerialNumber, std::nullopt, sim::FaultAction::delay, 150});
@@ -64,21 +28,19 @@ TEST(DeviceConnection, EveryAnswerRestartsTheSilenceClock) {
 }
 
 TEST(DeviceConnection, ALostLinkEndsTheWaitAndEveryNewLastErrorIsPrinted) {
-    DeviceConnection connection(simOptions());
+    DeviceConnection connection({.port = "sim", .quiet = true});
     ASSERT_TRUE(connection.open());
     connection.simulator()->simulator().faults().add(
         {cmdSerialNumber, 1, sim::FaultAction::hangUpBefore, 0});
-    StandardErrorCapture capture;
-    std::optional<SerialPacket> answer;
-    EXPECT_FALSE(askSerialNumber(connection, answer));
+    ::testing::internal::CaptureStderr();
+    connection.link().sendPacket(cmdSerialNumber);
+    EXPECT_FALSE(connection.runUntil([] { return false; }));
     // The loss, once, and not the reconnect that the command will not wait for.
     EXPECT_TRUE(connection.link().isReconnectPending());
-    EXPECT_EQ(capture.text(), "Norix closed the serial connection.\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Norix closed the serial connection.\n");
 }
 
 TEST(ProgressBar, DrawsTheShareDoneInThirtyCells) {
-    EXPECT_EQ(ProgressBar::render("Sending", 0, 10),
-              "Sending [                              ]   0%");
     EXPECT_EQ(ProgressBar::render("Sending", 5, 10),
               "Sending [###############               ]  50%");
     EXPECT_EQ(ProgressBar::render("Sending", 12, 10),
@@ -87,7 +49,6 @@ TEST(ProgressBar, DrawsTheShareDoneInThirtyCells) {
 }
 
 TEST(SilenceMessage, ShowsTheSecondsAsGiven) {
-    EXPECT_EQ(silenceMessage(5), "Norix did not answer within 5 s.");
     EXPECT_EQ(silenceMessage(2.5), "Norix did not answer within 2.5 s.");
 }
 

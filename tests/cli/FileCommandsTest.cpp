@@ -1,13 +1,11 @@
 // Runs the real norix binary's chip, font and image "cat" commands on files in
 // a temporary folder: what a shell sees on standard output and standard error,
-// and the exit status.
+// and the exit status. Why a reader refuses a file is the reader's business.
 
 #include "tests/cli/CliRunner.h"
 
 namespace norix::clitest {
 namespace {
-
-namespace fs = std::filesystem;
 
 class FileRuns : public CliRun {};
 
@@ -16,10 +14,7 @@ TEST_P(FileRuns, PrintAndExitAsExpected) {
                          "[code]\r\nSET 1 ON\r\n"},
            {"tiny.txt", "name=Tiny\r\nWIDTH=2\r\nheight=3\r\nsize=4\r\n[DATA]\r\n"
                         "0b000 0b000 0b111 0b000\r\n"},
-           {"dot.txt", "name=Dot\nwidth=1\nheight=1\n[data]\n1 248 0"},
-           {"bad.chip", "[chips]\n"},
-           {"bad-font.txt", "name=F\nwidth=8px\n"},
-           {"bad-image.txt", "width=161\nheight=1\n[data]\n1 0 0\n"}});
+           {"dot.txt", "name=Dot\nwidth=1\nheight=1\n[data]\n1 248 0"}});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -36,40 +31,33 @@ INSTANTIATE_TEST_SUITE_P(
                 ""},
         RunCase{"ImageCat", "image cat dot.txt", 0,
                 "name=Dot\n\nwidth=1\n\nheight=1\n\nsize=3\n\n[data]\n\n1 248 0\n", ""},
-        RunCase{"BadChipFile", "chip cat bad.chip", 1, "",
-                "The file does not contain a [meta] section.\n"},
         RunCase{"MissingChipFile", "chip cat missing.txt", 1, "", "No such file or directory\n"},
-        RunCase{"BadFontFile", "font cat bad-font.txt", 1, "", "The font width is invalid: 8px\n"},
         RunCase{"MissingFontFile", "font cat missing.txt", 1, "",
                 "The selected font file could not be read as text.\n"},
-        RunCase{"BadImageFile", "image cat bad-image.txt", 1, "",
-                "The image is larger than the Norix display limit of 160 \u00D7 128 pixels.\n"},
         RunCase{"MissingImageFile", "image cat missing.txt", 1, "", "No such file or directory\n"},
         RunCase{"GroupWithoutSubcommand", "chip", 2, "",
                 "norix: chip needs a subcommand (see norix --help)\n"},
         RunCase{"CatWithoutFile", "font cat", 2, "", "norix: usage: norix font cat FILE\n"},
         RunCase{"CatOfTwoFiles", "image cat a b", 2, "", "norix: usage: norix image cat FILE\n"},
+        RunCase{"ZeroTimeout", "--timeout 0 chip cat a", 2, "",
+                "norix: --timeout needs a positive number of seconds\n"},
         RunCase{"UnknownSubcommand", "chip frobnicate", 2, "",
                 "norix: unknown command 'chip frobnicate' (see norix --help)\n"}),
     ::testing::PrintToStringParamName());
 
-class FileCommands : public CliFolderTest {};
+using FileCommands = CliFolderTest;
 
-// Every example in the source tree prints unchanged, and every example chip checks clean.
-TEST_F(FileCommands, ExamplesPrintUnchangedAndCheckClean) {
+// Every example in the source tree prints unchanged.
+TEST_F(FileCommands, ExamplesPrintUnchanged) {
     const fs::path examples = fs::path(NORIX_SOURCE_ROOT) / "examples";
     for (const auto& [group, folder] :
-         {std::pair{"chip", "chips"}, std::pair{"font", "fonts"}, std::pair{"image", "images"}}) {
+         {std::pair{"chip", "chips"}, std::pair{"font", "fonts"}, std::pair{"image", "images"}})
         for (const auto& entry : fs::directory_iterator(examples / folder)) {
             const std::string path = entry.path().string();
             const Outcome run = norix({group, "cat", path});
             EXPECT_EQ(run.status, 0) << path;
             EXPECT_EQ(run.out, readFile(path)) << path;
-            if (std::string(group) == "chip") {
-                EXPECT_EQ(norix({"check", path}).out, "No errors.\n") << path;
-            }
         }
-    }
 }
 
 } // namespace

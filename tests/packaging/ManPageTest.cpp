@@ -1,7 +1,6 @@
 #include "dist/ManPage.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 namespace norix {
 namespace {
@@ -28,11 +27,8 @@ struct Case {
     const char* name;
     std::string text;
     std::string roff;
+    friend void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 };
-
-void PrintTo(const Case& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class ManPageBlocks : public ::testing::TestWithParam<Case> {};
 
@@ -58,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"BackslashAndTypography", "a\\b \u2026 160 \u00D7 128 \u2014 end\n",
              "a\\eb \\&... 160 \\(mu 128 \\(em end\n"},
         Case{"LeadingDotIsNoRequest", "text\n.SH not a heading\n", "text\n\\&.SH not a heading\n"}),
-    [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
+    ::testing::PrintToStringParamName());
 
 } // namespace
 } // namespace norix
