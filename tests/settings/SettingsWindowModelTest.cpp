@@ -79,25 +79,16 @@ TEST_P(DefaultFont, OffersOnlySlotsThatHoldAFont) {
     EXPECT_FALSE(model.setDefaultFontEnabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Slots, DefaultFont,
-    ::testing::Values(
-        DefaultFontCase{"NoFontsStored", {}, 0, DefaultFontSection::noFonts, {}, 0, std::nullopt},
-        DefaultFontCase{"DefaultSlotThreeFilled",
-                        {{1, "One"}, {3, "Three"}},
-                        3,
-                        DefaultFontSection::picker,
-                        {1, 3},
-                        3,
-                        "Current: Three"},
-        DefaultFontCase{"DefaultSlotEmpty",
-                        {{1, "One"}, {4, "Four"}},
-                        2,
-                        DefaultFontSection::picker,
-                        {1, 4},
-                        1,
-                        std::nullopt}),
-    testing::PrintedName());
+using enum DefaultFontSection;
+
+const DefaultFontCase defaultFontCases[] = {
+    {"NoFontsStored", {}, 0, noFonts, {}, 0, std::nullopt},
+    {"DefaultSlotThreeFilled", {{1, "One"}, {3, "Three"}}, 3, picker, {1, 3}, 3, "Current: Three"},
+    {"DefaultSlotEmpty", {{1, "One"}, {4, "Four"}}, 2, picker, {1, 4}, 1, std::nullopt},
+};
+
+INSTANTIATE_TEST_SUITE_P(Slots, DefaultFont, ::testing::ValuesIn(defaultFontCases),
+                         testing::PrintedName());
 
 TEST_F(SettingsWindow, ShowingReadsFontsThenSettingsOnlyWhenConnected) {
     model.windowShown();
