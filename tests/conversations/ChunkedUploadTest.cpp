@@ -9,13 +9,7 @@
 namespace norix::testing {
 namespace {
 
-class Uploads : public ConversationFixture {
-public:
-    using ConversationFixture::fonts;
-    using ConversationFixture::images;
-    using ConversationFixture::runUntil;
-    using ConversationFixture::sim;
-};
+class Uploads : public ConversationFixture {};
 
 // 100 bytes of glyph columns (chunks of 48, 48, 4), no two neighbours alike.
 Bytes fontColumns() {
@@ -42,8 +36,8 @@ Bytes operator+(Bytes head, const Bytes& tail) {
 struct UploadKind {
     const char* name;
     std::uint8_t metaBegin; // the six upload codes follow one another from here
-    void (*start)(Uploads&);
-    const ChunkedUpload& (*upload)(Uploads&);
+    void (*start)(NorixConnection&);
+    const ChunkedUpload& (*upload)(NorixConnection&);
     const char* completed;
     const char* disconnected;
     bool failureIsStatus;
@@ -53,21 +47,21 @@ struct UploadKind {
     // Each command as code:payload size, and each status in turn.
     const char* wire;
     std::vector<std::string> statuses;
-    // The metadata and data the chunks carry, and where the item shows up once stored.
+    // The metadata and data the chunks carry, and the name listed once the list is read again.
     Bytes (*chunked)();
-    void (*afterwards)(Uploads&);
+    std::optional<std::string> (*listed)(NorixConnection&);
     friend void PrintTo(const UploadKind* kind, std::ostream* out) { *out << kind->name; }
 };
 
 const UploadKind fontKind{
     "Font",
     cmdFontMetaBegin,
-    [](Uploads& f) {
+    [](NorixConnection& d) {
         const Bytes packed = fontColumns();
-        f.fonts.uploadFont("Sample", 5, 7, std::vector<std::uint64_t>(packed.begin(), packed.end()),
-                           3);
+        d.fonts().uploadFont("Sample", 5, 7,
+                             std::vector<std::uint64_t>(packed.begin(), packed.end()), 3);
     },
-    [](Uploads& f) -> const ChunkedUpload& { return f.fonts.fontUpload(); },
+    [](NorixConnection& d) -> const ChunkedUpload& { return d.fonts().fontUpload(); },
     "Font uploaded to slot 3.",
     "Font upload stopped because Norix disconnected.",
     true,
@@ -80,17 +74,13 @@ const UploadKind fontKind{
      "Uploading font data 100 of 100\u2026", "Saving font to slot 3\u2026",
      "Font uploaded to slot 3."},
     [] { return *makeFontMetadata("Sample", 5, 7, 20, 100) + fontColumns(); },
-    [](Uploads& f) {
-        // The slot written is read again.
-        ASSERT_TRUE(f.runUntil([&] { return !f.fonts.isLoadingFontList(); }));
-        EXPECT_EQ(f.fonts.norixFontSlots()[3], NorixFontSlot(3, "Sample", 5, 7, 20));
-    }};
+    [](NorixConnection& d) { return d.fonts().norixFontSlots()[3].name; }};
 
 const UploadKind imageKind{
     "Image",
     cmdImageMetaBegin,
-    [](Uploads& f) { f.images.uploadNorixImage("Upload", 8, 5, imageRecords()); },
-    [](Uploads& f) -> const ChunkedUpload& { return f.images.imageUpload(); },
+    [](NorixConnection& d) { d.images().uploadNorixImage("Sample", 8, 5, imageRecords()); },
+    [](NorixConnection& d) -> const ChunkedUpload& { return d.images().imageUpload(); },
     "Image uploaded to Norix.",
     "Image upload stopped because Norix disconnected.",
     false,
@@ -102,12 +92,9 @@ const UploadKind imageKind{
      "Uploading image data 48 of 120\u2026", "Uploading image data 96 of 120\u2026",
      "Uploading image data 120 of 120\u2026", "Saving image to Norix\u2026",
      "Image uploaded to Norix."},
-    [] { return *makeImageMetadata("Upload", 8, 5, 120) + imageRecords(); },
-    [](Uploads& f) {
-        // The Norix chose the slot: the list is read again to learn which.
-        ASSERT_TRUE(f.runUntil([&] { return !f.images.isLoadingImageList(); }));
-        EXPECT_EQ(f.images.norixImageSlots()[0].displayName(), "Upload");
-    }};
+    [] { return *makeImageMetadata("Sample", 8, 5, 120) + imageRecords(); },
+    // The Norix chose the slot: the list shows which.
+    [](NorixConnection& d) { return d.images().norixImageSlots()[0].name; }};
 
 using enum sim::FaultAction;
 
@@ -155,14 +142,14 @@ const StepFault stepFaults[] = {
 
 class UploadStepFault : public Uploads, public ::testing::WithParamInterface<StepFault> {
 protected:
-    const ChunkedUpload& upload() { return GetParam().kind->upload(*this); }
+    const ChunkedUpload& upload() { return GetParam().kind->upload(device); }
 };
 
 TEST_P(UploadStepFault, EndsWithItsMessageOrCompletesAfterARetry) {
     const StepFault& c = GetParam();
     addFault(c.code, c.occurrence, c.action);
     connect();
-    c.kind->start(*this);
+    c.kind->start(device);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
     settle();
     switch (c.action) {
@@ -217,13 +204,13 @@ TEST_P(UploadOf, SendsBothPhasesInChunksOf48AndSaysWhereItIs) {
     connect();
     std::vector<std::string> statuses;
     const auto record = [&] {
-        if (statuses.empty() || statuses.back() != kind.upload(*this).status())
-            statuses.push_back(kind.upload(*this).status());
+        if (statuses.empty() || statuses.back() != kind.upload(device).status())
+            statuses.push_back(kind.upload(device).status());
     };
     Connection fontWatch = fonts.changed.connect(record);
     Connection imageWatch = images.changed.connect(record);
-    kind.start(*this);
-    ASSERT_TRUE(runUntil([&] { return !kind.upload(*this).isUploading(); }));
+    kind.start(device);
+    ASSERT_TRUE(runUntil([&] { return !kind.upload(device).isUploading(); }));
     settle();
     std::string wire;
     Bytes chunked;
@@ -240,8 +227,10 @@ TEST_P(UploadOf, SendsBothPhasesInChunksOf48AndSaysWhereItIs) {
     EXPECT_EQ(wire, kind.wire);
     EXPECT_EQ(chunked, kind.chunked());
     EXPECT_EQ(statuses, kind.statuses);
-    EXPECT_FALSE(kind.upload(*this).error());
-    kind.afterwards(*this);
+    EXPECT_FALSE(kind.upload(device).error());
+    ASSERT_TRUE(
+        runUntil([this] { return !fonts.isLoadingFontList() && !images.isLoadingImageList(); }));
+    EXPECT_EQ(kind.listed(device), "Sample");
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, UploadOf, ::testing::Values(&fontKind, &imageKind),
@@ -250,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(Both, UploadOf, ::testing::Values(&fontKind, &imageKind
 TEST_F(Uploads, AnAnswerAfterTheTimeOutIsLeftForOthers) {
     addFault(cmdImageMetaSave, 1, delay, 3500);
     connect();
-    imageKind.start(*this);
+    imageKind.start(device);
     ASSERT_TRUE(runUntil([this] { return !commandsWithCode(cmdImageMetaSave).empty(); }));
     advance(Milliseconds(3000));
     advance(Milliseconds(600));
