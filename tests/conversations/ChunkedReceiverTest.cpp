@@ -57,7 +57,6 @@ TEST_P(Receiver, AnswersTheLastCommand) {
     for (const auto& [code, payload] : GetParam().commands) {
         ASSERT_TRUE(receiver.handles(code));
         answer = receiver.receive({code, ++sequence, payload});
-        EXPECT_EQ(answer.sequence, sequence);
     }
     EXPECT_EQ(answer.code, GetParam().answer);
     EXPECT_EQ(stored.has_value(),
