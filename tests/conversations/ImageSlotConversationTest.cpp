@@ -69,7 +69,6 @@ TEST_F(ImageSlots, TheCountBoundsTheNameRequests) {
     addFault(cmdSendImageCount, std::nullopt, sim::FaultAction::drop);
     // A count, the name requests it leads to, and the status the list ends with.
     const std::tuple<Bytes, std::size_t, const char*> cases[] = {
-        {{0, 0}, 0, "Norix image list loaded."},
         {{1, 0}, 0, "Norix image list loaded."},
         {{0xE8, 0x03}, 255, "Norix image list loaded."},
         {{3}, 0, ""},
@@ -93,20 +92,24 @@ TEST_F(ImageSlots, TheCountBoundsTheNameRequests) {
     EXPECT_EQ(images.imageListStatus(), "");
 }
 
-TEST_F(ImageSlots, DownloadReadsMetadataThenEveryPiece) {
+TEST_F(ImageSlots, DownloadReadsMetadataThenEveryPieceAndStartsOverOnARetry) {
     const Bytes rle = distinctPixels(100); // 300 bytes: pieces of 64
     memory().setImage(2, sim::makeStoredImage("Stripes", 10, 10, rle));
+    addFault(cmdSendImageData, 2, sim::FaultAction::retry);
     connect();
     loadToTheEnd(2);
     const LoadedNorixImage expected{2, "Stripes", 10, 10, rle, *decompressImageRLE(rle, 100)};
     EXPECT_EQ(images.loadedNorixImage(), expected);
     EXPECT_EQ(images.imageLoadStatus(), "Loaded image from slot 2.");
     EXPECT_FALSE(images.imageLoadError());
-    EXPECT_EQ(commandsWithCode(cmdSendImageMeta)[0].payload, (Bytes{2, 0}));
+    const auto metadata = commandsWithCode(cmdSendImageMeta);
+    ASSERT_EQ(metadata.size(), 2u);
+    EXPECT_EQ(metadata[1].payload, (Bytes{2, 0}));
+    // Two requests before the retry, then all five again.
     const auto requests = commandsWithCode(cmdSendImageData);
-    ASSERT_EQ(requests.size(), 5u);
-    EXPECT_EQ(requests[1].payload, (Bytes{2, 0, 64, 0}));
-    EXPECT_EQ(requests[4].payload, (Bytes{2, 0, 0, 1}));
+    ASSERT_EQ(requests.size(), 7u);
+    EXPECT_EQ(requests[3].payload, (Bytes{2, 0, 64, 0}));
+    EXPECT_EQ(requests[6].payload, (Bytes{2, 0, 0, 1}));
 }
 
 TEST_F(ImageSlots, DownloadRefusals) {
@@ -233,16 +236,6 @@ TEST_F(ImageSlots, AMetadataAnswerAfterTheTimeOutIsLeftForOthers) {
     advance(Milliseconds(600));
     ASSERT_EQ(unclaimed.size(), 1u);
     EXPECT_EQ(unclaimed[0].code, respImageMeta);
-}
-
-TEST_F(ImageSlots, DownloadRetryStartsAgainFromTheMetadata) {
-    addFault(cmdSendImageData, 1, sim::FaultAction::retry);
-    connectWithSix();
-    loadToTheEnd(1);
-    EXPECT_EQ(commandsWithCode(cmdSendImageMeta).size(), 2u);
-    EXPECT_EQ(images.imageLoadStatus(), "Loaded image from slot 1.");
-    ASSERT_TRUE(images.loadedNorixImage());
-    EXPECT_EQ(images.loadedNorixImage()->pixels.size(), 6u);
 }
 
 TEST_F(ImageSlots, DisconnectDropsTheLoadedImageAndTheDownload) {
