@@ -107,13 +107,13 @@ TEST_F(SettingsWindow, ShowingReadsFontsThenSettingsOnlyWhenConnected) {
     EXPECT_TRUE(model.settingsControlsEnabled());
 }
 
-// One toggle: the record byte that switches it on, and how the window switches it off.
+// One toggle: the record byte that switches it on, and how the window reads and sets it.
 struct ToggleCase {
     const char* label;
     std::size_t offset;
     std::uint8_t onByte;
-    std::function<bool(const SettingsWindowModel&)> reading;
-    std::function<void(SettingsWindowModel&)> switchOff;
+    bool (SettingsWindowModel::*reading)() const;
+    void (SettingsWindowModel::*set)(bool);
     friend void PrintTo(const ToggleCase& c, std::ostream* out) { *out << c.label; }
 };
 
@@ -125,22 +125,19 @@ TEST_P(Toggle, ReadsTheDeviceEncodingAndSwitchesOff) {
     sim.simulator().memory().setSettingByte(toggle.offset, toggle.onByte);
     connect();
     showWindow();
-    EXPECT_TRUE(toggle.reading(model));
-    toggle.switchOff(model);
+    EXPECT_TRUE((model.*toggle.reading)());
+    (model.*toggle.set)(false);
     ASSERT_TRUE(runUntil([this] { return !settings.isUpdatingSettings(); }));
-    EXPECT_FALSE(toggle.reading(model));
+    EXPECT_FALSE((model.*toggle.reading)());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, Toggle,
-    ::testing::Values(ToggleCase{"LogoByteZeroIsOn", 3, 0,
-                                 [](const auto& m) { return m.showLogo(); },
-                                 [](auto& m) { m.setShowLogo(false); }},
-                      ToggleCase{"LedByteZeroIsOn", 7, 0, [](const auto& m) { return m.ledsOn(); },
-                                 [](auto& m) { m.setLEDsOn(false); }},
-                      ToggleCase{"AuxByteOneIsOn", 8, 1, [](const auto& m) { return m.auxOn(); },
-                                 [](auto& m) { m.setAuxOn(false); }}),
-    testing::PrintedName());
+const ToggleCase toggles[] = {
+    {"LogoByteZeroIsOn", 3, 0, &SettingsWindowModel::showLogo, &SettingsWindowModel::setShowLogo},
+    {"LedByteZeroIsOn", 7, 0, &SettingsWindowModel::ledsOn, &SettingsWindowModel::setLEDsOn},
+    {"AuxByteOneIsOn", 8, 1, &SettingsWindowModel::auxOn, &SettingsWindowModel::setAuxOn},
+};
+
+INSTANTIATE_TEST_SUITE_P(Encodings, Toggle, ::testing::ValuesIn(toggles), testing::PrintedName());
 
 TEST_F(SettingsWindow, ARefusedChangeShowsTheLinkErrorAndFreesTheControls) {
     connect();
