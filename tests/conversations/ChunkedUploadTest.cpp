@@ -1,5 +1,5 @@
-// The font and image uploads run on one machine: a retry, a refusal, silence
-// and a lost link at each step, through both conversations against the
+// The font and image uploads run on one machine: a retry, a refusal, a late
+// answer and a lost link at each step, through both conversations against the
 // simulated Norix, with the texts each conversation gives.
 
 #include "core/images/ImageRLE.h"
@@ -107,7 +107,8 @@ struct StepFault {
     friend void PrintTo(const StepFault& c, std::ostream* out) {
         static const char* const steps[] = {"MetaBegin", "MetaChunk", "MetaSave",
                                             "DataBegin", "DataChunk", "DataSave"};
-        static const char* const actions[] = {"Silence", "Retry", "Failure", "BadSize"};
+        static const char* const actions[] = {"Silence", "Retry",  "Failure",
+                                              "BadSize", "BadCrc", "LateAnswer"};
         *out << c.kind->name << "_" << steps[c.code - c.kind->metaBegin] << "_" << c.occurrence
              << "_" << (c.action == hangUpBefore ? "HangUp" : actions[static_cast<int>(c.action)]);
     }
@@ -118,22 +119,22 @@ std::string silence(const char* operation) {
 }
 
 const StepFault stepFaults[] = {
-    {&fontKind, cmdFontMetaBegin, 1, drop, silence("starting the font metadata upload")},
-    {&fontKind, cmdFontMetaChunk, 2, drop, silence("uploading font metadata")},
-    {&fontKind, cmdFontMetaSave, 1, drop, silence("saving font metadata")},
-    {&fontKind, cmdFontDataBegin, 1, drop, silence("starting the font-data upload")},
-    {&fontKind, cmdFontDataChunk, 3, drop, silence("uploading font data")},
-    {&fontKind, cmdFontDataSave, 1, drop, silence("saving the font")},
+    {&fontKind, cmdFontMetaBegin, 1, delay, silence("starting the font metadata upload")},
+    {&fontKind, cmdFontMetaChunk, 2, delay, silence("uploading font metadata")},
+    {&fontKind, cmdFontMetaSave, 1, delay, silence("saving font metadata")},
+    {&fontKind, cmdFontDataBegin, 1, delay, silence("starting the font-data upload")},
+    {&fontKind, cmdFontDataChunk, 3, delay, silence("uploading font data")},
+    {&fontKind, cmdFontDataSave, 1, delay, silence("saving the font")},
     {&fontKind, cmdFontMetaChunk, 3, badSize, "Norix rejected the upload size."},
     {&fontKind, cmdFontDataSave, 1, fail, "Norix reported that the font upload failed."},
     {&fontKind, cmdFontDataChunk, 2, retry, ""},
     {&fontKind, cmdFontDataBegin, 1, hangUpBefore, fontKind.disconnected},
-    {&imageKind, cmdImageMetaBegin, 1, drop, silence("starting the image metadata upload")},
-    {&imageKind, cmdImageMetaChunk, 3, drop, silence("uploading image metadata")},
-    {&imageKind, cmdImageMetaSave, 1, drop, silence("saving image metadata")},
-    {&imageKind, cmdImageDataBegin, 1, drop, silence("starting the image-data upload")},
-    {&imageKind, cmdImageDataChunk, 2, drop, silence("uploading image data")},
-    {&imageKind, cmdImageDataSave, 1, drop, silence("saving the image")},
+    {&imageKind, cmdImageMetaBegin, 1, delay, silence("starting the image metadata upload")},
+    {&imageKind, cmdImageMetaChunk, 3, delay, silence("uploading image metadata")},
+    {&imageKind, cmdImageMetaSave, 1, delay, silence("saving image metadata")},
+    {&imageKind, cmdImageDataBegin, 1, delay, silence("starting the image-data upload")},
+    {&imageKind, cmdImageDataChunk, 2, delay, silence("uploading image data")},
+    {&imageKind, cmdImageDataSave, 1, delay, silence("saving the image")},
     {&imageKind, cmdImageDataChunk, 1, badSize, "Norix rejected the image upload size."},
     {&imageKind, cmdImageMetaSave, 1, fail, "Norix reported that the image upload failed."},
     {&imageKind, cmdImageMetaSave, 1, retry, ""},
@@ -147,7 +148,7 @@ protected:
 
 TEST_P(UploadStepFault, EndsWithItsMessageOrCompletesAfterARetry) {
     const StepFault& c = GetParam();
-    addFault(c.code, c.occurrence, c.action);
+    addFault(c.code, c.occurrence, c.action, 3500); // a late answer comes after 3.5 s
     connect();
     c.kind->start(device);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
@@ -172,7 +173,7 @@ TEST_P(UploadStepFault, EndsWithItsMessageOrCompletesAfterARetry) {
         EXPECT_EQ(upload().doneBytes(), 0u);
         EXPECT_EQ(upload().totalBytes(), 0u);
         return;
-    case drop: {
+    case delay: {
         const std::size_t sentBefore = commands.size();
         advance(Milliseconds(2999));
         EXPECT_TRUE(upload().isUploading());
@@ -181,6 +182,9 @@ TEST_P(UploadStepFault, EndsWithItsMessageOrCompletesAfterARetry) {
         EXPECT_TRUE(runUntil(
             [&] { return commandsWithCode(c.kind->rereadCode).size() == c.kind->rereads; }));
         EXPECT_EQ(commands.size(), sentBefore + c.kind->rereads);
+        advance(Milliseconds(600)); // the late answer finds no one waiting for it
+        ASSERT_EQ(unclaimed.size(), 1u);
+        EXPECT_EQ(unclaimed[0].sequence, commandsWithCode(c.code).back().sequence);
         break;
     }
     default:
@@ -235,18 +239,6 @@ TEST_P(UploadOf, SendsBothPhasesInChunksOf48AndSaysWhereItIs) {
 
 INSTANTIATE_TEST_SUITE_P(Both, UploadOf, ::testing::Values(&fontKind, &imageKind),
                          [](const auto& param) { return std::string(param.param->name); });
-
-TEST_F(Uploads, AnAnswerAfterTheTimeOutIsLeftForOthers) {
-    addFault(cmdImageMetaSave, 1, delay, 3500);
-    connect();
-    imageKind.start(device);
-    ASSERT_TRUE(runUntil([this] { return !commandsWithCode(cmdImageMetaSave).empty(); }));
-    advance(Milliseconds(3000));
-    advance(Milliseconds(600));
-    ASSERT_EQ(unclaimed.size(), 1u);
-    EXPECT_EQ(unclaimed[0].code, respDone);
-    EXPECT_EQ(unclaimed[0].sequence, commandsWithCode(cmdImageMetaSave)[0].sequence);
-}
 
 } // namespace
 } // namespace norix::testing
