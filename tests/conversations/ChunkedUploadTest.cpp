@@ -2,8 +2,8 @@
 // answer and a lost link at each step, through both conversations against the
 // simulated Norix, with the texts each conversation gives.
 
-#include "core/images/ImageRLE.h"
 #include "core/link/ProtocolCodes.h"
+#include "tests/conversations/SampleData.h"
 #include "tests/support/SimulatedNorix.h"
 
 namespace norix::testing {
@@ -11,21 +11,9 @@ namespace {
 
 class Uploads : public ConversationFixture {};
 
-// 100 bytes of glyph columns (chunks of 48, 48, 4), no two neighbours alike.
-Bytes fontColumns() {
-    Bytes columns(100);
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        columns[i] = static_cast<std::uint8_t>((i * 37 + 11) & 0x7F);
-    return columns;
-}
-
-// 120 bytes of single-pixel RLE records (chunks of 48, 48, 24).
-Bytes imageRecords() {
-    std::vector<std::uint16_t> pixels;
-    for (std::uint32_t i = 0; i < 40; ++i)
-        pixels.push_back(static_cast<std::uint16_t>(i * 2654435761u));
-    return rebuildCompressedImageData(pixels);
-}
+// 100 bytes of glyph columns (chunks of 48, 48, 4) and 120 of image records (48, 48, 24).
+const auto fontColumns = sampleColumns(100);
+const Bytes imageRecords = distinctPixels(40);
 
 Bytes operator+(Bytes head, const Bytes& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
@@ -56,11 +44,7 @@ struct UploadKind {
 const UploadKind fontKind{
     "Font",
     cmdFontMetaBegin,
-    [](NorixConnection& d) {
-        const Bytes packed = fontColumns();
-        d.fonts().uploadFont("Sample", 5, 7,
-                             std::vector<std::uint64_t>(packed.begin(), packed.end()), 3);
-    },
+    [](NorixConnection& d) { d.fonts().uploadFont("Sample", 5, 7, fontColumns, 3); },
     [](NorixConnection& d) -> const ChunkedUpload& { return d.fonts().fontUpload(); },
     "Font uploaded to slot 3.",
     "Font upload stopped because Norix disconnected.",
@@ -73,13 +57,16 @@ const UploadKind fontKind{
      "Uploading font data 48 of 100\u2026", "Uploading font data 96 of 100\u2026",
      "Uploading font data 100 of 100\u2026", "Saving font to slot 3\u2026",
      "Font uploaded to slot 3."},
-    [] { return *makeFontMetadata("Sample", 5, 7, 20, 100) + fontColumns(); },
+    [] {
+        return *makeFontMetadata("Sample", 5, 7, 20, 100) +
+               Bytes(fontColumns.begin(), fontColumns.end());
+    },
     [](NorixConnection& d) { return d.fonts().norixFontSlots()[3].name; }};
 
 const UploadKind imageKind{
     "Image",
     cmdImageMetaBegin,
-    [](NorixConnection& d) { d.images().uploadNorixImage("Sample", 8, 5, imageRecords()); },
+    [](NorixConnection& d) { d.images().uploadNorixImage("Sample", 8, 5, imageRecords); },
     [](NorixConnection& d) -> const ChunkedUpload& { return d.images().imageUpload(); },
     "Image uploaded to Norix.",
     "Image upload stopped because Norix disconnected.",
@@ -92,7 +79,7 @@ const UploadKind imageKind{
      "Uploading image data 48 of 120\u2026", "Uploading image data 96 of 120\u2026",
      "Uploading image data 120 of 120\u2026", "Saving image to Norix\u2026",
      "Image uploaded to Norix."},
-    [] { return *makeImageMetadata("Sample", 8, 5, 120) + imageRecords(); },
+    [] { return *makeImageMetadata("Sample", 8, 5, 120) + imageRecords; },
     // The Norix chose the slot: the list shows which.
     [](NorixConnection& d) { return d.images().norixImageSlots()[0].name; }};
 

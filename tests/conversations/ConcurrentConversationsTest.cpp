@@ -2,9 +2,9 @@
 // answers delayed, refused or written in pieces: each conversation gets only its own. And what
 // the three conversations ask for when the link opens again after a failure.
 
-#include "core/images/ImageRLE.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
+#include "tests/conversations/SampleData.h"
 #include "tests/support/SimulatedNorix.h"
 
 #include <filesystem>
@@ -13,29 +13,19 @@
 namespace norix::testing {
 namespace {
 
-Bytes distinctRle(std::size_t pixels, std::uint16_t seed) {
-    std::vector<std::uint16_t> values;
-    for (std::size_t i = 0; i < pixels; ++i)
-        values.push_back(static_cast<std::uint16_t>(seed + i * 7));
-    return rebuildCompressedImageData(values);
-}
-
 class Concurrent : public ConversationFixture,
                    public ::testing::WithParamInterface<std::optional<sim::FaultRule>> {};
 
 TEST_P(Concurrent, EachConversationReceivesOnlyItsOwnAnswers) {
-    const Bytes stored = distinctRle(200, 3);
+    const Bytes stored = distinctPixels(200);
     sim.simulator().memory().setImage(1, sim::makeStoredImage("Stored", 20, 10, stored));
     sim.simulator().config().imagePieceSize = 40;
     if (GetParam())
         sim.simulator().faults().add(*GetParam());
     connect();
 
-    std::vector<std::uint64_t> columns(8 * 95);
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        columns[i] = (i * 13) & 0xFF;
-    const Bytes uploaded = distinctRle(300, 9000);
-    fonts.uploadFont("Eight", 8, 8, columns, 5);
+    const Bytes uploaded = distinctPixels(300, 9000);
+    fonts.uploadFont("Eight", 8, 8, sampleColumns(8 * 95), 5);
     images.uploadNorixImage("Fresh", 30, 10, uploaded);
     images.loadNorixImage(1);
     const auto done = [this] {

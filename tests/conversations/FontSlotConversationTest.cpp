@@ -4,20 +4,13 @@
 
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
+#include "tests/conversations/SampleData.h"
 #include "tests/support/SimulatedNorix.h"
 
 #include <tuple>
 
 namespace norix::testing {
 namespace {
-
-// A 5×7 font of 95 glyphs whose columns all differ from their neighbours.
-std::vector<std::uint64_t> sampleColumns(std::size_t count) {
-    std::vector<std::uint64_t> columns;
-    for (std::size_t i = 0; i < count; ++i)
-        columns.push_back((i * 37 + 11) & 0x7F);
-    return columns;
-}
 
 class FontSlots : public ConversationFixture {
 protected:

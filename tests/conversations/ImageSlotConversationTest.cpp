@@ -5,6 +5,7 @@
 #include "core/images/ImageRLE.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
+#include "tests/conversations/SampleData.h"
 #include "tests/support/SimulatedNorix.h"
 
 #include <gmock/gmock.h>
@@ -12,14 +13,6 @@
 
 namespace norix::testing {
 namespace {
-
-// RLE records of single pixels with no two neighbours alike: 3 bytes a pixel.
-Bytes distinctPixels(std::size_t count) {
-    std::vector<std::uint16_t> pixels;
-    for (std::size_t i = 0; i < count; ++i)
-        pixels.push_back(static_cast<std::uint16_t>(i * 2654435761u));
-    return rebuildCompressedImageData(pixels);
-}
 
 class ImageSlots : public ConversationFixture {
 protected:
