@@ -29,7 +29,7 @@ struct UploadKind {
     const char* completed;
     const char* disconnected;
     bool failureIsStatus;
-    // Silence may leave half an item behind: the font list is read again.
+    // A time-out may leave half an item behind: the font list is read again.
     std::uint8_t rereadCode;
     std::size_t rereads;
     // Each command as code:payload size, and each status in turn.

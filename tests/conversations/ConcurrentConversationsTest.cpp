@@ -7,9 +7,6 @@
 #include "tests/conversations/SampleData.h"
 #include "tests/support/SimulatedNorix.h"
 
-#include <filesystem>
-#include <unistd.h>
-
 namespace norix::testing {
 namespace {
 
@@ -71,9 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
     faultName);
 
 TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("norix-conv-" + std::to_string(::getpid())))
-            .string();
+    const TempFolder folder;
+    const std::string path = (folder / "norix").string();
     sim.setLinkPath(path);
     sim.setReplugDelay(Milliseconds(500));
     ASSERT_TRUE(link.connect(path));
