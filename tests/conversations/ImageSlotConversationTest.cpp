@@ -145,23 +145,24 @@ TEST_P(DownloadOfBadImage, FailsWithItsMessage) {
     EXPECT_EQ(images.imageLoadStep(), ImageLoadStep::idle);
 }
 
-const char* const badSize = "Norix returned invalid image dimensions.";
+const char* const badDimensions = "Norix returned invalid image dimensions.";
 const char* const badRle = "The downloaded image contains invalid RLE data.";
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DownloadOfBadImage,
-    ::testing::Values(BadStoredImage{"Width161", 161, 1, {161, 0, 0}, badSize},
-                      BadStoredImage{"Height129", 1, 129, {129, 0, 0}, badSize},
-                      BadStoredImage{"Width0", 0, 1, {1, 0, 0}, badSize},
-                      BadStoredImage{
-                          "NoData", 1, 1, {}, "Norix returned an invalid compressed image size."},
-                      BadStoredImage{"OnePixelTooMany", 2, 2, {5, 0, 0}, badRle},
-                      BadStoredImage{"OnePixelShort", 2, 2, {3, 0, 0}, badRle},
-                      BadStoredImage{"RunOfZero", 2, 2, {0, 0, 0, 4, 0, 0}, badRle},
-                      BadStoredImage{"HalfARecord", 1, 1, {1, 0}, badRle},
-                      // The largest size the download takes, though not whole records.
-                      BadStoredImage{"Size4096", 160, 128, Bytes(4096, 1), badRle}),
-    testing::PrintedName());
+const BadStoredImage badStoredImages[] = {
+    {"Width161", 161, 1, {161, 0, 0}, badDimensions},
+    {"Height129", 1, 129, {129, 0, 0}, badDimensions},
+    {"Width0", 0, 1, {1, 0, 0}, badDimensions},
+    {"NoData", 1, 1, {}, "Norix returned an invalid compressed image size."},
+    {"OnePixelTooMany", 2, 2, {5, 0, 0}, badRle},
+    {"OnePixelShort", 2, 2, {3, 0, 0}, badRle},
+    {"RunOfZero", 2, 2, {0, 0, 0, 4, 0, 0}, badRle},
+    {"HalfARecord", 1, 1, {1, 0}, badRle},
+    // The largest size the download takes, though not whole records.
+    {"Size4096", 160, 128, Bytes(4096, 1), badRle},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, DownloadOfBadImage, ::testing::ValuesIn(badStoredImages),
+                         testing::PrintedName());
 
 // Answers to a request whose own answer the Norix dropped, and what the
 // download says about them.
@@ -188,28 +189,27 @@ TEST_P(DownloadOfBadAnswer, FailsWithItsMessage) {
     EXPECT_EQ(images.imageLoadError(), p.message);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DownloadOfBadAnswer,
-    ::testing::Values(
-        BadAnswer{cmdSendImageMeta, respBadSize, {}, "Norix rejected the image-load packet size."},
-        BadAnswer{cmdSendImageData, respFail, {}, "Norix could not load the selected image."},
-        BadAnswer{cmdSendImageMeta, respImageMeta, Bytes(37, 0),
-                  "Norix returned invalid image metadata."},
-        BadAnswer{cmdSendImageData,
-                  respImageData,
-                  {0, 0},
-                  "Norix returned an invalid image-data packet."},
-        BadAnswer{cmdSendImageData,
-                  respImageData,
-                  {4, 0, 9},
-                  "Norix returned offset 4, but the GUI requested 0."},
-        BadAnswer{cmdSendImageData, respImageData, Bytes(21, 0),
-                  "Norix returned more image data than expected."}),
-    testing::PrintedName());
+using enum sim::FaultAction;
+
+const BadAnswer badAnswers[] = {
+    {cmdSendImageMeta, respBadSize, {}, "Norix rejected the image-load packet size."},
+    {cmdSendImageData, respFail, {}, "Norix could not load the selected image."},
+    {cmdSendImageMeta, respImageMeta, Bytes(37, 0), "Norix returned invalid image metadata."},
+    {cmdSendImageData, respImageData, {0, 0}, "Norix returned an invalid image-data packet."},
+    {cmdSendImageData,
+     respImageData,
+     {4, 0, 9},
+     "Norix returned offset 4, but the GUI requested 0."},
+    {cmdSendImageData, respImageData, Bytes(21, 0),
+     "Norix returned more image data than expected."},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, DownloadOfBadAnswer, ::testing::ValuesIn(badAnswers),
+                         testing::PrintedName());
 
 TEST_F(ImageSlots, SilenceEndsTheDownloadAfterThreeSecondsAndALateAnswerIsLeftForOthers) {
-    addFault(cmdSendImageMeta, 1, sim::FaultAction::delay, 3500);
-    addFault(cmdSendImageData, 1, sim::FaultAction::drop);
+    addFault(cmdSendImageMeta, 1, delay, 3500);
+    addFault(cmdSendImageData, 1, drop);
     connectWithSix();
     images.loadNorixImage(1);
     settle();
@@ -236,7 +236,7 @@ TEST_F(ImageSlots, DisconnectDropsTheLoadedImageAndTheDownload) {
     EXPECT_EQ(images.norixImageSlots(), NorixImageSlot::emptySlots());
 
     connect();
-    addFault(cmdSendImageData, std::nullopt, sim::FaultAction::hangUpBefore);
+    addFault(cmdSendImageData, std::nullopt, hangUpBefore);
     images.loadNorixImage(1);
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
     EXPECT_FALSE(images.isLoadingNorixImage());
