@@ -38,8 +38,6 @@ TEST(FontMetadata, NameIsCutToThirtyOneBytesAndTerminated) {
     EXPECT_EQ((*block)[33], 0);
     EXPECT_EQ(Bytes(block->begin() + 34, block->begin() + 44),
               (Bytes{8, 8, 8, 95, 0, 0, 0xF8, 0x02, 0, 0}));
-    EXPECT_FALSE(makeFontMetadata("x", 256, 8, 1, 1));
-    EXPECT_FALSE(makeFontMetadata("x", 8, 8, 1, 1ull << 32));
 }
 
 TEST_F(FontSlots, UploadRefusalsSendNothing) {
