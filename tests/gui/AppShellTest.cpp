@@ -1,6 +1,4 @@
-// The application shell as a user meets it: the shortcuts, the single tool
-// windows and the questions before quitting, the terminal, the connection
-// bar's slow steps seen while they last, and the Qt loop the core runs on.
+// The application shell as a user meets it, and the Qt loop the core runs on.
 
 #include "core/loop/BackgroundQueue.h"
 #include "core/settings/SettingsConversation.h"
@@ -207,17 +205,10 @@ TEST(QtEventLoop, RunsTasksInOrderTimersByDelayAndWatchesDescriptorsWhileItLives
         ASSERT_TRUE(waitFor([&] { return order.size() == 5; }, 2000));
         EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "nested", "early", "late"}));
         EXPECT_EQ(loop.activeTimerCount(), 0u);
-
-        std::function<void()> again = [&] {
-            if (++fired < 3)
-                loop.schedule(Milliseconds(1), again);
-        };
-        loop.schedule(Milliseconds(1), again);
-        ASSERT_TRUE(waitFor([&] { return fired == 3; }, 2000));
-        loop.schedule(Milliseconds(1), [&] { fired = 100; }); // dies with the loop
+        loop.schedule(Milliseconds(1), [&] { ++fired; }); // dies with the loop
     }
     QTest::qWait(20);
-    EXPECT_EQ(fired, 3);
+    EXPECT_EQ(fired, 0);
 
     // A descriptor is watched until unwatched, even from its own task.
     QtEventLoop loop;

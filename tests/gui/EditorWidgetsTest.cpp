@@ -1,5 +1,4 @@
-// The main window at its smallest and as it is remembered, and the code
-// editor and its tools as typed into and clicked.
+// The main window's layout, and the code editor and its tools as typed into and clicked.
 
 #include "core/language/OpcodeCatalogue.h"
 #include "gui/app/CodePanel.h"
@@ -80,10 +79,12 @@ TEST(MainWindowLayout, AtTheSmallestSizeTheEditorShowsTwelveLinesAndTheSizeIsRem
     EXPECT_EQ(again.findChild<QSplitter*>(QStringLiteral("rowsSplitter"))->sizes(), sizes);
 }
 
-TEST(CodeEditor, ColoursLandOnTheirCharactersAndFollowThePinCountAndThePalette) {
+// Which piece gets which colour, and which line is wrong, is the core's; here,
+// that each colour lands where it belongs and the gutter follows the pin count.
+TEST(CodeEditor, ColoursAndGutterMarksFollowTheCodeThePinCountAndThePalette) {
     test::WindowFixture f;
+    f.window->show();
     CodeEditor* editor = f.window->codePanel()->editor();
-    // Which piece gets which colour is the core's; here, that each lands where it belongs.
     f.session.editor().setChipCode("   setout 5\nREGLOD 3 #R4\nSETIN 16\n\u00e9t\u00e9 #R2");
     const auto block = [editor](int n) { return editor->document()->findBlockByNumber(n); };
     EXPECT_EQ(colorAt(block(0), 3), editorColor(CodeColor::opcode));
@@ -93,9 +94,18 @@ TEST(CodeEditor, ColoursLandOnTheirCharactersAndFollowThePinCountAndThePalette) 
     // Offsets are characters, not UTF-8 bytes: #R2 starts at character 4.
     EXPECT_EQ(colorAt(block(3), 4), editorColor(CodeColor::registerReference));
     EXPECT_EQ(colorAt(block(3), 3), std::nullopt);
+    const QColor red = editorColor(CodeColor::error);
+    EXPECT_TRUE(gutterLineHas(*editor, 0, gutterNumberColor()));
+    EXPECT_FALSE(gutterLineHas(*editor, 0, red));
+    EXPECT_TRUE(gutterLineHas(*editor, 2, red)); // no pin 16 on 14 pins
 
     f.session.editor().setSelectedPins(16); // the chip grew: SETIN 16 is now fine
     EXPECT_EQ(colorAt(block(2), 6), std::nullopt);
+    EXPECT_FALSE(gutterLineHas(*editor, 2, red));
+    QTextCursor cursor(editor->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("\nLOOP 2"));
+    EXPECT_TRUE(f.session.editor().chipCode().ends_with("#R2\nLOOP 2"));
 
     QPalette dark = editor->palette();
     dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
@@ -104,26 +114,6 @@ TEST(CodeEditor, ColoursLandOnTheirCharactersAndFollowThePinCountAndThePalette) 
     for (auto colour :
          {CodeColor::opcode, CodeColor::registerReference, CodeColor::comment, CodeColor::error})
         EXPECT_GT(editorColor(colour, true).lightness(), 128);
-}
-
-TEST(CodeEditor, TheGutterNumbersAndMarksErrorsByThePinCountAndTypingGoesBack) {
-    test::WindowFixture f;
-    f.window->show();
-    CodeEditor* editor = f.window->codePanel()->editor();
-    f.session.editor().setChipCode("SETOUT 1\nSETIN 15");
-    EXPECT_EQ(editor->toPlainText(), QStringLiteral("SETOUT 1\nSETIN 15"));
-    const QColor red = editorColor(CodeColor::error);
-    EXPECT_TRUE(gutterLineHas(*editor, 0, gutterNumberColor()));
-    EXPECT_FALSE(gutterLineHas(*editor, 0, red));
-    EXPECT_TRUE(gutterLineHas(*editor, 1, red)); // no pin 15 on 14 pins
-    f.session.editor().setSelectedPins(16);
-    EXPECT_FALSE(gutterLineHas(*editor, 1, red));
-
-    QTextCursor cursor(editor->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QStringLiteral("\nLOOP 2"));
-    EXPECT_EQ(f.session.editor().chipCode(), "SETOUT 1\nSETIN 15\nLOOP 2");
-    EXPECT_EQ(editor->instructionMarks().back().number, 3);
 }
 
 TEST(CodeEditor, TabInsertsSpacesToTheNextStopAndALongLineWrapsNumberedOnItsFirstLine) {
