@@ -218,7 +218,7 @@ TEST(MainWindow, BatchSaveCanBeCancelledAndDeleteAllWaitsForIt) {
     int alerts = 0;
     f.window->dialogs().confirmDeleteAllChips = [&alerts] { return ++alerts, true; };
     tools.deleteAllChipsAction()->trigger();
-    EXPECT_TRUE(f.terminalHas("Connect to a Norix first."));
+    EXPECT_TRUE(f.waitForLine("Connect to a Norix first."));
 
     ASSERT_TRUE(f.connectAndIdentify());
     auto* files = f.window->chipFiles();

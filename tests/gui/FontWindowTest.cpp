@@ -64,7 +64,7 @@ struct FontWindow : test::LinkFixture {
     int questions = 0;
 };
 
-TEST(FontWindow, NewFontDialogCreatesOnlyWithANameAndTakesItsFields) {
+TEST(FontWindow, NewFontDialogCreatesOnlyWithANameAndUnsavedEditsAreAskedAbout) {
     FontWindow f;
     f.answerDialog = [](QDialog& dialog) {
         auto& newFont = static_cast<NewFontDialog&>(dialog);
@@ -82,6 +82,27 @@ TEST(FontWindow, NewFontDialogCreatesOnlyWithANameAndTakesItsFields) {
     EXPECT_EQ(f.window->fontNameLabel()->text(), QStringLiteral("Wide"));
     EXPECT_EQ(f.window->editor().loadedFont()->width(), 32);
     EXPECT_EQ(f.window->glyphGrid()->buttonCount(), 224);
+
+    f.clickPixel(0, 0);
+    f.unsavedAnswer = UnsavedChoice::cancel;
+    QTest::mouseClick(f.window->newFontButton(), Qt::LeftButton);
+    EXPECT_FALSE(f.window->close());
+    EXPECT_EQ(f.questions, 2);
+    EXPECT_EQ(f.glyph(0)[0], 0x80u);
+    f.unsavedAnswer = UnsavedChoice::save;
+    EXPECT_TRUE(f.window->close());
+    EXPECT_EQ(f.proposedNames, std::vector<std::string>{"Wide.txt"});
+
+    // Saved: opening asks nothing; the font the Norix cannot show stays out.
+    f.window->show();
+    const auto tall = f.devices.path() / "tall.txt";
+    std::ofstream(tall) << "name=Tall\nwidth=1\nheight=9\nsize=1\n[data]\n";
+    f.window->dialogs().chooseFontToOpen = [tall] { return std::optional(tall); };
+    QTest::mouseClick(f.window->openFontButton(), Qt::LeftButton);
+    EXPECT_EQ(f.questions, 3);
+    EXPECT_EQ(f.alerts, std::vector<std::string>{
+                            "Could Not Open Font: Norix fonts currently support a maximum height "
+                            "of 8 pixels. The file declares a height of 9 pixels."});
 }
 
 TEST(FontWindow, TheGridChoosesTheGlyphAndTheCanvasPaintsItWithUndo) {
@@ -112,31 +133,6 @@ TEST(FontWindow, TheGridChoosesTheGlyphAndTheCanvasPaintsItWithUndo) {
     EXPECT_EQ(f.glyph(33), (std::vector<std::uint64_t>{1, 0, 0, 0, 0, 0, 0, 0}));
     QTest::keyClick(f.window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(f.glyph(33), (std::vector<std::uint64_t>{1, 1, 1, 1, 1, 0, 0, 0}));
-}
-
-TEST(FontWindow, UnsavedEditsAreAskedAboutAndAFileTooHighRaisesTheAlert) {
-    FontWindow f;
-    f.createNewFont();
-    f.clickPixel(0, 0);
-    f.unsavedAnswer = UnsavedChoice::cancel;
-    QTest::mouseClick(f.window->newFontButton(), Qt::LeftButton);
-    EXPECT_FALSE(f.window->close());
-    EXPECT_EQ(f.questions, 2);
-    EXPECT_EQ(f.glyph(0)[0], 0x80u);
-    f.unsavedAnswer = UnsavedChoice::save;
-    EXPECT_TRUE(f.window->close());
-    EXPECT_EQ(f.proposedNames, std::vector<std::string>{"New Font.txt"});
-
-    // Saved: opening asks nothing; the font the Norix cannot show stays out.
-    f.window->show();
-    const auto tall = f.devices.path() / "tall.txt";
-    std::ofstream(tall) << "name=Tall\nwidth=1\nheight=9\nsize=1\n[data]\n";
-    f.window->dialogs().chooseFontToOpen = [tall] { return std::optional(tall); };
-    QTest::mouseClick(f.window->openFontButton(), Qt::LeftButton);
-    EXPECT_EQ(f.questions, 3);
-    EXPECT_EQ(f.alerts, std::vector<std::string>{
-                            "Could Not Open Font: Norix fonts currently support a maximum height "
-                            "of 8 pixels. The file declares a height of 9 pixels."});
 }
 
 TEST(FontWindow, ImportedDejaVuSansMonoHasALitAAndABlankSpace) {

@@ -98,12 +98,9 @@ struct WindowFixture : LinkFixture {
                   QStringLiteral("NorixGUI"))
             .clear();
     }
-    bool terminalHas(const std::string& line) const {
-        const auto& lines = session.terminal().terminalLines();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
     bool waitForLine(const std::string& line) const {
-        return waitFor([&] { return terminalHas(line); });
+        const auto& lines = session.terminal().terminalLines();
+        return waitFor([&] { return std::find(lines.begin(), lines.end(), line) != lines.end(); });
     }
 
     ChipSession session;

@@ -52,7 +52,7 @@ struct ImageWindow : test::LinkFixture {
     int questions = 0;
 };
 
-TEST(ImageWindow, WithoutALinkEverySlotIsEmptyAndABadSizeRaisesTheAlert) {
+TEST(ImageWindow, WithoutALinkSlotsAreEmptyAndANewImageNeedsASizeAndIsAskedAbout) {
     ImageWindow f;
     ImageManagerView& w = *f.window;
     EXPECT_EQ(w.slotList()->count(), 255);
@@ -64,6 +64,35 @@ TEST(ImageWindow, WithoutALinkEverySlotIsEmptyAndABadSizeRaisesTheAlert) {
               std::vector<std::string>{"Cannot Create Image: Width must be between 1 and 160."});
     EXPECT_FALSE(w.canvas()->hasImage());
     EXPECT_EQ(w.imageCode()->toPlainText(), QStringLiteral("No image loaded."));
+
+    // Unsaved work is asked about before it is replaced or closed.
+    f.newImage("8", "8");
+    f.drag(Qt::LeftButton, {0, 0});
+    f.answer = UnsavedChoice::cancel;
+    f.newImage("4", "4");
+    EXPECT_EQ(f.questions, 1);
+    EXPECT_EQ(f.window->editor().image().imageWidth, 8);
+    EXPECT_FALSE(f.window->close());
+
+    const auto saved = f.devices.path() / "saved.txt";
+    f.window->dialogs().chooseImageSavePath = [&](const std::string& proposed) {
+        EXPECT_EQ(proposed, "pic.txt");
+        return std::optional(saved);
+    };
+    f.answer = UnsavedChoice::save;
+    f.newImage("4", "4");
+    EXPECT_EQ(f.window->editor().image().imageWidth, 4);
+    EXPECT_EQ(NorixImageFile::load(saved)->imageWidth, 8);
+    EXPECT_TRUE(f.window->close()); // nothing unsaved: no question
+    EXPECT_EQ(f.questions, 3);
+
+    // Once the user agreed to lose an edit, closing does not ask again.
+    f.window->show();
+    f.drag(Qt::LeftButton, {0, 0});
+    f.answer = UnsavedChoice::discard;
+    EXPECT_TRUE(f.window->confirmDiscardingChanges());
+    EXPECT_TRUE(f.window->close());
+    EXPECT_EQ(f.questions, 4);
 }
 
 TEST(ImageWindow, DrawingFollowsTheMouseTheToolAndColourButtonsUndoAndZoom) {
@@ -95,37 +124,6 @@ TEST(ImageWindow, DrawingFollowsTheMouseTheToolAndColourButtonsUndoAndZoom) {
     EXPECT_EQ(f.window->canvas()->size(), QSize(140, 140));
     QTest::keyClick(f.window.get(), Qt::Key_Minus, Qt::ControlModifier);
     EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("6×"));
-}
-
-TEST(ImageWindow, UnsavedWorkIsAskedAboutBeforeItIsReplacedOrClosed) {
-    ImageWindow f;
-    f.newImage("8", "8");
-    f.drag(Qt::LeftButton, {0, 0});
-    f.answer = UnsavedChoice::cancel;
-    f.newImage("4", "4");
-    EXPECT_EQ(f.questions, 1);
-    EXPECT_EQ(f.window->editor().image().imageWidth, 8);
-    EXPECT_FALSE(f.window->close());
-
-    const auto saved = f.devices.path() / "saved.txt";
-    f.window->dialogs().chooseImageSavePath = [&](const std::string& proposed) {
-        EXPECT_EQ(proposed, "pic.txt");
-        return std::optional(saved);
-    };
-    f.answer = UnsavedChoice::save;
-    f.newImage("4", "4");
-    EXPECT_EQ(f.window->editor().image().imageWidth, 4);
-    EXPECT_EQ(NorixImageFile::load(saved)->imageWidth, 8);
-    EXPECT_TRUE(f.window->close()); // nothing unsaved: no question
-    EXPECT_EQ(f.questions, 3);
-
-    // Once the user agreed to lose an edit, closing does not ask again.
-    f.window->show();
-    f.drag(Qt::LeftButton, {0, 0});
-    f.answer = UnsavedChoice::discard;
-    EXPECT_TRUE(f.window->confirmDiscardingChanges());
-    EXPECT_TRUE(f.window->close());
-    EXPECT_EQ(f.questions, 4);
 }
 
 TEST(ImageWindow, PngExportImportsBackAndABadPictureRaisesTheAlert) {
