@@ -65,10 +65,7 @@ inline bool activate(QWidget& window) {
     return QTest::qWaitForWindowActive(&window);
 }
 
-using testing::TempFolder;
-
-// The Norix connection a window is built on. A derived fixture's window is
-// destroyed before the link closes.
+// The Norix connection a window is built on; a derived fixture's window goes first.
 struct LinkFixture {
     LinkFixture() : device((application(), loop), devices.path().string()) {}
     ~LinkFixture() { link.disconnect(true, false); }
@@ -79,7 +76,7 @@ struct LinkFixture {
         ASSERT_TRUE(waitFor([this] { return !device.fonts().isLoadingFontList(); }));
     }
 
-    TempFolder devices;
+    testing::TempFolder devices;
     QtEventLoop loop;
     NorixConnection device;
     SerialPortManager& link = device.link();
