@@ -1,27 +1,18 @@
-// The application shell as a user meets it: the shortcuts, the single tool
-// windows and the questions before quitting, copying from the terminal, and
-// the connection bar's slow steps seen while they last.
+// The application shell as a user meets it, and the Qt loop the core runs on.
 
 #include "core/loop/BackgroundQueue.h"
 #include "core/settings/SettingsConversation.h"
 #include "core/util/DiagnosticLog.h"
 #include "gui/app/AppMenus.h"
 #include "gui/app/AppNotifications.h"
-#include "gui/app/ConnectionBar.h"
 #include "gui/app/NorixToolsMenu.h"
 #include "gui/app/TerminalView.h"
 #include "gui/settings/NorixSettingsView.h"
 #include "tests/gui/GuiTestSupport.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <deque>
-#include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace norix {
 namespace {
@@ -30,29 +21,22 @@ using test::waitFor;
 
 struct ShellWindow : test::SimulatorWindowFixture {
     ShellWindow() : tools(installMainMenus(*window, device)) {
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        EXPECT_TRUE(test::activate(*window));
     }
 
     NorixToolsMenu& tools;
 };
 
 // Holds the jobs given to it until the test lets them run.
-class HeldQueue : public BackgroundQueue {
-public:
-    void run(Task work, Task done) override { jobs_.push_back({std::move(work), std::move(done)}); }
-    std::size_t waiting() const { return jobs_.size(); }
+struct HeldQueue : BackgroundQueue {
+    void run(Task work, Task done) override { jobs.push_back({std::move(work), std::move(done)}); }
     void release() {
-        while (!jobs_.empty()) {
-            auto job = std::move(jobs_.front());
-            jobs_.pop_front();
-            job.first();
-            job.second();
+        for (; !jobs.empty(); jobs.pop_front()) {
+            jobs.front().first();
+            jobs.front().second();
         }
     }
-
-private:
-    std::deque<std::pair<Task, Task>> jobs_;
+    std::deque<std::pair<Task, Task>> jobs;
 };
 
 // A tool window with work that is or is not allowed to go.
@@ -128,8 +112,7 @@ TEST_P(ToolWindowShortcut, PressedTwiceGivesOneWindow) {
     ShellWindow f;
     const auto& key = GetParam();
     for (int press = 0; press < 2; ++press) {
-        f.window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+        ASSERT_TRUE(test::activate(*f.window));
         QTest::keyClick(f.window.get(), key.key.key(), key.key.keyboardModifiers());
         QWidget* tool = f.tools.toolWindows().window(QString::fromLatin1(key.id));
         ASSERT_NE(tool, nullptr);
@@ -191,7 +174,7 @@ TEST(AppShell, RefreshingAndDisconnectingShowWhileTheyLast) {
     ASSERT_TRUE(f.connectAndIdentify());
     QTest::mouseClick(bar->connectButton(), Qt::LeftButton);
     EXPECT_FALSE(f.link.isConnected());
-    EXPECT_EQ(held.waiting(), 1u);
+    EXPECT_EQ(held.jobs.size(), 1u);
     QTest::qWait(30);
     EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("Disconnecting..."));
     EXPECT_FALSE(bar->connectButton()->isEnabled());
@@ -200,6 +183,74 @@ TEST(AppShell, RefreshingAndDisconnectingShowWhileTheyLast) {
     EXPECT_EQ(bar->statusLabel()->text(), QStringLiteral("Disconnected"));
     EXPECT_TRUE(bar->connectButton()->isEnabled());
     f.session.setBackgroundQueue(nullptr);
+}
+
+TEST(QtEventLoop, RunsTasksInOrderTimersByDelayAndWatchesDescriptorsWhileItLives) {
+    test::application();
+    int fired = 0;
+    {
+        QtEventLoop loop;
+        std::vector<std::string> order;
+        loop.schedule(Milliseconds(30), [&] { order.push_back("late"); });
+        loop.schedule(Milliseconds(5), [&] { order.push_back("early"); });
+        const TimerId dropped =
+            loop.schedule(Milliseconds(10), [&] { order.push_back("cancelled"); });
+        loop.post([&] {
+            order.push_back("first");
+            loop.post([&] { order.push_back("nested"); });
+        });
+        loop.post([&] { order.push_back("second"); });
+        loop.cancel(dropped);
+        loop.cancel(dropped); // twice is harmless
+        ASSERT_TRUE(waitFor([&] { return order.size() == 5; }, 2000));
+        EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "nested", "early", "late"}));
+        EXPECT_EQ(loop.activeTimerCount(), 0u);
+        loop.schedule(Milliseconds(1), [&] { ++fired; }); // dies with the loop
+    }
+    QTest::qWait(20);
+    EXPECT_EQ(fired, 0);
+
+    // A descriptor is watched until unwatched, even from its own task.
+    QtEventLoop loop;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::string received;
+    WatchId watch = WatchId::none;
+    watch = loop.watchReadable(fds[0], [&] {
+        char buffer[16];
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n <= 0) {
+            loop.unwatch(watch); // end of file: stop watching from inside the task
+            return;
+        }
+        received.append(buffer, static_cast<std::size_t>(n));
+    });
+    ASSERT_EQ(write(fds[1], "abc", 3), 3);
+    ASSERT_TRUE(waitFor([&] { return received == "abc"; }, 2000));
+    close(fds[1]);
+    ASSERT_TRUE(waitFor([&] { return loop.activeWatchCount() == 0; }, 2000));
+    close(fds[0]);
+}
+
+TEST(TerminalView, ShowsEveryLineAndFollowsTheDropOfOldLines) {
+    test::WindowFixture f;
+    TerminalView view(f.session);
+    for (int i = 1; i <= 500; ++i)
+        f.session.appendTerminal("line " + std::to_string(i));
+    EXPECT_EQ(view.text()->document()->blockCount(), 500);
+    f.session.appendTerminal("line 501");
+    EXPECT_EQ(view.text()->document()->blockCount(), 401);
+    EXPECT_EQ(view.text()->document()->firstBlock().text(), QStringLiteral("line 101"));
+    EXPECT_EQ(view.text()->verticalScrollBar()->value(),
+              view.text()->verticalScrollBar()->maximum());
+    f.session.appendTerminal("two\nlines");
+    EXPECT_EQ(view.text()->document()->lastBlock().text(), QStringLiteral("lines"));
+    QTest::mouseClick(view.clearButton(), Qt::LeftButton);
+    EXPECT_TRUE(view.text()->toPlainText().isEmpty());
+
+    f.session.editor().setChipCode("SETOUT 1\nSETOT 2");
+    QTest::mouseClick(view.listErrorsButton(), Qt::LeftButton);
+    EXPECT_EQ(view.text()->toPlainText(), QStringLiteral("Line 2: Unknown opcode 'SETOT'."));
 }
 
 } // namespace

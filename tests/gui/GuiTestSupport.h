@@ -1,7 +1,8 @@
 #pragma once
 // What the GUI tests share: one QApplication for the process, a wait that
-// serves the Qt loop until a condition holds, and a main window on its own
-// link (an empty device folder, so only the ports a test adds are listed).
+// serves the Qt loop until a condition holds, windows on a link of their own
+// (an empty device folder, so only the ports a test adds are listed), and the
+// Qt widgets the tests look into.
 
 #include "core/chips/ChipSession.h"
 #include "core/device/NorixConnection.h"
@@ -13,13 +14,23 @@
 #include "sim/BuiltInSimulator.h"
 #include "tests/support/TestSupport.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
+#include <QTextBlock>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace norix::test {
@@ -45,22 +56,34 @@ inline QApplication& application() {
 
 // Serves Qt's loop (and with it the core objects on QtEventLoop) until `done`.
 inline bool waitFor(const std::function<bool()>& done, int limitMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
+    return QTest::qWaitFor(done, limitMs);
 }
 
-using testing::TempFolder;
+// Shortcuts reach only the active window.
+inline bool activate(QWidget& window) {
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
 
-struct WindowFixture {
-    WindowFixture()
-        : device((application(), loop), devices.path().string()), session(link),
-          window(std::make_unique<ContentView>(session)) {
+// The Norix connection a window is built on; a derived fixture's window goes first.
+struct LinkFixture {
+    LinkFixture() : device((application(), loop), devices.path().string()) {}
+    ~LinkFixture() { link.disconnect(true, false); }
+    // Connects the link straight to the built-in simulator and waits for the font list.
+    void connectTo(sim::BuiltInSimulator& simulator) {
+        ASSERT_TRUE(simulator.start()) << simulator.lastError();
+        ASSERT_TRUE(link.connect(simulator.portPath())) << link.lastError().value_or("");
+        ASSERT_TRUE(waitFor([this] { return !device.fonts().isLoadingFontList(); }));
+    }
+
+    testing::TempFolder devices;
+    QtEventLoop loop;
+    NorixConnection device;
+    SerialPortManager& link = device.link();
+};
+
+struct WindowFixture : LinkFixture {
+    WindowFixture() : session(link), window(std::make_unique<ContentView>(session)) {
         // As the app does: the chip list, once loaded, is followed by the font slot list.
         session.setFontListRequester([this] { device.fonts().requestFontList(); });
     }
@@ -72,20 +95,11 @@ struct WindowFixture {
                   QStringLiteral("NorixGUI"))
             .clear();
     }
-    bool terminalHas(const std::string& line) const {
-        for (const auto& entry : session.terminal().terminalLines())
-            if (entry == line)
-                return true;
-        return false;
-    }
-    bool waitForLine(const std::string& line, int limitMs = 15000) const {
-        return waitFor([&] { return terminalHas(line); }, limitMs);
+    bool waitForLine(const std::string& line) const {
+        const auto& lines = session.terminal().terminalLines();
+        return waitFor([&] { return std::find(lines.begin(), lines.end(), line) != lines.end(); });
     }
 
-    TempFolder devices;
-    QtEventLoop loop;
-    NorixConnection device;
-    SerialPortManager& link = device.link();
     ChipSession session;
     std::unique_ptr<ContentView> window;
 };

@@ -1,25 +1,12 @@
 #include "gui/images/ImageManagerView.h"
 
-#include "core/device/NorixConnection.h"
 #include "core/images/NorixImageFile.h"
-#include "core/images/Rgb565.h"
 #include "gui/images/ImagePixelView.h"
 #include "gui/images/NewImageDialog.h"
-#include "pictures/PictureFile.h"
-#include "sim/BuiltInSimulator.h"
 #include "tests/gui/GuiTestSupport.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QScrollArea>
 #include <QToolButton>
-#include <fstream>
-#include <gtest/gtest.h>
 
 namespace norix {
 namespace {
@@ -27,10 +14,8 @@ namespace {
 using test::waitFor;
 
 // The image window on its own link; dialogs answer from the test.
-struct ImageWindow {
-    ImageWindow()
-        : device((test::application(), loop), devices.path().string()),
-          window(std::make_unique<ImageManagerView>(device)) {
+struct ImageWindow : test::LinkFixture {
+    ImageWindow() : window(std::make_unique<ImageManagerView>(device)) {
         window->dialogs().showAlert = [this](const std::string& title, const std::string& message) {
             alerts.push_back(title + ": " + message);
         };
@@ -39,10 +24,6 @@ struct ImageWindow {
             return answer;
         };
         window->show();
-    }
-    ~ImageWindow() {
-        window.reset();
-        link.disconnect(true, false);
     }
     void newImage(const std::string& width, const std::string& height) {
         window->dialogs().askNewImage = [=] { return NewImageEntry{"pic", width, height}; };
@@ -53,41 +34,25 @@ struct ImageWindow {
         ImagePixelView* canvas = window->canvas();
         const double scale = window->editor().editorScale();
         const auto at = [scale](QPoint pixel) {
-            return QPointF((pixel.x() + 0.5) * scale, (pixel.y() + 0.5) * scale);
+            return QPointF((pixel.x() + 0.5) * scale, (pixel.y() + 0.5) * scale).toPoint();
         };
-        const auto send = [&](QEvent::Type type, QPoint pixel, Qt::MouseButtons buttons) {
-            QMouseEvent event(type, at(pixel), canvas->mapToGlobal(at(pixel)),
-                              type == QEvent::MouseMove ? Qt::NoButton : button, buttons,
-                              Qt::NoModifier);
-            QApplication::sendEvent(canvas, &event);
-        };
-        send(QEvent::MouseButtonPress, from, button);
-        QPoint last = from;
+        QTest::mousePress(canvas, button, {}, at(from));
         for (QPoint point : through)
-            send(QEvent::MouseMove, last = point, button);
-        send(QEvent::MouseButtonRelease, last, Qt::NoButton);
-    }
-    // Shortcuts reach only the active window.
-    bool activate() {
-        window->activateWindow();
-        return QTest::qWaitForWindowActive(window.get());
+            QTest::mouseMove(canvas, at(point));
+        QTest::mouseRelease(canvas, button, {}, at(through.empty() ? from : through.back()));
     }
     std::uint16_t pixel(int x, int y) const {
         const auto& image = window->editor().image();
         return image.imagePixels[static_cast<std::size_t>(y * image.imageWidth + x)];
     }
 
-    test::TempFolder devices;
-    QtEventLoop loop;
-    NorixConnection device;
-    SerialPortManager& link = device.link();
     std::unique_ptr<ImageManagerView> window;
     std::vector<std::string> alerts;
     UnsavedChoice answer = UnsavedChoice::cancel;
     int questions = 0;
 };
 
-TEST(ImageWindow, WithoutALinkEverySlotIsEmptyAndABadSizeRaisesTheAlert) {
+TEST(ImageWindow, WithoutALinkSlotsAreEmptyAndANewImageNeedsASizeAndIsAskedAbout) {
     ImageWindow f;
     ImageManagerView& w = *f.window;
     EXPECT_EQ(w.slotList()->count(), 255);
@@ -99,50 +64,8 @@ TEST(ImageWindow, WithoutALinkEverySlotIsEmptyAndABadSizeRaisesTheAlert) {
               std::vector<std::string>{"Cannot Create Image: Width must be between 1 and 160."});
     EXPECT_FALSE(w.canvas()->hasImage());
     EXPECT_EQ(w.imageCode()->toPlainText(), QStringLiteral("No image loaded."));
-}
 
-TEST(ImageWindow, DraggingWithBothButtonsPaintsTheirColoursAndUndoTakesStepsBack) {
-    ImageWindow f;
-    f.newImage("16", "12");
-    f.drag(Qt::LeftButton, {1, 1}, {{2, 1}, {3, 1}, {30, 1}});
-    EXPECT_EQ(f.pixel(1, 1), 0xFFFF);
-    EXPECT_EQ(f.pixel(3, 1), 0xFFFF);
-    f.window->dialogs().chooseColor = [](const EditorColor&, const std::string&) {
-        return std::optional(EditorColor{1.0, 0.0, 0.0});
-    };
-    QTest::mouseClick(f.window->colorWell(true), Qt::LeftButton);
-    f.drag(Qt::RightButton, {2, 1});
-    EXPECT_EQ(f.pixel(2, 1), 0xF800);
-    EXPECT_EQ(f.window->editor().undoHistory().size(), 2U);
-    EXPECT_TRUE(f.window->undoButton()->isEnabled());
-    EXPECT_TRUE(f.window->imageCode()->toPlainText().contains(QStringLiteral("1 248 0")));
-
-    ASSERT_TRUE(f.activate());
-    QTest::keyClick(f.window.get(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(f.pixel(2, 1), 0xFFFF);
-    QTest::mouseClick(f.window->undoButton(), Qt::LeftButton);
-    EXPECT_EQ(f.pixel(1, 1), 0x0000);
-    EXPECT_FALSE(f.window->undoButton()->isEnabled());
-}
-
-TEST(ImageWindow, ShapeToolsAndZoomFollowTheirButtons) {
-    ImageWindow f;
-    f.newImage("20", "20");
-    QTest::mouseClick(f.window->toolButton(ImageDrawingTool::circle), Qt::LeftButton);
-    f.drag(Qt::LeftButton, {10, 10}, {{12, 10}, {13, 14}});
-    EXPECT_EQ(f.pixel(15, 10), 0xFFFF);
-    EXPECT_EQ(f.pixel(12, 10), 0x0000); // the smaller preview left no trail
-
-    QTest::mouseClick(f.window->zoomInButton(), Qt::LeftButton);
-    EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("7×"));
-    EXPECT_EQ(f.window->canvas()->size(), QSize(140, 140));
-    ASSERT_TRUE(f.activate());
-    QTest::keyClick(f.window.get(), Qt::Key_Minus, Qt::ControlModifier);
-    EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("6×"));
-}
-
-TEST(ImageWindow, UnsavedWorkIsAskedAboutBeforeItIsReplacedOrClosed) {
-    ImageWindow f;
+    // Unsaved work is asked about before it is replaced or closed.
     f.newImage("8", "8");
     f.drag(Qt::LeftButton, {0, 0});
     f.answer = UnsavedChoice::cancel;
@@ -172,14 +95,41 @@ TEST(ImageWindow, UnsavedWorkIsAskedAboutBeforeItIsReplacedOrClosed) {
     EXPECT_EQ(f.questions, 4);
 }
 
-TEST(ImageWindow, PngExportImportsBackExactlyAndBadPicturesRaiseTheAlert) {
+TEST(ImageWindow, DrawingFollowsTheMouseTheToolAndColourButtonsUndoAndZoom) {
+    ImageWindow f;
+    f.newImage("20", "20");
+    f.drag(Qt::LeftButton, {1, 1}, {{2, 1}, {3, 1}, {30, 1}});
+    EXPECT_EQ(f.pixel(1, 1), 0xFFFF);
+    EXPECT_EQ(f.pixel(3, 1), 0xFFFF);
+    f.window->dialogs().chooseColor = [](const EditorColor&, const std::string&) {
+        return std::optional(EditorColor{1.0, 0.0, 0.0});
+    };
+    QTest::mouseClick(f.window->colorWell(true), Qt::LeftButton);
+    f.drag(Qt::RightButton, {2, 1});
+    EXPECT_EQ(f.pixel(2, 1), 0xF800);
+    EXPECT_TRUE(f.window->imageCode()->toPlainText().contains(QStringLiteral("1 248 0")));
+
+    ASSERT_TRUE(test::activate(*f.window));
+    QTest::keyClick(f.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(f.pixel(2, 1), 0xFFFF);
+    QTest::mouseClick(f.window->undoButton(), Qt::LeftButton);
+    EXPECT_EQ(f.pixel(1, 1), 0x0000);
+    EXPECT_FALSE(f.window->undoButton()->isEnabled());
+
+    QTest::mouseClick(f.window->toolButton(ImageDrawingTool::circle), Qt::LeftButton);
+    f.drag(Qt::LeftButton, {10, 10}, {{12, 10}, {13, 14}});
+    EXPECT_EQ(f.pixel(15, 10), 0xFFFF);
+    QTest::mouseClick(f.window->zoomInButton(), Qt::LeftButton);
+    EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("7×"));
+    EXPECT_EQ(f.window->canvas()->size(), QSize(140, 140));
+    QTest::keyClick(f.window.get(), Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(f.window->editorTitle()->text(), QStringLiteral("6×"));
+}
+
+TEST(ImageWindow, PngExportImportsBackAndABadPictureRaisesTheAlert) {
     ImageWindow f;
     f.newImage("16", "8");
-    f.window->editor().setSelectedDrawingTool(ImageDrawingTool::fill);
-    f.window->editor().setLeftDrawingColor({1.0, 0.5, 0.25});
-    f.drag(Qt::LeftButton, {0, 0});
-    f.window->editor().setSelectedDrawingTool(ImageDrawingTool::line);
-    f.drag(Qt::RightButton, {0, 0}, {{15, 7}});
+    f.drag(Qt::LeftButton, {3, 2}); // the exact round trip of a picture is the command line's
     const NorixImage painted = f.window->editor().image();
     const auto png = f.devices.path() / "pic.png";
     f.window->dialogs().choosePngExportPath = [&](const std::string& proposed) {
@@ -191,9 +141,7 @@ TEST(ImageWindow, PngExportImportsBackExactlyAndBadPicturesRaiseTheAlert) {
     f.answer = UnsavedChoice::discard;
     QTest::mouseClick(f.window->importButton(), Qt::LeftButton);
     EXPECT_EQ(f.window->editor().image().imagePixels, painted.imagePixels);
-    EXPECT_EQ(f.window->importSummary()->text(),
-              QStringLiteral("Imported 16 × 8 pixels, 2 colors, ") +
-                  QString::number(painted.compressedImageData.size()) + QStringLiteral(" bytes."));
+    EXPECT_TRUE(f.window->importSummary()->text().startsWith(QStringLiteral("Imported 16 × 8")));
 
     std::ofstream(f.devices.path() / "broken.png") << "not a picture";
     f.window->dialogs().choosePictureToImport = [&] {
@@ -210,8 +158,7 @@ TEST(ImageWindow, PngExportImportsBackExactlyAndBadPicturesRaiseTheAlert) {
 TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
     ImageWindow f;
     sim::BuiltInSimulator simulator(f.loop, f.link);
-    ASSERT_TRUE(simulator.start()) << simulator.lastError();
-    ASSERT_TRUE(f.link.connect(simulator.portPath()));
+    f.connectTo(simulator);
     ImageManagerView& w = *f.window;
     auto& images = f.device.images();
     ASSERT_TRUE(waitFor([&] { return !images.isLoadingImageList(); }));
@@ -226,7 +173,6 @@ TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
     EXPECT_FALSE(w.loadNorixButton()->isEnabled());
     w.slotList()->setCurrentRow(0);
     ASSERT_EQ(w.slotList()->currentItem()->text(), QStringLiteral("001  Norix Logo"));
-    ASSERT_TRUE(w.loadNorixButton()->isEnabled());
     QTest::mouseClick(w.loadNorixButton(), Qt::LeftButton);
     EXPECT_FALSE(w.loadNorixButton()->isEnabled()); // the download runs
     ASSERT_TRUE(waitFor([&] { return images.loadedNorixImage().has_value(); }));
@@ -235,7 +181,6 @@ TEST(ImageWindow, ARoundTripThroughTheSimulatedNorix) {
 
     f.drag(Qt::LeftButton, {0, 0}, {{5, 0}});
     const NorixImage painted = w.editor().image();
-    ASSERT_TRUE(w.saveNorixButton()->isEnabled());
     QTest::mouseClick(w.saveNorixButton(), Qt::LeftButton);
     EXPECT_FALSE(w.saveNorixButton()->isEnabled());
     ASSERT_TRUE(
