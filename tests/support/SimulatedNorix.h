@@ -140,10 +140,6 @@ protected:
         return found;
     }
 
-    bool logged(const std::string& line) const {
-        return std::find(log.begin(), log.end(), line) != log.end();
-    }
-
     std::vector<std::string> log;
     ScopedDiagnosticSink logSink{[this](std::string_view line) { log.emplace_back(line); }};
     ManualEventLoop loop;
