@@ -57,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
         LoadedCase{"PartialWordReadsAsZero", hexBytes("02 00 00 00 05 00"), "SETIN 0x0"}),
     testing::PrintedName());
 
-TEST(OpcodeCatalogue, LookUpByNameKnowsNoDimNorPrefixes) {
+TEST(OpcodeCatalogue, LookUpByNameIgnoresCaseAndKnowsNoDim) {
+    EXPECT_EQ(opcodeOption("sEtPiN"), opcodeOption("SETPIN"));
     for (const char* name : {"SETPINX", "", "DIM"})
         EXPECT_EQ(opcodeOption(name), nullptr) << name;
 }
