@@ -52,8 +52,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ClickCase{"PinsFillTheFieldsInOrder", "MULTIO", Pins{4, 9, 12}, V{"4", "9", "12"},
                   Selected{4, 9, 12}, 2},
-        ClickCase{"LastFieldIsOverwritten", "MULTIO", Pins{4, 9, 12, 2}, V{"4", "9", "2"},
-                  Selected{2, 4, 9}, 2},
         // A selected pin: its field goes back to 0 and takes the focus, then the next pin.
         ClickCase{"SelectedPinLetsGo", "MULTIO", Pins{4, 9, 12, 2, 9}, V{"4", "0", "2"},
                   Selected{2, 4}, 1},
@@ -65,8 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
         ClickCase{"PinListsTakeNoClicks", "PIN2ARR", Pins{3}, V{"0", "0", "0"}, Selected{}, none},
         ClickCase{"SideALastPin", "ALLDIR", Pins{7}, V{"64", "0"}, Selected{7}, 0},
         ClickCase{"SideBLastPin", "ALLDIR", Pins{14}, V{"0", "64"}, Selected{14}, 1},
-        ClickCase{"TwoPinChipSideA", "ALLDIR", Pins{1}, V{"1", "0"}, Selected{1}, 0, 2},
-        ClickCase{"TwoPinChipSideB", "ALLDIR", Pins{2}, V{"0", "1"}, Selected{2}, 1, 2},
         ClickCase{"FortyPinChipLastPin", "ALLDIR", Pins{40}, V{"0", "524288"}, Selected{40}, 1, 40},
         ClickCase{"SecondClickClearsTheSideBit", "ALLDIR", Pins{7, 7}, V{"0", "0"}, Selected{}, 0},
         ClickCase{"SideBitsAccumulate", "ALLEVEL", Pins{1, 3, 9}, V{"5", "2"}, Selected{1, 3, 9},

@@ -49,8 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"StrayCloseIsText", "*/ X", "1: */ X\n"},
         TokenCase{"SlashStarSlashOpensABlock", "A /*/ B\nC */ D", "1: A\n2: D\n"},
         TokenCase{"UnterminatedBlockEndsTheText", "A\n/* B\nC\nD", "1: A\n"},
-        TokenCase{"InvalidUtf8StaysInTokens", "\xFF\xFE X\xC3", "1: \xFF\xFE X\xC3\n"},
-        TokenCase{"NulIsAnOrdinaryByte", std::string("A\0B C", 5), std::string("1: A\0B C\n", 9)}),
+        TokenCase{"InvalidUtf8StaysInTokens", "\xFF\xFE X\xC3", "1: \xFF\xFE X\xC3\n"}),
     testing::PrintedName());
 
 // The fuzzer's measure of how many instructions a text should compile to.
@@ -78,21 +77,18 @@ constexpr auto lit = CompilerValueKind::literal;
 constexpr auto reg = CompilerValueKind::registerReference;
 INSTANTIATE_TEST_SUITE_P(
     Reader, CompilerValues,
-    ::testing::Values(ValueCase{" 42\t", CompilerValue{42, lit}},
-                      ValueCase{"4294967295", CompilerValue{0xFFFFFFFFu, lit}},
-                      ValueCase{"4294967296", std::nullopt},
-                      ValueCase{"0xFFFFFFFF", CompilerValue{0xFFFFFFFFu, lit}},
-                      ValueCase{"0x1ffffffff", std::nullopt},
-
-                      ValueCase{"0b101", CompilerValue{5, lit}}, ValueCase{"0B2", std::nullopt},
-                      ValueCase{"0x", std::nullopt}, ValueCase{"-1", std::nullopt},
-                      ValueCase{"#R0", CompilerValue{0x80000000u, reg}},
-                      ValueCase{"#r31", CompilerValue{0x8000001Fu, reg}},
-                      ValueCase{"#R32", std::nullopt}, ValueCase{"#RX", std::nullopt},
-                      ValueCase{"limit", CompilerValue{16, lit}},
-                      ValueCase{"Reg", CompilerValue{0x80000002u, reg}},
-                      ValueCase{"other", std::nullopt}, ValueCase{"", std::nullopt},
-                      ValueCase{"\xFF", std::nullopt}),
+    ::testing::Values(
+        ValueCase{" 42\t", CompilerValue{42, lit}},
+        ValueCase{"4294967295", CompilerValue{0xFFFFFFFFu, lit}},
+        ValueCase{"4294967296", std::nullopt},
+        ValueCase{"0xFFFFFFFF", CompilerValue{0xFFFFFFFFu, lit}},
+        ValueCase{"0x1ffffffff", std::nullopt}, ValueCase{"0b101", CompilerValue{5, lit}},
+        ValueCase{"0B2", std::nullopt}, ValueCase{"0x", std::nullopt},
+        ValueCase{"-1", std::nullopt}, ValueCase{"#R0", CompilerValue{0x80000000u, reg}},
+        ValueCase{"#r31", CompilerValue{0x8000001Fu, reg}}, ValueCase{"#R32", std::nullopt},
+        ValueCase{"#RX", std::nullopt}, ValueCase{"limit", CompilerValue{16, lit}},
+        ValueCase{"Reg", CompilerValue{0x80000002u, reg}}, ValueCase{"other", std::nullopt},
+        ValueCase{"", std::nullopt}, ValueCase{"\xFF", std::nullopt}),
     testing::PrintedName());
 
 TEST(DimNames, LettersDigitsAndUnderscore) {
