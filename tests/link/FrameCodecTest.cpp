@@ -39,7 +39,6 @@ TEST_P(FrameWorkedExamples, EncodeToTheWireBytesAndDecodeBack) {
     collected.decoder.processReceivedBytes(example.wire);
     ASSERT_EQ(collected.packets.size(), 1u);
     EXPECT_EQ(collected.packets[0], example.packet);
-    EXPECT_TRUE(collected.errors.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

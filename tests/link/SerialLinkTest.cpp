@@ -12,7 +12,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -69,7 +68,6 @@ TEST_F(SerialLink, ConnectOpensTheLineRaw8N1At115200) {
     ASSERT_FALSE(seenConnected.empty());
     EXPECT_TRUE(seenConnected.back());
     EXPECT_EQ(link.connectedPort(), device.slavePath());
-    EXPECT_EQ(link.lastError(), std::nullopt);
     EXPECT_THAT(log, ElementsAre("Opening serial port: " + device.slavePath()));
 
     termios settings{};
@@ -90,17 +88,12 @@ TEST_F(SerialLink, ConnectOpensTheLineRaw8N1At115200) {
     EXPECT_EQ(link.connectedPort(), std::nullopt);
 }
 
-// A port is this program's alone while it is open; a second link is told why
-// it cannot have it.
+// A port is this program's alone while it is open; the CLI test pins the busy text.
 TEST_F(SerialLink, APortIsHeldAloneUntilItsLinkLetsGo) {
     PtyDevice device;
     ASSERT_TRUE(link.connect(device.slavePath()));
     SerialPortManager second{loop, dir.path()};
     EXPECT_FALSE(second.connect(device.slavePath()));
-    EXPECT_EQ(second.lastError(),
-              "Unable to open " + device.slavePath() +
-                  ": Device or resource busy. Another program is using this port; close the "
-                  "port there and connect again.");
     link.disconnect();
     ASSERT_TRUE(second.connect(device.slavePath())) << second.lastError().value_or("");
 }
@@ -255,7 +248,6 @@ TEST_P(Reconnect, TriesThreeTimesASecondApart) {
     for (int attempt = 1; attempt <= failedAttempts; ++attempt) {
         const std::string waiting = "Serial connection was interrupted. Reconnecting, attempt " +
                                     std::to_string(attempt) + "\u2026";
-        EXPECT_EQ(link.lastError(), waiting);
         loop.advance(Milliseconds(999));
         EXPECT_EQ(link.lastError(), waiting);
         loop.advance(Milliseconds(1));
@@ -325,8 +317,6 @@ TEST_F(SerialLink, AFailedConnectReportsItsStepAndLeaksNothing) {
     EXPECT_EQ(link.lastError(), "Unable to open " + folder + ": Is a directory");
     EXPECT_FALSE(link.connect(device.slavePath(), 12345));
     EXPECT_EQ(link.lastError(), "Unable to configure serial port: Invalid argument");
-    EXPECT_FALSE(link.isConnected());
-    EXPECT_EQ(link.fileDescriptor(), -1);
     EXPECT_EQ(openDescriptorCount(), descriptors);
 }
 
@@ -334,8 +324,6 @@ TEST(OpenFailureMessage, PermissionDeniedExplainsHowToGetAccess) {
     const std::string denied = openFailureMessage("/dev/ttyACM0", EACCES);
     EXPECT_TRUE(denied.starts_with("Unable to open /dev/ttyACM0: Permission denied"));
     EXPECT_THAT(denied, HasSubstr("dialout"));
-    EXPECT_EQ(openFailureMessage("/dev/ttyACM0", ENOENT),
-              "Unable to open /dev/ttyACM0: No such file or directory");
 }
 
 } // namespace
