@@ -127,17 +127,10 @@ TEST_F(ChipLibraryTest, SaveAsFixesTheExtension) {
         EXPECT_TRUE(std::filesystem::exists(folder / written)) << chosen;
         EXPECT_EQ(lines().back(), "Saved " + written + ".");
     }
-    EXPECT_FALSE(std::filesystem::exists(folder / "NE555.txt"));
 }
 
 TEST_F(ChipLibraryTest, SaveAsWritesItsDiagnosticSteps) {
     setChip("NE555", "ab\xC3\xA9");
-    log.clear();
-    editor().saveChipFileAs(chooser(std::nullopt));
-    EXPECT_EQ(log,
-              (std::vector<std::string>{"SAVE AS 1: function entered", "SAVE AS 2: panel created",
-                                        "SAVE AS 3: before runModal", "SAVE AS 4: panel returned 0",
-                                        "SAVE AS CANCELLED"}));
     log.clear();
     const auto target = folder / "x.chip";
     editor().saveChipFileAs(chooser(target));
