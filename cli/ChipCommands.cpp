@@ -6,15 +6,14 @@
 
 #include "cli/ChipCommand.h"
 #include "cli/CliCommand.h"
+#include "cli/SlotListings.h"
 #include "core/chips/ChipFileCodec.h"
 #include "core/chips/ChipFileName.h"
 #include "core/chips/ChipSession.h"
 #include "core/fonts/FontSlotConversation.h"
 #include "core/images/ImageSlotConversation.h"
-#include "core/settings/NorixSettings.h"
 #include "core/settings/SettingsConversation.h"
 
-#include <cstdio>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -359,26 +358,11 @@ int runInfo(const GlobalOptions& options, const std::vector<std::string>& args) 
     std::cout << "Chips:\n";
     printChipList(session);
     std::cout << "Font slots:\n";
-    for (const auto& slot : fonts.norixFontSlots()) {
-        std::cout << slot.slot() << ": ";
-        if (slot.isEmpty())
-            std::cout << "Empty\n";
-        else
-            std::cout << *slot.name << " (" << slot.width.value_or(0) << "x"
-                      << slot.height.value_or(0) << ", " << slot.glyphCount.value_or(0)
-                      << " glyphs)\n";
-    }
+    printFontSlots(fonts);
     std::cout << "Images:\n";
-    const auto& slots = images.norixImageSlots();
-    for (std::int64_t slot = 1; slot < images.imageNameRequestLimit(); ++slot) {
-        char number[8];
-        std::snprintf(number, sizeof number, "%03d", static_cast<int>(slot));
-        std::cout << number << ": " << slots[static_cast<std::size_t>(slot - 1)].displayName()
-                  << "\n";
-    }
+    printImageSlots(images);
     std::cout << "Settings:\n";
-    for (const auto& [name, value] : norixSettingsFields(settings.norixSettings()))
-        std::cout << name << " = " << value << "\n";
+    printSettings(settings);
     if (images.imageListError())
         command.device().reportError(*images.imageListError());
     return exitSuccess;

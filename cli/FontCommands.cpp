@@ -4,6 +4,7 @@
 #include "cli/CliCommand.h"
 #include "cli/ConversationOutput.h"
 #include "cli/DeviceConnection.h"
+#include "cli/SlotListings.h"
 #include "core/fonts/FontFile.h"
 #include "core/fonts/FontSlotConversation.h"
 
@@ -24,15 +25,7 @@ int runFonts(const GlobalOptions& options, const std::vector<std::string>& args)
     DeviceConnection device(options);
     if (!device.open() || !waitForFontList(device))
         return exitFailure;
-    for (const auto& slot : device.norix().fonts().norixFontSlots()) {
-        std::cout << slot.slot() << ": ";
-        if (slot.isEmpty())
-            std::cout << "Empty\n";
-        else
-            std::cout << *slot.name << " (" << slot.width.value_or(0) << "x"
-                      << slot.height.value_or(0) << ", " << slot.glyphCount.value_or(0)
-                      << " glyphs)\n";
-    }
+    printFontSlots(device.norix().fonts());
     return exitSuccess;
 }
 

@@ -4,11 +4,11 @@
 #include "cli/CliCommand.h"
 #include "cli/ConversationOutput.h"
 #include "cli/DeviceConnection.h"
+#include "cli/SlotListings.h"
 #include "core/images/ImageSlotConversation.h"
 #include "core/images/NorixImageFile.h"
 #include "core/util/UnicodeText.h"
 
-#include <cstdio>
 #include <iostream>
 
 namespace norix::cli {
@@ -44,14 +44,7 @@ int runImages(const GlobalOptions& options, const std::vector<std::string>& args
     DeviceConnection device(options);
     if (!device.open() || !waitForImageList(device))
         return exitFailure;
-    const auto& images = device.norix().images();
-    const auto& slots = images.norixImageSlots();
-    for (std::int64_t slot = 1; slot < images.imageNameRequestLimit(); ++slot) {
-        char number[8];
-        std::snprintf(number, sizeof number, "%03d", static_cast<int>(slot));
-        std::cout << number << ": " << slots[static_cast<std::size_t>(slot - 1)].displayName()
-                  << "\n";
-    }
+    printImageSlots(device.norix().images());
     return exitSuccess;
 }
 

@@ -4,10 +4,10 @@
 #include "cli/CliCommand.h"
 #include "cli/ConversationOutput.h"
 #include "cli/DeviceConnection.h"
+#include "cli/SlotListings.h"
 #include "core/fonts/FontSlotConversation.h"
 #include "core/settings/SettingsConversation.h"
 
-#include <iostream>
 
 namespace norix::cli {
 namespace {
@@ -99,8 +99,7 @@ int runSettings(const GlobalOptions& options, const std::vector<std::string>& ar
     DeviceConnection device(options);
     if (!device.open() || !waitForSettings(device))
         return exitFailure;
-    for (const auto& [name, value] : norixSettingsFields(device.norix().settings().norixSettings()))
-        std::cout << name << " = " << value << "\n";
+    printSettings(device.norix().settings());
     return exitSuccess;
 }
 
