@@ -8,7 +8,6 @@
 #include "core/fonts/FontSlotConversation.h"
 #include "core/settings/SettingsConversation.h"
 
-
 namespace norix::cli {
 namespace {
 
