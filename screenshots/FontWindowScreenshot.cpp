@@ -3,14 +3,10 @@
 // a PNG. Not a test; run it by hand, optionally at another size:
 //   font_window_screenshot docs/font-window.png [WIDTH HEIGHT]
 
-#include "core/device/NorixConnection.h"
-#include "core/link/SerialPortManager.h"
-#include "gui/app/QtEventLoop.h"
 #include "gui/fonts/FontManagerView.h"
-#include "sim/BuiltInSimulator.h"
+#include "screenshots/ScreenshotDevice.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 #include <cstdio>
@@ -23,14 +19,10 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NorixGUI"));
-    norix::QtEventLoop loop;
-    norix::NorixConnection device(loop);
-    norix::SerialPortManager& link = device.link();
-    norix::sim::BuiltInSimulator simulator(loop, link);
-    if (!simulator.start() || !link.connect(simulator.portPath())) {
-        std::fprintf(stderr, "simulator: %s\n", simulator.lastError().c_str());
+    norix::screenshots::ScreenshotDevice norix;
+    if (!norix.start(true))
         return 1;
-    }
+    norix::NorixConnection& device = norix.device;
     {
         norix::FontManagerView window(device);
         if (argc == 4)
@@ -40,16 +32,13 @@ int main(int argc, char* argv[]) {
                                  "examples/fonts/Norix5x7.txt");
         window.editor().selectGlyph(33);
         window.previewTextField()->setText(QStringLiteral("Hello, Norix! 7400 PASS"));
-        QElapsedTimer timer;
-        timer.start();
-        while (device.fonts().isLoadingFontList() && timer.elapsed() < 15000)
-            QTest::qWait(10);
+        norix::screenshots::serveUntil([&] { return !device.fonts().isLoadingFontList(); });
         QTest::qWait(100);
         if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
             std::fprintf(stderr, "could not write %s\n", argv[1]);
             return 1;
         }
     }
-    link.disconnect(true, false);
+    device.link().disconnect(true, false);
     return 0;
 }

@@ -4,29 +4,17 @@
 // run it by hand:   image_window_screenshot DEFAULT.png SMALLEST.png [PICTURE]
 // With a PICTURE, that picture is imported after the logo was loaded.
 
-#include "core/device/NorixConnection.h"
-#include "core/link/SerialPortManager.h"
-#include "gui/app/QtEventLoop.h"
 #include "gui/images/ImageManagerView.h"
 #include "gui/images/ImagePixelView.h"
-#include "sim/BuiltInSimulator.h"
+#include "screenshots/ScreenshotDevice.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <cstdio>
 
 namespace {
-
-bool serveUntil(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 15000)
-        QTest::qWait(10);
-    return done();
-}
 
 bool save(QWidget& window, const char* path) {
     QTest::qWait(200);
@@ -41,21 +29,17 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     QApplication app(argc, argv);
-    norix::QtEventLoop loop;
-    norix::NorixConnection device(loop);
-    norix::SerialPortManager& link = device.link();
-    norix::sim::BuiltInSimulator simulator(loop, link);
-    if (!simulator.start() || !link.connect(simulator.portPath())) {
-        std::fprintf(stderr, "simulator: %s\n", simulator.lastError().c_str());
+    norix::screenshots::ScreenshotDevice norix;
+    if (!norix.start(true))
         return 1;
-    }
+    norix::NorixConnection& device = norix.device;
     norix::ImageManagerView window(device);
     window.show();
     auto& images = device.images();
-    serveUntil([&] { return !images.isLoadingImageList(); });
+    norix::screenshots::serveUntil([&] { return !images.isLoadingImageList(); });
     window.slotList()->setCurrentRow(0);
     QTest::mouseClick(window.loadNorixButton(), Qt::LeftButton);
-    if (!serveUntil([&] { return images.loadedNorixImage().has_value(); }))
+    if (!norix::screenshots::serveUntil([&] { return images.loadedNorixImage().has_value(); }))
         std::fprintf(stderr, "the simulator did not send its logo\n");
     auto& editor = window.editor();
     editor.zoomEditorIn();

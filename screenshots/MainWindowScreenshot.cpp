@@ -7,21 +7,17 @@
 // --dark, in the colours of a dark desktop theme.
 
 #include "core/chips/ChipSession.h"
-#include "core/device/NorixConnection.h"
 #include "core/language/PinPicker.h"
-#include "core/link/SerialPortManager.h"
 #include "gui/app/AppMenus.h"
 #include "gui/app/CodePanel.h"
 #include "gui/app/ConnectionBar.h"
 #include "gui/app/ContentView.h"
 #include "gui/app/NorixToolsMenu.h"
-#include "gui/app/QtEventLoop.h"
 #include "gui/editor/CodeEditor.h"
 #include "gui/editor/OpcodePanelView.h"
-#include "sim/BuiltInSimulator.h"
+#include "screenshots/ScreenshotDevice.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPalette>
 #include <QPushButton>
 #include <QSettings>
@@ -29,18 +25,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <cstdio>
-
-namespace {
-
-bool serveUntil(const std::function<bool()>& done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 15000)
-        QTest::qWait(10);
-    return done();
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     if (argc < 2 || argc > 5) {
@@ -84,15 +68,11 @@ int main(int argc, char* argv[]) {
     // A picture of the app as it first starts, not of this user's remembered layout.
     QTemporaryDir settingsFolder;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
-    norix::QtEventLoop loop;
-    norix::NorixConnection device(loop);
-    norix::SerialPortManager& link = device.link();
-    norix::sim::BuiltInSimulator simulator(loop, link);
-    if (!simulator.start()) {
-        std::fprintf(stderr, "simulator: %s\n", simulator.lastError().c_str());
+    norix::screenshots::ScreenshotDevice norix;
+    if (!norix.start(false))
         return 1;
-    }
-    norix::ChipSession session(link);
+    norix::NorixConnection& device = norix.device;
+    norix::ChipSession session(device.link());
     norix::ContentView window(session);
     norix::NorixToolsMenu& tools = norix::installMainMenus(window, device);
     // Without a size, the window keeps the size it opens with.
@@ -110,7 +90,8 @@ int main(int argc, char* argv[]) {
     window.loadSelectedFile();
 
     QTest::mouseClick(window.connectionBar()->connectButton(), Qt::LeftButton);
-    if (!serveUntil([&] { return !session.norixChipList().norixChips().empty(); }))
+    if (!norix::screenshots::serveUntil(
+            [&] { return !session.norixChipList().norixChips().empty(); }))
         std::fprintf(stderr, "the simulator did not list its chips\n");
     window.codePanel()->opcodeModel().selectCategory("GPIO");
     window.codePanel()->opcodeModel().chooseOpcode(*norix::opcodeOption("MULTIO"));
@@ -130,7 +111,7 @@ int main(int argc, char* argv[]) {
         shown = tools.toolWindows().window(QStringLiteral("settingsWindow"));
         if (sizeGiven)
             shown->resize(size);
-        serveUntil([&] { return !device.settings().isUpdatingSettings(); });
+        norix::screenshots::serveUntil([&] { return !device.settings().isUpdatingSettings(); });
         QTest::qWait(200);
     }
     if (!shown->grab().save(QString::fromLocal8Bit(argv[1]))) {
